@@ -1,0 +1,328 @@
+#include "app/VeyraForm1.h"
+
+#include "app/FolderConfig.h"
+#include "app/VeyraModule1.h"
+#include "platform/DriveList.h"
+#include "platform/FileList.h"
+#include "platform/FlexGrid.h"
+#include "platform/FolderList.h"
+#include "platform/Label.h"
+#include "platform/MessageBox.h"
+#include "platform/TextBox.h"
+#include "platform/Twips.h"
+#include "search/WatchListFile.h"
+#include "settings/VeyraSettings.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+
+namespace {
+
+// Layout of the window, in twips.
+constexpr int Margin = 120;
+constexpr int ListsWidth = 3600;
+constexpr int RowsLeft = Margin + ListsWidth + 240;
+constexpr int RowsTop = 480;
+constexpr int RowPitch = 360;
+constexpr int RowHeight = 330;
+constexpr int ResultGridTop = 6660;
+constexpr int WindowWidth = 14640;
+constexpr int WindowHeight = 10560;
+
+struct Column {
+    int left;
+    int width;
+};
+constexpr Column LastNameColumn{RowsLeft, 2400};
+constexpr Column FirstNameColumn{RowsLeft + 2460, 2880};
+constexpr Column BirthDateColumn{RowsLeft + 5400, 1440};
+constexpr Column PassportColumn{RowsLeft + 6900, 2160};
+constexpr Column SearchColumn{RowsLeft + 9180, 660};
+constexpr Column KeepColumn{RowsLeft + 9840, 660};
+constexpr int RowsWidth = KeepColumn.left + KeepColumn.width - RowsLeft;
+
+template <typename Widget> Widget *named(Widget *widget, const QString &name) {
+    widget->setObjectName(name);
+    return widget;
+}
+
+QString indexed(const char *name, int index) {
+    return QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(index);
+}
+
+} // namespace
+
+VeyraForm1::VeyraForm1(VeyraModule1 &module)
+    : m_module(module) {
+    setObjectName(QStringLiteral("VeyraForm1"));
+    setWindowTitle(QStringLiteral("VeyraCheck     v3.1"));
+    buildMenus();
+    buildControls();
+    resize(Twips::toPixelsX(WindowWidth, *this), Twips::toPixelsY(WindowHeight, *this));
+}
+
+void VeyraForm1::buildMenus() {
+    QMenuBar *bar = menuBar();
+    auto action = [bar](const char *name, const char *caption) {
+        return named(bar->addAction(QString::fromLatin1(caption)), QString::fromLatin1(name));
+    };
+    // The blank entries keep the menus apart, as the operators are used to.
+    auto spacer = [bar] { bar->addAction(QString())->setEnabled(false); };
+
+    connect(action("Settings", "Settings"), &QAction::triggered, this, &VeyraForm1::Settings_Click);
+    spacer();
+    action("ManifestOpen", "Manifest");
+    spacer();
+    named(bar->addMenu(QStringLiteral("Save Names")), QStringLiteral("SaveNames"));
+    spacer();
+    named(bar->addMenu(QStringLiteral("Import Names")), QStringLiteral("ImportNames"));
+    spacer();
+    action("printlog", "Print Log");
+}
+
+void VeyraForm1::buildControls() {
+    auto *surface = new QWidget(this);
+    setCentralWidget(surface);
+
+    m_driveList = named(new DriveList(surface), QStringLiteral("Drive1"));
+    Twips::place(m_driveList, Margin, Margin, ListsWidth, RowHeight);
+    m_folderList = named(new FolderList(surface), QStringLiteral("Dir1"));
+    Twips::place(m_folderList, Margin, 540, ListsWidth, 2640);
+    m_fileList = named(new FileList(surface), QStringLiteral("File1"));
+    m_fileList->setPattern(QString::fromLatin1(WatchListFile::Pattern));
+    Twips::place(m_fileList, Margin, 3300, ListsWidth, 2160);
+    m_downloadButton = named(new QPushButton(QStringLiteral("Download Database"), surface), QStringLiteral("Command3"));
+    Twips::place(m_downloadButton, Margin, 5580, ListsWidth, 420);
+    m_deleteFileButton = named(new QPushButton(QStringLiteral("Delete File"), surface), QStringLiteral("Command4"));
+    Twips::place(m_deleteFileButton, Margin, 6060, ListsWidth, 420);
+
+    buildNameRows(surface);
+
+    m_searchButton = named(new QPushButton(QStringLiteral("Search"), surface), QStringLiteral("Command1"));
+    Twips::place(m_searchButton, RowsLeft, 4200, 1500, 420);
+    m_searchButton->setEnabled(false);
+    m_keepCheckedButton = named(new QPushButton(QStringLiteral("Keep Checked"), surface), QStringLiteral("Command2"));
+    Twips::place(m_keepCheckedButton, RowsLeft + 1620, 4200, 1500, 420);
+    m_keepCheckedButton->setEnabled(false);
+    m_progressBar = named(new QProgressBar(surface), QStringLiteral("ProgressBar1"));
+    Twips::place(m_progressBar, RowsLeft + 3300, 4260, RowsWidth - 3300, 300);
+    m_progressBar->hide();
+    m_statusLine = named(new Label(QString(), surface), QStringLiteral("Label3"));
+    Twips::place(m_statusLine, RowsLeft, 4800, RowsWidth, RowHeight);
+
+    m_importedNamesGrid = named(new FlexGrid(surface), QStringLiteral("MSFlexGrid2"));
+    Twips::place(m_importedNamesGrid, RowsLeft, Margin, RowsWidth, RowsTop + 10 * RowPitch - Margin);
+    m_importedNamesGrid->hide();
+    m_resultGrid = named(new FlexGrid(surface), QStringLiteral("MSFlexGrid1"));
+
+    connect(m_folderList, &FolderList::pathChanged, this, &VeyraForm1::Dir1_Change);
+    connect(m_folderList, &FolderList::pathRejected, this,
+            [this](const QString &, const QString &reason) { MessageBox::show(this, reason); });
+    connect(m_driveList, &DriveList::driveChanged, this, &VeyraForm1::Drive1_Change);
+    connect(m_fileList, &FileList::fileClicked, this, &VeyraForm1::File1_Click);
+    connect(m_deleteFileButton, &QPushButton::clicked, this, &VeyraForm1::Command4_Click);
+}
+
+void VeyraForm1::buildNameRows(QWidget *surface) {
+    const char *textCaptions[] = {"Last Name", "First and Middle Name", "Date of Birth", "Passport Number"};
+    const Column textColumns[] = {LastNameColumn, FirstNameColumn, BirthDateColumn, PassportColumn};
+    for (int i = 0; i < 4; ++i) {
+        auto *label = named(new Label(QString::fromLatin1(textCaptions[i]), surface), indexed("Label1", i));
+        Twips::place(label, textColumns[i].left, Margin, textColumns[i].width, RowHeight);
+    }
+    const char *boxCaptions[] = {"Search", "Keep"};
+    const Column boxColumns[] = {SearchColumn, KeepColumn};
+    for (int i = 0; i < 2; ++i) {
+        auto *label = named(new Label(QString::fromLatin1(boxCaptions[i]), surface), indexed("Label2", i));
+        Twips::place(label, boxColumns[i].left, Margin, boxColumns[i].width, RowHeight);
+    }
+
+    std::array<TextBox *, NameRowCount> *texts[] = {&m_lastNames, &m_firstNames, &m_datesOfBirth, &m_passports};
+    const char *textNames[] = {"Text1", "Text2", "Text3", "Text4"};
+    for (int row = 0; row < NameRowCount; ++row) {
+        const int top = RowsTop + row * RowPitch;
+        for (int i = 0; i < 4; ++i) {
+            TextBox *box = named(new TextBox(surface), indexed(textNames[i], row));
+            Twips::place(box, textColumns[i].left, top, textColumns[i].width, RowHeight);
+            (*texts[i])[row] = box;
+        }
+        m_searchBoxes[row] = named(new QCheckBox(surface), indexed("Check2", row));
+        Twips::place(m_searchBoxes[row], SearchColumn.left + 180, top, SearchColumn.width - 180, RowHeight);
+        m_keepBoxes[row] = named(new QCheckBox(surface), indexed("Check1", row));
+        Twips::place(m_keepBoxes[row], KeepColumn.left + 180, top, KeepColumn.width - 180, RowHeight);
+    }
+}
+
+void VeyraForm1::resizeEvent(QResizeEvent *event) {
+    QMainWindow::resizeEvent(event);
+    const QWidget *surface = centralWidget();
+    const int width = Twips::fromPixelsX(surface->width(), *this) - 2 * Margin;
+    const int height = Twips::fromPixelsY(surface->height(), *this) - ResultGridTop - Margin;
+    Twips::place(m_resultGrid, Margin, ResultGridTop, std::max(width, 1440), std::max(height, 720));
+}
+
+void VeyraForm1::Form_Load() {
+    // Each failing step falls back to the data folder, and start-up goes on with the step after it.
+    if (!loadRememberedFolders())
+        fallBackToDataFolder();
+    createHeader();
+    show();
+    if (!m_module.settingsWindow().loadCompanyInfo())
+        fallBackToDataFolder();
+}
+
+bool VeyraForm1::loadRememberedFolders() {
+    if (!QFileInfo::exists(FolderConfig::path(m_module.DataFolder))) {
+        if (!m_folderList->changePath(m_module.DataFolder))
+            return false;
+        return setManifestFolder(m_module.DataFolder);
+    }
+    // All three values are read before the folder list moves: its change handler rewrites the file at once.
+    const QStringList values = FolderConfig::read(m_module.DataFolder);
+    QString *folders[] = {&m_module.MainFolder, &m_module.ManifestFolder, &m_module.SpreadsheetFolder};
+    for (qsizetype i = 0; i < 3; ++i) {
+        if (i >= values.size())
+            return false;
+        *folders[i] = values[i];
+    }
+    if (!m_folderList->changePath(m_module.MainFolder))
+        return false;
+    return setManifestFolder(m_module.ManifestFolder);
+}
+
+// Stands for the manifest window's folder list until that window exists: store the folder and remember it.
+bool VeyraForm1::setManifestFolder(const QString &folder) {
+    if (!QFileInfo(folder).isDir())
+        return false;
+    m_module.ManifestFolder = folder;
+    saveFolderConfig();
+    return true;
+}
+
+void VeyraForm1::fallBackToDataFolder() {
+    m_folderList->changePath(m_module.DataFolder);
+    m_module.MainFolder = m_module.DataFolder;
+    m_module.ManifestFolder = m_module.DataFolder;
+}
+
+void VeyraForm1::Dir1_Change() {
+    const QString folder = m_folderList->path();
+    m_fileList->setPath(folder);
+    m_searchButton->setEnabled(false);
+    createHeader();
+    restoreActiveList();
+    m_module.MainFolder = folder;
+    m_driveList->showDriveOf(folder);
+    m_driveFolders.insert(m_driveList->drive(), folder);
+    saveFolderConfig();
+}
+
+void VeyraForm1::Drive1_Change(const QString &drive) {
+    const QString previousFolder = m_folderList->path();
+    const QString target = m_driveFolders.value(drive, drive);
+    QString error;
+    const bool moved =
+        m_folderList->changePath(target, &error) || (target != drive && m_folderList->changePath(drive, &error));
+    if (!moved) {
+        m_driveList->showDriveOf(previousFolder);
+        MessageBox::show(this, QStringLiteral("The drive %1 cannot be read.\n%2").arg(drive, error));
+        return;
+    }
+    m_searchButton->setEnabled(false);
+    createHeader();
+    restoreActiveList();
+}
+
+void VeyraForm1::File1_Click(const QString &fileName) {
+    createHeader();
+    QString error;
+    if (!m_module.watchList().select(m_folderList->path(), fileName, &error)) {
+        m_fileList->refresh();
+        MessageBox::show(this, QStringLiteral("The list %1 cannot be opened.\n%2").arg(fileName, error));
+        return;
+    }
+    m_searchButton->setEnabled(true);
+}
+
+void VeyraForm1::Command4_Click() {
+    QString error;
+    if (!m_module.watchList().deleteWorkingFile(m_folderList->path(), &error))
+        MessageBox::show(this, error);
+    m_fileList->refresh();
+}
+
+void VeyraForm1::Settings_Click() {
+    VeyraSettings &settings = m_module.settingsWindow();
+    settings.show();
+    settings.raise();
+    settings.activateWindow();
+}
+
+void VeyraForm1::Form_MouseDown() {
+    VeyraSettings *settings = m_module.existingSettingsWindow();
+    if (settings && settings->isVisible()) {
+        settings->raise();
+        settings->activateWindow();
+    }
+}
+
+void VeyraForm1::mousePressEvent(QMouseEvent *event) {
+    QMainWindow::mousePressEvent(event);
+    Form_MouseDown();
+}
+
+void VeyraForm1::closeEvent(QCloseEvent *event) {
+    Form_Unload();
+    event->accept();
+}
+
+void VeyraForm1::Form_Unload() {
+    if (m_unloaded)
+        return;
+    m_unloaded = true;
+    restoreActiveList();
+    m_module.unloadOtherWindows();
+}
+
+void VeyraForm1::restoreActiveList() {
+    const QString listPath = m_module.SelectedListPath;
+    QString error;
+    if (!m_module.watchList().restore(&error))
+        MessageBox::show(this, QStringLiteral("The list %1 could not get its own name back; it will at the next "
+                                              "start.\n%2")
+                                   .arg(listPath, error));
+}
+
+void VeyraForm1::saveFolderConfig() {
+    QString error;
+    if (m_module.SaveFolderConfig(&error) || m_folderConfigFailureShown)
+        return;
+    // Once a run is enough: every folder change would fail the same way.
+    m_folderConfigFailureShown = true;
+    MessageBox::show(this, QStringLiteral("The folders could not be remembered for the next start.\n%1").arg(error));
+}
+
+void VeyraForm1::createHeader() {
+    m_statusLine->setText(QString());
+    m_resultGrid->clear();
+    m_resultGrid->setRows(2);
+    m_resultGrid->setFixedRows(1);
+    m_resultGrid->setFixedCols(0);
+    m_resultGrid->setRows(1);
+    m_resultGrid->setCols(11);
+    const auto &columns = WatchListFile::resultHeader();
+    for (int c = 0; c < columns.size(); ++c) {
+        const auto &column = columns[c];
+        m_resultGrid->setTextMatrix(0, c, column.text);
+        const int base = column.baseWidthTwips > 0 ? column.baseWidthTwips : textWidthTwips(column.text);
+        m_resultGrid->setColWidth(c, base + WatchListFile::HeaderPaddingTwips);
+    }
+}
+
+int VeyraForm1::textWidthTwips(const QString &text) const {
+    return Twips::fromPixelsX(fontMetrics().horizontalAdvance(text), *this);
+}

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QMainWindow>
+
+#include <array>
+
+class QAction;
+class QCheckBox;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class DriveList;
+class FileList;
+class FlexGrid;
+class FolderList;
+class Label;
+class TextBox;
+class VeyraModule1;
+
+// The main window: the folder lists through which watch lists are reached, the name rows, the search buttons
+// and the result grid.
+class VeyraForm1 : public QMainWindow {
+    Q_OBJECT
+
+public:
+    static constexpr int NameRowCount = 10;
+
+    explicit VeyraForm1(VeyraModule1 &module);
+
+    void Form_Load();
+    void Form_Unload();
+    void Dir1_Change();
+    void Drive1_Change(const QString &drive);
+    void File1_Click(const QString &fileName);
+    void Command3_Click();
+    void Command4_Click();
+    void ManifestOpen_Click();
+    void Settings_Click();
+    void Form_MouseDown();
+
+    void createHeader();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void buildMenus();
+    void buildControls();
+    void buildNameRows(QWidget *surface);
+
+    bool loadRememberedFolders();
+    bool setManifestFolder(const QString &folder);
+    void fallBackToDataFolder();
+    void restoreActiveList();
+    void saveFolderConfig();
+    int textWidthTwips(const QString &text) const;
+
+    VeyraModule1 &m_module;
+    bool m_unloaded = false;
+    bool m_folderConfigFailureShown = false;
+    // Where each drive's folder list stood last, so returning to a drive returns to its folder.
+    QHash<QString, QString> m_driveFolders;
+
+    // Controls, named for what they are; their object names are the control names (Drive1, Text1_3, ...).
+    DriveList *m_driveList = nullptr;                      // Drive1
+    FolderList *m_folderList = nullptr;                    // Dir1
+    FileList *m_fileList = nullptr;                        // File1
+    QPushButton *m_searchButton = nullptr;                 // Command1
+    QPushButton *m_keepCheckedButton = nullptr;            // Command2
+    QPushButton *m_downloadButton = nullptr;               // Command3
+    QPushButton *m_deleteFileButton = nullptr;             // Command4
+    std::array<TextBox *, NameRowCount> m_lastNames{};     // Text1
+    std::array<TextBox *, NameRowCount> m_firstNames{};    // Text2
+    std::array<TextBox *, NameRowCount> m_datesOfBirth{};  // Text3
+    std::array<TextBox *, NameRowCount> m_passports{};     // Text4
+    std::array<QCheckBox *, NameRowCount> m_keepBoxes{};   // Check1
+    std::array<QCheckBox *, NameRowCount> m_searchBoxes{}; // Check2
+    Label *m_statusLine = nullptr;                         // Label3
+    FlexGrid *m_resultGrid = nullptr;                      // MSFlexGrid1
+    FlexGrid *m_importedNamesGrid = nullptr;               // MSFlexGrid2
+    QProgressBar *m_progressBar = nullptr;                 // ProgressBar1
+};

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+// The application-wide variables, empty (or 0) at start. VeyraModule1 holds the one instance; logic that needs
+// them takes this part, which knows nothing of windows.
+struct VeyraVariables {
+    QString DataFolder;
+
+    // Remembered folders
+    QString MainFolder;
+    QString ManifestFolder;
+    QString SpreadsheetFolder;
+
+    // The active watch list
+    QString SelectedListPath;
+    QString WorkingListPath;
+    QString NoFlyListName;
+    QString SelecteeListName;
+    QString ClearedListName;
+
+    // Company information and mail settings
+    QString CompanyName;
+    QString SmtpServer;
+    QString SmtpUser;
+    QString SmtpPassword;
+    qint16 SmtpPort = 0;
+};

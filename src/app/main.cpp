@@ -1,0 +1,48 @@
+#include "app/VeyraForm1.h"
+#include "app/VeyraModule1.h"
+#include "platform/DataFolder.h"
+#include "platform/MessageBox.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+
+int main(int argc, char *argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("VeyraCheck"));
+    QApplication::setApplicationVersion(QStringLiteral("3.1"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Screens the people on a flight against the security authority's watch lists."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption dataFolderOption(
+        QStringLiteral("data-folder"),
+        QStringLiteral("Keep the program's own files in <dir> instead of %1.").arg(DataFolder::defaultPath()),
+        QStringLiteral("dir"));
+    const QCommandLineOption listOption(
+        QStringLiteral("list"),
+        QStringLiteral("After start-up, make <file> of the main folder the active watch list, as a click on it "
+                       "in the file list would."),
+        QStringLiteral("file"));
+    parser.addOption(dataFolderOption);
+    parser.addOption(listOption);
+    parser.process(app);
+
+    const QString dataFolder =
+        parser.isSet(dataFolderOption) ? parser.value(dataFolderOption) : DataFolder::defaultPath();
+    QString error;
+    const bool haveDataFolder = DataFolder::ensureExists(dataFolder, &error);
+
+    VeyraModule1 module(dataFolder);
+    // Before any folder is read: a list left under its working name by a crash gets its own name back.
+    module.workingNames().recover();
+
+    VeyraForm1 &window = module.mainWindow();
+    window.Form_Load();
+    if (!haveDataFolder)
+        MessageBox::show(&window, error + QStringLiteral("\nSettings and remembered folders cannot be saved."));
+    if (parser.isSet(listOption))
+        window.File1_Click(parser.value(listOption));
+    return app.exec();
+}

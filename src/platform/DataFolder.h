@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+namespace DataFolder {
+
+// C:\VeyraScanData on Windows, ~/VeyraScanData elsewhere.
+QString defaultPath();
+
+// Creates the folder when it is missing.
+bool ensureExists(const QString &folder, QString *error);
+
+// The folder and a file name joined, in the platform's own separators.
+QString filePath(const QString &folder, const QString &fileName);
+
+// The first of "name (1).ext", "name (2).ext", ... that no file in the folder has yet.
+QString freeFileName(const QString &path);
+
+} // namespace DataFolder

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QListWidget>
+
+// The files of one folder that match a name pattern (letter case ignored, as on Windows), by name.
+// A click on an entry, or Enter, reports the entry's file name.
+class FileList : public QListWidget {
+    Q_OBJECT
+
+public:
+    explicit FileList(QWidget *parent = nullptr);
+
+    QString path() const { return m_path; }
+    void setPath(const QString &path);
+    QString pattern() const { return m_pattern; }
+    void setPattern(const QString &pattern);
+    void refresh();
+
+    QStringList fileNames() const;
+
+signals:
+    void fileClicked(const QString &fileName);
+
+private:
+    QString m_path;
+    QString m_pattern = QStringLiteral("*.*");
+};

@@ -1,0 +1,90 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QColor>
+#include <QTableView>
+
+#include <functional>
+#include <vector>
+
+// The cells of a FlexGrid. Grid row 0 is the fixed row when there is one: it is shown as the horizontal header,
+// and grid row r is then model row r - 1.
+class FlexGridModel : public QAbstractTableModel {
+    Q_OBJECT
+
+public:
+    struct Cell {
+        QString text;
+        QColor foreColor;
+        QColor backColor;
+    };
+
+    using QAbstractTableModel::QAbstractTableModel;
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    int gridRows() const { return m_rows; }
+    int gridCols() const { return m_cols; }
+    int fixedRows() const { return m_fixedRows; }
+    void resize(int rows, int cols);
+    void setFixedRows(int fixedRows);
+    void clearCells();
+
+    const Cell &cell(int row, int col) const { return m_cells[static_cast<size_t>(row) * m_cols + col]; }
+    void updateCell(int row, int col, const std::function<void(Cell &)> &change);
+
+private:
+    int m_rows = 0;
+    int m_cols = 0;
+    int m_fixedRows = 0;
+    std::vector<Cell> m_cells;
+};
+
+// A grid with per-cell texts and colours and a FlexGrid-like interface: rows and columns counted with the
+// fixed row, widths in twips.
+class FlexGrid : public QTableView {
+    Q_OBJECT
+
+public:
+    explicit FlexGrid(QWidget *parent = nullptr);
+
+    int rows() const { return m_model.gridRows(); }
+    void setRows(int rows);
+    int cols() const { return m_model.gridCols(); }
+    void setCols(int cols);
+    int fixedRows() const { return m_model.fixedRows(); }
+    void setFixedRows(int fixedRows); // 0 or 1
+    int fixedCols() const { return 0; }
+    void setFixedCols(int fixedCols); // the grids have no fixed columns
+
+    QString textMatrix(int row, int col) const;
+    void setTextMatrix(int row, int col, const QString &text);
+    QColor cellForeColor(int row, int col) const;
+    void setCellForeColor(int row, int col, const QColor &color);
+    QColor cellBackColor(int row, int col) const;
+    void setCellBackColor(int row, int col, const QColor &color);
+
+    int colWidth(int col) const;
+    void setColWidth(int col, int twips);
+
+    int row() const;
+    int col() const;
+    void setCurrentCell(int row, int col);
+    int topRow() const;
+    void setTopRow(int row);
+
+    // Empties every cell: texts and colours.
+    void clear();
+
+    const FlexGridModel &model() const { return m_model; }
+
+private:
+    bool inRange(int row, int col) const;
+    void applyWidths();
+
+    FlexGridModel m_model;
+    std::vector<int> m_widthsTwips;
+};

@@ -1,0 +1,65 @@
+#include "search/WatchListSelection.h"
+
+#include "app/VeyraVariables.h"
+#include "platform/DataFolder.h"
+#include "platform/WorkingNames.h"
+#include "search/WatchListFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+WatchListSelection::WatchListSelection(VeyraVariables &vars, WorkingNames &journal)
+    : m_vars(vars)
+    , m_journal(journal) {}
+
+bool WatchListSelection::restore(QString *error) {
+    if (m_vars.SelectedListPath.isEmpty() || m_vars.WorkingListPath.isEmpty())
+        return true;
+    const bool restored = m_journal.giveBack(m_vars.SelectedListPath, m_vars.WorkingListPath, error);
+    m_vars.SelectedListPath.clear();
+    m_vars.WorkingListPath.clear();
+    return restored;
+}
+
+bool WatchListSelection::select(const QString &folder, const QString &fileName, QString *error) {
+    if (!restore(error))
+        return false;
+    const QString workingName = QString::fromLatin1(WatchListFile::WorkingName);
+    if (fileName == workingName)
+        return true;
+
+    const QString workingPath = DataFolder::filePath(folder, workingName);
+    if (QFileInfo::exists(workingPath) && !QFile::remove(workingPath)) {
+        if (error)
+            *error = QStringLiteral("The left-over file %1 could not be deleted.").arg(workingPath);
+        return false;
+    }
+    const QString selectedPath = DataFolder::filePath(folder, fileName);
+    if (!m_journal.take(selectedPath, workingPath, error))
+        return false;
+    m_vars.SelectedListPath = selectedPath;
+    m_vars.WorkingListPath = workingPath;
+
+    if (WatchListFile::isNoFly(fileName))
+        m_vars.NoFlyListName = fileName;
+    if (WatchListFile::isSelectee(fileName))
+        m_vars.SelecteeListName = fileName;
+    if (WatchListFile::isCleared(fileName))
+        m_vars.ClearedListName = fileName;
+    return true;
+}
+
+bool WatchListSelection::deleteWorkingFile(const QString &folder, QString *error) {
+    const QString workingPath = DataFolder::filePath(folder, QString::fromLatin1(WatchListFile::WorkingName));
+    bool deleted = true;
+    if (QFileInfo::exists(workingPath) && !QFile::remove(workingPath)) {
+        deleted = false;
+        if (error)
+            *error = QStringLiteral("The file %1 could not be deleted.").arg(workingPath);
+    }
+    if (deleted)
+        m_journal.forget(workingPath);
+    m_vars.SelectedListPath.clear();
+    m_vars.WorkingListPath.clear();
+    return deleted;
+}

@@ -1,0 +1,147 @@
+#include "settings/VeyraSettings.h"
+
+#include "app/VeyraForm1.h"
+#include "app/VeyraModule1.h"
+#include "platform/Label.h"
+#include "platform/MessageBox.h"
+#include "platform/TextBox.h"
+
+#include <QEvent>
+#include <QFormLayout>
+#include <QFrame>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+constexpr int CompanyField = 0;
+constexpr int EmailField = 4;
+constexpr int ServerField = 5;
+constexpr int UserField = 6;
+constexpr int PasswordField = 7;
+constexpr int PortField = 8;
+} // namespace
+
+VeyraSettings::VeyraSettings(VeyraModule1 &module)
+    : QWidget(nullptr, Qt::Window)
+    , m_module(module) {
+    setObjectName(QStringLiteral("VeyraSettings"));
+    setWindowTitle(QStringLiteral("Settings"));
+
+    auto *form = new QFormLayout;
+    auto addField = [&](int index, const char *caption) {
+        auto *label = new Label(QString::fromLatin1(caption), this);
+        label->setObjectName(QStringLiteral("Label1_%1").arg(index));
+        auto *box = new TextBox(this);
+        box->setObjectName(QStringLiteral("Settings_%1").arg(index));
+        box->setMinimumWidth(260);
+        label->setBuddy(box);
+        m_fields[index] = box;
+        form->addRow(label, box);
+    };
+    addField(CompanyField, "Company Name");
+    auto *line = new QFrame(this);
+    line->setObjectName(QStringLiteral("Line1"));
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+    form->addRow(line);
+    addField(EmailField, "Email Address");
+    addField(ServerField, "Server Name");
+    addField(UserField, "Username");
+    addField(PasswordField, "Password");
+    addField(PortField, "SMTP Port");
+
+    m_save = new QPushButton(QStringLiteral("Save"), this);
+    m_save->setObjectName(QStringLiteral("Command1"));
+    connect(m_save, &QPushButton::clicked, this, &VeyraSettings::Command1_Click);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(m_save, 0, Qt::AlignRight);
+    adjustSize();
+}
+
+TextBox *VeyraSettings::field(int index) const {
+    return m_fields[index];
+}
+
+QString VeyraSettings::emailAddress() const {
+    return field(EmailField)->text();
+}
+
+bool VeyraSettings::loadCompanyInfo() {
+    const CompanyInfoFile::ReadResult read = CompanyInfoFile::read(m_module.DataFolder);
+    m_stored = read.info;
+    m_module.CompanyName = read.info.companyName;
+    m_module.SmtpServer = read.info.smtpServer;
+    m_module.SmtpUser = read.info.smtpUser;
+    m_module.SmtpPassword = read.info.smtpPassword;
+    m_module.SmtpPort = read.info.smtpPort;
+    fillFields(read.info.emailAddress);
+    return read.complete;
+}
+
+void VeyraSettings::fillFields(const QString &emailAddress) {
+    field(CompanyField)->setText(m_module.CompanyName);
+    field(EmailField)->setText(emailAddress);
+    field(ServerField)->setText(m_module.SmtpServer);
+    field(UserField)->setText(m_module.SmtpUser);
+    field(PasswordField)->setText(m_module.SmtpPassword);
+    field(PortField)->setText(QString::number(m_module.SmtpPort));
+}
+
+SettingsFields VeyraSettings::fields() const {
+    return {field(CompanyField)->text(), field(EmailField)->text(),    field(ServerField)->text(),
+            field(UserField)->text(),    field(PasswordField)->text(), field(PortField)->text()};
+}
+
+void VeyraSettings::Command1_Click() {
+    const QString refusal = CompanyInfoFile::refusal(fields());
+    if (!refusal.isEmpty()) {
+        MessageBox::show(&m_module.mainWindow(), refusal);
+        return;
+    }
+    if (SaveCompany())
+        hide();
+}
+
+bool VeyraSettings::SaveCompany() {
+    return CompanyInfoSave();
+}
+
+bool VeyraSettings::CompanyInfoSave() {
+    const SettingsFields typed = fields();
+    CompanyInfo info = m_stored;
+    info.companyName = typed.companyName;
+    info.emailAddress = typed.emailAddress;
+    info.smtpServer = typed.serverName;
+    info.smtpUser = typed.userName;
+    info.smtpPassword = typed.password;
+    info.smtpPort = CompanyInfoFile::parsePort(typed.smtpPort).value_or(0);
+
+    QString error;
+    if (!CompanyInfoFile::write(m_module.DataFolder, info, &error)) {
+        MessageBox::show(&m_module.mainWindow(),
+                         QStringLiteral("The settings could not be saved: %1\nThe file is as it was.").arg(error));
+        return false;
+    }
+    // The variables change only once the file holds the same values.
+    m_stored = info;
+    m_module.CompanyName = info.companyName;
+    m_module.SmtpServer = info.smtpServer;
+    m_module.SmtpUser = info.smtpUser;
+    m_module.SmtpPassword = info.smtpPassword;
+    m_module.SmtpPort = info.smtpPort;
+    return true;
+}
+
+void VeyraSettings::Form_Activate() {
+    const QRect main = m_module.mainWindow().frameGeometry();
+    const QRect own = frameGeometry();
+    move(main.left() + (main.width() - own.width()) / 2, main.top() + (main.height() - own.height()) / 2);
+}
+
+bool VeyraSettings::event(QEvent *event) {
+    if (event->type() == QEvent::WindowActivate)
+        Form_Activate();
+    return QWidget::event(event);
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "settings/CompanyInfoFile.h"
+
+#include <QWidget>
+
+class QPushButton;
+class TextBox;
+class VeyraModule1;
+
+// The settings window: company name, default recipient and mail settings, kept in CIinfo.cdb.
+class VeyraSettings : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit VeyraSettings(VeyraModule1 &module);
+
+    // Start-up's reading of the company information: fills the variables and the fields with what could be
+    // read. False when the file is missing or ends early.
+    bool loadCompanyInfo();
+
+    void Command1_Click();
+    bool SaveCompany();
+    bool CompanyInfoSave();
+    void Form_Activate();
+
+    // The Email Address field's current text, saved or not.
+    QString emailAddress() const;
+
+protected:
+    bool event(QEvent *event) override;
+
+private:
+    TextBox *field(int index) const;
+    SettingsFields fields() const;
+    void fillFields(const QString &emailAddress);
+
+    VeyraModule1 &m_module;
+    // The values read at start-up that this program does not use, written back unchanged.
+    CompanyInfo m_stored;
+    TextBox *m_fields[9] = {};
+    QPushButton *m_save = nullptr;
+};

@@ -1,0 +1,230 @@
+#include "TestVeyraForm1.h"
+
+#include "RunningApp.h"
+#include "TestSupport.h"
+#include "app/FolderConfig.h"
+#include "platform/FileList.h"
+#include "platform/FlexGrid.h"
+#include "platform/FolderList.h"
+#include "platform/Label.h"
+#include "settings/CompanyInfoFile.h"
+
+#include <QAction>
+#include <QDir>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+using TestSupport::MessageBoxAnswerer;
+using TestSupport::readFile;
+using TestSupport::writeFile;
+
+namespace {
+
+QString native(const QString &path) {
+    return QDir::toNativeSeparators(path);
+}
+
+QByteArray folderLine(const QString &main, const QString &manifest, const QString &spreadsheet) {
+    return QStringLiteral("\"%1\",\"%2\",\"%3\"\r\n").arg(native(main), native(manifest), native(spreadsheet)).toUtf8();
+}
+
+void writeCompanyInfo(const QString &dataFolder) {
+    CompanyInfo info;
+    info.companyName = "ACME";
+    QVERIFY(CompanyInfoFile::write(dataFolder, info, nullptr));
+}
+
+} // namespace
+
+void TestVeyraForm1::windowAndMenus() {
+    QTemporaryDir data;
+    RunningApp app(data.path());
+    VeyraForm1 &window = app.window();
+    QVERIFY(window.isVisible());
+    QCOMPARE(window.windowTitle(), QStringLiteral("VeyraCheck     v3.1"));
+
+    QStringList captions;
+    for (QAction *action : window.menuBar()->actions())
+        captions << action->text();
+    QCOMPARE(captions,
+             (QStringList{"Settings", "", "Manifest", "", "Save Names", "", "Import Names", "", "Print Log"}));
+    QVERIFY(window.findChild<QAction *>("Settings"));
+    QVERIFY(window.findChild<QAction *>("ManifestOpen"));
+    QVERIFY(window.findChild<QAction *>("printlog"));
+
+    const QStringList buttons[] = {{"Command1", "Search"},
+                                   {"Command2", "Keep Checked"},
+                                   {"Command3", "Download Database"},
+                                   {"Command4", "Delete File"}};
+    for (const QStringList &button : buttons)
+        QCOMPARE(app.find<QPushButton>(button[0])->text(), button[1]);
+    QVERIFY(!app.find<QPushButton>("Command1")->isEnabled());
+    QVERIFY(!app.find<QPushButton>("Command2")->isEnabled());
+    QVERIFY(app.find<FlexGrid>("MSFlexGrid1")->isVisible());
+    QVERIFY(!app.find<FlexGrid>("MSFlexGrid2")->isVisible());
+    QVERIFY(!app.find<QProgressBar>("ProgressBar1")->isVisible());
+    QCOMPARE(app.find<FileList>("File1")->pattern(), QStringLiteral("Veyra_*.csv"));
+    for (int row = 0; row < 10; ++row)
+        QVERIFY(app.find<QWidget>(QStringLiteral("Text4_%1").arg(row)));
+}
+
+void TestVeyraForm1::firstStartRemembersTheDataFolder() {
+    QTemporaryDir data;
+    writeFile(data.filePath("Veyra_No_Fly.csv"), "x");
+    writeFile(data.filePath("Veyra.csv.bak"), "x");
+    RunningApp app(data.path());
+    QCOMPARE(app.find<FolderList>("Dir1")->path(), native(data.path()));
+    QCOMPARE(app.find<FileList>("File1")->fileNames(), QStringList{"Veyra_No_Fly.csv"});
+    QCOMPARE(readFile(data.filePath("Defaultcfg.cdb")), folderLine(data.path(), data.path(), ""));
+}
+
+void TestVeyraForm1::startUpFolders_data() {
+    QTest::addColumn<bool>("mainFolderExists");
+    QTest::addColumn<bool>("companyInfoExists");
+    QTest::addColumn<bool>("remembered");
+
+    QTest::newRow("remembered folders are used") << true << true << true;
+    QTest::newRow("vanished main folder falls back") << false << true << false;
+    // A failing company information read falls back too, after the window is shown.
+    QTest::newRow("missing company information falls back") << true << false << false;
+}
+
+void TestVeyraForm1::startUpFolders() {
+    QFETCH(bool, mainFolderExists);
+    QFETCH(bool, companyInfoExists);
+    QFETCH(bool, remembered);
+
+    QTemporaryDir data, lists, manifests;
+    const QString mainFolder = mainFolderExists ? lists.path() : lists.filePath("gone");
+    writeFile(data.filePath("Defaultcfg.cdb"), folderLine(mainFolder, manifests.path(), "/sheets"));
+    if (companyInfoExists)
+        writeCompanyInfo(data.path());
+
+    RunningApp app(data.path());
+    const QString expected = native(remembered ? lists.path() : data.path());
+    QCOMPARE(app.find<FolderList>("Dir1")->path(), expected);
+    QCOMPARE(app.module.MainFolder, expected);
+    QCOMPARE(app.module.ManifestFolder, native(remembered ? manifests.path() : data.path()));
+    QCOMPARE(app.module.SpreadsheetFolder, native("/sheets"));
+    QVERIFY(app.window().isVisible());
+    QCOMPARE(FolderConfig::read(data.path()).value(0), expected);
+}
+
+void TestVeyraForm1::shortFolderFileFallsBack() {
+    QTemporaryDir data, lists;
+    writeFile(data.filePath("Defaultcfg.cdb"), QStringLiteral("\"%1\"\r\n").arg(lists.path()).toUtf8());
+    writeCompanyInfo(data.path());
+    RunningApp app(data.path());
+    QCOMPARE(app.find<FolderList>("Dir1")->path(), native(data.path()));
+    QCOMPARE(app.module.ManifestFolder, native(data.path()));
+}
+
+void TestVeyraForm1::folderChangeEndsTheActiveList() {
+    QTemporaryDir data, other;
+    writeFile(data.filePath("Veyra_No_Fly.csv"), "A");
+    writeFile(other.filePath("Veyra_Selectee.csv"), "B");
+    RunningApp app(data.path());
+    app.window().File1_Click("Veyra_No_Fly.csv");
+    QVERIFY(app.find<QPushButton>("Command1")->isEnabled());
+
+    app.find<FolderList>("Dir1")->setPath(other.path());
+    QVERIFY(!app.find<QPushButton>("Command1")->isEnabled());
+    QCOMPARE(readFile(data.filePath("Veyra_No_Fly.csv")), QByteArray("A"));
+    QVERIFY(!QFile::exists(data.filePath("Veyra.csv")));
+    QVERIFY(app.module.SelectedListPath.isEmpty());
+    QCOMPARE(app.find<FileList>("File1")->fileNames(), QStringList{"Veyra_Selectee.csv"});
+    QCOMPARE(app.module.MainFolder, native(other.path()));
+    QCOMPARE(FolderConfig::read(data.path()).value(0), native(other.path()));
+}
+
+void TestVeyraForm1::unreadableFolderKeepsTheLists() {
+    QTemporaryDir data;
+    QVERIFY(QDir(data.path()).mkdir("Lists"));
+    RunningApp app(data.path());
+    auto *folders = app.find<FolderList>("Dir1");
+    const QList<QListWidgetItem *> items = folders->findItems("Lists", Qt::MatchEndsWith);
+    QCOMPARE(items.size(), 1);
+    QVERIFY(QDir(data.filePath("Lists")).removeRecursively());
+
+    MessageBoxAnswerer answerer;
+    emit folders->itemActivated(items.first());
+    QCOMPARE(answerer.texts.size(), 1);
+    QVERIFY(answerer.texts.first().contains("Lists"));
+    QCOMPARE(folders->path(), native(data.path()));
+    QCOMPARE(app.module.MainFolder, native(data.path()));
+    QVERIFY(folders->findItems("Lists", Qt::MatchEndsWith).isEmpty());
+}
+
+void TestVeyraForm1::unreadableDriveKeepsTheLists() {
+    QTemporaryDir data;
+    writeFile(data.filePath("Veyra_No_Fly.csv"), "A");
+    RunningApp app(data.path());
+    app.window().File1_Click("Veyra_No_Fly.csv");
+
+    MessageBoxAnswerer answerer;
+    app.window().Drive1_Change(data.filePath("no-such-drive"));
+    QCOMPARE(answerer.texts.size(), 1);
+    QCOMPARE(app.find<FolderList>("Dir1")->path(), native(data.path()));
+    // A drive that cannot be read changes nothing: the list stays active.
+    QVERIFY(app.find<QPushButton>("Command1")->isEnabled());
+    QVERIFY(QFile::exists(data.filePath("Veyra.csv")));
+}
+
+void TestVeyraForm1::deleteFileRemovesTheActiveList() {
+    QTemporaryDir data;
+    writeFile(data.filePath("Veyra_No_Fly.csv"), "A");
+    writeFile(data.filePath("Veyra_Selectee.csv"), "B");
+    RunningApp app(data.path());
+    app.window().File1_Click("Veyra_No_Fly.csv");
+    QTest::mouseClick(app.find<QPushButton>("Command4"), Qt::LeftButton);
+
+    QCOMPARE(QDir(data.path()).entryList({"Veyra*"}, QDir::Files), QStringList{"Veyra_Selectee.csv"});
+    QCOMPARE(app.find<FileList>("File1")->fileNames(), QStringList{"Veyra_Selectee.csv"});
+    QVERIFY(app.module.SelectedListPath.isEmpty());
+    app.window().close();
+    QCOMPARE(QDir(data.path()).entryList({"Veyra*"}, QDir::Files), QStringList{"Veyra_Selectee.csv"});
+    QVERIFY(app.module.workingNames().entries().isEmpty());
+}
+
+void TestVeyraForm1::deleteFileWithoutAListDoesNothing() {
+    QTemporaryDir data;
+    writeFile(data.filePath("Veyra_No_Fly.csv"), "A");
+    RunningApp app(data.path());
+    MessageBoxAnswerer answerer;
+    app.window().Command4_Click();
+    QVERIFY(answerer.texts.isEmpty());
+    QCOMPARE(app.find<FileList>("File1")->fileNames(), QStringList{"Veyra_No_Fly.csv"});
+}
+
+void TestVeyraForm1::shutDownGivesTheListItsName() {
+    QTemporaryDir data;
+    writeFile(data.filePath("Veyra_Selectee.csv"), "B");
+    {
+        RunningApp app(data.path());
+        app.window().File1_Click("Veyra_Selectee.csv");
+        app.window().Settings_Click();
+        app.window().close();
+        QVERIFY(!app.module.existingSettingsWindow());
+        QCOMPARE(readFile(data.filePath("Veyra_Selectee.csv")), QByteArray("B"));
+        QVERIFY(!QFile::exists(data.filePath("Veyra.csv")));
+    }
+    QVERIFY(!QFile::exists(data.filePath("WorkingNames.cdb")));
+}
+
+void TestVeyraForm1::unwritableFolderFileIsReported() {
+    QTemporaryDir data;
+    QVERIFY(QDir(data.path()).mkdir("Defaultcfg.cdb")); // a folder in the file's place: it cannot be written
+    writeCompanyInfo(data.path());
+    MessageBoxAnswerer answerer;
+    RunningApp app(data.path());
+    QVERIFY(app.window().isVisible());
+    QCOMPARE(answerer.texts.size(), 1);
+    QVERIFY(answerer.texts.first().startsWith("The folders could not be remembered"));
+    QCOMPARE(app.find<FolderList>("Dir1")->path(), native(data.path()));
+
+    QTemporaryDir other;
+    app.find<FolderList>("Dir1")->setPath(other.path());
+    QCOMPARE(answerer.texts.size(), 1);
+}

@@ -1,0 +1,65 @@
+#include "TestFlexGrid.h"
+
+#include "platform/FlexGrid.h"
+
+#include <QHeaderView>
+#include <QTest>
+
+void TestFlexGrid::fixedRowIsTheHeader_data() {
+    QTest::addColumn<int>("fixedRows");
+    QTest::addColumn<int>("modelRows");
+    QTest::addColumn<QString>("header");
+    QTest::addColumn<QString>("firstModelRow");
+
+    QTest::newRow("one fixed row: grid row 0 is the header") << 1 << 2 << "r0"
+                                                             << "r1";
+    QTest::newRow("no fixed row: grid row 0 is model row 0") << 0 << 3 << ""
+                                                             << "r0";
+}
+
+void TestFlexGrid::fixedRowIsTheHeader() {
+    QFETCH(int, fixedRows);
+    QFETCH(int, modelRows);
+    QFETCH(QString, header);
+    QFETCH(QString, firstModelRow);
+
+    FlexGrid grid;
+    grid.setCols(2);
+    grid.setRows(3);
+    grid.setFixedRows(fixedRows);
+    for (int r = 0; r < 3; ++r)
+        grid.setTextMatrix(r, 0, QStringLiteral("r%1").arg(r));
+    grid.setCellForeColor(2, 0, QColor(255, 0, 0));
+
+    const QAbstractItemModel *model = grid.QTableView::model();
+    QCOMPARE(model->rowCount(), modelRows);
+    QCOMPARE(model->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), header);
+    QCOMPARE(model->index(0, 0).data().toString(), firstModelRow);
+    QCOMPARE(model->index(2 - fixedRows, 0).data(Qt::ForegroundRole).value<QColor>(), QColor(255, 0, 0));
+    QCOMPARE(model->index(0, 1).data(Qt::BackgroundRole).value<QColor>(), QColor(255, 255, 255));
+    QCOMPARE(grid.rows(), 3);
+}
+
+void TestFlexGrid::widthsAreKeptInTwips() {
+    FlexGrid grid;
+    grid.setCols(3);
+    grid.setColWidth(1, 2740);
+    grid.setRows(5); // a reset of the rows must not lose the widths
+    QCOMPARE(grid.colWidth(1), 2740);
+    QCOMPARE(grid.columnWidth(1), qRound(2740.0 * grid.logicalDpiX() / 1440));
+}
+
+void TestFlexGrid::clearEmptiesTextsAndColours() {
+    FlexGrid grid;
+    grid.setCols(2);
+    grid.setRows(2);
+    grid.setFixedRows(1);
+    grid.setTextMatrix(0, 1, "HEAD");
+    grid.setTextMatrix(1, 1, "cell");
+    grid.setCellBackColor(1, 1, QColor(0, 255, 0));
+    grid.clear();
+    QCOMPARE(grid.textMatrix(0, 1), QString());
+    QCOMPARE(grid.textMatrix(1, 1), QString());
+    QCOMPARE(grid.cellBackColor(1, 1), QColor(255, 255, 255));
+    QCOMPARE(grid.rows(), 2);
+}

@@ -1,0 +1,94 @@
+#include "TestRecordFile.h"
+
+#include "TestSupport.h"
+#include "platform/RecordFile.h"
+#include "platform/TextEncoding.h"
+
+#include <QTemporaryDir>
+
+using TestSupport::readFile;
+using TestSupport::writeFile;
+
+void TestRecordFile::parse_data() {
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QStringList>("values");
+
+    QTest::newRow("quoted values keep their commas")
+        << QByteArray("\"Smith, Jr.\",\"b\"\r\n") << QStringList{"Smith, Jr.", "b"};
+    QTest::newRow("unquoted values lose surrounding blanks")
+        << QByteArray("  x y  ,\t2\r\n") << QStringList{"x y", "2"};
+    QTest::newRow("line ends only separate") << QByteArray("\"a\",\"b\"\r\n\"c\"\r\n") << QStringList{"a", "b", "c"};
+    QTest::newRow("LF and a missing last line end") << QByteArray("\"a\"\n\"b\"") << QStringList{"a", "b"};
+    QTest::newRow("blank lines hold no value") << QByteArray("\r\n\"a\"\r\n\r\n\r\n\"b\"\r\n") << QStringList{"a", "b"};
+    QTest::newRow("empty quoted values count") << QByteArray("\"\",\"\",\"x\"\r\n") << QStringList{"", "", "x"};
+    QTest::newRow("comma before the line end promises a value")
+        << QByteArray("\"a\",\r\n\"b\"") << QStringList{"a", "", "b"};
+    QTest::newRow("text after a closing quote is dropped") << QByteArray("\"a\" junk,\"b\"") << QStringList{"a", "b"};
+    QTest::newRow("a quote inside runs to the next quote")
+        << QByteArray("\"say \"hi\"\",\"b\"") << QStringList{"say ", "b"};
+    QTest::newRow("comment lines are values too")
+        << QByteArray("# note\r\n\"0x00000000\"\r\n") << QStringList{"# note", "0x00000000"};
+    QTest::newRow("unterminated quote runs to the end") << QByteArray("\"a\",\"open") << QStringList{"a", "open"};
+    QTest::newRow("empty file") << QByteArray() << QStringList{};
+}
+
+void TestRecordFile::parse() {
+    QFETCH(QByteArray, text);
+    QFETCH(QStringList, values);
+    QCOMPARE(RecordFile::parse(QString::fromUtf8(text)), values);
+}
+
+void TestRecordFile::formatQuotesTextAndLeavesNumbersBare() {
+    const QList<Record> records = {{QStringLiteral("a, b"), qint64(2), QString(), qint64(-7)}, {QStringLiteral("Zoë")}};
+    QCOMPARE(RecordFile::format(records), QByteArray("\"a, b\",2,\"\",-7\r\n\"Zo\xC3\xAB\"\r\n"));
+}
+
+void TestRecordFile::writeThenReadGivesTheValuesBack() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("list");
+    const QList<Record> records = {{QStringLiteral("O'Brien, Patrick"), QStringLiteral("  padded  "), qint64(42)},
+                                   {QString(), QStringLiteral("Müller")}};
+    QString error;
+    QVERIFY2(RecordFile::write(path, records, &error), qPrintable(error));
+    const RecordFile::Contents contents = RecordFile::read(path);
+    QVERIFY(contents.opened);
+    QCOMPARE(contents.values, (QStringList{"O'Brien, Patrick", "  padded  ", "42", "", "Müller"}));
+}
+
+void TestRecordFile::missingFileIsReportedNotEmpty() {
+    QTemporaryDir dir;
+    const RecordFile::Contents contents = RecordFile::read(dir.filePath("absent"));
+    QVERIFY(!contents.opened);
+    QVERIFY(!contents.error.isEmpty());
+}
+
+void TestRecordFile::failedWriteLeavesTheOldFile() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("missing-folder/list");
+    QString error;
+    QVERIFY(!RecordFile::write(path, {{QStringLiteral("x")}}, &error));
+    QVERIFY(!error.isEmpty());
+
+    // A folder in the file's place cannot be replaced: the write fails and the folder stays.
+    const QString blocked = dir.filePath("blocked");
+    QVERIFY(QDir().mkdir(blocked));
+    writeFile(blocked + "/inside", "kept");
+    QVERIFY(!RecordFile::write(blocked, {{QStringLiteral("x")}}, &error));
+    QCOMPARE(readFile(blocked + "/inside"), QByteArray("kept"));
+}
+
+void TestRecordFile::ownerOnlyFilesAreNotReadableByOthers() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("secret");
+    writeFile(path, "old");
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    QVERIFY(RecordFile::write(path, {{QStringLiteral("new")}}, nullptr, true));
+    QCOMPARE(QFile::permissions(path) & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::WriteOther),
+             QFile::Permissions());
+    QCOMPARE(readFile(path), QByteArray("\"new\"\r\n"));
+}
+
+void TestRecordFile::decodesUtf8AndWindows1252() {
+    QCOMPARE(TextEncoding::decodeFile("\xEF\xBB\xBF\"M\xC3\xBCller\""), QStringLiteral("\"Müller\""));
+    QCOMPARE(TextEncoding::decodeFile("M\xFCller \x80 \x93quoted\x94"), QStringLiteral("Müller € “quoted”"));
+}

@@ -1,0 +1,176 @@
+#include "TestWatchListSelection.h"
+
+#include "RunningApp.h"
+#include "TestSupport.h"
+#include "platform/FileList.h"
+#include "platform/FlexGrid.h"
+#include "platform/Label.h"
+#include "platform/Twips.h"
+
+#include <QDir>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+using TestSupport::MessageBoxAnswerer;
+using TestSupport::readFile;
+using TestSupport::writeFile;
+
+namespace {
+
+QStringList filesIn(const QString &folder) {
+    return QDir(folder).entryList({"Veyra*"}, QDir::Files, QDir::Name);
+}
+
+// Clicks the entry of File1 that shows fileName, as the operator would.
+void clickFile(RunningApp &app, const QString &fileName) {
+    auto *list = app.find<FileList>("File1");
+    const QList<QListWidgetItem *> items = list->findItems(fileName, Qt::MatchExactly);
+    QVERIFY2(items.size() == 1, qPrintable(fileName));
+    const QRect rect = list->visualItemRect(items.first());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+}
+
+bool searchEnabled(RunningApp &app) {
+    return app.find<QPushButton>("Command1")->isEnabled();
+}
+
+} // namespace
+
+void TestWatchListSelection::selectingBGivesABackItsName() {
+    QTemporaryDir data;
+    writeFile(data.filePath("Veyra_No_Fly.csv"), "A");
+    writeFile(data.filePath("Veyra_Selectee.csv"), "B");
+    RunningApp app(data.path());
+    QVERIFY(!searchEnabled(app));
+
+    clickFile(app, "Veyra_No_Fly.csv");
+    QCOMPARE(filesIn(data.path()), (QStringList{"Veyra.csv", "Veyra_Selectee.csv"}));
+    QCOMPARE(readFile(data.filePath("Veyra.csv")), QByteArray("A"));
+    QVERIFY(searchEnabled(app));
+    QCOMPARE(app.module.SelectedListPath, QDir::toNativeSeparators(data.filePath("Veyra_No_Fly.csv")));
+    QCOMPARE(app.module.WorkingListPath, QDir::toNativeSeparators(data.filePath("Veyra.csv")));
+
+    clickFile(app, "Veyra_Selectee.csv");
+    QCOMPARE(filesIn(data.path()), (QStringList{"Veyra.csv", "Veyra_No_Fly.csv"}));
+    QCOMPARE(readFile(data.filePath("Veyra.csv")), QByteArray("B"));
+    QCOMPARE(readFile(data.filePath("Veyra_No_Fly.csv")), QByteArray("A"));
+}
+
+void TestWatchListSelection::clickingTheActiveListAgainKeepsItActive() {
+    QTemporaryDir data;
+    writeFile(data.filePath("Veyra_No_Fly.csv"), "A");
+    RunningApp app(data.path());
+    clickFile(app, "Veyra_No_Fly.csv");
+    clickFile(app, "Veyra_No_Fly.csv"); // the list still shows the entry until it is refreshed
+    QCOMPARE(filesIn(data.path()), QStringList{"Veyra.csv"});
+    QCOMPARE(readFile(data.filePath("Veyra.csv")), QByteArray("A"));
+    QVERIFY(searchEnabled(app));
+
+    app.window().close();
+    QCOMPARE(filesIn(data.path()), QStringList{"Veyra_No_Fly.csv"});
+}
+
+void TestWatchListSelection::strayWorkingFileIsReplaced() {
+    QTemporaryDir data;
+    writeFile(data.filePath("Veyra.csv"), "stray");
+    writeFile(data.filePath("Veyra_Cleared.csv"), "C");
+    RunningApp app(data.path());
+    clickFile(app, "Veyra_Cleared.csv");
+    QCOMPARE(readFile(data.filePath("Veyra.csv")), QByteArray("C"));
+    QCOMPARE(filesIn(data.path()), QStringList{"Veyra.csv"});
+}
+
+void TestWatchListSelection::listKindNames_data() {
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<QString>("noFly");
+    QTest::addColumn<QString>("selectee");
+    QTest::addColumn<QString>("cleared");
+
+    QTest::newRow("No-Fly list") << "Veyra_No_Fly_2026.csv"
+                                 << "Veyra_No_Fly_2026.csv"
+                                 << ""
+                                 << "";
+    QTest::newRow("name with two kinds sets both") << "Veyra_No_Fly_Selectee.csv"
+                                                   << "Veyra_No_Fly_Selectee.csv"
+                                                   << "Veyra_No_Fly_Selectee.csv"
+                                                   << "";
+    QTest::newRow("cleared list") << "Veyra_Cleared.csv"
+                                  << ""
+                                  << ""
+                                  << "Veyra_Cleared.csv";
+    QTest::newRow("lower case is an other list") << "Veyra_no_fly.csv"
+                                                 << ""
+                                                 << ""
+                                                 << "";
+    QTest::newRow("kind found at any position") << "Veyra_2026_Selectee_v2.csv"
+                                                << ""
+                                                << "Veyra_2026_Selectee_v2.csv"
+                                                << "";
+}
+
+void TestWatchListSelection::listKindNames() {
+    QFETCH(QString, fileName);
+    QFETCH(QString, noFly);
+    QFETCH(QString, selectee);
+    QFETCH(QString, cleared);
+
+    QTemporaryDir data;
+    writeFile(data.filePath(fileName), "x");
+    RunningApp app(data.path());
+    clickFile(app, fileName);
+    QCOMPARE(app.module.NoFlyListName, noFly);
+    QCOMPARE(app.module.SelecteeListName, selectee);
+    QCOMPARE(app.module.ClearedListName, cleared);
+}
+
+void TestWatchListSelection::workingNameEntryOnlyEndsTheActiveList() {
+    QTemporaryDir data;
+    writeFile(data.filePath("Veyra_No_Fly.csv"), "A");
+    RunningApp app(data.path());
+    clickFile(app, "Veyra_No_Fly.csv");
+    app.window().File1_Click("Veyra.csv");
+    QCOMPARE(filesIn(data.path()), QStringList{"Veyra_No_Fly.csv"});
+    QVERIFY(app.module.SelectedListPath.isEmpty());
+    QVERIFY(searchEnabled(app));
+}
+
+void TestWatchListSelection::vanishedFileIsRefusedWithAMessage() {
+    QTemporaryDir data;
+    writeFile(data.filePath("Veyra_No_Fly.csv"), "A");
+    RunningApp app(data.path());
+    QFile::remove(data.filePath("Veyra_No_Fly.csv"));
+    MessageBoxAnswerer answerer;
+    clickFile(app, "Veyra_No_Fly.csv");
+    QCOMPARE(answerer.texts.size(), 1);
+    QVERIFY(answerer.texts.first().contains("Veyra_No_Fly.csv"));
+    QVERIFY(!searchEnabled(app));
+    QVERIFY(app.module.SelectedListPath.isEmpty());
+    QVERIFY(app.module.workingNames().entries().isEmpty());
+    QVERIFY(app.find<FileList>("File1")->fileNames().isEmpty());
+}
+
+void TestWatchListSelection::headerHasElevenMeasuredColumns() {
+    QTemporaryDir data;
+    writeFile(data.filePath("Veyra_No_Fly.csv"), "A");
+    RunningApp app(data.path());
+    auto *grid = app.find<FlexGrid>("MSFlexGrid1");
+    auto *status = app.find<Label>("Label3");
+    grid->setRows(5);
+    grid->setTextMatrix(3, 2, "left over");
+    status->setText("Search succesful");
+
+    clickFile(app, "Veyra_No_Fly.csv");
+    QCOMPARE(status->text(), QString());
+    QCOMPARE(grid->rows(), 1);
+    QCOMPARE(grid->fixedRows(), 1);
+    QCOMPARE(grid->cols(), 11);
+    const QStringList headers = {"SID", "CLEARED", "LASTNAME",    "FIRSTNAME",           "MIDDLENAME", "TYPE",
+                                 "DOB", "POB",     "CITIZENSHIP", "PASSPORT / IDNUMBER", "MISC"};
+    const int fixedWidths[] = {0, 0, 2500, 2500, 0, 0, 1000, 2000, 2000, 0, 1000};
+    for (int c = 0; c < 11; ++c) {
+        QCOMPARE(grid->textMatrix(0, c), headers[c]);
+        const int textWidth =
+            Twips::fromPixelsX(app.window().fontMetrics().horizontalAdvance(headers[c]), app.window());
+        QCOMPARE(grid->colWidth(c), (fixedWidths[c] ? fixedWidths[c] : textWidth) + 240);
+    }
+}
