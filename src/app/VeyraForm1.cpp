@@ -30,7 +30,7 @@ constexpr int RowsTop = 480;
 constexpr int RowPitch = 360;
 constexpr int RowHeight = 330;
 constexpr int ResultGridTop = 6660;
-constexpr int WindowWidth = 14640;
+constexpr int WindowWidth = 15000;
 constexpr int WindowHeight = 10560;
 
 struct Column {
@@ -41,8 +41,8 @@ constexpr Column LastNameColumn{RowsLeft, 2400};
 constexpr Column FirstNameColumn{RowsLeft + 2460, 2880};
 constexpr Column BirthDateColumn{RowsLeft + 5400, 1440};
 constexpr Column PassportColumn{RowsLeft + 6900, 2160};
-constexpr Column SearchColumn{RowsLeft + 9180, 660};
-constexpr Column KeepColumn{RowsLeft + 9840, 660};
+constexpr Column SearchColumn{RowsLeft + 9180, 780};
+constexpr Column KeepColumn{RowsLeft + 9960, 780};
 constexpr int RowsWidth = KeepColumn.left + KeepColumn.width - RowsLeft;
 
 template <typename Widget> Widget *named(Widget *widget, const QString &name) {
@@ -138,6 +138,7 @@ void VeyraForm1::buildNameRows(QWidget *surface) {
     const Column boxColumns[] = {SearchColumn, KeepColumn};
     for (int i = 0; i < 2; ++i) {
         auto *label = named(new Label(QString::fromLatin1(boxCaptions[i]), surface), indexed("Label2", i));
+        label->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
         Twips::place(label, boxColumns[i].left, Margin, boxColumns[i].width, RowHeight);
     }
 
@@ -151,9 +152,9 @@ void VeyraForm1::buildNameRows(QWidget *surface) {
             (*texts[i])[row] = box;
         }
         m_searchBoxes[row] = named(new QCheckBox(surface), indexed("Check2", row));
-        Twips::place(m_searchBoxes[row], SearchColumn.left + 180, top, SearchColumn.width - 180, RowHeight);
+        Twips::place(m_searchBoxes[row], SearchColumn.left + 270, top, SearchColumn.width - 270, RowHeight);
         m_keepBoxes[row] = named(new QCheckBox(surface), indexed("Check1", row));
-        Twips::place(m_keepBoxes[row], KeepColumn.left + 180, top, KeepColumn.width - 180, RowHeight);
+        Twips::place(m_keepBoxes[row], KeepColumn.left + 270, top, KeepColumn.width - 270, RowHeight);
     }
 }
 

@@ -42,7 +42,10 @@ void DriveList::refresh() {
 QString DriveList::driveOf(const QString &folder, const QStringList &drives) {
     QString best;
     for (const QString &drive : drives) {
-        if (folder.startsWith(drive, Qt::CaseInsensitive) && drive.size() > best.size())
+        const bool onDrive = folder.startsWith(drive, Qt::CaseInsensitive) &&
+                             (folder.size() == drive.size() || drive.endsWith(QDir::separator()) ||
+                              folder.at(drive.size()) == QDir::separator());
+        if (onDrive && drive.size() > best.size())
             best = drive;
     }
     return best;

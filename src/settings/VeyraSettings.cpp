@@ -70,14 +70,19 @@ QString VeyraSettings::emailAddress() const {
 
 bool VeyraSettings::loadCompanyInfo() {
     const CompanyInfoFile::ReadResult read = CompanyInfoFile::read(m_module.DataFolder);
-    m_stored = read.info;
-    m_module.CompanyName = read.info.companyName;
-    m_module.SmtpServer = read.info.smtpServer;
-    m_module.SmtpUser = read.info.smtpUser;
-    m_module.SmtpPassword = read.info.smtpPassword;
-    m_module.SmtpPort = read.info.smtpPort;
+    takeIntoVariables(read.info);
     fillFields(read.info.emailAddress);
     return read.complete;
+}
+
+void VeyraSettings::takeIntoVariables(const CompanyInfo &info)
+{
+    m_stored = info;
+    m_module.CompanyName = info.companyName;
+    m_module.SmtpServer = info.smtpServer;
+    m_module.SmtpUser = info.smtpUser;
+    m_module.SmtpPassword = info.smtpPassword;
+    m_module.SmtpPort = info.smtpPort;
 }
 
 void VeyraSettings::fillFields(const QString &emailAddress) {
@@ -125,12 +130,7 @@ bool VeyraSettings::CompanyInfoSave() {
         return false;
     }
     // The variables change only once the file holds the same values.
-    m_stored = info;
-    m_module.CompanyName = info.companyName;
-    m_module.SmtpServer = info.smtpServer;
-    m_module.SmtpUser = info.smtpUser;
-    m_module.SmtpPassword = info.smtpPassword;
-    m_module.SmtpPort = info.smtpPort;
+    takeIntoVariables(info);
     return true;
 }
 

@@ -33,6 +33,7 @@ protected:
 private:
     TextBox *field(int index) const;
     SettingsFields fields() const;
+    void takeIntoVariables(const CompanyInfo &info);
     void fillFields(const QString &emailAddress);
 
     VeyraModule1 &m_module;
