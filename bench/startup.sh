@@ -4,20 +4,14 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-5}
-data=$(mktemp -d)
-cp examples/Veyra_*.csv "$data/"
-display=:$((80 + RANDOM % 9))
-Xvfb "$display" -screen 0 1280x900x24 >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null; rm -rf "$data"' EXIT
-sleep 1
+source scripts/virtual-display.sh
 times=()
 for ((i = 0; i < runs; i++)); do
     start=$(date +%s%N)
-    DISPLAY=$display build/src/veyracheck --data-folder "$data" 2>/dev/null &
+    build/src/veyracheck --data-folder "$data" 2>/dev/null &
     app=$!
     # Poll rather than --sync: xdotool's own wait sleeps half a second between looks.
-    until DISPLAY=$display xdotool search --onlyvisible --name 'VeyraCheck' >/dev/null 2>&1; do
+    until xdotool search --onlyvisible --name 'VeyraCheck' >/dev/null 2>&1; do
         kill -0 "$app" || { echo "VeyraCheck ended before showing its window" >&2; exit 1; }
     done
     end=$(date +%s%N)

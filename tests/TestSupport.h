@@ -6,25 +6,31 @@
 #include <QTest>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
+#include <vector>
 
 namespace TestSupport {
 
-inline void writeFile(const QString &path, const QByteArray &bytes) {
+inline void writeFile(const QString &path, const QByteArray &bytes)
+{
     QFile file(path);
     QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
     file.write(bytes);
 }
 
-inline QByteArray readFile(const QString &path) {
+inline QByteArray readFile(const QString &path)
+{
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // Answers every modal message box that appears while it lives with its default button, and keeps what each said.
-class MessageBoxAnswerer {
+class MessageBoxAnswerer
+{
 public:
-    MessageBoxAnswerer() {
+    MessageBoxAnswerer()
+    {
         m_timer.setInterval(5);
         QObject::connect(&m_timer, &QTimer::timeout, [this] {
             auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
@@ -45,7 +51,8 @@ private:
 };
 
 // Runs each test class in turn; the exit status counts the failed classes.
-template <typename... Tests> int runAll(int argc, char *argv[]) {
+template <typename... Tests> int runAll(int argc, char *argv[])
+{
     QApplication app(argc, argv);
     int failed = 0;
     ((failed += QTest::qExec(std::make_unique<Tests>().get(), argc, argv) != 0), ...);
@@ -53,3 +60,5 @@ template <typename... Tests> int runAll(int argc, char *argv[]) {
 }
 
 } // namespace TestSupport
+
+#define VEYRA_TEST(Class) static const TestSupport::Registration<Class> registration##Class;

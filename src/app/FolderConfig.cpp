@@ -6,15 +6,18 @@
 
 namespace FolderConfig {
 
-QString path(const QString &dataFolder) {
+QString path(const QString &dataFolder)
+{
     return DataFolder::filePath(dataFolder, QString::fromLatin1(FileName));
 }
 
-QStringList read(const QString &dataFolder) {
+QStringList read(const QString &dataFolder)
+{
     return RecordFile::read(path(dataFolder)).values;
 }
 
-bool save(const VeyraVariables &vars, QString *error) {
+bool save(const VeyraVariables &vars, QString *error)
+{
     return RecordFile::write(path(vars.DataFolder), {{vars.MainFolder, vars.ManifestFolder, vars.SpreadsheetFolder}},
                              error);
 }

@@ -33,7 +33,8 @@ constexpr int ResultGridTop = 6660;
 constexpr int WindowWidth = 15000;
 constexpr int WindowHeight = 10560;
 
-struct Column {
+struct Column
+{
     int left;
     int width;
 };
@@ -45,19 +46,22 @@ constexpr Column SearchColumn{RowsLeft + 9180, 780};
 constexpr Column KeepColumn{RowsLeft + 9960, 780};
 constexpr int RowsWidth = KeepColumn.left + KeepColumn.width - RowsLeft;
 
-template <typename Widget> Widget *named(Widget *widget, const QString &name) {
+template <typename Widget> Widget *named(Widget *widget, const QString &name)
+{
     widget->setObjectName(name);
     return widget;
 }
 
-QString indexed(const char *name, int index) {
+QString indexed(const char *name, int index)
+{
     return QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(index);
 }
 
 } // namespace
 
 VeyraForm1::VeyraForm1(VeyraModule1 &module)
-    : m_module(module) {
+    : m_module(module)
+{
     setObjectName(QStringLiteral("VeyraForm1"));
     setWindowTitle(QStringLiteral("VeyraCheck     v3.1"));
     buildMenus();
@@ -65,7 +69,8 @@ VeyraForm1::VeyraForm1(VeyraModule1 &module)
     resize(Twips::toPixelsX(WindowWidth, *this), Twips::toPixelsY(WindowHeight, *this));
 }
 
-void VeyraForm1::buildMenus() {
+void VeyraForm1::buildMenus()
+{
     QMenuBar *bar = menuBar();
     auto action = [bar](const char *name, const char *caption) {
         return named(bar->addAction(QString::fromLatin1(caption)), QString::fromLatin1(name));
@@ -84,7 +89,8 @@ void VeyraForm1::buildMenus() {
     action("printlog", "Print Log");
 }
 
-void VeyraForm1::buildControls() {
+void VeyraForm1::buildControls()
+{
     auto *surface = new QWidget(this);
     setCentralWidget(surface);
 
@@ -127,7 +133,8 @@ void VeyraForm1::buildControls() {
     connect(m_deleteFileButton, &QPushButton::clicked, this, &VeyraForm1::Command4_Click);
 }
 
-void VeyraForm1::buildNameRows(QWidget *surface) {
+void VeyraForm1::buildNameRows(QWidget *surface)
+{
     const char *textCaptions[] = {"Last Name", "First and Middle Name", "Date of Birth", "Passport Number"};
     const Column textColumns[] = {LastNameColumn, FirstNameColumn, BirthDateColumn, PassportColumn};
     for (int i = 0; i < 4; ++i) {
@@ -158,7 +165,8 @@ void VeyraForm1::buildNameRows(QWidget *surface) {
     }
 }
 
-void VeyraForm1::resizeEvent(QResizeEvent *event) {
+void VeyraForm1::resizeEvent(QResizeEvent *event)
+{
     QMainWindow::resizeEvent(event);
     const QWidget *surface = centralWidget();
     const int width = Twips::fromPixelsX(surface->width(), *this) - 2 * Margin;
@@ -166,7 +174,8 @@ void VeyraForm1::resizeEvent(QResizeEvent *event) {
     Twips::place(m_resultGrid, Margin, ResultGridTop, std::max(width, 1440), std::max(height, 720));
 }
 
-void VeyraForm1::Form_Load() {
+void VeyraForm1::Form_Load()
+{
     // Each failing step falls back to the data folder, and start-up goes on with the step after it.
     if (!loadRememberedFolders())
         fallBackToDataFolder();
@@ -176,7 +185,8 @@ void VeyraForm1::Form_Load() {
         fallBackToDataFolder();
 }
 
-bool VeyraForm1::loadRememberedFolders() {
+bool VeyraForm1::loadRememberedFolders()
+{
     if (!QFileInfo::exists(FolderConfig::path(m_module.DataFolder))) {
         if (!m_folderList->changePath(m_module.DataFolder))
             return false;
@@ -196,7 +206,8 @@ bool VeyraForm1::loadRememberedFolders() {
 }
 
 // Stands for the manifest window's folder list until that window exists: store the folder and remember it.
-bool VeyraForm1::setManifestFolder(const QString &folder) {
+bool VeyraForm1::setManifestFolder(const QString &folder)
+{
     if (!QFileInfo(folder).isDir())
         return false;
     m_module.ManifestFolder = folder;
@@ -204,13 +215,15 @@ bool VeyraForm1::setManifestFolder(const QString &folder) {
     return true;
 }
 
-void VeyraForm1::fallBackToDataFolder() {
+void VeyraForm1::fallBackToDataFolder()
+{
     m_folderList->changePath(m_module.DataFolder);
     m_module.MainFolder = m_module.DataFolder;
     m_module.ManifestFolder = m_module.DataFolder;
 }
 
-void VeyraForm1::Dir1_Change() {
+void VeyraForm1::Dir1_Change()
+{
     const QString folder = m_folderList->path();
     m_fileList->setPath(folder);
     m_searchButton->setEnabled(false);
@@ -222,7 +235,8 @@ void VeyraForm1::Dir1_Change() {
     saveFolderConfig();
 }
 
-void VeyraForm1::Drive1_Change(const QString &drive) {
+void VeyraForm1::Drive1_Change(const QString &drive)
+{
     const QString previousFolder = m_folderList->path();
     const QString target = m_driveFolders.value(drive, drive);
     QString error;
@@ -238,7 +252,8 @@ void VeyraForm1::Drive1_Change(const QString &drive) {
     restoreActiveList();
 }
 
-void VeyraForm1::File1_Click(const QString &fileName) {
+void VeyraForm1::File1_Click(const QString &fileName)
+{
     createHeader();
     QString error;
     if (!m_module.watchList().select(m_folderList->path(), fileName, &error)) {
@@ -249,21 +264,24 @@ void VeyraForm1::File1_Click(const QString &fileName) {
     m_searchButton->setEnabled(true);
 }
 
-void VeyraForm1::Command4_Click() {
+void VeyraForm1::Command4_Click()
+{
     QString error;
     if (!m_module.watchList().deleteWorkingFile(m_folderList->path(), &error))
         MessageBox::show(this, error);
     m_fileList->refresh();
 }
 
-void VeyraForm1::Settings_Click() {
+void VeyraForm1::Settings_Click()
+{
     VeyraSettings &settings = m_module.settingsWindow();
     settings.show();
     settings.raise();
     settings.activateWindow();
 }
 
-void VeyraForm1::Form_MouseDown() {
+void VeyraForm1::Form_MouseDown()
+{
     VeyraSettings *settings = m_module.existingSettingsWindow();
     if (settings && settings->isVisible()) {
         settings->raise();
@@ -271,17 +289,20 @@ void VeyraForm1::Form_MouseDown() {
     }
 }
 
-void VeyraForm1::mousePressEvent(QMouseEvent *event) {
+void VeyraForm1::mousePressEvent(QMouseEvent *event)
+{
     QMainWindow::mousePressEvent(event);
     Form_MouseDown();
 }
 
-void VeyraForm1::closeEvent(QCloseEvent *event) {
+void VeyraForm1::closeEvent(QCloseEvent *event)
+{
     Form_Unload();
     event->accept();
 }
 
-void VeyraForm1::Form_Unload() {
+void VeyraForm1::Form_Unload()
+{
     if (m_unloaded)
         return;
     m_unloaded = true;
@@ -289,7 +310,8 @@ void VeyraForm1::Form_Unload() {
     m_module.unloadOtherWindows();
 }
 
-void VeyraForm1::restoreActiveList() {
+void VeyraForm1::restoreActiveList()
+{
     const QString listPath = m_module.SelectedListPath;
     QString error;
     if (!m_module.watchList().restore(&error))
@@ -298,7 +320,8 @@ void VeyraForm1::restoreActiveList() {
                                    .arg(listPath, error));
 }
 
-void VeyraForm1::saveFolderConfig() {
+void VeyraForm1::saveFolderConfig()
+{
     QString error;
     if (m_module.SaveFolderConfig(&error) || m_folderConfigFailureShown)
         return;
@@ -307,7 +330,8 @@ void VeyraForm1::saveFolderConfig() {
     MessageBox::show(this, QStringLiteral("The folders could not be remembered for the next start.\n%1").arg(error));
 }
 
-void VeyraForm1::createHeader() {
+void VeyraForm1::createHeader()
+{
     m_statusLine->setText(QString());
     m_resultGrid->clear();
     m_resultGrid->setRows(2);
@@ -324,6 +348,7 @@ void VeyraForm1::createHeader() {
     }
 }
 
-int VeyraForm1::textWidthTwips(const QString &text) const {
+int VeyraForm1::textWidthTwips(const QString &text) const
+{
     return Twips::fromPixelsX(fontMetrics().horizontalAdvance(text), *this);
 }

@@ -19,7 +19,8 @@ class VeyraModule1;
 
 // The main window: the folder lists through which watch lists are reached, the name rows, the search buttons
 // and the result grid.
-class VeyraForm1 : public QMainWindow {
+class VeyraForm1 : public QMainWindow
+{
     Q_OBJECT
 
 public:

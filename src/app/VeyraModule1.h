@@ -10,7 +10,8 @@ class VeyraForm1;
 class VeyraSettings;
 
 // The shared module: the application-wide variables and the one instance of each window, created on first use.
-class VeyraModule1 : public VeyraVariables {
+class VeyraModule1 : public VeyraVariables
+{
 public:
     explicit VeyraModule1(const QString &dataFolder);
     ~VeyraModule1();

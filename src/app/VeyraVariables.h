@@ -4,7 +4,8 @@
 
 // The application-wide variables, empty (or 0) at start. VeyraModule1 holds the one instance; logic that needs
 // them takes this part, which knows nothing of windows.
-struct VeyraVariables {
+struct VeyraVariables
+{
     QString DataFolder;
 
     // Remembered folders

@@ -6,7 +6,8 @@
 #include <QApplication>
 #include <QCommandLineParser>
 
-int main(int argc, char *argv[]) {
+int main(int argc, char *argv[])
+{
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("VeyraCheck"));
     QApplication::setApplicationVersion(QStringLiteral("3.1"));

@@ -5,7 +5,8 @@
 
 namespace DataFolder {
 
-QString defaultPath() {
+QString defaultPath()
+{
 #ifdef Q_OS_WIN
     return QStringLiteral("C:\\VeyraScanData");
 #else
@@ -13,7 +14,8 @@ QString defaultPath() {
 #endif
 }
 
-bool ensureExists(const QString &folder, QString *error) {
+bool ensureExists(const QString &folder, QString *error)
+{
     if (QFileInfo(folder).isDir())
         return true;
     if (QDir().mkpath(folder))
@@ -23,11 +25,13 @@ bool ensureExists(const QString &folder, QString *error) {
     return false;
 }
 
-QString filePath(const QString &folder, const QString &fileName) {
+QString filePath(const QString &folder, const QString &fileName)
+{
     return QDir::toNativeSeparators(QDir(folder).filePath(fileName));
 }
 
-QString freeFileName(const QString &path) {
+QString freeFileName(const QString &path)
+{
     const QFileInfo info(path);
     const QString suffix = info.suffix().isEmpty() ? QString() : u'.' + info.suffix();
     const QString stem = info.fileName().chopped(suffix.size());

@@ -5,7 +5,8 @@
 
 namespace {
 
-QStringList machineDrives() {
+QStringList machineDrives()
+{
     QStringList drives;
     for (const QFileInfo &root : QDir::drives())
         drives.append(QDir::toNativeSeparators(root.absoluteFilePath()));
@@ -25,12 +26,14 @@ QStringList machineDrives() {
 } // namespace
 
 DriveList::DriveList(QWidget *parent)
-    : QComboBox(parent) {
+    : QComboBox(parent)
+{
     refresh();
     connect(this, &QComboBox::activated, this, [this](int index) { emit driveChanged(itemText(index)); });
 }
 
-void DriveList::refresh() {
+void DriveList::refresh()
+{
     const QString current = currentText();
     const QSignalBlocker blocker(this);
     clear();
@@ -39,7 +42,8 @@ void DriveList::refresh() {
         showDrive(current);
 }
 
-QString DriveList::driveOf(const QString &folder, const QStringList &drives) {
+QString DriveList::driveOf(const QString &folder, const QStringList &drives)
+{
     QString best;
     for (const QString &drive : drives) {
         const bool onDrive = folder.startsWith(drive, Qt::CaseInsensitive) &&
@@ -51,14 +55,16 @@ QString DriveList::driveOf(const QString &folder, const QStringList &drives) {
     return best;
 }
 
-void DriveList::showDriveOf(const QString &folder) {
+void DriveList::showDriveOf(const QString &folder)
+{
     QStringList drives;
     for (int i = 0; i < count(); ++i)
         drives.append(itemText(i));
     showDrive(driveOf(folder, drives));
 }
 
-void DriveList::showDrive(const QString &drive) {
+void DriveList::showDrive(const QString &drive)
+{
     const QSignalBlocker blocker(this);
     const int index = findText(drive);
     if (index >= 0)

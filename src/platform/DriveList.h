@@ -3,7 +3,8 @@
 #include <QComboBox>
 
 // The machine's drives: drive letters on Windows; the root and mounted media elsewhere.
-class DriveList : public QComboBox {
+class DriveList : public QComboBox
+{
     Q_OBJECT
 
 public:

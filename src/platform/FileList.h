@@ -4,7 +4,8 @@
 
 // The files of one folder that match a name pattern (letter case ignored, as on Windows), by name.
 // A click on an entry, or Enter, reports the entry's file name.
-class FileList : public QListWidget {
+class FileList : public QListWidget
+{
     Q_OBJECT
 
 public:

@@ -8,15 +8,18 @@ namespace {
 constexpr int DefaultColWidthTwips = 960;
 }
 
-int FlexGridModel::rowCount(const QModelIndex &parent) const {
+int FlexGridModel::rowCount(const QModelIndex &parent) const
+{
     return parent.isValid() ? 0 : m_rows - m_fixedRows;
 }
 
-int FlexGridModel::columnCount(const QModelIndex &parent) const {
+int FlexGridModel::columnCount(const QModelIndex &parent) const
+{
     return parent.isValid() ? 0 : m_cols;
 }
 
-QVariant FlexGridModel::data(const QModelIndex &index, int role) const {
+QVariant FlexGridModel::data(const QModelIndex &index, int role) const
+{
     if (!index.isValid())
         return {};
     const Cell &c = cell(index.row() + m_fixedRows, index.column());
@@ -32,7 +35,8 @@ QVariant FlexGridModel::data(const QModelIndex &index, int role) const {
     }
 }
 
-QVariant FlexGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+QVariant FlexGridModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
     if (orientation != Qt::Horizontal || m_fixedRows == 0 || section < 0 || section >= m_cols)
         return {};
     if (role == Qt::DisplayRole)
@@ -40,7 +44,8 @@ QVariant FlexGridModel::headerData(int section, Qt::Orientation orientation, int
     return {};
 }
 
-void FlexGridModel::resize(int rows, int cols) {
+void FlexGridModel::resize(int rows, int cols)
+{
     rows = std::max(rows, m_fixedRows);
     cols = std::max(cols, 0);
     if (rows == m_rows && cols == m_cols)
@@ -56,7 +61,8 @@ void FlexGridModel::resize(int rows, int cols) {
     endResetModel();
 }
 
-void FlexGridModel::setFixedRows(int fixedRows) {
+void FlexGridModel::setFixedRows(int fixedRows)
+{
     fixedRows = std::clamp(fixedRows, 0, 1);
     if (fixedRows == m_fixedRows)
         return;
@@ -67,7 +73,8 @@ void FlexGridModel::setFixedRows(int fixedRows) {
     endResetModel();
 }
 
-void FlexGridModel::clearCells() {
+void FlexGridModel::clearCells()
+{
     for (Cell &c : m_cells)
         c = Cell();
     if (m_rows > m_fixedRows && m_cols > 0)
@@ -76,7 +83,8 @@ void FlexGridModel::clearCells() {
         emit headerDataChanged(Qt::Horizontal, 0, m_cols - 1);
 }
 
-void FlexGridModel::updateCell(int row, int col, const std::function<void(Cell &)> &change) {
+void FlexGridModel::updateCell(int row, int col, const std::function<void(Cell &)> &change)
+{
     change(m_cells[static_cast<size_t>(row) * m_cols + col]);
     if (row < m_fixedRows)
         emit headerDataChanged(Qt::Horizontal, col, col);
@@ -85,7 +93,8 @@ void FlexGridModel::updateCell(int row, int col, const std::function<void(Cell &
 }
 
 FlexGrid::FlexGrid(QWidget *parent)
-    : QTableView(parent) {
+    : QTableView(parent)
+{
     setModel(&m_model);
     verticalHeader()->hide();
     horizontalHeader()->setHighlightSections(false);
@@ -98,66 +107,79 @@ FlexGrid::FlexGrid(QWidget *parent)
     });
 }
 
-bool FlexGrid::inRange(int row, int col) const {
+bool FlexGrid::inRange(int row, int col) const
+{
     return row >= 0 && row < rows() && col >= 0 && col < cols();
 }
 
-void FlexGrid::setRows(int rows) {
+void FlexGrid::setRows(int rows)
+{
     m_model.resize(rows, cols());
     horizontalHeader()->setVisible(fixedRows() > 0);
     applyWidths(); // a model reset forgets the header's section sizes
 }
 
-void FlexGrid::setCols(int cols) {
+void FlexGrid::setCols(int cols)
+{
     m_model.resize(rows(), cols);
     m_widthsTwips.resize(static_cast<size_t>(std::max(cols, 0)), DefaultColWidthTwips);
     applyWidths();
 }
 
-void FlexGrid::setFixedRows(int fixedRows) {
+void FlexGrid::setFixedRows(int fixedRows)
+{
     m_model.setFixedRows(fixedRows);
     horizontalHeader()->setVisible(this->fixedRows() > 0);
     applyWidths();
 }
 
-void FlexGrid::setFixedCols(int fixedCols) {
+void FlexGrid::setFixedCols(int fixedCols)
+{
     Q_ASSERT(fixedCols == 0);
 }
 
-QString FlexGrid::textMatrix(int row, int col) const {
+QString FlexGrid::textMatrix(int row, int col) const
+{
     return inRange(row, col) ? m_model.cell(row, col).text : QString();
 }
 
-void FlexGrid::setTextMatrix(int row, int col, const QString &text) {
+void FlexGrid::setTextMatrix(int row, int col, const QString &text)
+{
     if (inRange(row, col))
         m_model.updateCell(row, col, [&](FlexGridModel::Cell &c) { c.text = text; });
 }
 
-QColor FlexGrid::cellForeColor(int row, int col) const {
+QColor FlexGrid::cellForeColor(int row, int col) const
+{
     const QColor c = inRange(row, col) ? m_model.cell(row, col).foreColor : QColor();
     return c.isValid() ? c : QColor(Qt::black);
 }
 
-void FlexGrid::setCellForeColor(int row, int col, const QColor &color) {
+void FlexGrid::setCellForeColor(int row, int col, const QColor &color)
+{
     if (inRange(row, col))
         m_model.updateCell(row, col, [&](FlexGridModel::Cell &c) { c.foreColor = color; });
 }
 
-QColor FlexGrid::cellBackColor(int row, int col) const {
+QColor FlexGrid::cellBackColor(int row, int col) const
+{
     const QColor c = inRange(row, col) ? m_model.cell(row, col).backColor : QColor();
     return c.isValid() ? c : QColor(Qt::white);
 }
 
-void FlexGrid::setCellBackColor(int row, int col, const QColor &color) {
+void FlexGrid::setCellBackColor(int row, int col, const QColor &color)
+{
     if (inRange(row, col))
         m_model.updateCell(row, col, [&](FlexGridModel::Cell &c) { c.backColor = color; });
 }
 
-int FlexGrid::colWidth(int col) const {
+int FlexGrid::colWidth(int col) const
+{
     return col >= 0 && static_cast<size_t>(col) < m_widthsTwips.size() ? m_widthsTwips[col] : 0;
 }
 
-void FlexGrid::setColWidth(int col, int twips) {
+void FlexGrid::setColWidth(int col, int twips)
+{
     if (col < 0 || static_cast<size_t>(col) >= m_widthsTwips.size())
         return;
     m_widthsTwips[col] = twips;
@@ -165,37 +187,44 @@ void FlexGrid::setColWidth(int col, int twips) {
     setColumnWidth(col, Twips::toPixelsX(twips, *this));
 }
 
-void FlexGrid::applyWidths() {
+void FlexGrid::applyWidths()
+{
     const QSignalBlocker blocker(horizontalHeader());
     for (size_t c = 0; c < m_widthsTwips.size(); ++c)
         setColumnWidth(static_cast<int>(c), Twips::toPixelsX(m_widthsTwips[c], *this));
 }
 
-int FlexGrid::row() const {
+int FlexGrid::row() const
+{
     const QModelIndex index = currentIndex();
     return index.isValid() ? index.row() + fixedRows() : fixedRows();
 }
 
-int FlexGrid::col() const {
+int FlexGrid::col() const
+{
     const QModelIndex index = currentIndex();
     return index.isValid() ? index.column() : 0;
 }
 
-void FlexGrid::setCurrentCell(int row, int col) {
+void FlexGrid::setCurrentCell(int row, int col)
+{
     if (inRange(row, col) && row >= fixedRows())
         setCurrentIndex(m_model.index(row - fixedRows(), col));
 }
 
-int FlexGrid::topRow() const {
+int FlexGrid::topRow() const
+{
     const int modelRow = rowAt(0);
     return (modelRow < 0 ? 0 : modelRow) + fixedRows();
 }
 
-void FlexGrid::setTopRow(int row) {
+void FlexGrid::setTopRow(int row)
+{
     if (row >= fixedRows() && row < rows())
         scrollTo(m_model.index(row - fixedRows(), 0), QAbstractItemView::PositionAtTop);
 }
 
-void FlexGrid::clear() {
+void FlexGrid::clear()
+{
     m_model.clearCells();
 }

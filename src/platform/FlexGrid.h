@@ -9,11 +9,13 @@
 
 // The cells of a FlexGrid. Grid row 0 is the fixed row when there is one: it is shown as the horizontal header,
 // and grid row r is then model row r - 1.
-class FlexGridModel : public QAbstractTableModel {
+class FlexGridModel : public QAbstractTableModel
+{
     Q_OBJECT
 
 public:
-    struct Cell {
+    struct Cell
+    {
         QString text;
         QColor foreColor;
         QColor backColor;
@@ -45,7 +47,8 @@ private:
 
 // A grid with per-cell texts and colours and a FlexGrid-like interface: rows and columns counted with the
 // fixed row, widths in twips.
-class FlexGrid : public QTableView {
+class FlexGrid : public QTableView
+{
     Q_OBJECT
 
 public:

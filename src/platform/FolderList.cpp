@@ -7,7 +7,8 @@
 namespace {
 constexpr int PathRole = Qt::UserRole;
 
-QString readableFolderError(const QString &path) {
+QString readableFolderError(const QString &path)
+{
     const QFileInfo info(path);
     if (!info.exists())
         return QStringLiteral("The folder %1 does not exist.").arg(path);
@@ -20,12 +21,14 @@ QString readableFolderError(const QString &path) {
 } // namespace
 
 FolderList::FolderList(QWidget *parent)
-    : QListWidget(parent) {
+    : QListWidget(parent)
+{
     connect(this, &QListWidget::itemDoubleClicked, this, &FolderList::openEntry);
     connect(this, &QListWidget::itemActivated, this, &FolderList::openEntry);
 }
 
-bool FolderList::changePath(const QString &path, QString *error) {
+bool FolderList::changePath(const QString &path, QString *error)
+{
     const QString cleaned = QDir::toNativeSeparators(QDir::cleanPath(QDir(path).absolutePath()));
     const QString reason = path.isEmpty() ? QStringLiteral("No folder was given.") : readableFolderError(cleaned);
     if (!reason.isEmpty()) {
@@ -39,7 +42,8 @@ bool FolderList::changePath(const QString &path, QString *error) {
     return true;
 }
 
-void FolderList::refresh() {
+void FolderList::refresh()
+{
     clear();
     if (m_path.isEmpty())
         return;
@@ -68,7 +72,8 @@ void FolderList::refresh() {
     }
 }
 
-void FolderList::openEntry(QListWidgetItem *item) {
+void FolderList::openEntry(QListWidgetItem *item)
+{
     const QString target = item->data(PathRole).toString();
     QString reason;
     if (target == m_path || changePath(target, &reason))

@@ -5,7 +5,8 @@
 // A folder list: the current folder's ancestors, the folder itself and its subfolders. Setting the path from
 // code or by a double-click on an entry emits pathChanged before the setter returns, so the owner's change
 // handler has run by the next statement.
-class FolderList : public QListWidget {
+class FolderList : public QListWidget
+{
     Q_OBJECT
     Q_PROPERTY(QString path READ path WRITE setPath NOTIFY pathChanged)
 

@@ -4,7 +4,8 @@
 #include <QLabel>
 
 // A label whose text and background colours are properties; without a back colour it shows the window's.
-class Label : public QLabel {
+class Label : public QLabel
+{
     Q_OBJECT
     Q_PROPERTY(QColor foreColor READ foreColor WRITE setForeColor)
     Q_PROPERTY(QColor backColor READ backColor WRITE setBackColor)

@@ -7,16 +7,19 @@
 
 namespace {
 
-bool isLineEnd(QChar c) {
+bool isLineEnd(QChar c)
+{
     return c == u'\n' || c == u'\r';
 }
-bool isBlank(QChar c) {
+bool isBlank(QChar c)
+{
     return c == u' ' || c == u'\t';
 }
 
 } // namespace
 
-RecordFile::Contents RecordFile::read(const QString &path) {
+RecordFile::Contents RecordFile::read(const QString &path)
+{
     Contents contents;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -28,7 +31,8 @@ RecordFile::Contents RecordFile::read(const QString &path) {
     return contents;
 }
 
-QStringList RecordFile::parse(QStringView text) {
+QStringList RecordFile::parse(QStringView text)
+{
     QStringList values;
     const qsizetype n = text.size();
     qsizetype i = 0;
@@ -71,7 +75,8 @@ QStringList RecordFile::parse(QStringView text) {
     return values;
 }
 
-QByteArray RecordFile::format(const QList<Record> &records) {
+QByteArray RecordFile::format(const QList<Record> &records)
+{
     QString text;
     for (const Record &record : records) {
         for (qsizetype k = 0; k < record.size(); ++k) {
@@ -87,7 +92,8 @@ QByteArray RecordFile::format(const QList<Record> &records) {
     return TextEncoding::encodeForFile(text);
 }
 
-bool RecordFile::write(const QString &path, const QList<Record> &records, QString *error, bool ownerOnly) {
+bool RecordFile::write(const QString &path, const QList<Record> &records, QString *error, bool ownerOnly)
+{
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         if (error)

@@ -12,9 +12,11 @@ using Record = QList<RecordValue>;
 
 // The small record files (remembered folders, company information, name lists, footers) in the comma-separated
 // form the program has always used. Reading yields the file's values in order; line ends only separate values.
-class RecordFile {
+class RecordFile
+{
 public:
-    struct Contents {
+    struct Contents
+    {
         bool opened = false;
         QString error;
         QStringList values;

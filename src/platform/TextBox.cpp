@@ -1,19 +1,22 @@
 #include "platform/TextBox.h"
 
 TextBox::TextBox(QWidget *parent)
-    : QLineEdit(parent) {
+    : QLineEdit(parent)
+{
     setForeColor(m_foreColor);
     setBackColor(m_backColor);
 }
 
-void TextBox::setForeColor(const QColor &color) {
+void TextBox::setForeColor(const QColor &color)
+{
     m_foreColor = color;
     QPalette p = palette();
     p.setColor(QPalette::Text, color);
     setPalette(p);
 }
 
-void TextBox::setBackColor(const QColor &color) {
+void TextBox::setBackColor(const QColor &color)
+{
     m_backColor = color;
     QPalette p = palette();
     p.setColor(QPalette::Base, color);

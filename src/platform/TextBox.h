@@ -4,7 +4,8 @@
 #include <QLineEdit>
 
 // A one-line text box whose text and background colours are properties, as the name rows use them.
-class TextBox : public QLineEdit {
+class TextBox : public QLineEdit
+{
     Q_OBJECT
     Q_PROPERTY(QColor foreColor READ foreColor WRITE setForeColor)
     Q_PROPERTY(QColor backColor READ backColor WRITE setBackColor)

@@ -5,7 +5,8 @@
 
 namespace TextEncoding {
 
-QByteArray encodeForFile(const QString &text) {
+QByteArray encodeForFile(const QString &text)
+{
 #ifdef Q_OS_WIN
     QStringEncoder encoder(QStringConverter::System);
     return encoder.encode(text);
@@ -14,7 +15,8 @@ QByteArray encodeForFile(const QString &text) {
 #endif
 }
 
-QString decodeFile(const QByteArray &bytes) {
+QString decodeFile(const QByteArray &bytes)
+{
     QByteArrayView view(bytes);
     if (view.startsWith("\xEF\xBB\xBF"))
         view = view.sliced(3);
@@ -25,7 +27,8 @@ QString decodeFile(const QByteArray &bytes) {
     return decodeWindows1252(view.toByteArray());
 }
 
-QString decodeWindows1252(const QByteArray &bytes) {
+QString decodeWindows1252(const QByteArray &bytes)
+{
     // 0x80..0x9F are where Windows-1252 differs from Latin-1; 0 marks the five unassigned codes.
     static constexpr char16_t high[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
                                           0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,

@@ -7,9 +7,11 @@
 #include <QFileInfo>
 
 WorkingNames::WorkingNames(const QString &dataFolder)
-    : m_journalPath(DataFolder::filePath(dataFolder, QString::fromLatin1(JournalName))) {}
+    : m_journalPath(DataFolder::filePath(dataFolder, QString::fromLatin1(JournalName)))
+{}
 
-QList<WorkingNames::Entry> WorkingNames::entries() const {
+QList<WorkingNames::Entry> WorkingNames::entries() const
+{
     const QStringList values = RecordFile::read(m_journalPath).values;
     QList<Entry> result;
     for (qsizetype i = 0; i + 1 < values.size(); i += 2)
@@ -17,7 +19,8 @@ QList<WorkingNames::Entry> WorkingNames::entries() const {
     return result;
 }
 
-bool WorkingNames::store(const QList<Entry> &entries, QString *error) {
+bool WorkingNames::store(const QList<Entry> &entries, QString *error)
+{
     if (entries.isEmpty()) {
         if (!QFileInfo::exists(m_journalPath) || QFile::remove(m_journalPath))
             return true;
@@ -31,7 +34,8 @@ bool WorkingNames::store(const QList<Entry> &entries, QString *error) {
     return RecordFile::write(m_journalPath, records, error);
 }
 
-bool WorkingNames::take(const QString &ownPath, const QString &workingPath, QString *error) {
+bool WorkingNames::take(const QString &ownPath, const QString &workingPath, QString *error)
+{
     QList<Entry> all = entries();
     all.removeIf([&](const Entry &e) { return e.workingPath == workingPath; });
     all.append({ownPath, workingPath});
@@ -46,7 +50,8 @@ bool WorkingNames::take(const QString &ownPath, const QString &workingPath, QStr
     return false;
 }
 
-bool WorkingNames::renameBack(const Entry &entry, QString *error, QString *restoredPath) {
+bool WorkingNames::renameBack(const Entry &entry, QString *error, QString *restoredPath)
+{
     const QString target = QFileInfo::exists(entry.ownPath) ? DataFolder::freeFileName(entry.ownPath) : entry.ownPath;
     QFile file(entry.workingPath);
     if (!file.rename(target)) {
@@ -59,20 +64,23 @@ bool WorkingNames::renameBack(const Entry &entry, QString *error, QString *resto
     return true;
 }
 
-bool WorkingNames::giveBack(const QString &ownPath, const QString &workingPath, QString *error, QString *restoredPath) {
+bool WorkingNames::giveBack(const QString &ownPath, const QString &workingPath, QString *error, QString *restoredPath)
+{
     if (!renameBack({ownPath, workingPath}, error, restoredPath) && QFileInfo::exists(workingPath))
         return false; // still journalled: the next start-up tries again
     forget(workingPath);
     return true;
 }
 
-void WorkingNames::forget(const QString &workingPath) {
+void WorkingNames::forget(const QString &workingPath)
+{
     QList<Entry> all = entries();
     if (all.removeIf([&](const Entry &e) { return e.workingPath == workingPath; }) > 0)
         store(all, nullptr);
 }
 
-int WorkingNames::recover() {
+int WorkingNames::recover()
+{
     int restored = 0;
     QList<Entry> kept;
     for (const Entry &entry : entries()) {

@@ -5,7 +5,8 @@
 
 // A file that is read under a fixed working name ("Veyra.csv", "Manifest.csv") is recorded here, in a small
 // journal in the data folder, before it is renamed, so that a crash never strands it under the working name.
-class WorkingNames {
+class WorkingNames
+{
 public:
     static constexpr auto JournalName = "WorkingNames.cdb";
 
@@ -26,7 +27,8 @@ public:
     // Gives every recorded file its own name back. Runs at start-up, before any folder is read.
     int recover();
 
-    struct Entry {
+    struct Entry
+    {
         QString ownPath;
         QString workingPath;
     };

@@ -2,17 +2,21 @@
 
 namespace WatchListFile {
 
-bool isNoFly(const QString &path) {
+bool isNoFly(const QString &path)
+{
     return path.contains(u"No_Fly", Qt::CaseSensitive);
 }
-bool isSelectee(const QString &path) {
+bool isSelectee(const QString &path)
+{
     return path.contains(u"Selectee", Qt::CaseSensitive);
 }
-bool isCleared(const QString &path) {
+bool isCleared(const QString &path)
+{
     return path.contains(u"Cleared", Qt::CaseSensitive);
 }
 
-const QList<HeaderColumn> &resultHeader() {
+const QList<HeaderColumn> &resultHeader()
+{
     static const QList<HeaderColumn> columns = {
         {QStringLiteral("SID"), 0},
         {QStringLiteral("CLEARED"), 0},

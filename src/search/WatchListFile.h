@@ -16,7 +16,8 @@ bool isNoFly(const QString &path);
 bool isSelectee(const QString &path);
 bool isCleared(const QString &path);
 
-struct HeaderColumn {
+struct HeaderColumn
+{
     QString text;
     int baseWidthTwips; // 0: as wide as the header text in the window's font
 };

@@ -10,9 +10,11 @@
 
 WatchListSelection::WatchListSelection(VeyraVariables &vars, WorkingNames &journal)
     : m_vars(vars)
-    , m_journal(journal) {}
+    , m_journal(journal)
+{}
 
-bool WatchListSelection::restore(QString *error) {
+bool WatchListSelection::restore(QString *error)
+{
     if (m_vars.SelectedListPath.isEmpty() || m_vars.WorkingListPath.isEmpty())
         return true;
     const bool restored = m_journal.giveBack(m_vars.SelectedListPath, m_vars.WorkingListPath, error);
@@ -21,7 +23,8 @@ bool WatchListSelection::restore(QString *error) {
     return restored;
 }
 
-bool WatchListSelection::select(const QString &folder, const QString &fileName, QString *error) {
+bool WatchListSelection::select(const QString &folder, const QString &fileName, QString *error)
+{
     if (!restore(error))
         return false;
     const QString workingName = QString::fromLatin1(WatchListFile::WorkingName);
@@ -49,7 +52,8 @@ bool WatchListSelection::select(const QString &folder, const QString &fileName, 
     return true;
 }
 
-bool WatchListSelection::deleteWorkingFile(const QString &folder, QString *error) {
+bool WatchListSelection::deleteWorkingFile(const QString &folder, QString *error)
+{
     const QString workingPath = DataFolder::filePath(folder, QString::fromLatin1(WatchListFile::WorkingName));
     bool deleted = true;
     if (QFileInfo::exists(workingPath) && !QFile::remove(workingPath)) {

@@ -7,7 +7,8 @@ class WorkingNames;
 
 // Making a watch-list file the active list: it is read under the working name "Veyra.csv" while selected and
 // gets its own name back on every way out.
-class WatchListSelection {
+class WatchListSelection
+{
 public:
     WatchListSelection(VeyraVariables &vars, WorkingNames &journal);
 

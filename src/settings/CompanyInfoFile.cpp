@@ -6,11 +6,13 @@
 
 namespace CompanyInfoFile {
 
-QString path(const QString &dataFolder) {
+QString path(const QString &dataFolder)
+{
     return DataFolder::filePath(dataFolder, QString::fromLatin1(FileName));
 }
 
-ReadResult read(const QString &dataFolder) {
+ReadResult read(const QString &dataFolder)
+{
     const RecordFile::Contents contents = RecordFile::read(path(dataFolder));
     if (!contents.opened) {
         ReadResult result;
@@ -20,14 +22,16 @@ ReadResult read(const QString &dataFolder) {
     return parse(contents.values);
 }
 
-qsizetype stripJunk(const QStringList &values) {
+qsizetype stripJunk(const QStringList &values)
+{
     qsizetype i = 0;
     while (i < values.size() && values[i].startsWith(u'#'))
         ++i;
     return i + 1; // the first value that is no comment is consumed too: "0x00000000" in a file we wrote
 }
 
-ReadResult parse(const QStringList &values) {
+ReadResult parse(const QStringList &values)
+{
     ReadResult result;
     qsizetype i = stripJunk(values);
     CompanyInfo &info = result.info;
@@ -80,7 +84,8 @@ ReadResult parse(const QStringList &values) {
     return result;
 }
 
-QList<Record> toRecords(const CompanyInfo &info) {
+QList<Record> toRecords(const CompanyInfo &info)
+{
     Record r;
     r << QStringLiteral("0x00000000") << QStringLiteral("0x0000") << info.companyName << info.position4
       << info.position5 << qint64(2) << QString() << QString() << info.emailAddress << info.position10
@@ -93,15 +98,18 @@ QList<Record> toRecords(const CompanyInfo &info) {
     return {r};
 }
 
-bool write(const QString &dataFolder, const CompanyInfo &info, QString *error) {
+bool write(const QString &dataFolder, const CompanyInfo &info, QString *error)
+{
     return RecordFile::write(path(dataFolder), toRecords(info), error, true);
 }
 
-bool isValidEmailAddress(const QString &text) {
+bool isValidEmailAddress(const QString &text)
+{
     return !text.isEmpty() && text.contains(u'@') && !text.contains(u',');
 }
 
-std::optional<qint16> parsePort(const QString &text) {
+std::optional<qint16> parsePort(const QString &text)
+{
     bool ok = false;
     const int value = text.trimmed().toInt(&ok, 10);
     if (!ok || value < std::numeric_limits<qint16>::min() || value > std::numeric_limits<qint16>::max())
@@ -109,7 +117,8 @@ std::optional<qint16> parsePort(const QString &text) {
     return static_cast<qint16>(value);
 }
 
-QString refusal(const SettingsFields &fields) {
+QString refusal(const SettingsFields &fields)
+{
     if (!isValidEmailAddress(fields.emailAddress))
         return QString::fromLatin1(EmailMessage);
     const std::pair<const char *, const QString *> texts[] = {

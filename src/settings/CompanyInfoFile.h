@@ -6,7 +6,8 @@
 
 #include <optional>
 
-struct CompanyInfo {
+struct CompanyInfo
+{
     QString companyName;
     QString emailAddress;
     QString smtpServer;
@@ -22,7 +23,8 @@ struct CompanyInfo {
 };
 
 // The settings window's texts as typed.
-struct SettingsFields {
+struct SettingsFields
+{
     QString companyName;
     QString emailAddress;
     QString serverName;
@@ -39,7 +41,8 @@ inline constexpr int ValueCount = 50;
 
 QString path(const QString &dataFolder);
 
-struct ReadResult {
+struct ReadResult
+{
     CompanyInfo info; // what was read before any failure; empty texts and 0 beyond it
     bool complete = false;
     QString error;

@@ -23,7 +23,8 @@ constexpr int PortField = 8;
 
 VeyraSettings::VeyraSettings(VeyraModule1 &module)
     : QWidget(nullptr, Qt::Window)
-    , m_module(module) {
+    , m_module(module)
+{
     setObjectName(QStringLiteral("VeyraSettings"));
     setWindowTitle(QStringLiteral("Settings"));
 
@@ -60,15 +61,18 @@ VeyraSettings::VeyraSettings(VeyraModule1 &module)
     adjustSize();
 }
 
-TextBox *VeyraSettings::field(int index) const {
+TextBox *VeyraSettings::field(int index) const
+{
     return m_fields[index];
 }
 
-QString VeyraSettings::emailAddress() const {
+QString VeyraSettings::emailAddress() const
+{
     return field(EmailField)->text();
 }
 
-bool VeyraSettings::loadCompanyInfo() {
+bool VeyraSettings::loadCompanyInfo()
+{
     const CompanyInfoFile::ReadResult read = CompanyInfoFile::read(m_module.DataFolder);
     takeIntoVariables(read.info);
     fillFields(read.info.emailAddress);
@@ -85,7 +89,8 @@ void VeyraSettings::takeIntoVariables(const CompanyInfo &info)
     m_module.SmtpPort = info.smtpPort;
 }
 
-void VeyraSettings::fillFields(const QString &emailAddress) {
+void VeyraSettings::fillFields(const QString &emailAddress)
+{
     field(CompanyField)->setText(m_module.CompanyName);
     field(EmailField)->setText(emailAddress);
     field(ServerField)->setText(m_module.SmtpServer);
@@ -94,12 +99,14 @@ void VeyraSettings::fillFields(const QString &emailAddress) {
     field(PortField)->setText(QString::number(m_module.SmtpPort));
 }
 
-SettingsFields VeyraSettings::fields() const {
+SettingsFields VeyraSettings::fields() const
+{
     return {field(CompanyField)->text(), field(EmailField)->text(),    field(ServerField)->text(),
             field(UserField)->text(),    field(PasswordField)->text(), field(PortField)->text()};
 }
 
-void VeyraSettings::Command1_Click() {
+void VeyraSettings::Command1_Click()
+{
     const QString refusal = CompanyInfoFile::refusal(fields());
     if (!refusal.isEmpty()) {
         MessageBox::show(&m_module.mainWindow(), refusal);
@@ -109,11 +116,13 @@ void VeyraSettings::Command1_Click() {
         hide();
 }
 
-bool VeyraSettings::SaveCompany() {
+bool VeyraSettings::SaveCompany()
+{
     return CompanyInfoSave();
 }
 
-bool VeyraSettings::CompanyInfoSave() {
+bool VeyraSettings::CompanyInfoSave()
+{
     const SettingsFields typed = fields();
     CompanyInfo info = m_stored;
     info.companyName = typed.companyName;
@@ -134,13 +143,15 @@ bool VeyraSettings::CompanyInfoSave() {
     return true;
 }
 
-void VeyraSettings::Form_Activate() {
+void VeyraSettings::Form_Activate()
+{
     const QRect main = m_module.mainWindow().frameGeometry();
     const QRect own = frameGeometry();
     move(main.left() + (main.width() - own.width()) / 2, main.top() + (main.height() - own.height()) / 2);
 }
 
-bool VeyraSettings::event(QEvent *event) {
+bool VeyraSettings::event(QEvent *event)
+{
     if (event->type() == QEvent::WindowActivate)
         Form_Activate();
     return QWidget::event(event);

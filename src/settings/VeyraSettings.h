@@ -9,7 +9,8 @@ class TextBox;
 class VeyraModule1;
 
 // The settings window: company name, default recipient and mail settings, kept in CIinfo.cdb.
-class VeyraSettings : public QWidget {
+class VeyraSettings : public QWidget
+{
     Q_OBJECT
 
 public:

@@ -1,5 +1,3 @@
-#include "TestCrashRecovery.h"
-
 #include "TestSupport.h"
 
 #include <QDir>
@@ -9,13 +7,23 @@
 using TestSupport::readFile;
 using TestSupport::writeFile;
 
+class TestCrashRecovery : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void killedWhileAListIsActive();
+};
+
 namespace {
 
-QStringList filesIn(const QString &folder) {
+QStringList filesIn(const QString &folder)
+{
     return QDir(folder).entryList({"Veyra*"}, QDir::Files, QDir::Name);
 }
 
-void start(QProcess &process, const QStringList &arguments) {
+void start(QProcess &process, const QStringList &arguments)
+{
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
     process.setProcessEnvironment(env);
@@ -26,7 +34,8 @@ void start(QProcess &process, const QStringList &arguments) {
 
 } // namespace
 
-void TestCrashRecovery::killedWhileAListIsActive() {
+void TestCrashRecovery::killedWhileAListIsActive()
+{
     QTemporaryDir data;
     writeFile(data.filePath("Veyra_No_Fly.csv"), "SID,CLEARED,LASTNAME\r\n1,,DOE\r\n");
     writeFile(data.filePath("Veyra_Cleared.csv"), "SID,CLEARED,LASTNAME\r\n");
@@ -47,3 +56,6 @@ void TestCrashRecovery::killedWhileAListIsActive() {
     QCOMPARE(readFile(data.filePath("Veyra_No_Fly.csv")), QByteArray("SID,CLEARED,LASTNAME\r\n1,,DOE\r\n"));
     QVERIFY(!QFile::exists(data.filePath("WorkingNames.cdb")));
 }
+
+VEYRA_TEST(TestCrashRecovery)
+#include "TestCrashRecovery.moc"

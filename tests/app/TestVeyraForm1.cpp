@@ -1,5 +1,3 @@
-#include "TestVeyraForm1.h"
-
 #include "RunningApp.h"
 #include "TestSupport.h"
 #include "app/FolderConfig.h"
@@ -20,17 +18,39 @@ using TestSupport::MessageBoxAnswerer;
 using TestSupport::readFile;
 using TestSupport::writeFile;
 
+class TestVeyraForm1 : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void windowAndMenus();
+    void firstStartRemembersTheDataFolder();
+    void startUpFolders_data();
+    void startUpFolders();
+    void shortFolderFileFallsBack();
+    void folderChangeEndsTheActiveList();
+    void unreadableFolderKeepsTheLists();
+    void unreadableDriveKeepsTheLists();
+    void deleteFileRemovesTheActiveList();
+    void deleteFileWithoutAListDoesNothing();
+    void shutDownGivesTheListItsName();
+    void unwritableFolderFileIsReported();
+};
+
 namespace {
 
-QString native(const QString &path) {
+QString native(const QString &path)
+{
     return QDir::toNativeSeparators(path);
 }
 
-QByteArray folderLine(const QString &main, const QString &manifest, const QString &spreadsheet) {
+QByteArray folderLine(const QString &main, const QString &manifest, const QString &spreadsheet)
+{
     return QStringLiteral("\"%1\",\"%2\",\"%3\"\r\n").arg(native(main), native(manifest), native(spreadsheet)).toUtf8();
 }
 
-void writeCompanyInfo(const QString &dataFolder) {
+void writeCompanyInfo(const QString &dataFolder)
+{
     CompanyInfo info;
     info.companyName = "ACME";
     QVERIFY(CompanyInfoFile::write(dataFolder, info, nullptr));
@@ -38,7 +58,8 @@ void writeCompanyInfo(const QString &dataFolder) {
 
 } // namespace
 
-void TestVeyraForm1::windowAndMenus() {
+void TestVeyraForm1::windowAndMenus()
+{
     QTemporaryDir data;
     RunningApp app(data.path());
     VeyraForm1 &window = app.window();
@@ -70,7 +91,8 @@ void TestVeyraForm1::windowAndMenus() {
         QVERIFY(app.find<QWidget>(QStringLiteral("Text4_%1").arg(row)));
 }
 
-void TestVeyraForm1::firstStartRemembersTheDataFolder() {
+void TestVeyraForm1::firstStartRemembersTheDataFolder()
+{
     QTemporaryDir data;
     writeFile(data.filePath("Veyra_No_Fly.csv"), "x");
     writeFile(data.filePath("Veyra.csv.bak"), "x");
@@ -80,7 +102,8 @@ void TestVeyraForm1::firstStartRemembersTheDataFolder() {
     QCOMPARE(readFile(data.filePath("Defaultcfg.cdb")), folderLine(data.path(), data.path(), ""));
 }
 
-void TestVeyraForm1::startUpFolders_data() {
+void TestVeyraForm1::startUpFolders_data()
+{
     QTest::addColumn<bool>("mainFolderExists");
     QTest::addColumn<bool>("companyInfoExists");
     QTest::addColumn<bool>("remembered");
@@ -91,7 +114,8 @@ void TestVeyraForm1::startUpFolders_data() {
     QTest::newRow("missing company information falls back") << true << false << false;
 }
 
-void TestVeyraForm1::startUpFolders() {
+void TestVeyraForm1::startUpFolders()
+{
     QFETCH(bool, mainFolderExists);
     QFETCH(bool, companyInfoExists);
     QFETCH(bool, remembered);
@@ -112,7 +136,8 @@ void TestVeyraForm1::startUpFolders() {
     QCOMPARE(FolderConfig::read(data.path()).value(0), expected);
 }
 
-void TestVeyraForm1::shortFolderFileFallsBack() {
+void TestVeyraForm1::shortFolderFileFallsBack()
+{
     QTemporaryDir data, lists;
     writeFile(data.filePath("Defaultcfg.cdb"), QStringLiteral("\"%1\"\r\n").arg(lists.path()).toUtf8());
     writeCompanyInfo(data.path());
@@ -121,7 +146,8 @@ void TestVeyraForm1::shortFolderFileFallsBack() {
     QCOMPARE(app.module.ManifestFolder, native(data.path()));
 }
 
-void TestVeyraForm1::folderChangeEndsTheActiveList() {
+void TestVeyraForm1::folderChangeEndsTheActiveList()
+{
     QTemporaryDir data, other;
     writeFile(data.filePath("Veyra_No_Fly.csv"), "A");
     writeFile(other.filePath("Veyra_Selectee.csv"), "B");
@@ -139,7 +165,8 @@ void TestVeyraForm1::folderChangeEndsTheActiveList() {
     QCOMPARE(FolderConfig::read(data.path()).value(0), native(other.path()));
 }
 
-void TestVeyraForm1::unreadableFolderKeepsTheLists() {
+void TestVeyraForm1::unreadableFolderKeepsTheLists()
+{
     QTemporaryDir data;
     QVERIFY(QDir(data.path()).mkdir("Lists"));
     RunningApp app(data.path());
@@ -157,7 +184,8 @@ void TestVeyraForm1::unreadableFolderKeepsTheLists() {
     QVERIFY(folders->findItems("Lists", Qt::MatchEndsWith).isEmpty());
 }
 
-void TestVeyraForm1::unreadableDriveKeepsTheLists() {
+void TestVeyraForm1::unreadableDriveKeepsTheLists()
+{
     QTemporaryDir data;
     writeFile(data.filePath("Veyra_No_Fly.csv"), "A");
     RunningApp app(data.path());
@@ -172,7 +200,8 @@ void TestVeyraForm1::unreadableDriveKeepsTheLists() {
     QVERIFY(QFile::exists(data.filePath("Veyra.csv")));
 }
 
-void TestVeyraForm1::deleteFileRemovesTheActiveList() {
+void TestVeyraForm1::deleteFileRemovesTheActiveList()
+{
     QTemporaryDir data;
     writeFile(data.filePath("Veyra_No_Fly.csv"), "A");
     writeFile(data.filePath("Veyra_Selectee.csv"), "B");
@@ -188,7 +217,8 @@ void TestVeyraForm1::deleteFileRemovesTheActiveList() {
     QVERIFY(app.module.workingNames().entries().isEmpty());
 }
 
-void TestVeyraForm1::deleteFileWithoutAListDoesNothing() {
+void TestVeyraForm1::deleteFileWithoutAListDoesNothing()
+{
     QTemporaryDir data;
     writeFile(data.filePath("Veyra_No_Fly.csv"), "A");
     RunningApp app(data.path());
@@ -198,7 +228,8 @@ void TestVeyraForm1::deleteFileWithoutAListDoesNothing() {
     QCOMPARE(app.find<FileList>("File1")->fileNames(), QStringList{"Veyra_No_Fly.csv"});
 }
 
-void TestVeyraForm1::shutDownGivesTheListItsName() {
+void TestVeyraForm1::shutDownGivesTheListItsName()
+{
     QTemporaryDir data;
     writeFile(data.filePath("Veyra_Selectee.csv"), "B");
     {
@@ -213,7 +244,8 @@ void TestVeyraForm1::shutDownGivesTheListItsName() {
     QVERIFY(!QFile::exists(data.filePath("WorkingNames.cdb")));
 }
 
-void TestVeyraForm1::unwritableFolderFileIsReported() {
+void TestVeyraForm1::unwritableFolderFileIsReported()
+{
     QTemporaryDir data;
     QVERIFY(QDir(data.path()).mkdir("Defaultcfg.cdb")); // a folder in the file's place: it cannot be written
     writeCompanyInfo(data.path());
@@ -228,3 +260,6 @@ void TestVeyraForm1::unwritableFolderFileIsReported() {
     app.find<FolderList>("Dir1")->setPath(other.path());
     QCOMPARE(answerer.texts.size(), 1);
 }
+
+VEYRA_TEST(TestVeyraForm1)
+#include "TestVeyraForm1.moc"

@@ -1,11 +1,22 @@
-#include "TestFlexGrid.h"
-
+#include "TestSupport.h"
 #include "platform/FlexGrid.h"
 
 #include <QHeaderView>
 #include <QTest>
 
-void TestFlexGrid::fixedRowIsTheHeader_data() {
+class TestFlexGrid : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void fixedRowIsTheHeader_data();
+    void fixedRowIsTheHeader();
+    void widthsAreKeptInTwips();
+    void clearEmptiesTextsAndColours();
+};
+
+void TestFlexGrid::fixedRowIsTheHeader_data()
+{
     QTest::addColumn<int>("fixedRows");
     QTest::addColumn<int>("modelRows");
     QTest::addColumn<QString>("header");
@@ -17,7 +28,8 @@ void TestFlexGrid::fixedRowIsTheHeader_data() {
                                                              << "r0";
 }
 
-void TestFlexGrid::fixedRowIsTheHeader() {
+void TestFlexGrid::fixedRowIsTheHeader()
+{
     QFETCH(int, fixedRows);
     QFETCH(int, modelRows);
     QFETCH(QString, header);
@@ -40,7 +52,8 @@ void TestFlexGrid::fixedRowIsTheHeader() {
     QCOMPARE(grid.rows(), 3);
 }
 
-void TestFlexGrid::widthsAreKeptInTwips() {
+void TestFlexGrid::widthsAreKeptInTwips()
+{
     FlexGrid grid;
     grid.setCols(3);
     grid.setColWidth(1, 2740);
@@ -49,7 +62,8 @@ void TestFlexGrid::widthsAreKeptInTwips() {
     QCOMPARE(grid.columnWidth(1), qRound(2740.0 * grid.logicalDpiX() / 1440));
 }
 
-void TestFlexGrid::clearEmptiesTextsAndColours() {
+void TestFlexGrid::clearEmptiesTextsAndColours()
+{
     FlexGrid grid;
     grid.setCols(2);
     grid.setRows(2);
@@ -63,3 +77,6 @@ void TestFlexGrid::clearEmptiesTextsAndColours() {
     QCOMPARE(grid.cellBackColor(1, 1), QColor(255, 255, 255));
     QCOMPARE(grid.rows(), 2);
 }
+
+VEYRA_TEST(TestFlexGrid)
+#include "TestFlexGrid.moc"

@@ -1,5 +1,3 @@
-#include "TestRecordFile.h"
-
 #include "TestSupport.h"
 #include "platform/RecordFile.h"
 #include "platform/TextEncoding.h"
@@ -9,7 +7,23 @@
 using TestSupport::readFile;
 using TestSupport::writeFile;
 
-void TestRecordFile::parse_data() {
+class TestRecordFile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void parse_data();
+    void parse();
+    void formatQuotesTextAndLeavesNumbersBare();
+    void writeThenReadGivesTheValuesBack();
+    void missingFileIsReportedNotEmpty();
+    void failedWriteLeavesTheOldFile();
+    void ownerOnlyFilesAreNotReadableByOthers();
+    void decodesUtf8AndWindows1252();
+};
+
+void TestRecordFile::parse_data()
+{
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<QStringList>("values");
 
@@ -32,18 +46,21 @@ void TestRecordFile::parse_data() {
     QTest::newRow("empty file") << QByteArray() << QStringList{};
 }
 
-void TestRecordFile::parse() {
+void TestRecordFile::parse()
+{
     QFETCH(QByteArray, text);
     QFETCH(QStringList, values);
     QCOMPARE(RecordFile::parse(QString::fromUtf8(text)), values);
 }
 
-void TestRecordFile::formatQuotesTextAndLeavesNumbersBare() {
+void TestRecordFile::formatQuotesTextAndLeavesNumbersBare()
+{
     const QList<Record> records = {{QStringLiteral("a, b"), qint64(2), QString(), qint64(-7)}, {QStringLiteral("Zoë")}};
     QCOMPARE(RecordFile::format(records), QByteArray("\"a, b\",2,\"\",-7\r\n\"Zo\xC3\xAB\"\r\n"));
 }
 
-void TestRecordFile::writeThenReadGivesTheValuesBack() {
+void TestRecordFile::writeThenReadGivesTheValuesBack()
+{
     QTemporaryDir dir;
     const QString path = dir.filePath("list");
     const QList<Record> records = {{QStringLiteral("O'Brien, Patrick"), QStringLiteral("  padded  "), qint64(42)},
@@ -55,14 +72,16 @@ void TestRecordFile::writeThenReadGivesTheValuesBack() {
     QCOMPARE(contents.values, (QStringList{"O'Brien, Patrick", "  padded  ", "42", "", "Müller"}));
 }
 
-void TestRecordFile::missingFileIsReportedNotEmpty() {
+void TestRecordFile::missingFileIsReportedNotEmpty()
+{
     QTemporaryDir dir;
     const RecordFile::Contents contents = RecordFile::read(dir.filePath("absent"));
     QVERIFY(!contents.opened);
     QVERIFY(!contents.error.isEmpty());
 }
 
-void TestRecordFile::failedWriteLeavesTheOldFile() {
+void TestRecordFile::failedWriteLeavesTheOldFile()
+{
     QTemporaryDir dir;
     const QString path = dir.filePath("missing-folder/list");
     QString error;
@@ -77,7 +96,8 @@ void TestRecordFile::failedWriteLeavesTheOldFile() {
     QCOMPARE(readFile(blocked + "/inside"), QByteArray("kept"));
 }
 
-void TestRecordFile::ownerOnlyFilesAreNotReadableByOthers() {
+void TestRecordFile::ownerOnlyFilesAreNotReadableByOthers()
+{
     QTemporaryDir dir;
     const QString path = dir.filePath("secret");
     writeFile(path, "old");
@@ -88,7 +108,11 @@ void TestRecordFile::ownerOnlyFilesAreNotReadableByOthers() {
     QCOMPARE(readFile(path), QByteArray("\"new\"\r\n"));
 }
 
-void TestRecordFile::decodesUtf8AndWindows1252() {
+void TestRecordFile::decodesUtf8AndWindows1252()
+{
     QCOMPARE(TextEncoding::decodeFile("\xEF\xBB\xBF\"M\xC3\xBCller\""), QStringLiteral("\"Müller\""));
     QCOMPARE(TextEncoding::decodeFile("M\xFCller \x80 \x93quoted\x94"), QStringLiteral("Müller € “quoted”"));
 }
+
+VEYRA_TEST(TestRecordFile)
+#include "TestRecordFile.moc"

@@ -1,5 +1,3 @@
-#include "TestWorkingNames.h"
-
 #include "TestSupport.h"
 #include "platform/WorkingNames.h"
 
@@ -9,7 +7,20 @@
 using TestSupport::readFile;
 using TestSupport::writeFile;
 
-void TestWorkingNames::takeAndGiveBackLeaveNoJournal() {
+class TestWorkingNames : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void takeAndGiveBackLeaveNoJournal();
+    void recover_data();
+    void recover();
+    void giveBackNeverOverwritesAnotherFile();
+    void takingAMissingFileRecordsNothing();
+};
+
+void TestWorkingNames::takeAndGiveBackLeaveNoJournal()
+{
     QTemporaryDir data, lists;
     const QString own = lists.filePath("Veyra_No_Fly.csv"), working = lists.filePath("Veyra.csv");
     writeFile(own, "list");
@@ -26,7 +37,8 @@ void TestWorkingNames::takeAndGiveBackLeaveNoJournal() {
     QVERIFY(!QFile::exists(data.filePath(WorkingNames::JournalName)));
 }
 
-void TestWorkingNames::recover_data() {
+void TestWorkingNames::recover_data()
+{
     QTest::addColumn<bool>("renamed");
     QTest::addColumn<bool>("ownNameRetaken");
     QTest::addColumn<QStringList>("filesAfter");
@@ -38,7 +50,8 @@ void TestWorkingNames::recover_data() {
         << true << true << QStringList{"Veyra_No_Fly (1).csv", "Veyra_No_Fly.csv"};
 }
 
-void TestWorkingNames::recover() {
+void TestWorkingNames::recover()
+{
     QFETCH(bool, renamed);
     QFETCH(bool, ownNameRetaken);
     QFETCH(QStringList, filesAfter);
@@ -65,7 +78,8 @@ void TestWorkingNames::recover() {
         QCOMPARE(readFile(own), QByteArray("list"));
 }
 
-void TestWorkingNames::giveBackNeverOverwritesAnotherFile() {
+void TestWorkingNames::giveBackNeverOverwritesAnotherFile()
+{
     QTemporaryDir data, lists;
     const QString own = lists.filePath("Veyra_A.csv"), working = lists.filePath("Veyra.csv");
     writeFile(own, "old");
@@ -80,7 +94,8 @@ void TestWorkingNames::giveBackNeverOverwritesAnotherFile() {
     QCOMPARE(readFile(own), QByteArray("downloaded"));
 }
 
-void TestWorkingNames::takingAMissingFileRecordsNothing() {
+void TestWorkingNames::takingAMissingFileRecordsNothing()
+{
     QTemporaryDir data, lists;
     WorkingNames journal(data.path());
     QString error;
@@ -88,3 +103,6 @@ void TestWorkingNames::takingAMissingFileRecordsNothing() {
     QVERIFY(!error.isEmpty());
     QVERIFY(journal.entries().isEmpty());
 }
+
+VEYRA_TEST(TestWorkingNames)
+#include "TestWorkingNames.moc"

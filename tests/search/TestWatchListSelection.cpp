@@ -1,5 +1,3 @@
-#include "TestWatchListSelection.h"
-
 #include "RunningApp.h"
 #include "TestSupport.h"
 #include "platform/FileList.h"
@@ -15,14 +13,31 @@ using TestSupport::MessageBoxAnswerer;
 using TestSupport::readFile;
 using TestSupport::writeFile;
 
+class TestWatchListSelection : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void selectingBGivesABackItsName();
+    void clickingTheActiveListAgainKeepsItActive();
+    void strayWorkingFileIsReplaced();
+    void listKindNames_data();
+    void listKindNames();
+    void workingNameEntryOnlyEndsTheActiveList();
+    void vanishedFileIsRefusedWithAMessage();
+    void headerHasElevenMeasuredColumns();
+};
+
 namespace {
 
-QStringList filesIn(const QString &folder) {
+QStringList filesIn(const QString &folder)
+{
     return QDir(folder).entryList({"Veyra*"}, QDir::Files, QDir::Name);
 }
 
 // Clicks the entry of File1 that shows fileName, as the operator would.
-void clickFile(RunningApp &app, const QString &fileName) {
+void clickFile(RunningApp &app, const QString &fileName)
+{
     auto *list = app.find<FileList>("File1");
     const QList<QListWidgetItem *> items = list->findItems(fileName, Qt::MatchExactly);
     QVERIFY2(items.size() == 1, qPrintable(fileName));
@@ -30,13 +45,15 @@ void clickFile(RunningApp &app, const QString &fileName) {
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
 }
 
-bool searchEnabled(RunningApp &app) {
+bool searchEnabled(RunningApp &app)
+{
     return app.find<QPushButton>("Command1")->isEnabled();
 }
 
 } // namespace
 
-void TestWatchListSelection::selectingBGivesABackItsName() {
+void TestWatchListSelection::selectingBGivesABackItsName()
+{
     QTemporaryDir data;
     writeFile(data.filePath("Veyra_No_Fly.csv"), "A");
     writeFile(data.filePath("Veyra_Selectee.csv"), "B");
@@ -56,7 +73,8 @@ void TestWatchListSelection::selectingBGivesABackItsName() {
     QCOMPARE(readFile(data.filePath("Veyra_No_Fly.csv")), QByteArray("A"));
 }
 
-void TestWatchListSelection::clickingTheActiveListAgainKeepsItActive() {
+void TestWatchListSelection::clickingTheActiveListAgainKeepsItActive()
+{
     QTemporaryDir data;
     writeFile(data.filePath("Veyra_No_Fly.csv"), "A");
     RunningApp app(data.path());
@@ -70,7 +88,8 @@ void TestWatchListSelection::clickingTheActiveListAgainKeepsItActive() {
     QCOMPARE(filesIn(data.path()), QStringList{"Veyra_No_Fly.csv"});
 }
 
-void TestWatchListSelection::strayWorkingFileIsReplaced() {
+void TestWatchListSelection::strayWorkingFileIsReplaced()
+{
     QTemporaryDir data;
     writeFile(data.filePath("Veyra.csv"), "stray");
     writeFile(data.filePath("Veyra_Cleared.csv"), "C");
@@ -80,7 +99,8 @@ void TestWatchListSelection::strayWorkingFileIsReplaced() {
     QCOMPARE(filesIn(data.path()), QStringList{"Veyra.csv"});
 }
 
-void TestWatchListSelection::listKindNames_data() {
+void TestWatchListSelection::listKindNames_data()
+{
     QTest::addColumn<QString>("fileName");
     QTest::addColumn<QString>("noFly");
     QTest::addColumn<QString>("selectee");
@@ -108,7 +128,8 @@ void TestWatchListSelection::listKindNames_data() {
                                                 << "";
 }
 
-void TestWatchListSelection::listKindNames() {
+void TestWatchListSelection::listKindNames()
+{
     QFETCH(QString, fileName);
     QFETCH(QString, noFly);
     QFETCH(QString, selectee);
@@ -123,7 +144,8 @@ void TestWatchListSelection::listKindNames() {
     QCOMPARE(app.module.ClearedListName, cleared);
 }
 
-void TestWatchListSelection::workingNameEntryOnlyEndsTheActiveList() {
+void TestWatchListSelection::workingNameEntryOnlyEndsTheActiveList()
+{
     QTemporaryDir data;
     writeFile(data.filePath("Veyra_No_Fly.csv"), "A");
     RunningApp app(data.path());
@@ -134,7 +156,8 @@ void TestWatchListSelection::workingNameEntryOnlyEndsTheActiveList() {
     QVERIFY(searchEnabled(app));
 }
 
-void TestWatchListSelection::vanishedFileIsRefusedWithAMessage() {
+void TestWatchListSelection::vanishedFileIsRefusedWithAMessage()
+{
     QTemporaryDir data;
     writeFile(data.filePath("Veyra_No_Fly.csv"), "A");
     RunningApp app(data.path());
@@ -149,7 +172,8 @@ void TestWatchListSelection::vanishedFileIsRefusedWithAMessage() {
     QVERIFY(app.find<FileList>("File1")->fileNames().isEmpty());
 }
 
-void TestWatchListSelection::headerHasElevenMeasuredColumns() {
+void TestWatchListSelection::headerHasElevenMeasuredColumns()
+{
     QTemporaryDir data;
     writeFile(data.filePath("Veyra_No_Fly.csv"), "A");
     RunningApp app(data.path());
@@ -174,3 +198,6 @@ void TestWatchListSelection::headerHasElevenMeasuredColumns() {
         QCOMPARE(grid->colWidth(c), (fixedWidths[c] ? fixedWidths[c] : textWidth) + 240);
     }
 }
+
+VEYRA_TEST(TestWatchListSelection)
+#include "TestWatchListSelection.moc"

@@ -1,5 +1,3 @@
-#include "TestCompanyInfoFile.h"
-
 #include "TestSupport.h"
 #include "settings/CompanyInfoFile.h"
 
@@ -8,10 +6,26 @@
 using TestSupport::readFile;
 using TestSupport::writeFile;
 
+class TestCompanyInfoFile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void read_data();
+    void read();
+    void writtenFileIsOneLineOfFiftyValues();
+    void writeThenReadGivesTheSameSettings();
+    void emailAddress_data();
+    void emailAddress();
+    void refusal_data();
+    void refusal();
+};
+
 namespace {
 
 // The 50 values of a file as this program writes it, as raw text.
-QStringList sampleTokens() {
+QStringList sampleTokens()
+{
     QStringList t = {"\"0x00000000\"", "\"0x0000\"", "\"ACME Air, Inc.\"",
                      "\"keep4\"",      "\"keep5\"",  "2",
                      "\"\"",           "\"\"",       "\"ops@acme.test;duty@acme.test\"",
@@ -25,13 +39,15 @@ QStringList sampleTokens() {
     return t;
 }
 
-QByteArray line(const QStringList &tokens) {
+QByteArray line(const QStringList &tokens)
+{
     return tokens.join(',').toUtf8() + "\r\n";
 }
 
 } // namespace
 
-void TestCompanyInfoFile::read_data() {
+void TestCompanyInfoFile::read_data()
+{
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<bool>("complete");
     QTest::addColumn<QString>("company");
@@ -65,7 +81,8 @@ void TestCompanyInfoFile::read_data() {
                                 << "" << 0;
 }
 
-void TestCompanyInfoFile::read() {
+void TestCompanyInfoFile::read()
+{
     QFETCH(QByteArray, file);
     QFETCH(bool, complete);
     QFETCH(QString, company);
@@ -86,7 +103,8 @@ void TestCompanyInfoFile::read() {
     }
 }
 
-void TestCompanyInfoFile::writtenFileIsOneLineOfFiftyValues() {
+void TestCompanyInfoFile::writtenFileIsOneLineOfFiftyValues()
+{
     QTemporaryDir dir;
     writeFile(dir.filePath(CompanyInfoFile::FileName), line(sampleTokens()));
     const CompanyInfo info = CompanyInfoFile::read(dir.path()).info;
@@ -99,7 +117,8 @@ void TestCompanyInfoFile::writtenFileIsOneLineOfFiftyValues() {
              QFile::Permissions());
 }
 
-void TestCompanyInfoFile::writeThenReadGivesTheSameSettings() {
+void TestCompanyInfoFile::writeThenReadGivesTheSameSettings()
+{
     CompanyInfo info;
     info.companyName = "Nordlys, Fly & Co.";
     info.emailAddress = "a@b.test";
@@ -120,7 +139,8 @@ void TestCompanyInfoFile::writeThenReadGivesTheSameSettings() {
     QVERIFY(readFile(dir.filePath(CompanyInfoFile::FileName)).startsWith("\"0x00000000\",\"0x0000\",\"Nordlys"));
 }
 
-void TestCompanyInfoFile::emailAddress_data() {
+void TestCompanyInfoFile::emailAddress_data()
+{
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("valid");
     QTest::newRow("one address") << "ops@acme.test" << true;
@@ -130,13 +150,15 @@ void TestCompanyInfoFile::emailAddress_data() {
     QTest::newRow("empty") << "" << false;
 }
 
-void TestCompanyInfoFile::emailAddress() {
+void TestCompanyInfoFile::emailAddress()
+{
     QFETCH(QString, text);
     QFETCH(bool, valid);
     QCOMPARE(CompanyInfoFile::isValidEmailAddress(text), valid);
 }
 
-void TestCompanyInfoFile::refusal_data() {
+void TestCompanyInfoFile::refusal_data()
+{
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("refusalStart");
@@ -170,7 +192,8 @@ void TestCompanyInfoFile::refusal_data() {
                                            << "Password must not";
 }
 
-void TestCompanyInfoFile::refusal() {
+void TestCompanyInfoFile::refusal()
+{
     QFETCH(QString, field);
     QFETCH(QString, text);
     QFETCH(QString, refusalStart);
@@ -187,3 +210,6 @@ void TestCompanyInfoFile::refusal() {
     else
         QVERIFY2(refusal.startsWith(refusalStart), qPrintable(refusal));
 }
+
+VEYRA_TEST(TestCompanyInfoFile)
+#include "TestCompanyInfoFile.moc"

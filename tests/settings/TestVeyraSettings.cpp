@@ -1,5 +1,3 @@
-#include "TestVeyraSettings.h"
-
 #include "RunningApp.h"
 #include "TestSupport.h"
 #include "platform/TextBox.h"
@@ -12,25 +10,43 @@
 using TestSupport::MessageBoxAnswerer;
 using TestSupport::readFile;
 
+class TestVeyraSettings : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void missingFileLeavesFieldsEmptyAndPortZero();
+    void savedSettingsComeBackAfterRestart();
+    void refusedSaveLeavesFileAndWindow_data();
+    void refusedSaveLeavesFileAndWindow();
+    void passwordIsShownAsTyped();
+    void centredOverTheMainWindowWhenActivated();
+    void pressOnTheMainWindowBringsSettingsToFront();
+};
+
 namespace {
 
-TextBox *field(VeyraSettings &settings, int index) {
+TextBox *field(VeyraSettings &settings, int index)
+{
     return settings.findChild<TextBox *>(QStringLiteral("Settings_%1").arg(index));
 }
 
-void fill(VeyraSettings &settings, const QStringList &texts) {
+void fill(VeyraSettings &settings, const QStringList &texts)
+{
     const int indexes[] = {0, 4, 5, 6, 7, 8};
     for (int i = 0; i < 6; ++i)
         field(settings, indexes[i])->setText(texts[i]);
 }
 
-void clickSave(VeyraSettings &settings) {
+void clickSave(VeyraSettings &settings)
+{
     QTest::mouseClick(settings.findChild<QPushButton *>(QStringLiteral("Command1")), Qt::LeftButton);
 }
 
 } // namespace
 
-void TestVeyraSettings::missingFileLeavesFieldsEmptyAndPortZero() {
+void TestVeyraSettings::missingFileLeavesFieldsEmptyAndPortZero()
+{
     QTemporaryDir data;
     RunningApp app(data.path());
     VeyraSettings &settings = app.module.settingsWindow();
@@ -41,7 +57,8 @@ void TestVeyraSettings::missingFileLeavesFieldsEmptyAndPortZero() {
     QCOMPARE(app.module.SmtpPort, qint16(0));
 }
 
-void TestVeyraSettings::savedSettingsComeBackAfterRestart() {
+void TestVeyraSettings::savedSettingsComeBackAfterRestart()
+{
     QTemporaryDir data;
     const QStringList typed = {"Nordlys Air, AS",   "ops@nordlys.test;duty@nordlys.test",
                                "smtp.nordlys.test", "mailer@nordlys.test",
@@ -69,7 +86,8 @@ void TestVeyraSettings::savedSettingsComeBackAfterRestart() {
     QCOMPARE(restarted.module.SmtpPort, qint16(587));
 }
 
-void TestVeyraSettings::refusedSaveLeavesFileAndWindow_data() {
+void TestVeyraSettings::refusedSaveLeavesFileAndWindow_data()
+{
     QTest::addColumn<int>("fieldIndex");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("message");
@@ -86,7 +104,8 @@ void TestVeyraSettings::refusedSaveLeavesFileAndWindow_data() {
         << "Server Name must not contain a double quote (\"). Nothing was saved.";
 }
 
-void TestVeyraSettings::refusedSaveLeavesFileAndWindow() {
+void TestVeyraSettings::refusedSaveLeavesFileAndWindow()
+{
     QFETCH(int, fieldIndex);
     QFETCH(QString, text);
     QFETCH(QString, message);
@@ -112,13 +131,15 @@ void TestVeyraSettings::refusedSaveLeavesFileAndWindow() {
     QCOMPARE(app.module.CompanyName, QStringLiteral("ACME"));
 }
 
-void TestVeyraSettings::passwordIsShownAsTyped() {
+void TestVeyraSettings::passwordIsShownAsTyped()
+{
     QTemporaryDir data;
     RunningApp app(data.path());
     QCOMPARE(field(app.module.settingsWindow(), 7)->echoMode(), QLineEdit::Normal);
 }
 
-void TestVeyraSettings::centredOverTheMainWindowWhenActivated() {
+void TestVeyraSettings::centredOverTheMainWindowWhenActivated()
+{
     QTemporaryDir data;
     RunningApp app(data.path());
     app.window().move(40, 30);
@@ -136,7 +157,8 @@ void TestVeyraSettings::centredOverTheMainWindowWhenActivated() {
                                                                              .arg(ownCentre.y())));
 }
 
-void TestVeyraSettings::pressOnTheMainWindowBringsSettingsToFront() {
+void TestVeyraSettings::pressOnTheMainWindowBringsSettingsToFront()
+{
     QTemporaryDir data;
     RunningApp app(data.path());
     app.window().Settings_Click();
@@ -148,3 +170,6 @@ void TestVeyraSettings::pressOnTheMainWindowBringsSettingsToFront() {
     QTest::mouseClick(app.window().centralWidget(), Qt::LeftButton, {}, QPoint(5, 5));
     QVERIFY(QTest::qWaitForWindowActive(&settings));
 }
+
+VEYRA_TEST(TestVeyraSettings)
+#include "TestVeyraSettings.moc"

@@ -1,8 +1,0 @@
-#include "TestFlexGrid.h"
-#include "TestRecordFile.h"
-#include "TestSupport.h"
-#include "TestWorkingNames.h"
-
-int main(int argc, char *argv[]) {
-    return TestSupport::runAll<TestRecordFile, TestWorkingNames, TestFlexGrid>(argc, argv);
-}
