@@ -50,14 +50,20 @@ private:
     QTimer m_timer;
 };
 
-// Runs each test class in turn; the exit status counts the failed classes.
-template <typename... Tests> int runAll(int argc, char *argv[])
+// The test classes linked into one executable; main() runs each in turn.
+inline std::vector<std::function<std::unique_ptr<QObject>()>> &registeredTests()
 {
-    QApplication app(argc, argv);
-    int failed = 0;
-    ((failed += QTest::qExec(std::make_unique<Tests>().get(), argc, argv) != 0), ...);
-    return failed;
+    static std::vector<std::function<std::unique_ptr<QObject>()>> tests;
+    return tests;
 }
+
+template <typename Test> struct Registration
+{
+    Registration()
+    {
+        registeredTests().push_back([] { return std::make_unique<Test>(); });
+    }
+};
 
 } // namespace TestSupport
 
