@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+class TableCache;
+class TextTable;
+
+// A connection to the comma-separated files of one folder, opened from a connection text such as
+//   Provider=Microsoft.Jet.OLEDB.4.0;Data Source=C:\Lists\;Extended Properties="text;HDR=YES;FMT=Delimited"
+// HDR=YES takes the column names from each file's first line; HDR=NO names the columns F1, F2, ...
+class TextTableConnection
+{
+public:
+    explicit TextTableConnection(TableCache &cache);
+
+    // Throws TextTableError for a connection text it cannot use or a folder it cannot read.
+    void open(const QString &connectionText);
+    void close();
+    bool isOpen() const { return m_open; }
+
+    QString folder() const;
+    bool hasHeader() const;
+    // The parsed table of a file in the folder; throws when there is none or it cannot be read.
+    std::shared_ptr<TextTable> table(const QString &fileName) const;
+
+private:
+    void requireOpen() const;
+
+    TableCache &m_cache;
+    bool m_open = false;
+    QString m_folder;
+    bool m_hasHeader = true;
+};

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class TextTable;
+class TextTableConnection;
+
+// The records of one statement, in file order, each with all the table's columns. Every operation on a record
+// set that is not open throws TextTableError 3704.
+class TextTableRecordSet
+{
+public:
+    // Throws TextTableError: syntax errors, unknown columns, missing files, a closed connection.
+    void open(const QString &statement, const TextTableConnection &connection);
+    void close();
+    bool isOpen() const { return m_table != nullptr; }
+
+    void moveFirst();
+    void moveNext();
+    bool eof() const;
+    int fieldCount() const;
+    QString fieldName(int position) const;
+    // The field at position of the current record; nullopt for an empty field.
+    std::optional<QString> value(int position) const;
+
+    size_t recordCount() const;
+
+private:
+    void requireOpen() const;
+    void requireRecord() const;
+
+    std::shared_ptr<TextTable> m_table;
+    std::vector<uint32_t> m_rows;
+    size_t m_current = 0;
+    mutable size_t m_splitRow = SIZE_MAX;
+    mutable std::vector<std::string_view> m_fields;
+    mutable std::string m_scratch;
+};
