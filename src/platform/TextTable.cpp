@@ -63,13 +63,12 @@ TextTable::TextTable(std::string_view bytes, std::shared_ptr<const void> keepAli
         }
         if (headerPending) {
             headerPending = false;
-            std::vector<std::string_view> names;
-            std::string scratch;
             m_rowStarts.push_back(pos);
-            fields(0, INT32_MAX, names, scratch);
+            Cursor header(*this);
+            header.start(0);
+            for (int k = 0; k < header.count(); ++k)
+                m_columnNames.append(decode(header.field(k)).trimmed());
             m_rowStarts.clear();
-            for (std::string_view name : names)
-                m_columnNames.append(decode(name).trimmed());
             m_columnCount = int(m_columnNames.size());
         } else {
             m_rowStarts.push_back(pos);
@@ -79,124 +78,143 @@ TextTable::TextTable(std::string_view bytes, std::shared_ptr<const void> keepAli
 
     if (!hasHeader) {
         // Without a header the widest record decides how many columns there are.
-        std::vector<std::string_view> row;
-        std::string scratch;
+        Cursor cursor(*this);
         for (size_t r = 0; r < m_rowStarts.size(); ++r) {
-            fields(r, INT32_MAX, row, scratch);
-            m_columnCount = std::max(m_columnCount, int(row.size()));
+            cursor.start(r);
+            m_columnCount = std::max(m_columnCount, cursor.count());
         }
         for (int c = 1; c <= m_columnCount; ++c)
             m_columnNames.append(QStringLiteral("F%1").arg(c));
     }
 }
 
+// A line feed ends the record unless it stands inside a quoted field, and a quoted field can only begin right
+// after a separator. So only the quotes at the start of a field need a look; the rest is memchr.
 size_t TextTable::endOfRecord(size_t pos) const
 {
     const char *data = m_bytes.data();
     const size_t end = m_bytes.size();
-    const auto *newline = static_cast<const char *>(std::memchr(data + pos, '\n', end - pos));
-    const size_t lineEnd = newline ? size_t(newline - data) : end;
-    // Most records hold no quote at all: then the line end is the record's end.
-    if (!std::memchr(data + pos, '"', lineEnd - pos))
-        return newline ? lineEnd + 1 : end;
-
-    std::string scratch;
-    std::string_view value;
-    bool unescaped = false;
+    const size_t recordStart = pos;
+    auto find = [&](char c, size_t from, size_t to) {
+        const void *hit = from < to ? std::memchr(data + from, c, to - from) : nullptr;
+        return hit ? size_t(static_cast<const char *>(hit) - data) : to;
+    };
+    size_t lineEnd = find('\n', pos, end);
+    size_t from = pos;
     while (true) {
-        pos = parseField(pos, value, scratch, unescaped);
-        if (pos < end && data[pos] == ',') {
-            ++pos;
+        const size_t quote = find('"', from, lineEnd);
+        if (quote == lineEnd)
+            return lineEnd < end ? lineEnd + 1 : end;
+        if (quote != recordStart && data[quote - 1] != ',') {
+            from = quote + 1; // a quote inside an unquoted field is only a character
             continue;
         }
-        return pos < end ? pos + 1 : end;
+        // Skip the quoted field: to the quote that is not doubled, across line ends.
+        size_t p = quote + 1;
+        while (true) {
+            p = find('"', p, end);
+            if (p + 1 < end && data[p + 1] == '"') {
+                p += 2;
+                continue;
+            }
+            break;
+        }
+        if (p >= end)
+            return end;
+        if (p > lineEnd)
+            lineEnd = find('\n', p, end);
+        from = p + 1;
     }
 }
 
-// Reads one field at pos and returns the position of the separator after it (a comma, a line feed, or the end).
-size_t TextTable::parseField(size_t pos, std::string_view &value, std::string &scratch, bool &unescaped) const
+size_t TextTable::parseField(size_t pos, std::string_view &value, std::deque<std::string> &unescaped) const
 {
     const char *data = m_bytes.data();
     const size_t end = m_bytes.size();
-    unescaped = false;
     if (pos < end && data[pos] == '"') {
         // A quoted field runs to the quote that is not doubled; commas and line breaks inside belong to it.
-        size_t p = pos + 1;
-        const size_t start = p;
+        const size_t start = pos + 1;
+        size_t p = start;
         bool doubled = false;
-        while (p < end) {
-            if (data[p] == '"') {
-                if (p + 1 < end && data[p + 1] == '"') {
-                    doubled = true;
-                    p += 2;
-                    continue;
-                }
-                break;
+        while (true) {
+            const void *hit = p < end ? std::memchr(data + p, '"', end - p) : nullptr;
+            p = hit ? size_t(static_cast<const char *>(hit) - data) : end;
+            if (p + 1 < end && data[p + 1] == '"') {
+                doubled = true;
+                p += 2;
+                continue;
             }
-            ++p;
+            break;
         }
         const size_t close = p;
-        size_t after = std::min(close + 1, end);
+        const size_t after = std::min(close + 1, end);
         // Text between the closing quote and the separator is kept, as a lenient reader would.
         size_t tail = after;
         while (tail < end && data[tail] != ',' && data[tail] != '\n')
             ++tail;
         size_t tailEnd = tail;
-        if (tailEnd > after && data[tailEnd - 1] == '\r' && (tail == end || data[tail] == '\n'))
+        if (tailEnd > after && data[tailEnd - 1] == '\r')
             --tailEnd;
         if (!doubled && tailEnd == after) {
             value = std::string_view(data + start, close - start);
             return tail;
         }
-        unescaped = true;
-        std::string text;
+        std::string &text = unescaped.emplace_back();
         for (size_t i = start; i < close; ++i) {
             text += data[i];
             if (data[i] == '"')
                 ++i;
         }
         text.append(data + after, tailEnd - after);
-        scratch.append(text);
-        value = std::string_view(); // placed by the caller, since scratch may move while it grows
+        value = text;
         return tail;
     }
-    size_t p = pos;
-    while (p < end && data[p] != ',' && data[p] != '\n')
+    const char *p = data + pos;
+    const char *stop = data + end;
+    while (p < stop && *p != ',' && *p != '\n')
         ++p;
-    size_t valueEnd = p;
-    if (valueEnd > pos && data[valueEnd - 1] == '\r' && (p == end || data[p] == '\n'))
+    const char *valueEnd = p;
+    if (valueEnd > data + pos && valueEnd[-1] == '\r')
         --valueEnd;
-    value = std::string_view(data + pos, valueEnd - pos);
-    return p;
+    value = std::string_view(data + pos, size_t(valueEnd - (data + pos)));
+    return size_t(p - data);
 }
 
-void TextTable::fields(size_t row, int count, std::vector<std::string_view> &out, std::string &scratch) const
+void TextTable::prefetch(uint64_t recordStart) const
 {
-    out.clear();
-    scratch.clear();
-    // Unescaped fields live in scratch; their views are made once scratch has stopped growing.
-    struct Pending
-    {
-        size_t field, offset, length;
-    };
-    std::vector<Pending> pending;
-    const size_t end = m_bytes.size();
-    size_t pos = m_rowStarts[row];
-    std::string_view value;
-    bool unescaped = false;
-    while (int(out.size()) < count) {
-        const size_t before = scratch.size();
-        pos = parseField(pos, value, scratch, unescaped);
-        if (unescaped)
-            pending.push_back({out.size(), before, scratch.size() - before});
-        out.push_back(value);
-        if (pos < end && m_bytes[pos] == ',')
-            ++pos;
-        else
-            break;
+    if (recordStart < m_bytes.size()) {
+        __builtin_prefetch(m_bytes.data() + recordStart);
+        __builtin_prefetch(m_bytes.data() + std::min<uint64_t>(recordStart + 64, m_bytes.size() - 1));
     }
-    for (const Pending &p : pending)
-        out[p.field] = std::string_view(scratch.data() + p.offset, p.length);
+}
+
+void TextTable::Cursor::startAt(uint64_t offset)
+{
+    m_pos = offset;
+    m_atEnd = false;
+    m_fields.clear();
+    m_unescaped.clear();
+}
+
+std::string_view TextTable::Cursor::field(int k)
+{
+    const size_t end = m_table.m_bytes.size();
+    while (int(m_fields.size()) <= k && !m_atEnd) {
+        std::string_view value;
+        m_pos = m_table.parseField(m_pos, value, m_unescaped);
+        m_fields.push_back(value);
+        if (m_pos < end && m_table.m_bytes[m_pos] == ',')
+            ++m_pos;
+        else
+            m_atEnd = true;
+    }
+    return k < int(m_fields.size()) ? m_fields[k] : std::string_view();
+}
+
+int TextTable::Cursor::count()
+{
+    field(INT32_MAX - 1);
+    return int(m_fields.size());
 }
 
 QString TextTable::decode(std::string_view field) const
@@ -246,7 +264,7 @@ uint64_t TextTable::hash(std::string_view folded)
     return h;
 }
 
-const TextTable::Index &TextTable::index(int column) const
+TextTable::Index &TextTable::index(int column) const
 {
     auto found = m_indexes.find(column);
     if (found != m_indexes.end())
@@ -256,39 +274,89 @@ const TextTable::Index &TextTable::index(int column) const
     const size_t rows = m_rowStarts.size();
     const uint64_t buckets = std::bit_ceil(std::max<uint64_t>(rows, 16));
     index->mask = buckets - 1;
-    index->rowHashes.resize(rows);
-    std::vector<uint32_t> bucketOfRow(rows);
+    std::vector<uint64_t> rowHashes(rows);
     std::vector<uint32_t> counts(buckets + 1, 0);
-    std::vector<std::string_view> row;
-    std::string scratch, folded;
+    Cursor cursor(*this);
+    std::string folded;
     for (size_t r = 0; r < rows; ++r) {
-        fields(r, column + 1, row, scratch);
-        fold(int(row.size()) > column ? row[column] : std::string_view(), folded);
-        const uint64_t h = hash(folded);
-        index->rowHashes[r] = uint32_t(h >> 32);
-        bucketOfRow[r] = uint32_t(h & index->mask);
-        ++counts[bucketOfRow[r] + 1];
+        cursor.start(r);
+        fold(cursor.field(column), folded);
+        rowHashes[r] = hash(folded);
+        ++counts[(rowHashes[r] & index->mask) + 1];
     }
     for (uint64_t b = 1; b <= buckets; ++b)
         counts[b] += counts[b - 1];
-    index->bucketStarts = counts;
     index->rows.resize(rows);
+    index->hashes.resize(rows);
     // Rows are placed in file order, so each bucket lists its rows in file order.
     std::vector<uint32_t> next(counts.begin(), counts.end() - 1);
-    for (size_t r = 0; r < rows; ++r)
-        index->rows[next[bucketOfRow[r]]++] = uint32_t(r);
+    for (size_t r = 0; r < rows; ++r) {
+        const uint32_t entry = next[rowHashes[r] & index->mask]++;
+        index->rows[entry] = uint32_t(r);
+        index->hashes[entry] = uint32_t(rowHashes[r] >> 32);
+    }
+    index->bucketStarts = std::move(counts);
     return *m_indexes.emplace(column, std::move(index)).first->second;
 }
 
-std::vector<uint32_t> TextTable::candidates(int column, std::string_view foldedKey) const
+uint32_t TextTable::prefixOf(std::string_view folded)
 {
-    const Index &idx = index(column);
+    uint32_t value = 0;
+    for (size_t i = 0; i < 4 && i < folded.size(); ++i)
+        value |= uint32_t(static_cast<unsigned char>(folded[i])) << (8 * i);
+    return value;
+}
+
+TextTable::PrefixFilter TextTable::prefixFilter(int column, std::string_view folded, bool exact)
+{
+    PrefixFilter filter;
+    if (exact) {
+        // Shorter texts are padded with zero bytes on both sides, so the whole word counts.
+        filter.mask = 0xFFFFFFFFu;
+        filter.value = prefixOf(folded);
+    } else {
+        const size_t fixed = std::min<size_t>(folded.find_first_of("%_"), folded.size());
+        const size_t k = std::min<size_t>(fixed, 4);
+        if (k == 0)
+            return filter;
+        filter.mask = k == 4 ? 0xFFFFFFFFu : (1u << (8 * k)) - 1;
+        filter.value = prefixOf(folded.substr(0, k));
+    }
+    filter.column = column;
+    return filter;
+}
+
+const std::vector<uint32_t> &TextTable::prefixes(Index &index, int column) const
+{
+    auto found = index.prefixes.find(column);
+    if (found != index.prefixes.end())
+        return found->second;
+    // Read in file order, which is far quicker than following the entries through the file.
+    std::vector<uint32_t> entryOfRow(index.rows.size());
+    for (size_t entry = 0; entry < index.rows.size(); ++entry)
+        entryOfRow[index.rows[entry]] = uint32_t(entry);
+    std::vector<uint32_t> values(index.rows.size());
+    Cursor cursor(*this);
+    std::string folded;
+    for (size_t row = 0; row < entryOfRow.size(); ++row) {
+        cursor.start(row);
+        fold(cursor.field(column), folded);
+        values[entryOfRow[row]] = prefixOf(folded);
+    }
+    return index.prefixes.emplace(column, std::move(values)).first->second;
+}
+
+std::vector<uint32_t> TextTable::candidates(int column, std::string_view foldedKey, const PrefixFilter &filter) const
+{
+    Index &idx = index(column);
+    const std::vector<uint32_t> *prefix = filter.column >= 0 ? &prefixes(idx, filter.column) : nullptr;
     const uint64_t h = hash(foldedKey);
     const uint64_t bucket = h & idx.mask;
+    const uint32_t high = uint32_t(h >> 32);
     std::vector<uint32_t> rows;
-    for (uint32_t i = idx.bucketStarts[bucket]; i < idx.bucketStarts[bucket + 1]; ++i) {
-        if (idx.rowHashes[idx.rows[i]] == uint32_t(h >> 32))
-            rows.push_back(idx.rows[i]);
+    for (uint32_t e = idx.bucketStarts[bucket]; e < idx.bucketStarts[bucket + 1]; ++e) {
+        if (idx.hashes[e] == high && (!prefix || ((*prefix)[e] & filter.mask) == filter.value))
+            rows.push_back(idx.rows[e]);
     }
     return rows;
 }

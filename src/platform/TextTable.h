@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <span>
 #include <string>
@@ -24,10 +25,33 @@ public:
     // The column of that name, letter case and blanks around it ignored; -1 when there is none.
     int columnIndex(QStringView name) const;
     size_t rowCount() const { return m_rowStarts.size(); }
+    uint64_t recordStart(size_t row) const { return m_rowStarts[row]; }
+    // Asks the processor to fetch a record's first bytes before they are read.
+    void prefetch(uint64_t recordStart) const;
 
-    // The first count fields of a row (fewer when the row is short). A quoted field's doubled quotes are
-    // undone into scratch, which must outlive the views.
-    void fields(size_t row, int count, std::vector<std::string_view> &out, std::string &scratch) const;
+    // Reads the fields of one record at a time, each only when it is asked for, so a test on the fourth
+    // column never splits the eleventh.
+    class Cursor
+    {
+    public:
+        explicit Cursor(const TextTable &table)
+            : m_table(table)
+        {}
+        void start(size_t row) { startAt(m_table.m_rowStarts[row]); }
+        // Starts at a record's offset in the file (see recordStart).
+        void startAt(uint64_t offset);
+        // Field k of the current record; empty when the record is shorter. Valid until the next start().
+        std::string_view field(int k);
+        // How many fields the current record has.
+        int count();
+
+    private:
+        const TextTable &m_table;
+        size_t m_pos = 0;
+        bool m_atEnd = true;
+        std::vector<std::string_view> m_fields;
+        std::deque<std::string> m_unescaped; // fields whose doubled quotes were undone
+    };
     QString decode(std::string_view field) const;
     bool isUtf8() const { return m_utf8; }
 
@@ -36,21 +60,44 @@ public:
     static std::string fold(const QString &text);
     static uint64_t hash(std::string_view folded);
 
-    // Rows, in file order, whose field in column may equal the folded key: every row that does, and perhaps a
-    // few that do not. The column's index is built on first use.
-    std::vector<uint32_t> candidates(int column, std::string_view foldedKey) const;
+    // Narrows the candidates further by the first four folded bytes of another column, without reading the
+    // records: the prefix test of an equality or of a LIKE pattern's fixed start.
+    struct PrefixFilter
+    {
+        int column = -1;
+        uint32_t value = 0;
+        uint32_t mask = 0;
+    };
+    // The filter for "column = literal" (exact) or "column LIKE pattern" (!exact), on folded texts; a filter
+    // with column -1 when the literal gives nothing to test.
+    static PrefixFilter prefixFilter(int column, std::string_view folded, bool exact);
+
+    // Rows, in file order, whose field in column may equal the folded key (and may pass the filter): every
+    // row that does, and perhaps a few that do not. The column's index is built on first use, and the
+    // filter's prefixes on the first use of that pair of columns.
+    std::vector<uint32_t> candidates(int column, std::string_view foldedKey, const PrefixFilter &filter) const;
+    std::vector<uint32_t> candidates(int column, std::string_view foldedKey) const
+    {
+        return candidates(column, foldedKey, PrefixFilter());
+    }
 
 private:
+    // Entries are grouped by bucket, and within a bucket kept in file order; what a lookup reads of an entry
+    // lies side by side, so a lookup does not wander through the file.
     struct Index
     {
         uint64_t mask = 0;
-        std::vector<uint32_t> bucketStarts; // rows of bucket b: rows[bucketStarts[b] .. bucketStarts[b + 1])
-        std::vector<uint32_t> rows;
-        std::vector<uint32_t> rowHashes; // low bits of each row's key hash, to pass over collisions quickly
+        std::vector<uint32_t> bucketStarts; // entries of bucket b: bucketStarts[b] .. bucketStarts[b + 1]
+        std::vector<uint32_t> rows;         // the row of each entry
+        std::vector<uint32_t> hashes;       // high half of each entry's key hash, to pass over collisions
+        std::unordered_map<int, std::vector<uint32_t>> prefixes; // column -> each entry's folded prefix
     };
-    const Index &index(int column) const;
+    Index &index(int column) const;
+    const std::vector<uint32_t> &prefixes(Index &index, int column) const;
+    static uint32_t prefixOf(std::string_view folded);
     size_t endOfRecord(size_t pos) const;
-    size_t parseField(size_t pos, std::string_view &value, std::string &scratch, bool &unescaped) const;
+    // Reads the field at pos; returns the position of the separator after it (a comma, a line feed, the end).
+    size_t parseField(size_t pos, std::string_view &value, std::deque<std::string> &unescaped) const;
 
     std::string_view m_bytes;
     std::shared_ptr<const void> m_keepAlive;

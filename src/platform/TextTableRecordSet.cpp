@@ -7,6 +7,7 @@
 #include "platform/TextTableStatement.h"
 
 #include <algorithm>
+#include <numeric>
 
 namespace {
 
@@ -51,20 +52,21 @@ struct Test
 class Matcher
 {
 public:
+    // Tests run in column order, so a record is split only as far as the first test it fails.
     Matcher(const TextTable &table, std::vector<Test> tests)
         : m_table(table)
         , m_tests(std::move(tests))
+        , m_cursor(table)
     {
-        for (const Test &t : m_tests)
-            m_width = std::max(m_width, t.column + 1);
+        std::stable_sort(m_tests.begin(), m_tests.end(),
+                         [](const Test &a, const Test &b) { return a.column < b.column; });
     }
 
-    bool matches(uint32_t row)
+    bool matches(uint64_t recordStart)
     {
-        m_table.fields(row, m_width, m_fields, m_scratch);
+        m_cursor.startAt(recordStart);
         for (const Test &t : m_tests) {
-            const std::string_view field = t.column < int(m_fields.size()) ? m_fields[t.column] : std::string_view();
-            if (!passes(t, field))
+            if (!passes(t, m_cursor.field(t.column)))
                 return false;
         }
         return true;
@@ -97,9 +99,8 @@ private:
 
     const TextTable &m_table;
     std::vector<Test> m_tests;
-    int m_width = 0;
-    std::vector<std::string_view> m_fields;
-    std::string m_scratch, m_folded;
+    TextTable::Cursor m_cursor;
+    std::string m_folded;
 };
 
 } // namespace
@@ -134,32 +135,59 @@ void TextTableRecordSet::open(const QString &statement, const TextTableConnectio
         tests.push_back(std::move(t));
     }
 
-    std::vector<uint32_t> rows;
-    Matcher matcher(*table, tests);
+    std::vector<uint32_t> candidates;
     if (indexed >= 0) {
-        for (uint32_t row : table->candidates(tests[indexed].column, tests[indexed].folded)) {
-            if (matcher.matches(row))
-                rows.push_back(row);
+        // A second text test on another column narrows the candidates before any record is read.
+        TextTable::PrefixFilter filter;
+        for (const Test &t : tests) {
+            if (t.column != tests[indexed].column && t.kind != TextTableStatement::Condition::EqualsDate) {
+                filter = TextTable::prefixFilter(t.column, t.folded, t.kind == TextTableStatement::Condition::Equals);
+                if (filter.column >= 0)
+                    break;
+            }
         }
+        candidates = table->candidates(tests[indexed].column, tests[indexed].folded, filter);
     } else {
-        for (size_t row = 0; row < table->rowCount(); ++row) {
-            if (tests.empty() || matcher.matches(uint32_t(row)))
-                rows.push_back(uint32_t(row));
+        candidates.resize(table->rowCount());
+        std::iota(candidates.begin(), candidates.end(), 0u);
+    }
+    // The candidates lie scattered through the file: their offsets are gathered in one pass, where the loads
+    // overlap, and each record is asked for a few steps before it is tested.
+    std::vector<uint64_t> starts(candidates.size());
+    for (size_t i = 0; i < candidates.size(); ++i)
+        starts[i] = table->recordStart(candidates[i]);
+    std::vector<uint32_t> rows;
+    if (tests.empty()) {
+        rows = std::move(candidates);
+        m_starts = std::move(starts);
+    } else {
+        Matcher matcher(*table, tests);
+        constexpr size_t Ahead = 6;
+        m_starts.clear();
+        for (size_t i = 0; i < candidates.size(); ++i) {
+            if (i + Ahead < starts.size())
+                table->prefetch(starts[i + Ahead]);
+            if (matcher.matches(starts[i])) {
+                rows.push_back(candidates[i]);
+                m_starts.push_back(starts[i]);
+            }
         }
     }
     m_table = std::move(table);
     m_rows = std::move(rows);
     m_current = 0;
-    m_splitRow = SIZE_MAX;
+    prefetchAhead();
+    m_cursor = std::make_unique<TextTable::Cursor>(*m_table);
+    m_cursorRow = SIZE_MAX;
 }
 
 void TextTableRecordSet::close()
 {
     requireOpen();
+    m_cursor.reset();
     m_table.reset();
     m_rows.clear();
-    m_fields.clear();
-    m_scratch.clear();
+    m_starts.clear();
 }
 
 void TextTableRecordSet::requireOpen() const
@@ -181,12 +209,23 @@ void TextTableRecordSet::moveFirst()
 {
     requireOpen();
     m_current = 0;
+    prefetchAhead();
 }
 
 void TextTableRecordSet::moveNext()
 {
     requireRecord();
     ++m_current;
+    prefetchAhead();
+}
+
+// Records lie scattered through the file; asking for the next few early hides most of the waiting.
+void TextTableRecordSet::prefetchAhead() const
+{
+    constexpr size_t Distance = 4;
+    const size_t first = m_current == 0 ? 0 : m_current + Distance - 1;
+    for (size_t i = first; i < m_current + Distance && i < m_starts.size(); ++i)
+        m_table->prefetch(m_starts[i]);
 }
 
 bool TextTableRecordSet::eof() const
@@ -222,12 +261,12 @@ std::optional<QString> TextTableRecordSet::value(int position) const
     if (position < 0 || position >= m_table->columnCount())
         throw TextTableError(TextTableError::BadArgument,
                              QStringLiteral("Item cannot be found in the collection: field %1.").arg(position));
-    const uint32_t row = m_rows[m_current];
-    if (m_splitRow != row) {
-        m_table->fields(row, m_table->columnCount(), m_fields, m_scratch);
-        m_splitRow = row;
+    if (m_cursorRow != m_current) {
+        m_cursor->startAt(m_starts[m_current]);
+        m_cursorRow = m_current;
     }
-    if (position >= int(m_fields.size()) || m_fields[position].empty())
+    const std::string_view field = m_cursor->field(position);
+    if (field.empty())
         return std::nullopt;
-    return m_table->decode(m_fields[position]);
+    return m_table->decode(field);
 }

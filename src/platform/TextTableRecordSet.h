@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/TextTable.h"
+
 #include <QString>
 
 #include <memory>
@@ -8,7 +10,6 @@
 #include <string_view>
 #include <vector>
 
-class TextTable;
 class TextTableConnection;
 
 // The records of one statement, in file order, each with all the table's columns. Every operation on a record
@@ -34,11 +35,12 @@ public:
 private:
     void requireOpen() const;
     void requireRecord() const;
+    void prefetchAhead() const;
 
     std::shared_ptr<TextTable> m_table;
     std::vector<uint32_t> m_rows;
+    std::vector<uint64_t> m_starts; // where each record begins in the file
     size_t m_current = 0;
-    mutable size_t m_splitRow = SIZE_MAX;
-    mutable std::vector<std::string_view> m_fields;
-    mutable std::string m_scratch;
+    mutable std::unique_ptr<TextTable::Cursor> m_cursor;
+    mutable size_t m_cursorRow = SIZE_MAX;
 };

@@ -1,0 +1,358 @@
+// Benchmark of the text-table engine on a generated watch list of 1,000,000 records and 1000 statements in the
+// shapes the search builds, against Debian's sqlite3 on the same data. Run by hand:
+//   build/bench/engine_bench [rows] [statements] [seed]
+
+#include "platform/TableCache.h"
+#include "platform/TextTable.h"
+#include "platform/TextTableConnection.h"
+#include "platform/TextTableRecordSet.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <algorithm>
+#include <cstdio>
+#include <random>
+#include <sys/resource.h>
+
+namespace {
+
+struct Person
+{
+    QString last, first, middle, dobTyped, passport;
+    QDate dob;
+};
+
+// Names made of syllables, so no real person is named.
+QString syllableName(std::mt19937_64 &rng, int syllables)
+{
+    static const char *parts[] = {"AL",  "BER", "CAS", "DOR", "EN",  "FAL",  "GOR", "HAM", "IL",  "JOR", "KEL",
+                                  "LAN", "MOR", "NEL", "OS",  "PER", "QUIN", "RAS", "SEL", "TOR", "UL",  "VAN",
+                                  "WEL", "XAN", "YOR", "ZEL", "BRI", "CHA",  "DRA", "FEN", "GLA", "STO"};
+    QString name;
+    for (int i = 0; i < syllables; ++i)
+        name += QLatin1String(parts[rng() % std::size(parts)]);
+    return name;
+}
+
+QString usDate(const QDate &d)
+{
+    return QStringLiteral("%1/%2/%3").arg(d.month()).arg(d.day()).arg(d.year());
+}
+QString isoDate(const QDate &d)
+{
+    return d.toString(Qt::ISODate);
+}
+
+struct Generated
+{
+    std::vector<Person> sample; // records picked to build matching statements
+    qint64 bytes = 0;
+};
+
+// Writes the list for the engine and, with an added ISO date column, the copy sqlite3 imports.
+Generated generate(const QString &enginePath, const QString &sqlitePath, int rows, std::mt19937_64 &rng)
+{
+    std::vector<QString> surnames(100000), firstNames(3000);
+    for (auto &s : surnames)
+        s = syllableName(rng, 2 + int(rng() % 2));
+    for (auto &s : firstNames)
+        s = syllableName(rng, 1 + int(rng() % 2));
+    // Skewed like real surnames: the most common one is about 1 % of the list.
+    std::vector<double> weights(surnames.size());
+    for (size_t r = 0; r < weights.size(); ++r)
+        weights[r] = 1.0 / double(r + 10);
+    std::discrete_distribution<size_t> surnameOf(weights.begin(), weights.end());
+    std::uniform_int_distribution<int> percent(0, 99);
+
+    QFile engineFile(enginePath), sqliteFile(sqlitePath);
+    engineFile.open(QIODevice::WriteOnly);
+    sqliteFile.open(QIODevice::WriteOnly);
+    const QByteArray header =
+        "SID,CLEARED,LASTNAME,FIRSTNAME,MIDDLENAME,TYPE,DOB,POB,CITIZENSHIP,PASSPORT/IDNUMBER,MISC";
+    engineFile.write(header + "\r\n");
+    sqliteFile.write(header + ",DOBISO\n");
+    Generated result;
+    QByteArray line, sqliteLine;
+    for (int i = 0; i < rows; ++i) {
+        Person p;
+        p.last = surnames[surnameOf(rng)];
+        p.first = firstNames[rng() % firstNames.size()];
+        if (percent(rng) >= 40)
+            p.middle = firstNames[rng() % firstNames.size()];
+        if (percent(rng) >= 10) {
+            p.dob = QDate(1930, 1, 1).addDays(qint64(rng() % 27000));
+            p.dobTyped = percent(rng) < 50 ? usDate(p.dob) : isoDate(p.dob);
+        }
+        if (percent(rng) >= 30)
+            p.passport = QStringLiteral("P%1").arg(rng() % 100000000, 8, 10, QChar('0'));
+        const QString misc = QStringLiteral("\"alias %1, ref %2\"").arg(syllableName(rng, 2)).arg(rng() % 100000);
+        line = QStringLiteral("%1,%2,%3,%4,%5,PERSON,%6,%7,%8,%9,%10")
+                   .arg(i + 1)
+                   .arg(percent(rng) < 3 ? "YES" : "")
+                   .arg(p.last, p.first, p.middle, p.dobTyped, syllableName(rng, 2), syllableName(rng, 1), p.passport,
+                        misc)
+                   .toLatin1();
+        engineFile.write(line + "\r\n");
+        sqliteFile.write(line + "," + (p.dob.isValid() ? isoDate(p.dob).toLatin1() : QByteArray()) + "\n");
+        result.bytes += line.size() + 2;
+        if (rng() % 997 == 0 || result.sample.size() < 10)
+            result.sample.push_back(p);
+    }
+    return result;
+}
+
+struct Statement
+{
+    QString engine, sqlite;
+};
+
+QString q(const QString &s)
+{
+    return u'\'' + s + u'\'';
+}
+
+// The five shapes of the search's statements; about half are built from records of the list, so they match.
+std::vector<Statement> statements(const Generated &data, int count, std::mt19937_64 &rng)
+{
+    std::vector<Statement> out;
+    const QString select = QStringLiteral("SELECT * FROM Veyra.csv WHERE ");
+    const QString sqliteSelect =
+        QStringLiteral("SELECT coalesce(group_concat(SID, ' '), '') FROM (SELECT SID FROM t WHERE ");
+    for (int i = 0; i < count; ++i) {
+        Person p = data.sample[rng() % data.sample.size()];
+        if (i % 2 == 1)
+            p.first = p.first + QStringLiteral("XQ"); // no such first name: no match
+        if (p.dobTyped.isEmpty())
+            p.dobTyped = QStringLiteral("1/1/1950");
+        QStringList e{QStringLiteral("LASTNAME=") + q(p.last)};
+        QStringList s{QStringLiteral("LASTNAME=%1 COLLATE NOCASE").arg(q(p.last))};
+        switch (i % 10) {
+        case 0:
+        case 1: // last name only
+            if (i % 2 == 1) {
+                e[0] = QStringLiteral("LASTNAME=") + q(p.last + "XQ");
+                s[0] = QStringLiteral("LASTNAME=%1 COLLATE NOCASE").arg(q(p.last + "XQ"));
+            }
+            break;
+        case 2:
+        case 3:
+        case 4: // prefix matching
+            e << QStringLiteral("FIRSTNAME LIKE ") + q(p.first + "%");
+            s << QStringLiteral("FIRSTNAME LIKE ") + q(p.first + "%");
+            if (!p.middle.isEmpty()) {
+                e << QStringLiteral("MIDDLENAME LIKE ") + q(p.middle.left(3) + "%");
+                s << QStringLiteral("MIDDLENAME LIKE ") + q(p.middle.left(3) + "%");
+            }
+            break;
+        case 5:
+        case 6: // exact matching, as on a Cleared list
+            e << QStringLiteral("FIRSTNAME = ") + q(p.first) << QStringLiteral("MIDDLENAME = ") + q(p.middle);
+            s << QStringLiteral("FIRSTNAME = %1 COLLATE NOCASE").arg(q(p.first))
+              << QStringLiteral("MIDDLENAME = %1 COLLATE NOCASE").arg(q(p.middle));
+            break;
+        case 7:
+        case 8: // with the passport
+            e << QStringLiteral("FIRSTNAME LIKE ") + q(p.first + "%")
+              << QStringLiteral("[PASSPORT/IDNUMBER]=") + q(p.passport.isEmpty() ? "P0" : p.passport);
+            s << QStringLiteral("FIRSTNAME LIKE ") + q(p.first + "%")
+              << QStringLiteral("\"PASSPORT/IDNUMBER\"=") + q(p.passport.isEmpty() ? "P0" : p.passport);
+            break;
+        default: // with the date of birth
+            e << QStringLiteral("FIRSTNAME LIKE ") + q(p.first + "%") << QStringLiteral("DOB=#%1#").arg(p.dobTyped);
+            s << QStringLiteral("FIRSTNAME LIKE ") + q(p.first + "%")
+              << QStringLiteral("DOBISO=") + q(p.dob.isValid() ? isoDate(p.dob) : QStringLiteral("1950-01-01"));
+            break;
+        }
+        out.push_back({select + e.join(QStringLiteral(" AND ")),
+                       sqliteSelect + s.join(QStringLiteral(" AND ")) + QStringLiteral(" ORDER BY rowid);")});
+    }
+    return out;
+}
+
+struct Run
+{
+    double totalMs = 0;
+    std::vector<double> perStatementMs;
+    QStringList results; // the SIDs of each statement, space-separated
+};
+
+// Runs every statement and reads every field of every record, as the search's result grid does.
+Run runEngine(TableCache &cache, const QString &folder, const std::vector<Statement> &all)
+{
+    Run run;
+    QElapsedTimer total;
+    total.start();
+    TextTableConnection connection(cache);
+    connection.open(QStringLiteral("Data Source=%1/;Extended Properties=\"text;HDR=YES;FMT=Delimited\"").arg(folder));
+    for (const Statement &s : all) {
+        QElapsedTimer one;
+        one.start();
+        TextTableRecordSet records;
+        records.open(s.engine, connection);
+        QStringList sids;
+        for (; !records.eof(); records.moveNext()) {
+            for (int j = 0; j < records.fieldCount(); ++j) {
+                const auto value = records.value(j);
+                if (j == 0)
+                    sids << value.value_or(QString());
+            }
+        }
+        records.close();
+        run.perStatementMs.push_back(double(one.nsecsElapsed()) / 1e6);
+        run.results << sids.join(u' ');
+    }
+    connection.close();
+    run.totalMs = double(total.nsecsElapsed()) / 1e6;
+    return run;
+}
+
+double percentile(std::vector<double> v, double p)
+{
+    std::sort(v.begin(), v.end());
+    return v[std::min(v.size() - 1, size_t(p * double(v.size())))];
+}
+
+// The engine's part, run in a child process so that its peak memory is the engine's alone.
+int runEngineOnly(const QString &folder, int count)
+{
+    QTextStream out(stdout);
+    QFile file(folder + QStringLiteral("/statements.txt"));
+    file.open(QIODevice::ReadOnly);
+    std::vector<Statement> all;
+    for (const QByteArray &line : file.readAll().split('\n')) {
+        if (!line.isEmpty())
+            all.push_back({QString::fromUtf8(line), QString()});
+    }
+    all.resize(std::min(all.size(), size_t(count)));
+    const QString listPath = folder + QStringLiteral("/Veyra.csv");
+
+    double parseMs = 0, openMs = 0;
+    {
+        // Open: parse and build the last-name index, as the first statement does.
+        TableCache openCache;
+        QElapsedTimer timer;
+        timer.start();
+        auto table = openCache.table(listPath, true);
+        parseMs = double(timer.nsecsElapsed()) / 1e6;
+        table->candidates(table->columnIndex(u"LASTNAME"), "x");
+        openMs = double(timer.nsecsElapsed()) / 1e6;
+    }
+    TableCache cache;
+    const Run cold = runEngine(cache, folder, all);
+    const Run warm = runEngine(cache, folder, all);
+    struct rusage usage;
+    getrusage(RUSAGE_SELF, &usage);
+
+    out << QStringLiteral("engine open (parse %1 ms + index): %2 ms\n").arg(parseMs, 0, 'f', 1).arg(openMs, 0, 'f', 1);
+    out << QStringLiteral("engine %1 statements cold (with the load): %2 ms; warm: %3 ms\n")
+               .arg(all.size())
+               .arg(cold.totalMs, 0, 'f', 1)
+               .arg(warm.totalMs, 0, 'f', 1);
+    out << QStringLiteral("per statement (warm) p50 %1 ms, p95 %2 ms, p99 %3 ms\n")
+               .arg(percentile(warm.perStatementMs, 0.50), 0, 'f', 3)
+               .arg(percentile(warm.perStatementMs, 0.95), 0, 'f', 3)
+               .arg(percentile(warm.perStatementMs, 0.99), 0, 'f', 3);
+    out << QStringLiteral("peak memory: %1 MB\n").arg(double(usage.ru_maxrss) / 1024.0, 0, 'f', 1);
+    out << QStringLiteral("cold total ms: %1\n").arg(cold.totalMs, 0, 'f', 3);
+    QFile results(folder + QStringLiteral("/engine-results.txt"));
+    results.open(QIODevice::WriteOnly);
+    for (int i = 0; i < cold.results.size(); ++i) {
+        const QString r = warm.results[i] == cold.results[i] ? cold.results[i] : QStringLiteral("warm differs");
+        results.write(r.toUtf8() + "\n");
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    if (argc == 4 && QByteArray(argv[1]) == "--engine")
+        return runEngineOnly(QString::fromLocal8Bit(argv[2]), atoi(argv[3]));
+    const int rows = argc > 1 ? atoi(argv[1]) : 1000000;
+    const int count = argc > 2 ? atoi(argv[2]) : 1000;
+    const unsigned seed = argc > 3 ? unsigned(atoi(argv[3])) : 20261205u;
+    std::mt19937_64 rng(seed);
+    QTextStream out(stdout);
+
+    QTemporaryDir dir;
+    const QString listPath = dir.filePath("Veyra.csv"), sqliteCsv = dir.filePath("sqlite.csv");
+    const Generated data = generate(listPath, sqliteCsv, rows, rng);
+    const std::vector<Statement> all = statements(data, count, rng);
+    out << QStringLiteral("list: %1 records, %2 MB; %3 statements\n")
+               .arg(rows)
+               .arg(data.bytes / 1e6, 0, 'f', 1)
+               .arg(count);
+    out.flush();
+    {
+        QFile file(dir.filePath("statements.txt"));
+        file.open(QIODevice::WriteOnly);
+        for (const Statement &s : all)
+            file.write(s.engine.toUtf8() + "\n");
+    }
+
+    QProcess engine;
+    engine.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    engine.start(QCoreApplication::applicationFilePath(), {"--engine", dir.path(), QString::number(count)});
+    if (!engine.waitForFinished(600000) || engine.exitCode() != 0) {
+        out << "the engine run failed\n";
+        return 1;
+    }
+    const QString engineReport = QString::fromUtf8(engine.readAllStandardOutput());
+    double coldMs = 0, peakMb = 0;
+    for (const QString &line : engineReport.split(u'\n')) {
+        if (line.startsWith(u"cold total ms: "))
+            coldMs = line.mid(15).toDouble();
+        else if (!line.isEmpty())
+            out << line << "\n";
+        if (line.startsWith(u"peak memory: "))
+            peakMb = line.mid(13).section(u' ', 0, 0).toDouble();
+    }
+    out << QStringLiteral("peak memory / file size: %1\n").arg(peakMb * 1048576.0 / double(data.bytes), 0, 'f', 2);
+    QFile engineResults(dir.filePath("engine-results.txt"));
+    engineResults.open(QIODevice::ReadOnly);
+    const QStringList results = QString::fromUtf8(engineResults.readAll()).split(u'\n');
+
+    QFile script(dir.filePath("script.sql"));
+    script.open(QIODevice::WriteOnly);
+    script.write(QStringLiteral(".mode csv\n.import %1 t\nCREATE INDEX last ON t(LASTNAME COLLATE NOCASE);\n"
+                                ".mode list\n")
+                     .arg(sqliteCsv)
+                     .toUtf8());
+    for (const Statement &s : all)
+        script.write(s.sqlite.toUtf8() + "\n");
+    script.close();
+    QProcess sqlite;
+    sqlite.setStandardInputFile(script.fileName());
+    QElapsedTimer timer;
+    timer.start();
+    sqlite.start(QStringLiteral("sqlite3"), {QStringLiteral(":memory:")});
+    if (!sqlite.waitForFinished(600000) || sqlite.exitCode() != 0) {
+        out << "sqlite3 failed: " << sqlite.readAllStandardError() << "\n";
+        return 1;
+    }
+    const double sqliteMs = double(timer.nsecsElapsed()) / 1e6;
+    const QStringList sqliteResults = QString::fromUtf8(sqlite.readAllStandardOutput()).split(u'\n');
+
+    int differences = 0, matching = 0;
+    for (int i = 0; i < count; ++i) {
+        matching += !results.value(i).isEmpty();
+        if (sqliteResults.value(i) != results.value(i) && ++differences <= 3)
+            out << "differs: " << all[size_t(i)].engine << "\n  engine: " << results.value(i).left(80)
+                << "\n  sqlite: " << sqliteResults.value(i).left(80) << "\n";
+    }
+    out << QStringLiteral("statements with records: %1 of %2; results equal to sqlite3's: %3\n")
+               .arg(matching)
+               .arg(count)
+               .arg(differences == 0 ? QStringLiteral("yes") : QStringLiteral("NO, %1 differ").arg(differences));
+    out << QStringLiteral("sqlite3 (import + index + statements): %1 ms; sqlite3 / engine cold: %2\n")
+               .arg(sqliteMs, 0, 'f', 1)
+               .arg(sqliteMs / coldMs, 0, 'f', 1);
+    return differences == 0 ? 0 : 1;
+}
