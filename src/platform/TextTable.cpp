@@ -244,7 +244,7 @@ void TextTable::fold(std::string_view field, std::string &out) const
         std::transform(field.begin(), field.end(), out.begin(), lower);
         return;
     }
-    const QByteArray folded = decode(field).toCaseFolded().toUtf8();
+    const QByteArray folded = decode(field).trimmed().toCaseFolded().toUtf8();
     out.assign(folded.constData(), size_t(folded.size()));
 }
 

@@ -166,12 +166,14 @@ void TestTextTableRecordSet::valuesComeBackAsStored()
 void TestTextTableRecordSet::windows1252AndBom()
 {
     QTemporaryDir dir;
-    writeFile(dir.filePath("Veyra.csv"), "SID,LASTNAME\r\n1,M\xDCLLER\r\n2,M\xFCller \x80\r\n");
+    writeFile(dir.filePath("Veyra.csv"), "SID,LASTNAME\r\n1,M\xDCLLER\r\n2,M\xFCller \x80\r\n3,SMITH\xA0\r\n");
     writeFile(dir.filePath("Bom.csv"), "\xEF\xBB\xBFSID,LASTNAME\n7,\xC3\x98STBY\n");
     TableCache cache;
     QCOMPARE(firstFields(cache, dir.path(), "SELECT * FROM Veyra.csv WHERE LASTNAME='müller'"), QStringList{"1"});
     QCOMPARE(firstFields(cache, dir.path(), "SELECT * FROM Veyra.csv WHERE LASTNAME LIKE 'MÜLLER _'"),
              QStringList{"2"});
+    // A no-break space after a name is a blank like any other.
+    QCOMPARE(firstFields(cache, dir.path(), "SELECT * FROM Veyra.csv WHERE LASTNAME='SMITH'"), QStringList{"3"});
     QCOMPARE(firstFields(cache, dir.path(), "SELECT * FROM Bom.csv WHERE SID='7' AND LASTNAME='østby'"),
              QStringList{"7"});
 }
