@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+// The statement the search sends for one name row.
+struct NameQuery
+{
+    struct Row
+    {
+        QString lastName;
+        QString firstAndMiddleName;
+        QString dateOfBirth;
+        QString passport;
+    };
+
+    enum Outcome { NoStatement, Refused, Statement };
+
+    Outcome outcome = NoStatement;
+    QString statement;
+    QString refusal; // "Need Last Name" or "Must enter DOB"
+    // The fields as the search writes them back: the names and the passport upper-cased where filled.
+    Row written;
+
+    // clearedList: exact name matching and the date rule; dateRuleApplies: the row is flagged by an earlier
+    // search (every visited row in grid mode); gridMode: a last name must sort above a single space to count.
+    static NameQuery build(const Row &row, bool clearedList, bool dateRuleApplies, bool gridMode);
+
+    static QString connectionText(const QString &folder);
+
+    static constexpr auto RefusalTitle = "Missing Information";
+    static constexpr auto NeedLastName = "Need Last Name";
+    static constexpr auto MustEnterDob = "Must enter DOB";
+};
