@@ -2,6 +2,7 @@
 
 #include "app/FolderConfig.h"
 #include "app/VeyraModule1.h"
+#include "platform/DataFolder.h"
 #include "platform/DriveList.h"
 #include "platform/FileList.h"
 #include "platform/FlexGrid.h"
@@ -9,12 +10,18 @@
 #include "platform/Label.h"
 #include "platform/MessageBox.h"
 #include "platform/TextBox.h"
+#include "platform/TextTableConnection.h"
+#include "platform/TextTableError.h"
+#include "platform/TextTableRecordSet.h"
 #include "platform/Twips.h"
+#include "search/NameQuery.h"
+#include "search/RowMarks.h"
 #include "search/WatchListFile.h"
 #include "settings/VeyraSettings.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QFileInfo>
 #include <QMenuBar>
 #include <QProgressBar>
@@ -56,6 +63,14 @@ QString indexed(const char *name, int index)
 {
     return QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(index);
 }
+
+QColor toColor(Rgb c)
+{
+    return QColor(c.red, c.green, c.blue);
+}
+
+constexpr auto KeepCheckedCaption = "Keep Checked";
+constexpr int GridScanLimit = 1000; // imported names are searched in rows 0 to 999
 
 } // namespace
 
@@ -131,6 +146,9 @@ void VeyraForm1::buildControls()
     connect(m_driveList, &DriveList::driveChanged, this, &VeyraForm1::Drive1_Change);
     connect(m_fileList, &FileList::fileClicked, this, &VeyraForm1::File1_Click);
     connect(m_deleteFileButton, &QPushButton::clicked, this, &VeyraForm1::Command4_Click);
+    connect(m_searchButton, &QPushButton::clicked, this, &VeyraForm1::Command1_Click);
+    connect(m_keepCheckedButton, &QPushButton::clicked, this, &VeyraForm1::Command2_Click);
+    connect(m_importedNamesGrid, &FlexGrid::keyPressed, this, &VeyraForm1::MSFlexGrid2_KeyPress);
 }
 
 void VeyraForm1::buildNameRows(QWidget *surface)
@@ -162,6 +180,28 @@ void VeyraForm1::buildNameRows(QWidget *surface)
         Twips::place(m_searchBoxes[row], SearchColumn.left + 270, top, SearchColumn.width - 270, RowHeight);
         m_keepBoxes[row] = named(new QCheckBox(surface), indexed("Check1", row));
         Twips::place(m_keepBoxes[row], KeepColumn.left + 270, top, KeepColumn.width - 270, RowHeight);
+
+        QFont bold = m_lastNames[row]->font();
+        bold.setBold(true);
+        m_lastNames[row]->setFont(bold);
+        m_firstNames[row]->setFont(bold);
+        connect(m_lastNames[row], &QLineEdit::textChanged, this, [this, row] { Text1_Change(row); });
+        connect(m_firstNames[row], &QLineEdit::textChanged, this, [this, row] { Text2_Change(row); });
+        connect(m_datesOfBirth[row], &QLineEdit::textChanged, this, [this, row] { Text3_Change(row); });
+        connect(m_passports[row], &QLineEdit::textChanged, this, [this, row] { Text4_Change(row); });
+        connect(m_lastNames[row], &QLineEdit::returnPressed, this, [this, row] { Text1_KeyPress(row, 13); });
+        connect(m_keepBoxes[row], &QCheckBox::toggled, this, [this, row] { Check1_Click(row); });
+        connect(m_searchBoxes[row], &QCheckBox::toggled, this, [this, row] { Check2_Click(row); });
+    }
+    // The text boxes come first in the tab order, row by row.
+    QWidget *previous = nullptr;
+    for (int row = 0; row < NameRowCount; ++row) {
+        for (QWidget *box : {static_cast<QWidget *>(m_lastNames[row]), static_cast<QWidget *>(m_firstNames[row]),
+                             static_cast<QWidget *>(m_datesOfBirth[row]), static_cast<QWidget *>(m_passports[row])}) {
+            if (previous)
+                setTabOrder(previous, box);
+            previous = box;
+        }
     }
 }
 
@@ -351,4 +391,274 @@ void VeyraForm1::createHeader()
 int VeyraForm1::textWidthTwips(const QString &text) const
 {
     return Twips::fromPixelsX(fontMetrics().horizontalAdvance(text), *this);
+}
+
+void VeyraForm1::Text1_Change(int index)
+{
+    rowChanged(index);
+    m_keepCheckedButton->setEnabled(true);
+}
+
+// Every change of a row's text puts the row into the next search and clears the last search's summary.
+void VeyraForm1::rowChanged(int index)
+{
+    m_searchBoxes[index]->setChecked(true);
+    m_statusLine->setText(QString());
+    m_statusLine->setForeColor(QColor(0, 0, 255));
+}
+
+void VeyraForm1::Text1_KeyPress(int index, int keyCode)
+{
+    if (keyCode == 13)
+        m_lastNames[(index + 1) % NameRowCount]->setFocus();
+}
+
+void VeyraForm1::Check1_Click(int)
+{
+    m_keepCheckedButton->setEnabled(true);
+}
+
+void VeyraForm1::Check2_Click(int index)
+{
+    const bool leftOut = !m_searchBoxes[index]->isChecked() && !m_lastNames[index]->text().isEmpty();
+    setRowBackground(index, toColor(leftOut ? RowColors::PaleYellow : RowColors::White));
+}
+
+void VeyraForm1::setRowBackground(int index, const QColor &color)
+{
+    for (TextBox *box : {m_lastNames[index], m_firstNames[index], m_datesOfBirth[index], m_passports[index]})
+        box->setBackColor(color);
+}
+
+bool VeyraForm1::gridMode() const
+{
+    return !m_importedNamesGrid->isHidden();
+}
+
+int VeyraForm1::lastSearchRow() const
+{
+    if (!gridMode())
+        return NameRowCount - 1;
+    // The first row without a last name ends the imported names; the scan never reads past the grid.
+    const int scanned = std::min(GridScanLimit, m_importedNamesGrid->rows());
+    for (int i = 0; i < scanned; ++i) {
+        if (m_importedNamesGrid->textMatrix(i, 0).isEmpty())
+            return i;
+    }
+    return scanned - 1;
+}
+
+void VeyraForm1::repaintCoalesced()
+{
+    // At most about 30 frames a second, so that painting never dominates a long search.
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    if (now - m_lastRepaint < 33)
+        return;
+    m_lastRepaint = now;
+    repaint();
+}
+
+void VeyraForm1::Command1_Click()
+{
+    const QString folder = m_folderList->path();
+    if (!QFileInfo::exists(DataFolder::filePath(folder, QString::fromLatin1(WatchListFile::WorkingName))))
+        return;
+    TextTableConnection connection(m_module.tableCache());
+    try {
+        connection.open(NameQuery::connectionText(folder));
+    } catch (const TextTableError &) {
+        m_statusLine->setForeColor(toColor(RowColors::Red));
+        m_statusLine->setText(QStringLiteral(" Incomplete Search, Try again"));
+        return;
+    }
+    createHeader();
+    m_statusLine->setText(QStringLiteral("Searching..."));
+    m_lastRepaint = 0;
+    repaint();
+    const int lastRow = lastSearchRow();
+    m_progressBar->setMaximum(lastRow + 1);
+    m_progressBar->repaint();
+    if (searchRows(connection, lastRow))
+        showSummary(lastRow);
+    if (connection.isOpen())
+        connection.close();
+}
+
+// Visits the rows in order; a refusal ends the loop like its normal end. An engine error leaves the error text
+// and ends the run: after a failed statement the record set is closed, and the next read of it fails too.
+bool VeyraForm1::searchRows(TextTableConnection &connection, int lastRow)
+{
+    const QString &list = m_module.SelectedListPath;
+    const bool clearedList = WatchListFile::isCleared(list);
+    const bool selecteeList = WatchListFile::isSelectee(list);
+    const bool grid = gridMode();
+    int resultRow = 1;
+    for (int i = 0; i <= lastRow; ++i) {
+        NameQuery::Row row;
+        bool dateRuleApplies = true;
+        if (grid) {
+            m_importedNamesGrid->setCurrentCell(i, 0);
+            m_importedNamesGrid->setCellBackColor(i, 0, toColor(RowColors::White));
+            m_importedNamesGrid->setCellBackColor(i, 1, toColor(RowColors::White));
+            m_progressBar->setValue(i + 1);
+            const bool red = m_importedNamesGrid->cellForeColor(i, 1) == toColor(RowColors::Red);
+            if ((!red && clearedList) || (red && selecteeList))
+                continue;
+            row = {m_importedNamesGrid->textMatrix(i, 0), m_importedNamesGrid->textMatrix(i, 1),
+                   m_importedNamesGrid->textMatrix(i, 2), m_importedNamesGrid->textMatrix(i, 3)};
+        } else {
+            if (WatchListFile::isNoFly(list)) {
+                m_lastNames[i]->setBackColor(toColor(RowColors::White));
+                m_firstNames[i]->setBackColor(toColor(RowColors::White));
+            }
+            if (!m_searchBoxes[i]->isChecked())
+                continue;
+            row = {m_lastNames[i]->text(), m_firstNames[i]->text(), m_datesOfBirth[i]->text(), m_passports[i]->text()};
+            dateRuleApplies = m_lastNames[i]->backColor() == toColor(RowColors::Yellow) ||
+                              m_lastNames[i]->foreColor() == toColor(RowColors::Red);
+        }
+
+        const NameQuery query = NameQuery::build(row, clearedList, dateRuleApplies, grid);
+        if (grid) {
+            m_importedNamesGrid->setTextMatrix(i, 0, query.written.lastName);
+            m_importedNamesGrid->setTextMatrix(i, 1, query.written.firstAndMiddleName);
+            m_importedNamesGrid->setTextMatrix(i, 3, query.written.passport);
+        } else {
+            m_lastNames[i]->setText(query.written.lastName);
+            m_firstNames[i]->setText(query.written.firstAndMiddleName);
+            m_passports[i]->setText(query.written.passport);
+        }
+        if (query.outcome == NameQuery::NoStatement)
+            continue;
+        if (query.outcome == NameQuery::Refused) {
+            MessageBox::show(this, query.refusal, QString::fromLatin1(NameQuery::RefusalTitle));
+            if (grid && query.refusal == QLatin1String(NameQuery::MustEnterDob))
+                m_importedNamesGrid->setTopRow(i);
+            return true;
+        }
+
+        MatchState state = MatchState::None;
+        try {
+            TextTableRecordSet records;
+            records.open(query.statement, connection);
+            const int fields = records.fieldCount();
+            m_resultGrid->setCols(fields);
+            if (fields > 11)
+                m_resultGrid->setColWidth(11, 12000);
+            for (; !records.eof(); records.moveNext(), ++resultRow) {
+                m_resultGrid->setRows(m_resultGrid->rows() + 1);
+                for (int j = 0; j < fields; ++j) {
+                    const std::optional<QString> value = records.value(j);
+                    if (!value)
+                        continue;
+                    m_resultGrid->setTextMatrix(resultRow, j, *value);
+                    // The last record decides.
+                    state = m_resultGrid->textMatrix(resultRow, 1) == QLatin1String("YES") ? MatchState::MatchedCleared
+                                                                                           : MatchState::Matched;
+                }
+            }
+            records.close();
+        } catch (const TextTableError &) {
+            m_statusLine->setForeColor(toColor(RowColors::Red));
+            m_statusLine->setText(QStringLiteral(" Incomplete Search, Try again"));
+            connection.close();
+            return false;
+        }
+        repaintCoalesced();
+
+        if (grid) {
+            const RowMarks marks = RowMarks::forGridRow(state, clearedList, selecteeList);
+            if (marks.change) {
+                for (int c : {0, 1}) {
+                    m_importedNamesGrid->setCellForeColor(i, c, toColor(marks.fore));
+                    if (marks.back)
+                        m_importedNamesGrid->setCellBackColor(i, c, toColor(*marks.back));
+                }
+            }
+        } else {
+            const bool red = m_lastNames[i]->foreColor() == toColor(RowColors::Red);
+            const RowMarks marks = RowMarks::forNameRow(state, clearedList, selecteeList, red);
+            if (marks.change) {
+                for (TextBox *box : {m_lastNames[i], m_firstNames[i]}) {
+                    box->setForeColor(toColor(marks.fore));
+                    if (marks.back)
+                        box->setBackColor(toColor(*marks.back));
+                }
+                m_keepBoxes[i]->setChecked(marks.keep);
+            }
+        }
+    }
+    return true;
+}
+
+void VeyraForm1::showSummary(int lastRow)
+{
+    if (!gridMode()) {
+        m_statusLine->setForeColor(toColor(RowColors::StatusBlue));
+        m_statusLine->setText(QStringLiteral("Search succesful"));
+        return;
+    }
+    int uncleared = 0;
+    for (int i = 0; i <= lastRow; ++i)
+        uncleared += m_importedNamesGrid->cellForeColor(i, 0) == toColor(RowColors::Red);
+    m_importedNamesGrid->setCurrentCell(m_importedNamesGrid->row(), 0);
+    if (uncleared > 0) {
+        m_statusLine->setForeColor(toColor(RowColors::Red));
+        m_statusLine->setText(QStringLiteral("Search successful. There are %1 uncleared names").arg(uncleared));
+        m_keepCheckedButton->setEnabled(true);
+    } else {
+        m_statusLine->setForeColor(toColor(RowColors::StatusBlue));
+        m_statusLine->setText(QStringLiteral("Search successful. All names have cleared"));
+    }
+}
+
+void VeyraForm1::Command2_Click()
+{
+    if (m_keepCheckedButton->text() == QLatin1String(KeepCheckedCaption)) {
+        for (int i = 0; i < NameRowCount; ++i) {
+            if (m_keepBoxes[i]->isChecked())
+                continue;
+            for (TextBox *box : {m_lastNames[i], m_firstNames[i], m_datesOfBirth[i], m_passports[i]})
+                box->setText(QString());
+            m_searchBoxes[i]->setChecked(false);
+        }
+    } else {
+        // Only rows marked red in the current column survive, in their order.
+        const int col = m_importedNamesGrid->col();
+        const int bound = m_importedNamesGrid->rows() - 1;
+        for (int i = 0; i <= bound && i < m_importedNamesGrid->rows();) {
+            if (m_importedNamesGrid->cellForeColor(i, col) == toColor(RowColors::Red)) {
+                ++i;
+                continue;
+            }
+            if (m_importedNamesGrid->rows() == 1) {
+                // The grid keeps one empty row rather than none.
+                for (int c = 0; c < m_importedNamesGrid->cols(); ++c)
+                    m_importedNamesGrid->setTextMatrix(0, c, QString());
+                break;
+            }
+            m_importedNamesGrid->removeRow(i);
+        }
+    }
+    m_keepCheckedButton->setEnabled(false);
+}
+
+void VeyraForm1::showNameRows()
+{
+    m_importedNamesGrid->hide();
+    m_progressBar->hide();
+    m_keepCheckedButton->setText(QString::fromLatin1(KeepCheckedCaption));
+    m_keepCheckedButton->setEnabled(false);
+}
+
+// Only letters, digits and a few signs can be typed into an imported name; backspace takes the last one away.
+void VeyraForm1::MSFlexGrid2_KeyPress(int keyCode)
+{
+    const int row = m_importedNamesGrid->row();
+    const int col = m_importedNamesGrid->col();
+    const QString text = m_importedNamesGrid->textMatrix(row, col);
+    if ((keyCode >= 47 && keyCode <= 57) || (keyCode >= 65 && keyCode <= 122))
+        m_importedNamesGrid->setTextMatrix(row, col, text + QChar(keyCode));
+    if (keyCode == 8 && !text.isEmpty())
+        m_importedNamesGrid->setTextMatrix(row, col, text.chopped(1));
 }

@@ -39,6 +39,21 @@ public:
     void Settings_Click();
     void Form_MouseDown();
 
+    // Name rows
+    void Text1_Change(int index);
+    void Text2_Change(int index) { rowChanged(index); }
+    void Text3_Change(int index) { rowChanged(index); }
+    void Text4_Change(int index) { rowChanged(index); }
+    void Text1_KeyPress(int index, int keyCode);
+    void Check1_Click(int index);
+    void Check2_Click(int index);
+
+    // Search and cleared-name handling
+    void Command1_Click();
+    void Command2_Click();
+    void MSFlexGrid2_KeyPress(int keyCode);
+    void showNameRows();
+
     void createHeader();
 
 protected:
@@ -50,6 +65,15 @@ private:
     void buildMenus();
     void buildControls();
     void buildNameRows(QWidget *surface);
+    void rowChanged(int index);
+    void setRowBackground(int index, const QColor &color);
+
+    bool gridMode() const;
+    int lastSearchRow() const;
+    // Runs the rows of one search; false when an engine error ended it.
+    bool searchRows(class TextTableConnection &connection, int lastRow);
+    void showSummary(int lastRow);
+    void repaintCoalesced();
 
     bool loadRememberedFolders();
     bool setManifestFolder(const QString &folder);
@@ -61,6 +85,7 @@ private:
     VeyraModule1 &m_module;
     bool m_unloaded = false;
     bool m_folderConfigFailureShown = false;
+    qint64 m_lastRepaint = 0;
     // Where each drive's folder list stood last, so returning to a drive returns to its folder.
     QHash<QString, QString> m_driveFolders;
 

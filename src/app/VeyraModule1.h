@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/VeyraVariables.h"
+#include "platform/TableCache.h"
 #include "platform/WorkingNames.h"
 #include "search/WatchListSelection.h"
 
@@ -31,10 +32,13 @@ public:
 
     WorkingNames &workingNames() { return m_workingNames; }
     WatchListSelection &watchList() { return m_watchList; }
+    // Parsed watch lists, kept across searches so that a list is read once however often it is searched.
+    TableCache &tableCache() { return m_tableCache; }
 
 private:
     WorkingNames m_workingNames;
     WatchListSelection m_watchList;
+    TableCache m_tableCache;
     // Declared after the state they use, so they are destroyed first.
     std::unique_ptr<VeyraSettings> m_settings;
     std::unique_ptr<VeyraForm1> m_mainWindow;

@@ -3,6 +3,7 @@
 #include "platform/Twips.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 
 namespace {
 constexpr int DefaultColWidthTwips = 960;
@@ -50,6 +51,14 @@ void FlexGridModel::resize(int rows, int cols)
     cols = std::max(cols, 0);
     if (rows == m_rows && cols == m_cols)
         return;
+    if (cols == m_cols && rows > m_rows) {
+        // Rows added one by one as results arrive: an insertion, not a reset of the whole view.
+        beginInsertRows({}, m_rows - m_fixedRows, rows - m_fixedRows - 1);
+        m_cells.resize(static_cast<size_t>(rows) * cols);
+        m_rows = rows;
+        endInsertRows();
+        return;
+    }
     beginResetModel();
     std::vector<Cell> cells(static_cast<size_t>(rows) * cols);
     for (int r = 0; r < std::min(rows, m_rows); ++r)
@@ -59,6 +68,17 @@ void FlexGridModel::resize(int rows, int cols)
     m_rows = rows;
     m_cols = cols;
     endResetModel();
+}
+
+void FlexGridModel::removeGridRow(int row)
+{
+    if (row < m_fixedRows || row >= m_rows)
+        return;
+    beginRemoveRows({}, row - m_fixedRows, row - m_fixedRows);
+    const auto first = m_cells.begin() + static_cast<std::ptrdiff_t>(row) * m_cols;
+    m_cells.erase(first, first + m_cols);
+    --m_rows;
+    endRemoveRows();
 }
 
 void FlexGridModel::setFixedRows(int fixedRows)
@@ -227,4 +247,19 @@ void FlexGrid::setTopRow(int row)
 void FlexGrid::clear()
 {
     m_model.clearCells();
+}
+
+void FlexGrid::removeRow(int row)
+{
+    m_model.removeGridRow(row);
+}
+
+void FlexGrid::keyPressEvent(QKeyEvent *event)
+{
+    const QString text = event->text();
+    if (!text.isEmpty() && (text[0].isPrint() || text[0] == u'\b')) {
+        emit keyPressed(text[0].unicode());
+        return;
+    }
+    QTableView::keyPressEvent(event);
 }

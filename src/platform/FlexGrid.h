@@ -34,6 +34,7 @@ public:
     void resize(int rows, int cols);
     void setFixedRows(int fixedRows);
     void clearCells();
+    void removeGridRow(int row);
 
     const Cell &cell(int row, int col) const { return m_cells[static_cast<size_t>(row) * m_cols + col]; }
     void updateCell(int row, int col, const std::function<void(Cell &)> &change);
@@ -81,8 +82,17 @@ public:
 
     // Empties every cell: texts and colours.
     void clear();
+    // Removes a row; the rows below move up.
+    void removeRow(int row);
 
     const FlexGridModel &model() const { return m_model; }
+
+signals:
+    // A character key (or backspace) pressed on the grid, as its character code; the grid itself does nothing.
+    void keyPressed(int code);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     bool inRange(int row, int col) const;
