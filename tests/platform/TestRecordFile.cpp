@@ -15,7 +15,6 @@ private slots:
     void parse_data();
     void parse();
     void formatQuotesTextAndLeavesNumbersBare();
-    void writeThenReadGivesTheValuesBack();
     void missingFileIsReportedNotEmpty();
     void failedWriteLeavesTheOldFile();
     void ownerOnlyFilesAreNotReadableByOthers();
@@ -57,19 +56,6 @@ void TestRecordFile::formatQuotesTextAndLeavesNumbersBare()
 {
     const QList<Record> records = {{QStringLiteral("a, b"), qint64(2), QString(), qint64(-7)}, {QStringLiteral("Zoë")}};
     QCOMPARE(RecordFile::format(records), QByteArray("\"a, b\",2,\"\",-7\r\n\"Zo\xC3\xAB\"\r\n"));
-}
-
-void TestRecordFile::writeThenReadGivesTheValuesBack()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath("list");
-    const QList<Record> records = {{QStringLiteral("O'Brien, Patrick"), QStringLiteral("  padded  "), qint64(42)},
-                                   {QString(), QStringLiteral("Müller")}};
-    QString error;
-    QVERIFY2(RecordFile::write(path, records, &error), qPrintable(error));
-    const RecordFile::Contents contents = RecordFile::read(path);
-    QVERIFY(contents.opened);
-    QCOMPARE(contents.values, (QStringList{"O'Brien, Patrick", "  padded  ", "42", "", "Müller"}));
 }
 
 void TestRecordFile::missingFileIsReportedNotEmpty()

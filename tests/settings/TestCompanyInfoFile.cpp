@@ -14,7 +14,6 @@ private slots:
     void read_data();
     void read();
     void writtenFileIsOneLineOfFiftyValues();
-    void writeThenReadGivesTheSameSettings();
     void emailAddress_data();
     void emailAddress();
     void refusal_data();
@@ -115,28 +114,6 @@ void TestCompanyInfoFile::writtenFileIsOneLineOfFiftyValues()
     QCOMPARE(readFile(out.filePath(CompanyInfoFile::FileName)), line(sampleTokens()));
     QCOMPARE(QFile::permissions(out.filePath(CompanyInfoFile::FileName)) & (QFile::ReadOther | QFile::ReadGroup),
              QFile::Permissions());
-}
-
-void TestCompanyInfoFile::writeThenReadGivesTheSameSettings()
-{
-    CompanyInfo info;
-    info.companyName = "Nordlys, Fly & Co.";
-    info.emailAddress = "a@b.test";
-    info.smtpServer = "mail.test";
-    info.smtpUser = "user@b.test";
-    info.smtpPassword = "p, w";
-    info.smtpPort = -32768;
-    QTemporaryDir dir;
-    QVERIFY(CompanyInfoFile::write(dir.path(), info, nullptr));
-    const CompanyInfoFile::ReadResult back = CompanyInfoFile::read(dir.path());
-    QVERIFY(back.complete);
-    QCOMPARE(back.info.companyName, info.companyName);
-    QCOMPARE(back.info.emailAddress, info.emailAddress);
-    QCOMPARE(back.info.smtpServer, info.smtpServer);
-    QCOMPARE(back.info.smtpUser, info.smtpUser);
-    QCOMPARE(back.info.smtpPassword, info.smtpPassword);
-    QCOMPARE(back.info.smtpPort, info.smtpPort);
-    QVERIFY(readFile(dir.filePath(CompanyInfoFile::FileName)).startsWith("\"0x00000000\",\"0x0000\",\"Nordlys"));
 }
 
 void TestCompanyInfoFile::emailAddress_data()
