@@ -196,8 +196,7 @@ void VeyraForm1::buildNameRows(QWidget *surface)
     // The text boxes come first in the tab order, row by row.
     QWidget *previous = nullptr;
     for (int row = 0; row < NameRowCount; ++row) {
-        for (QWidget *box : {static_cast<QWidget *>(m_lastNames[row]), static_cast<QWidget *>(m_firstNames[row]),
-                             static_cast<QWidget *>(m_datesOfBirth[row]), static_cast<QWidget *>(m_passports[row])}) {
+        for (TextBox *box : rowBoxes(row)) {
             if (previous)
                 setTabOrder(previous, box);
             previous = box;
@@ -424,9 +423,14 @@ void VeyraForm1::Check2_Click(int index)
     setRowBackground(index, toColor(leftOut ? RowColors::PaleYellow : RowColors::White));
 }
 
+std::array<TextBox *, 4> VeyraForm1::rowBoxes(int index) const
+{
+    return {m_lastNames[index], m_firstNames[index], m_datesOfBirth[index], m_passports[index]};
+}
+
 void VeyraForm1::setRowBackground(int index, const QColor &color)
 {
-    for (TextBox *box : {m_lastNames[index], m_firstNames[index], m_datesOfBirth[index], m_passports[index]})
+    for (TextBox *box : rowBoxes(index))
         box->setBackColor(color);
 }
 
@@ -618,7 +622,7 @@ void VeyraForm1::Command2_Click()
         for (int i = 0; i < NameRowCount; ++i) {
             if (m_keepBoxes[i]->isChecked())
                 continue;
-            for (TextBox *box : {m_lastNames[i], m_firstNames[i], m_datesOfBirth[i], m_passports[i]})
+            for (TextBox *box : rowBoxes(i))
                 box->setText(QString());
             m_searchBoxes[i]->setChecked(false);
         }

@@ -67,6 +67,8 @@ private:
     void buildNameRows(QWidget *surface);
     void rowChanged(int index);
     void setRowBackground(int index, const QColor &color);
+    // The four text boxes of a name row, left to right.
+    std::array<TextBox *, 4> rowBoxes(int index) const;
 
     bool gridMode() const;
     int lastSearchRow() const;

@@ -156,9 +156,7 @@ void TextTableRecordSet::open(const QString &statement, const TextTableConnectio
     std::vector<uint64_t> starts(candidates.size());
     for (size_t i = 0; i < candidates.size(); ++i)
         starts[i] = table->recordStart(candidates[i]);
-    std::vector<uint32_t> rows;
     if (tests.empty()) {
-        rows = std::move(candidates);
         m_starts = std::move(starts);
     } else {
         Matcher matcher(*table, tests);
@@ -167,14 +165,11 @@ void TextTableRecordSet::open(const QString &statement, const TextTableConnectio
         for (size_t i = 0; i < candidates.size(); ++i) {
             if (i + Ahead < starts.size())
                 table->prefetch(starts[i + Ahead]);
-            if (matcher.matches(starts[i])) {
-                rows.push_back(candidates[i]);
+            if (matcher.matches(starts[i]))
                 m_starts.push_back(starts[i]);
-            }
         }
     }
     m_table = std::move(table);
-    m_rows = std::move(rows);
     m_current = 0;
     prefetchAhead();
     m_cursor = std::make_unique<TextTable::Cursor>(*m_table);
@@ -186,7 +181,6 @@ void TextTableRecordSet::close()
     requireOpen();
     m_cursor.reset();
     m_table.reset();
-    m_rows.clear();
     m_starts.clear();
 }
 
@@ -200,7 +194,7 @@ void TextTableRecordSet::requireOpen() const
 void TextTableRecordSet::requireRecord() const
 {
     requireOpen();
-    if (m_current >= m_rows.size())
+    if (m_current >= m_starts.size())
         throw TextTableError(TextTableError::NoCurrentRecord,
                              QStringLiteral("Either BOF or EOF is True, or the current record has been deleted."));
 }
@@ -231,7 +225,7 @@ void TextTableRecordSet::prefetchAhead() const
 bool TextTableRecordSet::eof() const
 {
     requireOpen();
-    return m_current >= m_rows.size();
+    return m_current >= m_starts.size();
 }
 
 int TextTableRecordSet::fieldCount() const
@@ -243,7 +237,7 @@ int TextTableRecordSet::fieldCount() const
 size_t TextTableRecordSet::recordCount() const
 {
     requireOpen();
-    return m_rows.size();
+    return m_starts.size();
 }
 
 QString TextTableRecordSet::fieldName(int position) const

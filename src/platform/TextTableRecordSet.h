@@ -38,7 +38,6 @@ private:
     void prefetchAhead() const;
 
     std::shared_ptr<TextTable> m_table;
-    std::vector<uint32_t> m_rows;
     std::vector<uint64_t> m_starts; // where each record begins in the file
     size_t m_current = 0;
     mutable std::unique_ptr<TextTable::Cursor> m_cursor;
