@@ -471,6 +471,8 @@ void VeyraForm1::Command1_Click()
     try {
         connection.open(NameQuery::connectionText(folder));
     } catch (const TextTableError &) {
+        // The run would go on to reset the grid and then fail on its first statement: end there at once.
+        createHeader();
         m_statusLine->setForeColor(toColor(RowColors::Red));
         m_statusLine->setText(QStringLiteral(" Incomplete Search, Try again"));
         return;

@@ -143,6 +143,13 @@ void TestSearchRun::gridModeCarriesTheMarks()
     QCOMPARE(grid->cellForeColor(0, 0), Black);
     QCOMPARE(grid->topRow(), 1);
     QCOMPARE(status->text(), QStringLiteral("Search successful. There are 1 uncleared names"));
+
+    // A Selectee search passes over red rows: ROE stays red although the Selectee list names him.
+    search(app, "Veyra_Selectee.csv");
+    QCOMPARE(grid->cellBackColor(2, 0), Yellow);
+    QCOMPARE(grid->cellForeColor(2, 1), Black);
+    QCOMPARE(grid->cellForeColor(1, 0), Red);
+    QCOMPARE(grid->cellBackColor(1, 0), White);
 }
 
 void TestSearchRun::refusalStopsAtTheRow()
