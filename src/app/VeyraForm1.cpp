@@ -9,13 +9,17 @@
 #include "platform/FolderList.h"
 #include "platform/Label.h"
 #include "platform/MessageBox.h"
+#include "platform/RgbColor.h"
 #include "platform/TextBox.h"
 #include "platform/TextTableConnection.h"
 #include "platform/TextTableError.h"
-#include "platform/TextTableRecordSet.h"
 #include "platform/Twips.h"
+#include "search/ImportedNamesSearch.h"
 #include "search/NameQuery.h"
+#include "search/NameRowsSearch.h"
+#include "search/ResultGridWriter.h"
 #include "search/RowMarks.h"
+#include "search/SearchRun.h"
 #include "search/WatchListFile.h"
 #include "settings/VeyraSettings.h"
 
@@ -64,13 +68,7 @@ QString indexed(const char *name, int index)
     return QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(index);
 }
 
-QColor toColor(Rgb c)
-{
-    return QColor(c.red, c.green, c.blue);
-}
-
 constexpr auto KeepCheckedCaption = "Keep Checked";
-constexpr int GridScanLimit = 1000; // imported names are searched in rows 0 to 999
 
 } // namespace
 
@@ -439,29 +437,6 @@ bool VeyraForm1::gridMode() const
     return !m_importedNamesGrid->isHidden();
 }
 
-int VeyraForm1::lastSearchRow() const
-{
-    if (!gridMode())
-        return NameRowCount - 1;
-    // The first row without a last name ends the imported names; the scan never reads past the grid.
-    const int scanned = std::min(GridScanLimit, m_importedNamesGrid->rows());
-    for (int i = 0; i < scanned; ++i) {
-        if (m_importedNamesGrid->textMatrix(i, 0).isEmpty())
-            return i;
-    }
-    return scanned - 1;
-}
-
-void VeyraForm1::repaintCoalesced()
-{
-    // At most about 30 frames a second, so that painting never dominates a long search.
-    const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    if (now - m_lastRepaint < 33)
-        return;
-    m_lastRepaint = now;
-    repaint();
-}
-
 void VeyraForm1::Command1_Click()
 {
     const QString folder = m_folderList->path();
@@ -473,140 +448,44 @@ void VeyraForm1::Command1_Click()
     } catch (const TextTableError &) {
         // The run would go on to reset the grid and then fail on its first statement: end there at once.
         createHeader();
-        m_statusLine->setForeColor(toColor(RowColors::Red));
-        m_statusLine->setText(QStringLiteral(" Incomplete Search, Try again"));
+        showSearchFailure();
         return;
     }
     createHeader();
     m_statusLine->setText(QStringLiteral("Searching..."));
     m_lastRepaint = 0;
     repaint();
-    const int lastRow = lastSearchRow();
-    m_progressBar->setMaximum(lastRow + 1);
-    m_progressBar->repaint();
-    if (searchRows(connection, lastRow))
-        showSummary(lastRow);
-    if (connection.isOpen())
-        connection.close();
-}
 
-// Visits the rows in order; a refusal ends the loop like its normal end. An engine error leaves the error text
-// and ends the run: after a failed statement the record set is closed, and the next read of it fails too.
-bool VeyraForm1::searchRows(TextTableConnection &connection, int lastRow)
-{
-    const QString &list = m_module.SelectedListPath;
-    const bool clearedList = WatchListFile::isCleared(list);
-    const bool selecteeList = WatchListFile::isSelectee(list);
-    const bool grid = gridMode();
-    int resultRow = 1;
-    for (int i = 0; i <= lastRow; ++i) {
-        NameQuery::Row row;
-        bool dateRuleApplies = true;
-        if (grid) {
-            m_importedNamesGrid->setCurrentCell(i, 0);
-            m_importedNamesGrid->setCellBackColor(i, 0, toColor(RowColors::White));
-            m_importedNamesGrid->setCellBackColor(i, 1, toColor(RowColors::White));
-            m_progressBar->setValue(i + 1);
-            const bool red = m_importedNamesGrid->cellForeColor(i, 1) == toColor(RowColors::Red);
-            if ((!red && clearedList) || (red && selecteeList))
-                continue;
-            row = {m_importedNamesGrid->textMatrix(i, 0), m_importedNamesGrid->textMatrix(i, 1),
-                   m_importedNamesGrid->textMatrix(i, 2), m_importedNamesGrid->textMatrix(i, 3)};
-        } else {
-            if (WatchListFile::isNoFly(list)) {
-                m_lastNames[i]->setBackColor(toColor(RowColors::White));
-                m_firstNames[i]->setBackColor(toColor(RowColors::White));
-            }
-            if (!m_searchBoxes[i]->isChecked())
-                continue;
-            row = {m_lastNames[i]->text(), m_firstNames[i]->text(), m_datesOfBirth[i]->text(), m_passports[i]->text()};
-            dateRuleApplies = m_lastNames[i]->backColor() == toColor(RowColors::Yellow) ||
-                              m_lastNames[i]->foreColor() == toColor(RowColors::Red);
-        }
-
-        const NameQuery query = NameQuery::build(row, clearedList, dateRuleApplies, grid);
-        if (grid) {
-            m_importedNamesGrid->setTextMatrix(i, 0, query.written.lastName);
-            m_importedNamesGrid->setTextMatrix(i, 1, query.written.firstAndMiddleName);
-            m_importedNamesGrid->setTextMatrix(i, 3, query.written.passport);
-        } else {
-            m_lastNames[i]->setText(query.written.lastName);
-            m_firstNames[i]->setText(query.written.firstAndMiddleName);
-            m_passports[i]->setText(query.written.passport);
-        }
-        if (query.outcome == NameQuery::NoStatement)
-            continue;
-        if (query.outcome == NameQuery::Refused) {
-            MessageBox::show(this, query.refusal, QString::fromLatin1(NameQuery::RefusalTitle));
-            if (grid && query.refusal == QLatin1String(NameQuery::MustEnterDob))
-                m_importedNamesGrid->setTopRow(i);
-            return true;
-        }
-
-        MatchState state = MatchState::None;
-        try {
-            TextTableRecordSet records;
-            records.open(query.statement, connection);
-            const int fields = records.fieldCount();
-            m_resultGrid->setCols(fields);
-            if (fields > 11)
-                m_resultGrid->setColWidth(11, 12000);
-            for (; !records.eof(); records.moveNext(), ++resultRow) {
-                m_resultGrid->setRows(m_resultGrid->rows() + 1);
-                for (int j = 0; j < fields; ++j) {
-                    const std::optional<QString> value = records.value(j);
-                    if (!value)
-                        continue;
-                    m_resultGrid->setTextMatrix(resultRow, j, *value);
-                    // The last record decides.
-                    state = m_resultGrid->textMatrix(resultRow, 1) == QLatin1String("YES") ? MatchState::MatchedCleared
-                                                                                           : MatchState::Matched;
-                }
-            }
-            records.close();
-        } catch (const TextTableError &) {
-            m_statusLine->setForeColor(toColor(RowColors::Red));
-            m_statusLine->setText(QStringLiteral(" Incomplete Search, Try again"));
-            connection.close();
-            return false;
-        }
-        repaintCoalesced();
-
-        if (grid) {
-            const RowMarks marks = RowMarks::forGridRow(state, clearedList, selecteeList);
-            if (marks.change) {
-                for (int c : {0, 1}) {
-                    m_importedNamesGrid->setCellForeColor(i, c, toColor(marks.fore));
-                    if (marks.back)
-                        m_importedNamesGrid->setCellBackColor(i, c, toColor(*marks.back));
-                }
-            }
-        } else {
-            const bool red = m_lastNames[i]->foreColor() == toColor(RowColors::Red);
-            const RowMarks marks = RowMarks::forNameRow(state, clearedList, selecteeList, red);
-            if (marks.change) {
-                for (TextBox *box : {m_lastNames[i], m_firstNames[i]}) {
-                    box->setForeColor(toColor(marks.fore));
-                    if (marks.back)
-                        box->setBackColor(toColor(*marks.back));
-                }
-                m_keepBoxes[i]->setChecked(marks.keep);
-            }
+    ResultGridWriter results(m_resultGrid, [this] { repaintCoalesced(); });
+    SearchRun::Outcome outcome;
+    if (gridMode()) {
+        ImportedNamesSearch rows(m_importedNamesGrid, m_progressBar, this);
+        outcome = SearchRun::run(connection, m_module.SelectedListPath, rows, results);
+        if (outcome != SearchRun::Outcome::Failed)
+            showGridSummary(rows.uncleared());
+    } else {
+        NameRowsSearch rows({&m_lastNames, &m_firstNames, &m_datesOfBirth, &m_passports}, m_keepBoxes, m_searchBoxes,
+                            this);
+        outcome = SearchRun::run(connection, m_module.SelectedListPath, rows, results);
+        if (outcome != SearchRun::Outcome::Failed) {
+            m_statusLine->setForeColor(toColor(RowColors::StatusBlue));
+            m_statusLine->setText(QStringLiteral("Search succesful"));
         }
     }
-    return true;
+    // A failed run keeps its error text; a refused one reports success, as the operators know it.
+    if (outcome == SearchRun::Outcome::Failed)
+        showSearchFailure();
+    connection.close();
 }
 
-void VeyraForm1::showSummary(int lastRow)
+void VeyraForm1::showSearchFailure()
 {
-    if (!gridMode()) {
-        m_statusLine->setForeColor(toColor(RowColors::StatusBlue));
-        m_statusLine->setText(QStringLiteral("Search succesful"));
-        return;
-    }
-    int uncleared = 0;
-    for (int i = 0; i <= lastRow; ++i)
-        uncleared += m_importedNamesGrid->cellForeColor(i, 0) == toColor(RowColors::Red);
+    m_statusLine->setForeColor(toColor(RowColors::Red));
+    m_statusLine->setText(QStringLiteral(" Incomplete Search, Try again"));
+}
+
+void VeyraForm1::showGridSummary(int uncleared)
+{
     m_importedNamesGrid->setCurrentCell(m_importedNamesGrid->row(), 0);
     if (uncleared > 0) {
         m_statusLine->setForeColor(toColor(RowColors::Red));
@@ -616,6 +495,16 @@ void VeyraForm1::showSummary(int lastRow)
         m_statusLine->setForeColor(toColor(RowColors::StatusBlue));
         m_statusLine->setText(QStringLiteral("Search successful. All names have cleared"));
     }
+}
+
+void VeyraForm1::repaintCoalesced()
+{
+    // At most about 30 frames a second, so that painting never dominates a long search.
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    if (now - m_lastRepaint < 33)
+        return;
+    m_lastRepaint = now;
+    repaint();
 }
 
 void VeyraForm1::Command2_Click()

@@ -71,10 +71,8 @@ private:
     std::array<TextBox *, 4> rowBoxes(int index) const;
 
     bool gridMode() const;
-    int lastSearchRow() const;
-    // Runs the rows of one search; false when an engine error ended it.
-    bool searchRows(class TextTableConnection &connection, int lastRow);
-    void showSummary(int lastRow);
+    void showSearchFailure();
+    void showGridSummary(int uncleared);
     void repaintCoalesced();
 
     bool loadRememberedFolders();

@@ -1,16 +1,11 @@
 #pragma once
 
+#include "platform/Rgb.h"
+
 #include <optional>
 
 // What one search decides for a row, and the marks it leaves on it.
 enum class MatchState { None = 0, Matched = 1, MatchedCleared = 2 };
-
-// A colour as red, green and blue; the windows turn it into a QColor.
-struct Rgb
-{
-    int red = 0, green = 0, blue = 0;
-    bool operator==(const Rgb &) const = default;
-};
 
 namespace RowColors {
 inline constexpr Rgb White{255, 255, 255};

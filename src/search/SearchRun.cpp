@@ -1,0 +1,70 @@
+#include "search/SearchRun.h"
+
+#include "platform/TextTableError.h"
+#include "platform/TextTableRecordSet.h"
+#include "search/WatchListFile.h"
+
+namespace SearchRun {
+
+Outcome run(const TextTableConnection &connection, const QString &listPath, SearchRows &rows, SearchResults &results)
+{
+    const bool noFlyList = WatchListFile::isNoFly(listPath);
+    const bool clearedList = WatchListFile::isCleared(listPath);
+    const bool selecteeList = WatchListFile::isSelectee(listPath);
+    const bool grid = rows.gridMode();
+    for (int i = 0; i <= rows.lastRow(); ++i) {
+        rows.startRow(i);
+        if (grid || noFlyList)
+            rows.resetBackground(i);
+        if (grid) {
+            // A Cleared list looks again only at uncleared matches; a Selectee list never at them.
+            const bool red = rows.isRed(i);
+            if ((!red && clearedList) || (red && selecteeList))
+                continue;
+        } else if (!rows.isTicked(i)) {
+            continue;
+        }
+
+        const NameQuery query = NameQuery::build(rows.texts(i), clearedList, rows.dateRuleApplies(i), grid);
+        rows.writeBack(i, query.written);
+        if (query.outcome == NameQuery::NoStatement)
+            continue;
+        if (query.outcome == NameQuery::Refused) {
+            rows.refused(i, query.refusal);
+            return Outcome::Refused;
+        }
+
+        MatchState state = MatchState::None;
+        try {
+            TextTableRecordSet records;
+            records.open(query.statement, connection);
+            const int count = records.fieldCount();
+            results.setFieldCount(count);
+            std::vector<std::optional<QString>> fields(static_cast<size_t>(count));
+            for (; !records.eof(); records.moveNext()) {
+                bool any = false;
+                for (int j = 0; j < count; ++j) {
+                    fields[size_t(j)] = records.value(j);
+                    any = any || fields[size_t(j)].has_value();
+                }
+                results.addRecord(fields);
+                // The last record decides; a record with no field at all decides nothing.
+                if (any)
+                    state = count > 1 && fields[1] == QStringLiteral("YES") ? MatchState::MatchedCleared
+                                                                            : MatchState::Matched;
+            }
+            records.close();
+        } catch (const TextTableError &) {
+            return Outcome::Failed;
+        }
+        results.rowDone();
+
+        const RowMarks marks = grid ? RowMarks::forGridRow(state, clearedList, selecteeList)
+                                    : RowMarks::forNameRow(state, clearedList, selecteeList, rows.isRed(i));
+        if (marks.change)
+            rows.mark(i, marks);
+    }
+    return Outcome::Finished;
+}
+
+} // namespace SearchRun
