@@ -2,6 +2,7 @@
 
 #include "app/FolderConfig.h"
 #include "app/VeyraModule1.h"
+#include "manifest/VeyraManifest.h"
 #include "platform/DataFolder.h"
 #include "platform/DriveList.h"
 #include "platform/FileList.h"
@@ -93,7 +94,7 @@ void VeyraForm1::buildMenus()
 
     connect(action("Settings", "Settings"), &QAction::triggered, this, &VeyraForm1::Settings_Click);
     spacer();
-    action("ManifestOpen", "Manifest");
+    connect(action("ManifestOpen", "Manifest"), &QAction::triggered, this, &VeyraForm1::ManifestOpen_Click);
     spacer();
     named(bar->addMenu(QStringLiteral("Save Names")), QStringLiteral("SaveNames"));
     spacer();
@@ -227,7 +228,7 @@ bool VeyraForm1::loadRememberedFolders()
     if (!QFileInfo::exists(FolderConfig::path(m_module.DataFolder))) {
         if (!m_folderList->changePath(m_module.DataFolder))
             return false;
-        return setManifestFolder(m_module.DataFolder);
+        return m_module.manifestWindow().setFolder(m_module.DataFolder);
     }
     // All three values are read before the folder list moves: its change handler rewrites the file at once.
     const QStringList values = FolderConfig::read(m_module.DataFolder);
@@ -239,17 +240,7 @@ bool VeyraForm1::loadRememberedFolders()
     }
     if (!m_folderList->changePath(m_module.MainFolder))
         return false;
-    return setManifestFolder(m_module.ManifestFolder);
-}
-
-// Stands for the manifest window's folder list until that window exists: store the folder and remember it.
-bool VeyraForm1::setManifestFolder(const QString &folder)
-{
-    if (!QFileInfo(folder).isDir())
-        return false;
-    m_module.ManifestFolder = folder;
-    saveFolderConfig();
-    return true;
+    return m_module.manifestWindow().setFolder(m_module.ManifestFolder);
 }
 
 void VeyraForm1::fallBackToDataFolder()
@@ -309,6 +300,14 @@ void VeyraForm1::Command4_Click()
     m_fileList->refresh();
 }
 
+void VeyraForm1::ManifestOpen_Click()
+{
+    VeyraManifest &manifest = m_module.manifestWindow();
+    manifest.show();
+    manifest.raise();
+    manifest.activateWindow();
+}
+
 void VeyraForm1::Settings_Click()
 {
     VeyraSettings &settings = m_module.settingsWindow();
@@ -359,12 +358,7 @@ void VeyraForm1::restoreActiveList()
 
 void VeyraForm1::saveFolderConfig()
 {
-    QString error;
-    if (m_module.SaveFolderConfig(&error) || m_folderConfigFailureShown)
-        return;
-    // Once a run is enough: every folder change would fail the same way.
-    m_folderConfigFailureShown = true;
-    MessageBox::show(this, QStringLiteral("The folders could not be remembered for the next start.\n%1").arg(error));
+    m_module.SaveFolderConfig();
 }
 
 void VeyraForm1::createHeader()
@@ -419,6 +413,14 @@ void VeyraForm1::Check2_Click(int index)
 {
     const bool leftOut = !m_searchBoxes[index]->isChecked() && !m_lastNames[index]->text().isEmpty();
     setRowBackground(index, toColor(leftOut ? RowColors::PaleYellow : RowColors::White));
+}
+
+ManifestScreening::SearchedRow VeyraForm1::searchedRow(int index) const
+{
+    const TextBox *firstNames = m_firstNames[index];
+    return {m_lastNames[index]->text(),     firstNames->text(),
+            m_datesOfBirth[index]->text(),  m_passports[index]->text(),
+            toRgb(firstNames->foreColor()), toRgb(firstNames->backColor())};
 }
 
 std::array<TextBox *, 4> VeyraForm1::rowBoxes(int index) const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "manifest/ManifestScreening.h"
+
 #include <QMainWindow>
 
 #include <array>
@@ -56,6 +58,9 @@ public:
 
     void createHeader();
 
+    // A name row's texts and the marks the searches left on it, as the manifest screening reads them.
+    ManifestScreening::SearchedRow searchedRow(int index) const;
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
@@ -76,7 +81,6 @@ private:
     void repaintCoalesced();
 
     bool loadRememberedFolders();
-    bool setManifestFolder(const QString &folder);
     void fallBackToDataFolder();
     void restoreActiveList();
     void saveFolderConfig();
@@ -84,7 +88,6 @@ private:
 
     VeyraModule1 &m_module;
     bool m_unloaded = false;
-    bool m_folderConfigFailureShown = false;
     qint64 m_lastRepaint = 0;
     // Where each drive's folder list stood last, so returning to a drive returns to its folder.
     QHash<QString, QString> m_driveFolders;

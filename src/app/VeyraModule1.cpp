@@ -2,6 +2,9 @@
 
 #include "app/FolderConfig.h"
 #include "app/VeyraForm1.h"
+#include "manifest/VeyraManifest.h"
+#include "platform/BusyWait.h"
+#include "platform/MessageBox.h"
 #include "settings/VeyraSettings.h"
 
 #include <QDir>
@@ -36,12 +39,70 @@ VeyraSettings &VeyraModule1::settingsWindow()
     return *m_settings;
 }
 
+VeyraManifest &VeyraModule1::manifestWindow()
+{
+    if (!m_manifest)
+        m_manifest = std::make_unique<VeyraManifest>(*this);
+    return *m_manifest;
+}
+
+void VeyraModule1::unloadManifestWindow()
+{
+    if (!m_manifest)
+        return;
+    m_manifest->Form_Unload();
+    m_manifest->hide();
+    // Called from the window's own handlers: it goes once they have returned.
+    m_manifest.release()->deleteLater();
+}
+
 void VeyraModule1::unloadOtherWindows()
 {
+    if (m_manifest) {
+        m_manifest->Form_Unload();
+        m_manifest.reset();
+    }
     m_settings.reset();
 }
 
-bool VeyraModule1::SaveFolderConfig(QString *error)
+void VeyraModule1::SaveFolderConfig()
 {
-    return FolderConfig::save(*this, error);
+    QString error;
+    if (FolderConfig::save(*this, &error) || m_folderConfigFailureShown)
+        return;
+    m_folderConfigFailureShown = true;
+    MessageBox::show(&mainWindow(),
+                     QStringLiteral("The folders could not be remembered for the next start.\n%1").arg(error));
+}
+
+namespace {
+constexpr auto DefaultMailServer = "localhost";
+constexpr auto DefaultMailAccount = "veyracheck@localhost";
+constexpr auto DefaultMailPassword = "changeme";
+constexpr qint16 DefaultMailPort = 465;
+} // namespace
+
+void VeyraModule1::SendMail(QString &server, QString &userName, QString &password, qint16 &port, QString &from,
+                            QString &to, QString &bcc, QString &subject, QString &body)
+{
+    if (server.isEmpty())
+        server = QString::fromLatin1(DefaultMailServer);
+    if (userName.isEmpty())
+        userName = QString::fromLatin1(DefaultMailAccount);
+    if (password.isEmpty())
+        password = QString::fromLatin1(DefaultMailPassword);
+    if (port == 0)
+        port = DefaultMailPort;
+
+    const MailTransport::Message message{server, port, userName, password, from, to, bcc, subject, body};
+    const MailTransport::Options options = m_mailOptions;
+    bool sent = false;
+    MailTransport::initialize();
+    BusyWait::run([&] { sent = MailTransport::send(message, options, nullptr); });
+    MailSentFlag = QLatin1String(sent ? "Yes" : "No");
+    if (sent)
+        return;
+    QWidget *parent = m_manifest && m_manifest->isVisible() ? static_cast<QWidget *>(m_manifest.get()) : &mainWindow();
+    MessageBox::show(parent, QStringLiteral("There is something wrong with your email settings"),
+                     QStringLiteral("Message Not Sent"), QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Warning);
 }

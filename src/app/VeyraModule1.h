@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/VeyraVariables.h"
+#include "platform/MailTransport.h"
 #include "platform/TableCache.h"
 #include "platform/WorkingNames.h"
 #include "search/WatchListSelection.h"
@@ -8,6 +9,7 @@
 #include <memory>
 
 class VeyraForm1;
+class VeyraManifest;
 class VeyraSettings;
 
 // The shared module: the application-wide variables and the one instance of each window, created on first use.
@@ -23,12 +25,23 @@ public:
     VeyraForm1 &mainWindow();
     VeyraSettings &settingsWindow();
     VeyraSettings *existingSettingsWindow() const { return m_settings.get(); }
+    VeyraManifest &manifestWindow();
+    VeyraManifest *existingManifestWindow() const { return m_manifest.get(); }
+    // The manifest window unloads itself on "Back"; the next opening creates it anew.
+    void unloadManifestWindow();
 
     // Unloads every window but the main window.
     void unloadOtherWindows();
 
-    // Writes the three remembered folders; false with a reason when the file could not be written.
-    bool SaveFolderConfig(QString *error);
+    // Writes the three remembered folders. A failure is reported once a run: every folder change would fail
+    // the same way.
+    void SaveFolderConfig();
+
+    // Sends one HTML message. Settings that are not set get their defaults, written back into the caller's
+    // variables. Leaves "Yes" or "No" in MailSentFlag; a failure is reported in a message box.
+    void SendMail(QString &server, QString &userName, QString &password, qint16 &port, QString &from, QString &to,
+                  QString &bcc, QString &subject, QString &body);
+    MailTransport::Options &mailOptions() { return m_mailOptions; }
 
     WorkingNames &workingNames() { return m_workingNames; }
     WatchListSelection &watchList() { return m_watchList; }
@@ -39,7 +52,10 @@ private:
     WorkingNames m_workingNames;
     WatchListSelection m_watchList;
     TableCache m_tableCache;
+    MailTransport::Options m_mailOptions;
+    bool m_folderConfigFailureShown = false;
     // Declared after the state they use, so they are destroyed first.
+    std::unique_ptr<VeyraManifest> m_manifest;
     std::unique_ptr<VeyraSettings> m_settings;
     std::unique_ptr<VeyraForm1> m_mainWindow;
 };

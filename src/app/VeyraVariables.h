@@ -26,4 +26,12 @@ struct VeyraVariables
     QString SmtpUser;
     QString SmtpPassword;
     qint16 SmtpPort = 0;
+
+    // The open manifest: its saved name and its working name, both empty when none is open
+    QString OpenManifestPath;
+    QString WorkingManifestPath;
+
+    // The last manifest message and whether it was handed over ("Yes", "No", or empty before any attempt)
+    QString MessageBody;
+    QString MailSentFlag;
 };

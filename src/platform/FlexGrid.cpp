@@ -31,6 +31,8 @@ QVariant FlexGridModel::data(const QModelIndex &index, int role) const
         return c.foreColor.isValid() ? c.foreColor : QColor(Qt::black);
     case Qt::BackgroundRole:
         return c.backColor.isValid() ? c.backColor : QColor(Qt::white);
+    case Qt::TextAlignmentRole:
+        return QVariant::fromValue(colAlignment(index.column()));
     default:
         return {};
     }
@@ -68,6 +70,22 @@ void FlexGridModel::resize(int rows, int cols)
     m_rows = rows;
     m_cols = cols;
     endResetModel();
+}
+
+Qt::Alignment FlexGridModel::colAlignment(int col) const
+{
+    return static_cast<size_t>(col) < m_alignments.size() ? m_alignments[col] : Qt::AlignLeft | Qt::AlignVCenter;
+}
+
+void FlexGridModel::setColAlignment(int col, Qt::Alignment alignment)
+{
+    if (col < 0 || col >= m_cols)
+        return;
+    if (m_alignments.size() < static_cast<size_t>(m_cols))
+        m_alignments.resize(static_cast<size_t>(m_cols), Qt::AlignLeft | Qt::AlignVCenter);
+    m_alignments[col] = alignment;
+    if (rowCount() > 0)
+        emit dataChanged(index(0, col), index(rowCount() - 1, col), {Qt::TextAlignmentRole});
 }
 
 void FlexGridModel::removeGridRow(int row)
@@ -193,6 +211,16 @@ void FlexGrid::setCellBackColor(int row, int col, const QColor &color)
         m_model.updateCell(row, col, [&](FlexGridModel::Cell &c) { c.backColor = color; });
 }
 
+int FlexGrid::colAlignment(int col) const
+{
+    return m_model.colAlignment(col).testFlag(Qt::AlignHCenter) ? CenterTop : LeftTop;
+}
+
+void FlexGrid::setColAlignment(int col, int code)
+{
+    m_model.setColAlignment(col, (code == CenterTop ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
+}
+
 int FlexGrid::colWidth(int col) const
 {
     return col >= 0 && static_cast<size_t>(col) < m_widthsTwips.size() ? m_widthsTwips[col] : 0;
@@ -257,7 +285,8 @@ void FlexGrid::removeRow(int row)
 void FlexGrid::keyPressEvent(QKeyEvent *event)
 {
     const QString text = event->text();
-    if (!text.isEmpty() && (text[0].isPrint() || text[0] == u'\b')) {
+    // Tab moves the focus on, and Delete carries no character in the grid's key-press sense.
+    if (!text.isEmpty() && text[0] != u'\t' && text[0] != QChar(0x7f)) {
         emit keyPressed(text[0].unicode());
         return;
     }

@@ -35,6 +35,8 @@ public:
     void setFixedRows(int fixedRows);
     void clearCells();
     void removeGridRow(int row);
+    Qt::Alignment colAlignment(int col) const;
+    void setColAlignment(int col, Qt::Alignment alignment);
 
     const Cell &cell(int row, int col) const { return m_cells[static_cast<size_t>(row) * m_cols + col]; }
     void updateCell(int row, int col, const std::function<void(Cell &)> &change);
@@ -44,6 +46,7 @@ private:
     int m_cols = 0;
     int m_fixedRows = 0;
     std::vector<Cell> m_cells;
+    std::vector<Qt::Alignment> m_alignments; // of the rows below the fixed row, per column
 };
 
 // A grid with per-cell texts and colours and a FlexGrid-like interface: rows and columns counted with the
@@ -71,6 +74,11 @@ public:
     QColor cellBackColor(int row, int col) const;
     void setCellBackColor(int row, int col, const QColor &color);
 
+    // The alignment codes of the person rows: 0 left at the top, 3 centred at the top.
+    enum Alignment { LeftTop = 0, CenterTop = 3 };
+    int colAlignment(int col) const;
+    void setColAlignment(int col, int code);
+
     int colWidth(int col) const;
     void setColWidth(int col, int twips);
 
@@ -88,7 +96,8 @@ public:
     const FlexGridModel &model() const { return m_model; }
 
 signals:
-    // A character key (or backspace) pressed on the grid, as its character code; the grid itself does nothing.
+    // A key that types a character (backspace and Enter included, Tab and Delete not), as its character code;
+    // the grid itself does nothing with it.
     void keyPressed(int code);
 
 protected:

@@ -9,6 +9,7 @@ inline constexpr auto ApplicationTitle = "VeyraCheck";
 // A modal box over parent (so it is centred on it) with the program's own text, title and buttons.
 QMessageBox::StandardButton show(QWidget *parent, const QString &text,
                                  const QString &title = QString::fromLatin1(ApplicationTitle),
-                                 QMessageBox::StandardButtons buttons = QMessageBox::Ok);
+                                 QMessageBox::StandardButtons buttons = QMessageBox::Ok,
+                                 QMessageBox::Icon icon = QMessageBox::NoIcon);
 
 } // namespace MessageBox

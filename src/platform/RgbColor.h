@@ -8,3 +8,8 @@ inline QColor toColor(Rgb c)
 {
     return QColor(c.red, c.green, c.blue);
 }
+
+inline Rgb toRgb(const QColor &c)
+{
+    return {c.red(), c.green(), c.blue()};
+}

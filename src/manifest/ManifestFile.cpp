@@ -1,0 +1,98 @@
+#include "manifest/ManifestFile.h"
+
+#include "platform/DataFolder.h"
+#include "platform/RecordFile.h"
+#include "platform/TextTableConnection.h"
+#include "platform/TextTableError.h"
+#include "platform/TextTableRecordSet.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+QString ManifestFile::fileName(const QString &manifestNumber)
+{
+    return QLatin1String(Prefix) + manifestNumber;
+}
+
+QString ManifestFile::fileNameProblem(const QString &fileName)
+{
+    static const QString forbidden = QStringLiteral("\\/:*?\"<>|");
+    for (const QChar c : fileName) {
+        if (c.unicode() < 0x20 || forbidden.contains(c))
+            return QStringLiteral("A manifest number may not contain \\ / : * ? \" < > | or control characters.");
+    }
+    if (fileName.endsWith(u' ') || fileName.endsWith(u'.'))
+        return QStringLiteral("A manifest number may not end with a space or a full stop.");
+    if (fileName.toUtf8().size() > 255)
+        return QStringLiteral("The manifest number is too long for a file name.");
+    return QString();
+}
+
+QString ManifestFile::manifestNumber(const QString &fileName)
+{
+    const qsizetype dash = fileName.indexOf(u'-');
+    QString number = fileName.mid(dash + 1);
+    if (fileName.contains(QLatin1String("csv"), Qt::CaseInsensitive))
+        number.chop(4);
+    return number;
+}
+
+namespace {
+QList<Record> personRecords(const QList<QStringList> &persons)
+{
+    QList<Record> records;
+    for (const QStringList &person : persons) {
+        Record record;
+        for (int c = 0; c < ManifestFile::StoredColumns; ++c) {
+            QString cell = person.value(c);
+            record.append(cell.replace(u'"', QLatin1String("\"\"")));
+        }
+        records.append(record);
+    }
+    return records;
+}
+} // namespace
+
+QByteArray ManifestFile::format(const QList<QStringList> &persons)
+{
+    return RecordFile::format(personRecords(persons));
+}
+
+bool ManifestFile::write(const QString &path, const QList<QStringList> &persons, QString *error)
+{
+    return RecordFile::write(path, personRecords(persons), error);
+}
+
+QString ManifestFile::connectionText(const QString &folder)
+{
+    return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + folder + QDir::separator() +
+           QStringLiteral(";Extended Properties=\"text;HDR=NO;FMT=Delimited\"");
+}
+
+bool ManifestFile::load(TableCache &cache, const QString &folder, const CellWriter &setCell)
+{
+    const QString workingName = QString::fromLatin1(WorkingName);
+    if (!QFileInfo::exists(DataFolder::filePath(folder, workingName)))
+        return true;
+    TextTableConnection connection(cache);
+    TextTableRecordSet records;
+    try {
+        connection.open(connectionText(folder));
+        records.open(QStringLiteral("SELECT * FROM ") + workingName, connection);
+        records.moveFirst();
+        for (int row = 1; !records.eof(); ++row) {
+            for (int field = 0; field < records.fieldCount(); ++field) {
+                const std::optional<QString> value = records.value(field);
+                if (!value)
+                    continue;
+                if (row > PersonRows || field >= StoredColumns)
+                    return false; // the grid has no such cell
+                setCell(row, field + 1, *value);
+            }
+            records.moveNext();
+        }
+    } catch (const TextTableError &) {
+        return false;
+    }
+    return true;
+}

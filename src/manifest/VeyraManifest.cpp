@@ -1,0 +1,407 @@
+#include "manifest/VeyraManifest.h"
+
+#include "app/VeyraForm1.h"
+#include "app/VeyraModule1.h"
+#include "manifest/ManifestFile.h"
+#include "manifest/ManifestMessage.h"
+#include "manifest/ManifestScreening.h"
+#include "platform/DataFolder.h"
+#include "platform/DriveList.h"
+#include "platform/FileList.h"
+#include "platform/FlexGrid.h"
+#include "platform/FolderList.h"
+#include "platform/Label.h"
+#include "platform/MessageBox.h"
+#include "platform/TableCache.h"
+#include "platform/TextBox.h"
+#include "platform/Twips.h"
+#include "settings/VeyraSettings.h"
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QItemSelectionModel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QWindow>
+
+namespace {
+
+// Layout, in twips.
+constexpr int Margin = 120;
+constexpr int GridTop = 600;
+constexpr int BottomHeight = 3300;
+constexpr int ListWidth = 3600;
+constexpr int ButtonWidth = 2040;
+constexpr int ButtonHeight = 480;
+
+struct GridColumn
+{
+    const char *header;
+    int baseWidth;  // twips; 0: the width of the header text
+    int extraWidth; // added to the header text's width
+    int alignment;
+};
+constexpr GridColumn GridColumns[] = {
+    {"  ", 0, 0, FlexGrid::CenterTop},
+    {"Full Name", 3200, 0, FlexGrid::LeftTop},
+    {"Sex", 0, 0, FlexGrid::CenterTop},
+    {"Passport # & Issuing Country", 0, 400, FlexGrid::CenterTop},
+    {"Visa # or ARC", 0, 400, FlexGrid::CenterTop},
+    {"Date of Birth", 0, 0, FlexGrid::CenterTop},
+    {"Veyra Status", 1000, 0, FlexGrid::CenterTop},
+};
+constexpr int ColumnPadding = 440;
+constexpr int FullNameColumn = 1;
+constexpr int PassportColumn = 3;
+constexpr int BirthDateColumn = 5;
+constexpr int StatusColumn = 6;
+
+template <typename Widget> Widget *named(Widget *widget, const char *name)
+{
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+} // namespace
+
+VeyraManifest::VeyraManifest(VeyraModule1 &module)
+    : m_module(module)
+    , m_workingCopy(module, module.workingNames())
+{
+    setObjectName(QStringLiteral("VeyraManifest"));
+    setWindowTitle(QStringLiteral("Manifest"));
+    connect(named(menuBar()->addAction(QStringLiteral("Back")), "Back"), &QAction::triggered, this,
+            &VeyraManifest::Back_Click);
+    buildControls();
+    createHeader1();
+    const QWidget &main = m_module.mainWindow();
+    resize(main.size());
+    connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, &VeyraManifest::focusWindowChanged);
+}
+
+void VeyraManifest::buildControls()
+{
+    auto *surface = new QWidget(this);
+    setCentralWidget(surface);
+
+    Twips::place(named(new Label(QStringLiteral("Manifest #"), surface), "Label1"), Margin, Margin, 1140, 330);
+    m_manifestNumber = named(new TextBox(surface), "Text1");
+    Twips::place(m_manifestNumber, 1320, Margin, 2400, 330);
+    Twips::place(named(new Label(QStringLiteral("Current Email"), surface), "Label2"), 4020, Margin, 1380, 330);
+    m_recipients = named(new TextBox(surface), "Text2");
+    Twips::place(m_recipients, 5460, Margin, 6000, 330);
+
+    m_grid = named(new FlexGrid(surface), "MSFlexGrid1");
+    m_driveList = named(new DriveList(surface), "Drive1");
+    m_folderList = named(new FolderList(surface), "Dir1");
+    m_fileList = named(new FileList(surface), "File1");
+    m_fileList->setPattern(QString::fromLatin1(ManifestFile::Pattern));
+
+    m_actions = named(new QGroupBox(QStringLiteral("Manifest Actions"), surface), "Frame1");
+    m_importButton = named(new QPushButton(QStringLiteral("Import from Search"), m_actions), "Command2");
+    Twips::place(m_importButton, Margin, 360, ButtonWidth, ButtonHeight);
+    m_saveButton = named(new QPushButton(QStringLiteral("Save"), m_actions), "Command1");
+    Twips::place(m_saveButton, 2280, 360, ButtonWidth, ButtonHeight);
+    m_printButton = named(new QPushButton(QStringLiteral("Print"), m_actions), "Command3");
+    Twips::place(m_printButton, Margin, 960, ButtonWidth, ButtonHeight);
+    m_emailButton = named(new QPushButton(QString::fromLatin1(EmailCaption), m_actions), "Command4");
+    Twips::place(m_emailButton, 2280, 960, ButtonWidth, ButtonHeight);
+    m_saveButton->setEnabled(false);
+    m_printButton->setEnabled(false);
+    m_emailButton->setEnabled(false);
+
+    m_footer = named(new TextBox(surface), "Footer_1");
+    m_footer->hide();
+
+    connect(m_manifestNumber, &QLineEdit::textChanged, this, &VeyraManifest::Text1_Change);
+    connect(m_recipients, &QLineEdit::textChanged, this, &VeyraManifest::Text2_Change);
+    connect(m_grid, &FlexGrid::keyPressed, this, &VeyraManifest::MSFlexGrid1_KeyPress);
+    connect(m_grid->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &VeyraManifest::MSFlexGrid1_RowColChange);
+    connect(m_folderList, &FolderList::pathChanged, this, &VeyraManifest::Dir1_Change);
+    connect(m_folderList, &FolderList::pathRejected, this,
+            [this](const QString &, const QString &reason) { showMessage(reason); });
+    connect(m_driveList, &DriveList::driveChanged, this, &VeyraManifest::Drive1_Change);
+    connect(m_fileList, &FileList::fileClicked, this, &VeyraManifest::File1_Click);
+    connect(m_saveButton, &QPushButton::clicked, this, &VeyraManifest::Command1_Click);
+    connect(m_importButton, &QPushButton::clicked, this, &VeyraManifest::Command2_Click);
+    connect(m_emailButton, &QPushButton::clicked, this, &VeyraManifest::Command4_Click);
+}
+
+void VeyraManifest::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    const QWidget *surface = centralWidget();
+    const int width = std::max(Twips::fromPixelsX(surface->width(), *this), 12000);
+    const int height = std::max(Twips::fromPixelsY(surface->height(), *this), GridTop + 1440 + BottomHeight);
+    const int bottom = height - BottomHeight;
+    Twips::place(m_grid, Margin, GridTop, width - 2 * Margin, bottom - GridTop - Margin);
+    Twips::place(m_driveList, Margin, bottom, ListWidth, 330);
+    Twips::place(m_folderList, Margin, bottom + 420, ListWidth, BottomHeight - 420 - Margin);
+    Twips::place(m_fileList, 2 * Margin + ListWidth, bottom, ListWidth, BottomHeight - Margin);
+    Twips::place(m_actions, 3 * Margin + 2 * ListWidth, bottom, 2 * ButtonWidth + 3 * Margin, 1560);
+}
+
+bool VeyraManifest::setFolder(const QString &folder, QString *error)
+{
+    return m_folderList->changePath(folder, error);
+}
+
+void VeyraManifest::createHeader1()
+{
+    m_grid->clear();
+    m_grid->setRows(ManifestFile::PersonRows + 1);
+    m_grid->setFixedRows(1);
+    m_grid->setFixedCols(0);
+    m_grid->setCols(7);
+    for (int c = 0; c < 7; ++c) {
+        const GridColumn &column = GridColumns[c];
+        const QString header = QString::fromLatin1(column.header);
+        m_grid->setColAlignment(c, column.alignment);
+        m_grid->setTextMatrix(0, c, header);
+        const int base = column.baseWidth > 0 ? column.baseWidth : textWidthTwips(header) + column.extraWidth;
+        m_grid->setColWidth(c, base + ColumnPadding);
+    }
+    for (int row = 1; row <= ManifestFile::PersonRows; ++row)
+        m_grid->setTextMatrix(row, 0, QString::number(row));
+}
+
+int VeyraManifest::textWidthTwips(const QString &text) const
+{
+    return Twips::fromPixelsX(fontMetrics().horizontalAdvance(text), *this);
+}
+
+void VeyraManifest::focusWindowChanged(QWindow *window)
+{
+    if (!window)
+        return; // another application has the focus; coming back from it is no change of window
+    const bool cameFromHere = m_focusWasHere;
+    m_focusWasHere = ownsWindow(window);
+    if (window == windowHandle() && !cameFromHere)
+        Form_Activate();
+}
+
+bool VeyraManifest::ownsWindow(const QWindow *window) const
+{
+    if (window && (window->type() == Qt::Popup || window->type() == Qt::ToolTip))
+        return true;
+    for (; window; window = window->transientParent()) {
+        if (window == windowHandle())
+            return true;
+    }
+    return false;
+}
+
+void VeyraManifest::Form_Activate()
+{
+    setGeometry(m_module.mainWindow().geometry());
+    if (m_folderList->path() != m_module.ManifestFolder && !setFolder(m_module.ManifestFolder)) {
+        // The remembered folder is gone: stay where the list is, or start in the data folder.
+        if (m_folderList->path().isEmpty())
+            setFolder(m_module.DataFolder);
+        m_module.ManifestFolder = m_folderList->path();
+    }
+    createHeader1();
+    m_recipients->setText(m_module.settingsWindow().emailAddress());
+    show();
+    m_fileList->refresh();
+    m_emailButton->setText(QString::fromLatin1(EmailCaption));
+}
+
+void VeyraManifest::Form_Unload()
+{
+    m_workingCopy.giveBack(true);
+}
+
+void VeyraManifest::closeEvent(QCloseEvent *event)
+{
+    event->accept();
+    Back_Click();
+}
+
+void VeyraManifest::Back_Click()
+{
+    m_module.mainWindow().show();
+    m_module.unloadManifestWindow();
+}
+
+void VeyraManifest::Dir1_Change()
+{
+    const QString folder = m_folderList->path();
+    m_fileList->setPath(folder);
+    m_saveButton->setEnabled(false);
+    createHeader1();
+    m_workingCopy.giveBack(false);
+    m_module.ManifestFolder = folder;
+    m_driveList->showDriveOf(folder);
+    m_driveFolders.insert(m_driveList->drive(), folder);
+    m_module.SaveFolderConfig();
+}
+
+void VeyraManifest::Drive1_Change(const QString &drive)
+{
+    const QString previousFolder = m_folderList->path();
+    const QString target = m_driveFolders.value(drive, drive);
+    QString error;
+    if (!setFolder(target, &error) && (target == drive || !setFolder(drive, &error))) {
+        m_driveList->showDriveOf(previousFolder);
+        showMessage(QStringLiteral("The drive %1 cannot be read.\n%2").arg(drive, error));
+        return;
+    }
+    m_saveButton->setEnabled(false);
+    createHeader1();
+    m_workingCopy.giveBack(false);
+}
+
+void VeyraManifest::File1_Click(const QString &fileName)
+{
+    createHeader1();
+    m_workingCopy.giveBack(false);
+    const QString folder = m_folderList->path();
+    QString error;
+    if (!m_workingCopy.clearWorkingName(folder, &error) || !m_workingCopy.open(folder, fileName, &error)) {
+        m_fileList->refresh();
+        showMessage(QStringLiteral("The manifest %1 cannot be opened.\n%2").arg(fileName, error));
+        return;
+    }
+    m_manifestNumber->setText(ManifestFile::manifestNumber(fileName));
+    LoadManifest();
+    m_printButton->setEnabled(true);
+    m_emailButton->setEnabled(true);
+}
+
+void VeyraManifest::LoadManifest()
+{
+    // A table of its own, so that a manifest never pushes a parsed watch list out of the search's cache.
+    TableCache cache(1);
+    ManifestFile::load(cache, m_folderList->path(),
+                       [this](int row, int col, const QString &text) { m_grid->setTextMatrix(row, col, text); });
+}
+
+QList<QStringList> VeyraManifest::personRows() const
+{
+    QList<QStringList> rows;
+    for (int r = 1; r <= ManifestFile::PersonRows; ++r) {
+        QStringList cells;
+        for (int c = 0; c < 7; ++c)
+            cells.append(m_grid->textMatrix(r, c));
+        rows.append(cells);
+    }
+    return rows;
+}
+
+void VeyraManifest::Command1_Click()
+{
+    const QString fileName = ManifestFile::fileName(m_manifestNumber->text());
+    const QString problem = ManifestFile::fileNameProblem(fileName);
+    if (!problem.isEmpty()) {
+        showMessage(QStringLiteral("The manifest cannot be saved as \"%1\".\n%2").arg(fileName, problem));
+        return;
+    }
+    QList<QStringList> persons;
+    for (const QStringList &row : personRows()) {
+        if (!row[FullNameColumn].isEmpty())
+            persons.append(row.mid(1));
+    }
+    // The new file is written first: until it is whole, the opened manifest keeps its working copy.
+    QString error;
+    if (!ManifestFile::write(DataFolder::filePath(m_module.ManifestFolder, fileName), persons, &error)) {
+        showMessage(
+            QStringLiteral("The manifest could not be saved as %1.\n%2\nNo file was changed.").arg(fileName, error));
+        return;
+    }
+    const QString folder = m_folderList->path();
+    if (!m_workingCopy.clearWorkingName(folder, &error))
+        showMessage(error);
+    m_workingCopy.saved(folder, fileName);
+    m_fileList->refresh();
+    m_saveButton->setEnabled(false);
+    m_printButton->setEnabled(true);
+    m_emailButton->setEnabled(true);
+}
+
+void VeyraManifest::Command2_Click()
+{
+    const VeyraForm1 &main = m_module.mainWindow();
+    QList<ManifestScreening::SearchedRow> searched;
+    for (int k = 0; k < VeyraForm1::NameRowCount; ++k)
+        searched.append(main.searchedRow(k));
+    QStringList fullNames;
+    for (int r = 1; r <= ManifestFile::PersonRows; ++r)
+        fullNames.append(m_grid->textMatrix(r, FullNameColumn));
+
+    const ManifestScreening::Result result = ManifestScreening::place(fullNames, searched);
+    for (const ManifestScreening::Placement &person : result.placements) {
+        m_grid->setTextMatrix(person.row, FullNameColumn, person.fullName);
+        m_grid->setTextMatrix(person.row, BirthDateColumn, person.dateOfBirth);
+        m_grid->setTextMatrix(person.row, PassportColumn, person.passport);
+        m_grid->setTextMatrix(person.row, StatusColumn, person.status);
+    }
+    if (result.leftOut > 0) {
+        showMessage(QStringLiteral("The manifest holds %1 persons. %2 more did not fit and were not added.\n"
+                                   "Save this manifest and start another one for them.")
+                        .arg(ManifestFile::PersonRows)
+                        .arg(result.leftOut));
+    }
+}
+
+void VeyraManifest::MakeMessage()
+{
+    m_module.MessageBody = ManifestMessage::build({m_module.CompanyName, m_manifestNumber->text(), personRows(),
+                                                   m_module.NoFlyListName, m_module.SelecteeListName});
+}
+
+void VeyraManifest::Command4_Click()
+{
+    MakeMessage();
+    QString recipients = m_recipients->text();
+    QString subject = QStringLiteral("Manifest #") + m_manifestNumber->text();
+    QString blindCopies;
+    m_emailButton->setEnabled(false);
+    // The user name goes in as the sender too: once its default is applied, the sender is the default account.
+    m_module.SendMail(m_module.SmtpServer, m_module.SmtpUser, m_module.SmtpPassword, m_module.SmtpPort,
+                      m_module.SmtpUser, recipients, blindCopies, subject, m_module.MessageBody);
+    m_emailButton->setEnabled(true);
+    if (m_module.MailSentFlag == QLatin1String("Yes"))
+        m_emailButton->setText(QString::fromLatin1(SentCaption));
+}
+
+void VeyraManifest::Text1_Change()
+{
+    m_saveButton->setEnabled(true);
+    m_printButton->setEnabled(true);
+    m_emailButton->setEnabled(true);
+}
+
+void VeyraManifest::Text2_Change()
+{
+    m_emailButton->setText(QString::fromLatin1(EmailCaption));
+}
+
+// The grid has no cell editor: typed keys edit the current cell directly, letters in capitals.
+void VeyraManifest::MSFlexGrid1_KeyPress(int keyCode)
+{
+    const int row = m_grid->row();
+    const int col = m_grid->col();
+    const QString text = m_grid->textMatrix(row, col);
+    if (keyCode == 8) {
+        if (!text.isEmpty())
+            m_grid->setTextMatrix(row, col, text.chopped(1));
+        return;
+    }
+    const int code = keyCode >= 'a' && keyCode <= 'z' ? keyCode - ('a' - 'A') : keyCode;
+    m_grid->setTextMatrix(row, col, text + QChar(code));
+}
+
+void VeyraManifest::MSFlexGrid1_RowColChange()
+{
+    if (!m_manifestNumber->text().isEmpty())
+        m_saveButton->setEnabled(true);
+}
+
+void VeyraManifest::showMessage(const QString &text)
+{
+    // Parented here, so that closing the box brings this window back without resetting it.
+    MessageBox::show(this, text);
+}

@@ -1,0 +1,120 @@
+#include "TestSupport.h"
+#include "manifest/ManifestScreening.h"
+#include "search/RowMarks.h"
+
+using SearchedRow = ManifestScreening::SearchedRow;
+using Placements = QList<ManifestScreening::Placement>;
+
+Q_DECLARE_METATYPE(SearchedRow)
+Q_DECLARE_METATYPE(Rgb)
+
+class TestManifestScreening : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void status_data();
+    void status();
+    void place_data();
+    void place();
+};
+
+namespace {
+
+SearchedRow person(const QString &lastName, const QString &firstName = "A", Rgb fore = RowColors::Black,
+                   Rgb back = RowColors::White)
+{
+    return {lastName, firstName, "1/1/1970", "P-" + lastName, fore, back};
+}
+
+QList<SearchedRow> nameRows(const QMap<int, SearchedRow> &filled)
+{
+    QList<SearchedRow> rows;
+    for (int k = 0; k < 10; ++k)
+        rows.append(filled.value(k, SearchedRow{}));
+    return rows;
+}
+
+QStringList fullNames(const QList<int> &filledRows)
+{
+    QStringList names(49);
+    for (int r : filledRows)
+        names[r - 1] = QStringLiteral("PERSON %1").arg(r);
+    return names;
+}
+
+} // namespace
+
+void TestManifestScreening::status_data()
+{
+    QTest::addColumn<Rgb>("fore");
+    QTest::addColumn<Rgb>("back");
+    QTest::addColumn<QString>("status");
+    QTest::newRow("red text is NO FLY") << RowColors::Red << RowColors::White << "NO FLY";
+    QTest::newRow("red beats yellow") << RowColors::Red << RowColors::Yellow << "NO FLY";
+    QTest::newRow("yellow with black text is SSSS") << RowColors::Black << RowColors::Yellow << "SSSS";
+    QTest::newRow("green is CLEARED") << RowColors::Black << RowColors::Green << "CLEARED";
+    QTest::newRow("pale yellow of a left-out row is CLEARED") << RowColors::Black << RowColors::PaleYellow << "CLEARED";
+    QTest::newRow("never searched is CLEARED") << RowColors::Black << RowColors::White << "CLEARED";
+}
+
+void TestManifestScreening::status()
+{
+    QFETCH(Rgb, fore);
+    QFETCH(Rgb, back);
+    QFETCH(QString, status);
+    QCOMPARE(ManifestScreening::status(fore, back), status);
+}
+
+void TestManifestScreening::place_data()
+{
+    QTest::addColumn<QStringList>("manifest");
+    QTest::addColumn<QList<SearchedRow>>("rows");
+    QTest::addColumn<QList<int>>("targets");
+    QTest::addColumn<int>("leftOut");
+
+    const auto rows025 = nameRows({{0, person("ONE")}, {2, person("TWO")}, {5, person("THREE")}});
+    QTest::newRow("name rows 0, 2, 5 onto an empty manifest") << fullNames({}) << rows025 << QList<int>{1, 2, 3} << 0;
+    QTest::newRow("below a block of four") << fullNames({1, 2, 3, 4}) << rows025 << QList<int>{5, 6, 7} << 0;
+    QTest::newRow("into the gap after the first block, over row 6")
+        << fullNames({1, 2, 3, 6}) << rows025 << QList<int>{4, 5, 6} << 0;
+    QTest::newRow("first name without last name is passed over")
+        << fullNames({}) << nameRows({{0, person("", "ONLY FIRST")}, {1, person("ONE")}}) << QList<int>{1} << 0;
+    QTest::newRow("no names, nothing placed") << fullNames({}) << nameRows({}) << QList<int>{} << 0;
+
+    QList<int> full;
+    for (int r = 1; r <= 49; ++r)
+        full.append(r);
+    QTest::newRow("a full manifest takes nobody") << fullNames(full) << rows025 << QList<int>{} << 3;
+    QTest::newRow("row 49 is the last one given") << fullNames(full.mid(0, 47)) << rows025 << QList<int>{48, 49} << 1;
+}
+
+void TestManifestScreening::place()
+{
+    QFETCH(QStringList, manifest);
+    QFETCH(QList<SearchedRow>, rows);
+    QFETCH(QList<int>, targets);
+    QFETCH(int, leftOut);
+
+    const ManifestScreening::Result result = ManifestScreening::place(manifest, rows);
+    QList<int> placedRows;
+    QStringList placedNames;
+    for (const auto &p : result.placements) {
+        placedRows.append(p.row);
+        placedNames.append(p.fullName);
+    }
+    QCOMPARE(placedRows, targets);
+    QCOMPARE(result.leftOut, leftOut);
+
+    // Persons keep the order of the name rows, each as "first last" with its own date and passport.
+    QStringList expectedNames;
+    for (const SearchedRow &row : rows)
+        if (!row.lastName.isEmpty() && expectedNames.size() < targets.size())
+            expectedNames.append(row.firstAndMiddleName + ' ' + row.lastName);
+    QCOMPARE(placedNames, expectedNames);
+    for (const auto &p : result.placements)
+        QCOMPARE(p.passport, "P-" + p.fullName.section(' ', -1));
+}
+
+VEYRA_TEST(TestManifestScreening)
+#include "TestManifestScreening.moc"
