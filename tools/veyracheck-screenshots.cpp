@@ -1,9 +1,12 @@
-// Makes the README's picture of a search: the example lists searched in turn (No-Fly, Cleared, Selectee) for
-// four people, leaving a red, a green and a yellow row. Not installed.
-//   build/tools/veyracheck-screenshots EXAMPLES_FOLDER OUTPUT.png
+// Makes the README's pictures: the example lists searched in turn (No-Fly, Cleared, Selectee) for four people,
+// leaving a red, a green and a yellow row; and, when a second file is named, the manifest those rows give.
+// Not installed.
+//   build/tools/veyracheck-screenshots EXAMPLES_FOLDER SEARCH.png [MANIFEST.png]
 
 #include "app/VeyraForm1.h"
 #include "app/VeyraModule1.h"
+#include "manifest/VeyraManifest.h"
+#include "platform/FlexGrid.h"
 #include "platform/TextBox.h"
 
 #include <QApplication>
@@ -19,8 +22,8 @@ int main(int argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QTextStream err(stderr);
-    if (argc != 3) {
-        err << "usage: veyracheck-screenshots EXAMPLES_FOLDER OUTPUT.png\n";
+    if (argc != 3 && argc != 4) {
+        err << "usage: veyracheck-screenshots EXAMPLES_FOLDER SEARCH.png [MANIFEST.png]\n";
         return 2;
     }
     QTemporaryDir data;
@@ -46,6 +49,23 @@ int main(int argc, char *argv[])
     }
     if (!window.grab().save(QString::fromLocal8Bit(argv[2]))) {
         err << "cannot write " << argv[2] << "\n";
+        return 1;
+    }
+    if (argc == 3)
+        return 0;
+
+    module.CompanyName = QStringLiteral("Example Air");
+    VeyraManifest &manifest = module.manifestWindow();
+    manifest.Form_Activate();
+    manifest.findChild<TextBox *>(QStringLiteral("Text1"))->setText(QStringLiteral("VX-1205"));
+    manifest.findChild<TextBox *>(QStringLiteral("Text2"))->setText(QStringLiteral("security@example.test"));
+    manifest.Command2_Click();
+    auto *grid = manifest.findChild<FlexGrid *>(QStringLiteral("MSFlexGrid1"));
+    const char *sexes[] = {"M", "F", "F", "M"};
+    for (int row = 1; row <= 4; ++row)
+        grid->setTextMatrix(row, 2, QString::fromLatin1(sexes[row - 1]));
+    if (!manifest.grab().save(QString::fromLocal8Bit(argv[3]))) {
+        err << "cannot write " << argv[3] << "\n";
         return 1;
     }
     return 0;

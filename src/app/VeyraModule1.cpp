@@ -97,11 +97,14 @@ void VeyraModule1::SendMail(QString &server, QString &userName, QString &passwor
     const MailTransport::Message message{server, port, userName, password, from, to, bcc, subject, body};
     const MailTransport::Options options = m_mailOptions;
     bool sent = false;
+    QString error;
     MailTransport::initialize();
-    BusyWait::run([&] { sent = MailTransport::send(message, options, nullptr); });
+    BusyWait::run([&] { sent = MailTransport::send(message, options, &error); });
     MailSentFlag = QLatin1String(sent ? "Yes" : "No");
     if (sent)
         return;
+    // The box says what it always said; the reason goes where whoever started the program can read it.
+    qWarning("The mail to %s was not sent: %s", qPrintable(to), qPrintable(error));
     QWidget *parent = m_manifest && m_manifest->isVisible() ? static_cast<QWidget *>(m_manifest.get()) : &mainWindow();
     MessageBox::show(parent, QStringLiteral("There is something wrong with your email settings"),
                      QStringLiteral("Message Not Sent"), QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Warning);

@@ -84,14 +84,14 @@ QByteArray MailTransport::encodeHeaderText(const QString &text)
 {
     if (isAscii(text))
         return text.toLatin1();
-    // 45 bytes make 60 base64 characters, which with "=?UTF-8?B?" and "?=" stay within 75. A word never splits
-    // a character.
+    // 39 bytes make 52 base64 characters: with "=?UTF-8?B?", "?=" and "Subject: " every line stays within 76,
+    // as encoded words require. A word never splits a character.
     QList<QByteArray> words;
     QByteArray chunk;
     for (qsizetype i = 0; i < text.size();) {
         const qsizetype length = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
         const QByteArray character = text.mid(i, length).toUtf8();
-        if (chunk.size() + character.size() > 45) {
+        if (chunk.size() + character.size() > 39) {
             words.append(chunk);
             chunk.clear();
         }

@@ -37,8 +37,8 @@ public:
     // as base64, every line ended by CR LF.
     static QByteArray compose(const Message &message, const QDateTime &date);
 
-    // An RFC 2047 encoded-word form of text, folded so that no word is longer than 75 characters; ASCII
-    // text comes back as it is.
+    // An RFC 2047 encoded-word form of text, folded so that no line of a header holding it is longer than 76
+    // characters; ASCII text comes back as it is.
     static QByteArray encodeHeaderText(const QString &text);
 
     // Must run once on the main thread before the first send from any thread.

@@ -8,19 +8,29 @@ import argparse
 import email
 import email.policy
 import json
+import logging
 import os
+import random
 import socket
 import ssl
 import time
+import warnings
 
 from aiosmtpd.controller import Controller
 from aiosmtpd.smtp import AuthResult, LoginPassword
 
 
 def free_port():
-    with socket.socket() as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
+    # The program keeps the port as a signed 16-bit number, so the server stays below 32768.
+    for _ in range(200):
+        port = random.randint(20000, 32767)
+        with socket.socket() as s:
+            try:
+                s.bind(("127.0.0.1", port))
+            except OSError:
+                continue
+            return port
+    raise SystemExit("no free port")
 
 
 class Handler:
@@ -63,6 +73,9 @@ def main():
     parser.add_argument("--port-file", required=True)
     parser.add_argument("--lifetime", type=float, default=120)
     args = parser.parse_args()
+    # The library warns about settings the tests choose on purpose.
+    warnings.simplefilter("ignore")
+    logging.disable(logging.WARNING)
 
     def authenticate(server, session, envelope, mechanism, auth_data):
         ok = (isinstance(auth_data, LoginPassword) and auth_data.login == args.user.encode()

@@ -1,0 +1,260 @@
+#include "RunningApp.h"
+#include "TestSupport.h"
+#include "manifest/VeyraManifest.h"
+#include "platform/FlexGrid.h"
+#include "platform/MailTransport.h"
+#include "platform/TextBox.h"
+
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+using TestSupport::MessageBoxAnswerer;
+using TestSupport::readFile;
+
+// Mail through Debian's aiosmtpd on 127.0.0.1: authentication required, TLS with a certificate made here.
+class TestSendMail : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void compose_data();
+    void compose();
+    void mailsTheManifestToTwoRecipients();
+    void implicitTlsFromTheFirstByte();
+    void failuresShowTheBox_data();
+    void failuresShowTheBox();
+    void emptySettingsTakeTheDefaults();
+
+private:
+    struct Server
+    {
+        Server() = default;
+        Server(Server &&) = default;
+        ~Server()
+        {
+            if (process) {
+                process->kill();
+                process->waitForFinished();
+            }
+        }
+        std::unique_ptr<QProcess> process;
+        int port = 0;
+        QString out;
+    };
+    Server startServer(const QString &mode);
+    QJsonObject received(const Server &server);
+
+    QTemporaryDir m_dir;
+    QString m_cert;
+};
+
+namespace {
+constexpr auto User = "ops@veyra.test";
+constexpr auto Password = "s3cret-pw";
+} // namespace
+
+void TestSendMail::initTestCase()
+{
+    m_cert = m_dir.filePath("cert.pem");
+    QProcess openssl;
+    openssl.start("openssl", {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes",
+                              "-keyout", m_dir.filePath("key.pem"), "-out", m_cert, "-days", "2", "-subj",
+                              "/CN=localhost", "-addext", "subjectAltName=DNS:localhost,IP:127.0.0.1"});
+    QVERIFY(openssl.waitForFinished(20000));
+    QCOMPARE(openssl.exitCode(), 0);
+}
+
+TestSendMail::Server TestSendMail::startServer(const QString &mode)
+{
+    static int count = 0;
+    Server server;
+    server.out = m_dir.filePath(QStringLiteral("%1-%2").arg(mode).arg(++count));
+    QDir().mkpath(server.out);
+    const QString portFile = server.out + "/port";
+    server.process = std::make_unique<QProcess>();
+    server.process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    server.process->start("/usr/bin/python3",
+                          {SMTP_SERVER_SCRIPT, "--mode", mode, "--cert", m_cert, "--key", m_dir.filePath("key.pem"),
+                           "--user", User, "--password", Password, "--out", server.out, "--port-file", portFile,
+                           "--lifetime", "60"});
+    for (int waited = 0; waited < 15000 && !QFile::exists(portFile); waited += 50)
+        QTest::qWait(50);
+    server.port = readFile(portFile).toInt();
+    return server;
+}
+
+QJsonObject TestSendMail::received(const Server &server)
+{
+    const QString path = server.out + "/1.json";
+    for (int waited = 0; waited < 5000 && !QFile::exists(path); waited += 20)
+        QTest::qWait(20);
+    return QJsonDocument::fromJson(readFile(path)).object();
+}
+
+void TestSendMail::compose_data()
+{
+    QTest::addColumn<QString>("subject");
+    QTest::addColumn<QByteArray>("subjectHeader");
+    QTest::newRow("ASCII subject as it is") << "Manifest #123" << QByteArray("Subject: Manifest #123\r\n");
+    QTest::newRow("non-ASCII subject encoded")
+        << "Manifest #Zoë" << QByteArray("Subject: =?UTF-8?B?TWFuaWZlc3QgI1pvw6s=?=\r\n");
+    QTest::newRow("a line break cannot start a header")
+        << "Manifest #1\r\nBcc: x@y" << QByteArray("Subject: Manifest #1  Bcc: x@y\r\n");
+    // Lines stay within 76 characters and no word splits a character: 14 two-byte letters fill the first.
+    const QChar e(0x00e9);
+    QTest::newRow("long subject folds into words")
+        << "Manifest #" + QString(40, e)
+        << "Subject: =?UTF-8?B?" + ("Manifest #" + QString(14, e)).toUtf8().toBase64() + "?=\r\n =?UTF-8?B?" +
+               QString(19, e).toUtf8().toBase64() + "?=\r\n =?UTF-8?B?" + QString(7, e).toUtf8().toBase64() + "?=\r\n";
+}
+
+void TestSendMail::compose()
+{
+    QFETCH(QString, subject);
+    QFETCH(QByteArray, subjectHeader);
+    MailTransport::Message message;
+    message.from = "ops@veyra.test";
+    message.to = "a@x.test; b@x.test;";
+    message.bcc = "hidden@x.test";
+    message.subject = subject;
+    message.htmlBody = QString(200, u'x');
+    const QByteArray text =
+        MailTransport::compose(message, QDateTime(QDate(2026, 12, 5), QTime(23, 1, 2), Qt::UTC));
+    QVERIFY2(text.contains("\r\n" + subjectHeader), text.constData());
+    QVERIFY(text.startsWith("Date: Sat, 05 Dec 2026 23:01:02 +0000\r\n"));
+    QVERIFY(text.contains("\r\nTo: a@x.test, b@x.test\r\n"));
+    QVERIFY(!text.contains("hidden"));
+    QVERIFY(text.contains("\r\nContent-Type: text/html; charset=UTF-8\r\n"));
+    for (const QByteArray &line : text.split('\n'))
+        QVERIFY(line.size() <= 77); // 76 and the CR
+}
+
+void TestSendMail::mailsTheManifestToTwoRecipients()
+{
+    const Server server = startServer("starttls");
+    QVERIFY(server.port > 0);
+    QTemporaryDir data;
+    RunningApp app(data.path());
+    app.module.SmtpServer = "127.0.0.1";
+    app.module.SmtpPort = qint16(server.port);
+    app.module.SmtpUser = User;
+    app.module.SmtpPassword = Password;
+    app.module.mailOptions().caFile = m_cert;
+    app.module.CompanyName = "ACME Air";
+
+    VeyraManifest &manifest = app.module.manifestWindow();
+    app.find<QAction>("ManifestOpen")->trigger();
+    QVERIFY(QTest::qWaitForWindowActive(&manifest));
+    manifest.findChild<TextBox *>("Text1")->setText("123");
+    manifest.findChild<TextBox *>("Text2")->setText("a@x.test;b@x.test");
+    manifest.findChild<FlexGrid *>("MSFlexGrid1")->setTextMatrix(1, 1, "ZOË & <CO>");
+    auto *email = manifest.findChild<QPushButton *>("Command4");
+    MessageBoxAnswerer boxes;
+    QTest::mouseClick(email, Qt::LeftButton);
+
+    QCOMPARE(boxes.texts, QStringList{});
+    QCOMPARE(app.module.MailSentFlag, "Yes");
+    QCOMPARE(email->text(), "SENT");
+    QVERIFY(email->isEnabled());
+    const QJsonObject mail = received(server);
+    QCOMPARE(mail["mail_from"].toString(), User);
+    QCOMPARE(mail["rcpt_tos"].toArray(), (QJsonArray{"a@x.test", "b@x.test"}));
+    QCOMPARE(mail["from"].toString(), User);
+    QCOMPARE(mail["to"].toString(), "a@x.test, b@x.test");
+    QCOMPARE(mail["subject"].toString(), "Manifest #123");
+    QCOMPARE(mail["content_type"].toString(), "text/html");
+    QCOMPARE(mail["charset"].toString(), "utf-8");
+    QCOMPARE(mail["html"].toString(), app.module.MessageBody);
+    QVERIFY(app.module.MessageBody.contains("<TH align=Left>ZOË & <CO></TH>"));
+    QVERIFY(!mail["has_bcc"].toBool());
+    QVERIFY(mail["has_date"].toBool());
+    QVERIFY(mail["tls"].toBool());
+    QVERIFY(mail["authenticated"].toBool());
+
+    // A new recipient puts the caption back.
+    manifest.findChild<TextBox *>("Text2")->setText("c@x.test");
+    QCOMPARE(email->text(), "Email");
+}
+
+void TestSendMail::implicitTlsFromTheFirstByte()
+{
+    const Server server = startServer("smtps");
+    QVERIFY(server.port > 0);
+    MailTransport::Message message{"127.0.0.1", server.port, User,       Password,       User,
+                                   "a@x.test",  "",          "Manifest #1", "<HTML></HTML>"};
+    MailTransport::Options options;
+    options.caFile = m_cert;
+    options.implicitTlsPort = server.port;
+    QString error;
+    QVERIFY2(MailTransport::send(message, options, &error), qPrintable(error));
+    QCOMPARE(received(server)["html"].toString(), "<HTML></HTML>");
+
+    // Without the certificate among the trusted ones, nothing is sent.
+    options.caFile = m_dir.filePath("key.pem");
+    QVERIFY(!MailTransport::send(message, options, &error));
+}
+
+void TestSendMail::failuresShowTheBox_data()
+{
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<bool>("serverUp");
+    QTest::newRow("wrong password") << "wrong" << true;
+    QTest::newRow("nobody listening") << Password << false;
+}
+
+void TestSendMail::failuresShowTheBox()
+{
+    QFETCH(QString, password);
+    QFETCH(bool, serverUp);
+    const Server server = serverUp ? startServer("starttls") : Server{};
+    QTemporaryDir data;
+    RunningApp app(data.path());
+    app.module.SmtpServer = "127.0.0.1";
+    app.module.SmtpPort = qint16(serverUp ? server.port : 9); // the discard port: nothing answers here
+    app.module.SmtpUser = User;
+    app.module.SmtpPassword = password;
+    app.module.mailOptions().caFile = m_cert;
+
+    VeyraManifest &manifest = app.module.manifestWindow();
+    app.find<QAction>("ManifestOpen")->trigger();
+    manifest.findChild<TextBox *>("Text1")->setText("5");
+    manifest.findChild<TextBox *>("Text2")->setText("a@x.test");
+    MessageBoxAnswerer boxes;
+    manifest.Command4_Click();
+    QCOMPARE(boxes.texts, QStringList{"There is something wrong with your email settings"});
+    QCOMPARE(boxes.titles, QStringList{"Message Not Sent"});
+    QCOMPARE(app.module.MailSentFlag, "No");
+    QCOMPARE(manifest.findChild<QPushButton *>("Command4")->text(), "Email");
+    if (serverUp)
+        QVERIFY(!QFile::exists(server.out + "/1.json"));
+}
+
+// The defaults are written back into the settings variables, and the sender follows the user name.
+void TestSendMail::emptySettingsTakeTheDefaults()
+{
+    QTemporaryDir data;
+    RunningApp app(data.path());
+    QString from;
+    QString to = "a@x.test";
+    QString bcc;
+    QString subject = "Manifest #1";
+    MessageBoxAnswerer boxes;
+    app.module.SendMail(app.module.SmtpServer, app.module.SmtpUser, app.module.SmtpPassword, app.module.SmtpPort,
+                        app.module.SmtpUser, to, bcc, subject, app.module.MessageBody);
+    QCOMPARE(app.module.SmtpServer, "localhost");
+    QCOMPARE(app.module.SmtpUser, "veyracheck@localhost");
+    QCOMPARE(app.module.SmtpPassword.size(), 8);
+    QCOMPARE(app.module.SmtpPort, qint16(465));
+    // Nothing serves mail on this machine: the send fails as any unreachable server does.
+    QCOMPARE(app.module.MailSentFlag, "No");
+    QCOMPARE(boxes.titles, QStringList{"Message Not Sent"});
+}
+
+VEYRA_TEST(TestSendMail)
+#include "TestSendMail.moc"
