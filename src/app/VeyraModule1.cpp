@@ -23,7 +23,14 @@ VeyraModule1::VeyraModule1(const QString &dataFolder)
     DataFolder = cleanFolder(dataFolder);
 }
 
-VeyraModule1::~VeyraModule1() = default;
+VeyraModule1::~VeyraModule1()
+{
+    // The secondary windows read the main window while they live (focus changes, activation): they go first.
+    delete m_unloadedManifest.data();
+    m_manifest.reset();
+    m_settings.reset();
+    m_mainWindow.reset();
+}
 
 VeyraForm1 &VeyraModule1::mainWindow()
 {
@@ -53,7 +60,8 @@ void VeyraModule1::unloadManifestWindow()
     m_manifest->Form_Unload();
     m_manifest->hide();
     // Called from the window's own handlers: it goes once they have returned.
-    m_manifest.release()->deleteLater();
+    m_unloadedManifest = m_manifest.release();
+    m_unloadedManifest->deleteLater();
 }
 
 void VeyraModule1::unloadOtherWindows()

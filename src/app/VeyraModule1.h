@@ -6,6 +6,8 @@
 #include "platform/WorkingNames.h"
 #include "search/WatchListSelection.h"
 
+#include <QPointer>
+
 #include <memory>
 
 class VeyraForm1;
@@ -56,6 +58,7 @@ private:
     bool m_folderConfigFailureShown = false;
     // Declared after the state they use, so they are destroyed first.
     std::unique_ptr<VeyraManifest> m_manifest;
+    QPointer<VeyraManifest> m_unloadedManifest; // unloaded, waiting for its handlers to return
     std::unique_ptr<VeyraSettings> m_settings;
     std::unique_ptr<VeyraForm1> m_mainWindow;
 };

@@ -79,10 +79,9 @@ TestSendMail::Server TestSendMail::startServer(const QString &mode)
     const QString portFile = server.out + "/port";
     server.process = std::make_unique<QProcess>();
     server.process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    server.process->start("/usr/bin/python3",
-                          {SMTP_SERVER_SCRIPT, "--mode", mode, "--cert", m_cert, "--key", m_dir.filePath("key.pem"),
-                           "--user", User, "--password", Password, "--out", server.out, "--port-file", portFile,
-                           "--lifetime", "60"});
+    server.process->start("/usr/bin/python3", {SMTP_SERVER_SCRIPT, "--mode", mode, "--cert", m_cert, "--key",
+                                               m_dir.filePath("key.pem"), "--user", User, "--password", Password,
+                                               "--out", server.out, "--port-file", portFile, "--lifetime", "60"});
     for (int waited = 0; waited < 15000 && !QFile::exists(portFile); waited += 50)
         QTest::qWait(50);
     server.port = readFile(portFile).toInt();
@@ -124,8 +123,7 @@ void TestSendMail::compose()
     message.bcc = "hidden@x.test";
     message.subject = subject;
     message.htmlBody = QString(200, u'x');
-    const QByteArray text =
-        MailTransport::compose(message, QDateTime(QDate(2026, 12, 5), QTime(23, 1, 2), Qt::UTC));
+    const QByteArray text = MailTransport::compose(message, QDateTime(QDate(2026, 12, 5), QTime(23, 1, 2), Qt::UTC));
     QVERIFY2(text.contains("\r\n" + subjectHeader), text.constData());
     QVERIFY(text.startsWith("Date: Sat, 05 Dec 2026 23:01:02 +0000\r\n"));
     QVERIFY(text.contains("\r\nTo: a@x.test, b@x.test\r\n"));
@@ -186,7 +184,7 @@ void TestSendMail::implicitTlsFromTheFirstByte()
 {
     const Server server = startServer("smtps");
     QVERIFY(server.port > 0);
-    MailTransport::Message message{"127.0.0.1", server.port, User,       Password,       User,
+    MailTransport::Message message{"127.0.0.1", server.port, User,          Password,       User,
                                    "a@x.test",  "",          "Manifest #1", "<HTML></HTML>"};
     MailTransport::Options options;
     options.caFile = m_cert;

@@ -180,9 +180,13 @@ void TestVeyraManifest::everyWayOutGivesTheNameBack()
         QCOMPARE(app.module.ManifestFolder, QDir::toNativeSeparators(pathIn(data, "other")));
         QVERIFY(app.module.OpenManifestPath.isEmpty());
     } else if (way == "back") {
+        m.number()->setText("A");
         m.find<QAction>("Back")->trigger();
         QVERIFY(app.window().isVisible());
         QVERIFY(!app.module.existingManifestWindow());
+        Manifest again(app); // created anew: nothing of the old window survives
+        QVERIFY(again.number()->text().isEmpty());
+        QVERIFY(again.cell(1, 1).isEmpty());
     } else if (way == "close") {
         m.window.close();
         QVERIFY(!app.module.existingManifestWindow());
