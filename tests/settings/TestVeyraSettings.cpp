@@ -161,7 +161,7 @@ void TestVeyraSettings::pressOnTheMainWindowBringsSettingsToFront()
     QVERIFY(QTest::qWaitForWindowActive(&app.window()));
 
     QTest::mouseClick(app.window().centralWidget(), Qt::LeftButton, {}, QPoint(5, 5));
-    QVERIFY(QTest::qWaitForWindowActive(&settings));
+    QTRY_COMPARE(QApplication::activeWindow(), &settings);
 }
 
 VEYRA_TEST(TestVeyraSettings)
