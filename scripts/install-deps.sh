@@ -10,8 +10,8 @@ packages=(
     qt6-base-dev qt6-webengine-dev libcurl4-openssl-dev libfreexl-dev
     # running and looking at the program without a desktop
     xvfb xauth xdotool fonts-dejavu-core
-    # tests and tools: PDF checks, benchmark comparison, fuzzing, a mail server with TLS
-    poppler-utils sqlite3 clang libclang-rt-14-dev python3-aiosmtpd openssl
+    # tests and tools: PDF checks, benchmark comparison, fuzzing, a mail server with TLS, .xls fixtures
+    poppler-utils sqlite3 clang libclang-rt-14-dev python3-aiosmtpd openssl python3-xlwt
 )
 
 missing=()

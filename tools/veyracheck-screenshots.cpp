@@ -1,10 +1,11 @@
 // Makes the README's pictures: the example lists searched in turn (No-Fly, Cleared, Selectee) for four people,
-// leaving a red, a green and a yellow row; and, when a second file is named, the manifest those rows give.
-// Not installed.
-//   build/tools/veyracheck-screenshots EXAMPLES_FOLDER SEARCH.png [MANIFEST.png]
+// leaving a red, a green and a yellow row; the manifest those rows give; and a search of the names of a
+// spreadsheet against the example No-Fly list in grid mode. Not installed.
+//   build/tools/veyracheck-screenshots EXAMPLES_FOLDER SEARCH.png [MANIFEST.png [PEOPLE.xls GRID.png]]
 
 #include "app/VeyraForm1.h"
 #include "app/VeyraModule1.h"
+#include "lists/VeyraExcelImport.h"
 #include "manifest/VeyraManifest.h"
 #include "platform/FlexGrid.h"
 #include "platform/TextBox.h"
@@ -12,6 +13,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -22,8 +24,8 @@ int main(int argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QTextStream err(stderr);
-    if (argc != 3 && argc != 4) {
-        err << "usage: veyracheck-screenshots EXAMPLES_FOLDER SEARCH.png [MANIFEST.png]\n";
+    if (argc != 3 && argc != 4 && argc != 6) {
+        err << "usage: veyracheck-screenshots EXAMPLES_FOLDER SEARCH.png [MANIFEST.png [PEOPLE.xls GRID.png]]\n";
         return 2;
     }
     QTemporaryDir data;
@@ -66,6 +68,23 @@ int main(int argc, char *argv[])
         grid->setTextMatrix(row, 2, QString::fromLatin1(sexes[row - 1]));
     if (!manifest.grab().save(QString::fromLocal8Bit(argv[3]))) {
         err << "cannot write " << argv[3] << "\n";
+        return 1;
+    }
+    if (argc == 4)
+        return 0;
+
+    manifest.Back_Click();
+    const QFileInfo sheet(QString::fromLocal8Bit(argv[4]));
+    module.SpreadsheetFolder = sheet.absolutePath();
+    module.setSpreadsheetHelper(QCoreApplication::applicationDirPath() + "/../src/veyracheck-xls");
+    window.FromExcel_Click();
+    VeyraExcelImport *import = module.existingExcelImportWindow();
+    import->File1_Click(sheet.fileName());
+    import->Command1_Click(1);
+    window.File1_Click(QStringLiteral("Veyra_No_Fly_Sample.csv"));
+    window.Command1_Click();
+    if (!window.grab().save(QString::fromLocal8Bit(argv[5]))) {
+        err << "cannot write " << argv[5] << "\n";
         return 1;
     }
     return 0;

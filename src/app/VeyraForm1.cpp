@@ -2,6 +2,7 @@
 
 #include "app/FolderConfig.h"
 #include "app/VeyraModule1.h"
+#include "lists/VeyraExcelImport.h"
 #include "manifest/VeyraManifest.h"
 #include "platform/DataFolder.h"
 #include "platform/DriveList.h"
@@ -11,6 +12,7 @@
 #include "platform/Label.h"
 #include "platform/MessageBox.h"
 #include "platform/RgbColor.h"
+#include "platform/SpreadsheetReader.h"
 #include "platform/TextBox.h"
 #include "platform/TextTableConnection.h"
 #include "platform/TextTableError.h"
@@ -28,6 +30,7 @@
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QFileInfo>
+#include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
@@ -96,11 +99,47 @@ void VeyraForm1::buildMenus()
     spacer();
     connect(action("ManifestOpen", "Manifest"), &QAction::triggered, this, &VeyraForm1::ManifestOpen_Click);
     spacer();
-    named(bar->addMenu(QStringLiteral("Save Names")), QStringLiteral("SaveNames"));
+    QMenu *save = named(bar->addMenu(QStringLiteral("Save Names")), QStringLiteral("SaveNames"));
     spacer();
-    named(bar->addMenu(QStringLiteral("Import Names")), QStringLiteral("ImportNames"));
+    QMenu *import = named(bar->addMenu(QStringLiteral("Import Names")), QStringLiteral("ImportNames"));
     spacer();
+    buildNameListMenus(save, import);
     action("printlog", "Print Log");
+}
+
+void VeyraForm1::buildNameListMenus(QMenu *save, QMenu *import)
+{
+    using Kind = NameListFile::Kind;
+    struct Entries
+    {
+        Kind kind;
+        const char *saveName;
+        const char *importName;
+        const char *caption;
+    };
+    const Entries kinds[] = {{Kind::Crew, "Crew", "importcrew", "Crew #%1"},
+                             {Kind::Employee, "Employee", "importemployee", "Employees #%1"},
+                             {Kind::Mechanic, "Mechanic", "importmechanic", "Mechanics #%1"},
+                             {Kind::Passenger, "Passenger", "importpassenger", "Passengers #%1"}};
+    for (const Entries &entries : kinds) {
+        if (entries.kind != Kind::Crew) {
+            save->addAction(QString())->setEnabled(false);
+            import->addAction(QString())->setEnabled(false);
+        }
+        for (int n = 1; n <= NameListFile::Slots; ++n) {
+            QString caption = QString::fromLatin1(entries.caption).arg(n);
+            // The operators' menu has always read so.
+            const QString saveCaption =
+                entries.kind == Kind::Passenger && n == 3 ? QStringLiteral("Passengesr #3") : caption;
+            connect(named(save->addAction(saveCaption), indexed(entries.saveName, n)), &QAction::triggered, this,
+                    [this, kind = entries.kind, n] { saveNameList(kind, n); });
+            connect(named(import->addAction(caption), indexed(entries.importName, n)), &QAction::triggered, this,
+                    [this, kind = entries.kind, n] { importNameList(kind, n); });
+        }
+    }
+    import->addAction(QString())->setEnabled(false);
+    connect(named(import->addAction(QStringLiteral("From Excel")), QStringLiteral("FromExcel")), &QAction::triggered,
+            this, &VeyraForm1::FromExcel_Click);
 }
 
 void VeyraForm1::buildControls()
@@ -538,6 +577,83 @@ void VeyraForm1::Command2_Click()
         }
     }
     m_keepCheckedButton->setEnabled(false);
+}
+
+void VeyraForm1::saveNameList(NameListFile::Kind kind, int n)
+{
+    showNameRows();
+    QList<NameQuery::Row> rows;
+    for (int i = 0; i < NameRowCount; ++i)
+        rows.append(
+            {m_lastNames[i]->text(), m_firstNames[i]->text(), m_datesOfBirth[i]->text(), m_passports[i]->text()});
+    const QString name = NameListFile::fileName(kind, n);
+    QString error;
+    if (!NameListFile::write(DataFolder::filePath(m_module.ManifestFolder, name), rows, &error))
+        MessageBox::show(
+            this, QStringLiteral("The names could not be saved as %1.\n%2\nThe list is as it was.").arg(name, error));
+}
+
+void VeyraForm1::importNameList(NameListFile::Kind kind, int n)
+{
+    showNameRows();
+    for (int i = 0; i < NameRowCount; ++i) {
+        for (TextBox *box : rowBoxes(i)) {
+            box->setText(QString());
+            box->setForeColor(toColor(RowColors::Black));
+            box->setBackColor(toColor(RowColors::White));
+        }
+    }
+    const QString name = NameListFile::fileName(kind, n);
+    m_module.CurrentNameFile = name;
+    const QList<NameQuery::Row> rows = NameListFile::read(DataFolder::filePath(m_module.ManifestFolder, name));
+    for (int i = 0; i < rows.size(); ++i) {
+        m_lastNames[i]->setText(rows[i].lastName);
+        m_firstNames[i]->setText(rows[i].firstAndMiddleName);
+        m_datesOfBirth[i]->setText(rows[i].dateOfBirth);
+        m_passports[i]->setText(rows[i].passport);
+    }
+}
+
+void VeyraForm1::FromExcel_Click()
+{
+    for (int i = 0; i < NameRowCount; ++i)
+        for (TextBox *box : rowBoxes(i))
+            box->setText(QString());
+    m_importedNamesGrid->clear();
+    m_importedNamesGrid->setFixedRows(0);
+    m_importedNamesGrid->setRows(SpreadsheetReader::MaxRows + 1);
+    m_importedNamesGrid->setCols(4);
+    const int widths[] = {3500, 3500, 1750, 2500};
+    for (int c = 0; c < 4; ++c)
+        m_importedNamesGrid->setColWidth(c, widths[c]);
+    m_importedNamesGrid->show();
+    m_importedNamesGrid->raise();
+    m_keepCheckedButton->setText(QStringLiteral("Remove Cleared"));
+    m_progressBar->show();
+    m_progressBar->setValue(1);
+    repaint();
+    VeyraExcelImport &import = m_module.excelImportWindow();
+    import.show();
+    import.raise();
+    import.activateWindow();
+}
+
+void VeyraForm1::hideImportedNames()
+{
+    m_importedNamesGrid->hide();
+}
+
+void VeyraForm1::fillImportedNames(const QList<QStringList> &rows)
+{
+    m_importedNamesGrid->setClip(0, 0, rows);
+    m_importedNamesGrid->setCurrentCell(0, 1);
+}
+
+void VeyraForm1::reportUnreadableSpreadsheet(const QString &fileName, const QString &reason)
+{
+    // An empty grid must not pass for a list without names.
+    m_statusLine->setForeColor(toColor(RowColors::Red));
+    m_statusLine->setText(QStringLiteral("%1 could not be read: %2").arg(fileName, reason));
 }
 
 void VeyraForm1::showNameRows()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "lists/NameListFile.h"
 #include "manifest/ManifestScreening.h"
 
 #include <QMainWindow>
@@ -58,6 +59,22 @@ public:
 
     void createHeader();
 
+    // Saved name lists: save the rows into slot n of a kind, or fill them from it.
+    void Crew_Click(int n) { saveNameList(NameListFile::Kind::Crew, n); }
+    void Employee_Click(int n) { saveNameList(NameListFile::Kind::Employee, n); }
+    void Mechanic_Click(int n) { saveNameList(NameListFile::Kind::Mechanic, n); }
+    void Passenger_Click(int n) { saveNameList(NameListFile::Kind::Passenger, n); }
+    void importcrew_Click(int n) { importNameList(NameListFile::Kind::Crew, n); }
+    void importemployee_Click(int n) { importNameList(NameListFile::Kind::Employee, n); }
+    void importmechanic_Click(int n) { importNameList(NameListFile::Kind::Mechanic, n); }
+    void importpassenger_Click(int n) { importNameList(NameListFile::Kind::Passenger, n); }
+
+    // Spreadsheet import into the imported-names grid
+    void FromExcel_Click();
+    void hideImportedNames();
+    void fillImportedNames(const QList<QStringList> &rows);
+    void reportUnreadableSpreadsheet(const QString &fileName, const QString &reason);
+
     // A name row's texts and the marks the searches left on it, as the manifest screening reads them.
     ManifestScreening::SearchedRow searchedRow(int index) const;
 
@@ -68,6 +85,9 @@ protected:
 
 private:
     void buildMenus();
+    void buildNameListMenus(QMenu *save, QMenu *import);
+    void saveNameList(NameListFile::Kind kind, int n);
+    void importNameList(NameListFile::Kind kind, int n);
     void buildControls();
     void buildNameRows(QWidget *surface);
     void rowChanged(int index);

@@ -2,11 +2,13 @@
 
 #include "app/FolderConfig.h"
 #include "app/VeyraForm1.h"
+#include "lists/VeyraExcelImport.h"
 #include "manifest/VeyraManifest.h"
 #include "platform/BusyWait.h"
 #include "platform/MessageBox.h"
 #include "settings/VeyraSettings.h"
 
+#include <QCoreApplication>
 #include <QDir>
 
 namespace {
@@ -27,6 +29,8 @@ VeyraModule1::~VeyraModule1()
 {
     // The secondary windows read the main window while they live (focus changes, activation): they go first.
     delete m_unloadedManifest.data();
+    delete m_unloadedExcelImport.data();
+    m_excelImport.reset();
     m_manifest.reset();
     m_settings.reset();
     m_mainWindow.reset();
@@ -64,8 +68,32 @@ void VeyraModule1::unloadManifestWindow()
     m_unloadedManifest->deleteLater();
 }
 
+VeyraExcelImport &VeyraModule1::excelImportWindow()
+{
+    if (!m_excelImport)
+        m_excelImport = std::make_unique<VeyraExcelImport>(*this);
+    return *m_excelImport;
+}
+
+void VeyraModule1::unloadExcelImportWindow()
+{
+    if (!m_excelImport)
+        return;
+    m_excelImport->hide();
+    m_unloadedExcelImport = m_excelImport.release();
+    m_unloadedExcelImport->deleteLater();
+}
+
+QString VeyraModule1::spreadsheetHelper() const
+{
+    if (!m_spreadsheetHelper.isEmpty())
+        return m_spreadsheetHelper;
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/veyracheck-xls");
+}
+
 void VeyraModule1::unloadOtherWindows()
 {
+    m_excelImport.reset();
     if (m_manifest) {
         m_manifest->Form_Unload();
         m_manifest.reset();

@@ -10,6 +10,7 @@
 
 #include <memory>
 
+class VeyraExcelImport;
 class VeyraForm1;
 class VeyraManifest;
 class VeyraSettings;
@@ -31,6 +32,13 @@ public:
     VeyraManifest *existingManifestWindow() const { return m_manifest.get(); }
     // The manifest window unloads itself on "Back"; the next opening creates it anew.
     void unloadManifestWindow();
+
+    VeyraExcelImport &excelImportWindow();
+    VeyraExcelImport *existingExcelImportWindow() const { return m_excelImport.get(); }
+    void unloadExcelImportWindow();
+    // The helper that reads spreadsheets: next to the program unless told otherwise.
+    QString spreadsheetHelper() const;
+    void setSpreadsheetHelper(const QString &path) { m_spreadsheetHelper = path; }
 
     // Unloads every window but the main window.
     void unloadOtherWindows();
@@ -59,6 +67,9 @@ private:
     // Declared after the state they use, so they are destroyed first.
     std::unique_ptr<VeyraManifest> m_manifest;
     QPointer<VeyraManifest> m_unloadedManifest; // unloaded, waiting for its handlers to return
+    std::unique_ptr<VeyraExcelImport> m_excelImport;
+    QPointer<VeyraExcelImport> m_unloadedExcelImport;
+    QString m_spreadsheetHelper;
     std::unique_ptr<VeyraSettings> m_settings;
     std::unique_ptr<VeyraForm1> m_mainWindow;
 };

@@ -20,6 +20,9 @@ struct VeyraVariables
     QString SelecteeListName;
     QString ClearedListName;
 
+    // The name list or spreadsheet the names came from
+    QString CurrentNameFile;
+
     // Company information and mail settings
     QString CompanyName;
     QString SmtpServer;

@@ -1,6 +1,8 @@
 #include "platform/FileList.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
 
 FileList::FileList(QWidget *parent)
     : QListWidget(parent)
@@ -27,7 +29,22 @@ void FileList::refresh()
     clear();
     if (m_path.isEmpty())
         return;
-    addItems(QDir(m_path).entryList({m_pattern}, QDir::Files, QDir::Name | QDir::IgnoreCase));
+    const QDir folder(m_path);
+    const auto sorting = QDir::Name | QDir::IgnoreCase;
+    QStringList names = folder.entryList({m_pattern}, QDir::Files, sorting);
+    // As on Windows, a three-letter extension also matches the longer extensions that begin with it: "*.xls"
+    // lists "names.xlsx" too, but not "names.xls.bak".
+    static const QRegularExpression threeLetters(QStringLiteral("\\.([^.*?]{3})$"));
+    const QRegularExpressionMatch extension = threeLetters.match(m_pattern);
+    if (extension.hasMatch()) {
+        for (const QString &name : folder.entryList({m_pattern + u'*'}, QDir::Files, sorting)) {
+            if (!names.contains(name) &&
+                QFileInfo(name).suffix().startsWith(extension.captured(1), Qt::CaseInsensitive))
+                names.append(name);
+        }
+        names.sort(Qt::CaseInsensitive);
+    }
+    addItems(names);
 }
 
 QStringList FileList::fileNames() const

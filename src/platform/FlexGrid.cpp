@@ -88,6 +88,19 @@ void FlexGridModel::setColAlignment(int col, Qt::Alignment alignment)
         emit dataChanged(index(0, col), index(rowCount() - 1, col), {Qt::TextAlignmentRole});
 }
 
+void FlexGridModel::setTexts(int top, int left, const QList<QStringList> &rows)
+{
+    int lastRow = top;
+    for (qsizetype r = 0; r < rows.size() && top + r < m_rows; ++r) {
+        for (qsizetype c = 0; c < rows[r].size() && left + c < m_cols; ++c)
+            m_cells[static_cast<size_t>(top + r) * m_cols + left + c].text = rows[r][c];
+        lastRow = top + static_cast<int>(r);
+    }
+    if (m_rows > m_fixedRows && m_cols > 0)
+        emit dataChanged(index(std::max(top - m_fixedRows, 0), 0),
+                         index(std::clamp(lastRow - m_fixedRows, 0, rowCount() - 1), m_cols - 1));
+}
+
 void FlexGridModel::removeGridRow(int row)
 {
     if (row < m_fixedRows || row >= m_rows)
@@ -270,6 +283,15 @@ void FlexGrid::setTopRow(int row)
 {
     if (row >= fixedRows() && row < rows())
         scrollTo(m_model.index(row - fixedRows(), 0), QAbstractItemView::PositionAtTop);
+}
+
+void FlexGrid::setClip(int row, int col, const QList<QStringList> &rows)
+{
+    if (!inRange(row, col))
+        return;
+    setUpdatesEnabled(false);
+    m_model.setTexts(row, col, rows);
+    setUpdatesEnabled(true);
 }
 
 void FlexGrid::clear()

@@ -40,6 +40,8 @@ public:
 
     const Cell &cell(int row, int col) const { return m_cells[static_cast<size_t>(row) * m_cols + col]; }
     void updateCell(int row, int col, const std::function<void(Cell &)> &change);
+    // Texts for a block of cells from (top, left), row by row; cells outside the grid are dropped.
+    void setTexts(int top, int left, const QList<QStringList> &rows);
 
 private:
     int m_rows = 0;
@@ -87,6 +89,10 @@ public:
     void setCurrentCell(int row, int col);
     int topRow() const;
     void setTopRow(int row);
+
+    // Fills the cells from (row, col) on with rows of texts in one change, as a clip assignment does; the view
+    // is not redrawn until all are in.
+    void setClip(int row, int col, const QList<QStringList> &rows);
 
     // Empties every cell: texts and colours.
     void clear();

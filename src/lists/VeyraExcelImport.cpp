@@ -1,0 +1,148 @@
+#include "lists/VeyraExcelImport.h"
+
+#include "app/VeyraForm1.h"
+#include "app/VeyraModule1.h"
+#include "platform/DataFolder.h"
+#include "platform/DriveList.h"
+#include "platform/FileList.h"
+#include "platform/FolderList.h"
+#include "platform/Label.h"
+#include "platform/MessageBox.h"
+#include "platform/SpreadsheetReader.h"
+#include "platform/Twips.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QPushButton>
+
+VeyraExcelImport::VeyraExcelImport(VeyraModule1 &module)
+    : QWidget(nullptr, Qt::Window)
+    , m_module(module)
+{
+    setObjectName(QStringLiteral("VeyraExcelImport"));
+    setWindowTitle(QStringLiteral("Import Excel File"));
+
+    auto *label = new Label(QString::fromLatin1(Instructions), this);
+    label->setObjectName(QStringLiteral("Label1"));
+    label->setWordWrap(true);
+    Twips::place(label, 120, 120, 6960, 720);
+    m_driveList = new DriveList(this);
+    m_driveList->setObjectName(QStringLiteral("Drive1"));
+    Twips::place(m_driveList, 120, 960, 3360, 330);
+    m_folderList = new FolderList(this);
+    m_folderList->setObjectName(QStringLiteral("Dir1"));
+    Twips::place(m_folderList, 120, 1380, 3360, 2700);
+    m_fileList = new FileList(this);
+    m_fileList->setObjectName(QStringLiteral("File1"));
+    m_fileList->setPattern(QStringLiteral("*.xls"));
+    Twips::place(m_fileList, 3720, 960, 3360, 3120);
+    m_cancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+    m_cancelButton->setObjectName(QStringLiteral("Command1_0"));
+    Twips::place(m_cancelButton, 3720, 4260, 1560, 420);
+    m_openButton = new QPushButton(QStringLiteral("Open"), this);
+    m_openButton->setObjectName(QStringLiteral("Command1_1"));
+    Twips::place(m_openButton, 5520, 4260, 1560, 420);
+    m_openButton->setEnabled(false);
+    resize(Twips::toPixelsX(7320, *this), Twips::toPixelsY(4920, *this));
+
+    connect(m_folderList, &FolderList::pathChanged, this, &VeyraExcelImport::Dir1_Change);
+    connect(m_folderList, &FolderList::pathRejected, this,
+            [this](const QString &, const QString &reason) { MessageBox::show(this, reason); });
+    connect(m_driveList, &DriveList::driveChanged, this, &VeyraExcelImport::Drive1_Change);
+    connect(m_fileList, &FileList::fileClicked, this, &VeyraExcelImport::File1_Click);
+    connect(m_cancelButton, &QPushButton::clicked, this, [this] { Command1_Click(0); });
+    connect(m_openButton, &QPushButton::clicked, this, [this] { Command1_Click(1); });
+    Form_Load();
+}
+
+void VeyraExcelImport::Form_Load()
+{
+    const QString remembered = m_module.SpreadsheetFolder;
+    // A remembered folder that is gone is no reason to refuse the import: start in the data folder.
+    if (remembered.isEmpty() || !m_folderList->changePath(remembered))
+        m_folderList->changePath(m_module.DataFolder);
+    m_fileList->refresh();
+}
+
+void VeyraExcelImport::Form_Activate()
+{
+    m_fileList->refresh();
+}
+
+bool VeyraExcelImport::event(QEvent *event)
+{
+    if (event->type() == QEvent::WindowActivate)
+        Form_Activate();
+    return QWidget::event(event);
+}
+
+void VeyraExcelImport::closeEvent(QCloseEvent *event)
+{
+    // Closing the window is "Cancel".
+    event->accept();
+    Command1_Click(0);
+}
+
+void VeyraExcelImport::Drive1_Change(const QString &drive)
+{
+    const QString previousFolder = m_folderList->path();
+    QString error;
+    if (!m_folderList->changePath(drive, &error)) {
+        m_driveList->showDriveOf(previousFolder);
+        MessageBox::show(this, QStringLiteral("The drive %1 cannot be read.\n%2").arg(drive, error));
+        return;
+    }
+    m_openButton->setEnabled(false);
+}
+
+void VeyraExcelImport::Dir1_Change()
+{
+    const QString folder = m_folderList->path();
+    m_fileList->setPath(folder);
+    m_driveList->showDriveOf(folder);
+    m_module.SpreadsheetFolder = folder;
+    m_module.SaveFolderConfig();
+}
+
+// Files ending in "xlsx" are listed (the pattern matches them, as it always has) but refused; the test is
+// case-sensitive, as it always was.
+void VeyraExcelImport::File1_Click(const QString &fileName)
+{
+    if (fileName.right(4) == QLatin1String("xlsx")) {
+        m_openButton->setEnabled(false);
+        return;
+    }
+    m_openButton->setEnabled(true);
+    m_selectedFile = fileName;
+    m_module.CurrentNameFile = fileName;
+}
+
+void VeyraExcelImport::Command1_Click(int index)
+{
+    VeyraForm1 &main = m_module.mainWindow();
+    if (index == 1) {
+        open();
+    } else {
+        main.hideImportedNames();
+    }
+    hide();
+    m_module.unloadExcelImportWindow();
+}
+
+void VeyraExcelImport::open()
+{
+    m_openButton->setEnabled(false);
+    if (m_module.SpreadsheetFolder.isEmpty())
+        m_module.SpreadsheetFolder = m_module.DataFolder;
+    const QString path = DataFolder::filePath(m_module.SpreadsheetFolder, m_selectedFile);
+
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const SpreadsheetReader::Result read = SpreadsheetReader::read(m_module.spreadsheetHelper(), path);
+    QApplication::restoreOverrideCursor();
+
+    VeyraForm1 &main = m_module.mainWindow();
+    if (read.ok)
+        main.fillImportedNames(read.rows);
+    else
+        main.reportUnreadableSpreadsheet(m_selectedFile, read.error);
+}

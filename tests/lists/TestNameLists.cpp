@@ -1,0 +1,107 @@
+#include "RunningApp.h"
+#include "TestSupport.h"
+#include "manifest/VeyraManifest.h"
+#include "platform/RgbColor.h"
+#include "platform/TextBox.h"
+#include "search/RowMarks.h"
+
+#include <QCheckBox>
+#include <QMenu>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+using TestSupport::readFile;
+using TestSupport::writeFile;
+
+class TestNameLists : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void menus();
+    void saveAndImportRoundTrip();
+    void importOfANeverSavedSlotEmptiesTheRows();
+    void listsFollowTheManifestFolder();
+};
+
+namespace {
+TextBox *box(RunningApp &app, int field, int row)
+{
+    return app.find<TextBox>(QStringLiteral("Text%1_%2").arg(field).arg(row));
+}
+} // namespace
+
+void TestNameLists::menus()
+{
+    QTemporaryDir data;
+    RunningApp app(data.path());
+    auto captions = [&](const char *menu) {
+        QStringList texts;
+        for (QAction *action : app.find<QMenu>(menu)->actions())
+            texts.append(action->text());
+        return texts;
+    };
+    const QStringList save = captions("SaveNames");
+    QCOMPARE(save.size(), 19);
+    QCOMPARE(save.mid(0, 5), (QStringList{"Crew #1", "Crew #2", "Crew #3", "Crew #4", ""}));
+    QCOMPARE(save.mid(15), (QStringList{"Passengers #1", "Passengers #2", "Passengesr #3", "Passengers #4"}));
+    const QStringList import = captions("ImportNames");
+    QCOMPARE(import.mid(15),
+             (QStringList{"Passengers #1", "Passengers #2", "Passengers #3", "Passengers #4", "", "From Excel"}));
+    QVERIFY(app.find<QAction>("importemployee_2"));
+    QCOMPARE(app.find<QAction>("Mechanic_4")->text(), "Mechanics #4");
+}
+
+void TestNameLists::saveAndImportRoundTrip()
+{
+    QTemporaryDir data;
+    RunningApp app(data.path());
+    const int rows[] = {0, 2, 5};
+    for (int i = 0; i < 3; ++i) {
+        for (int field = 1; field <= 4; ++field)
+            box(app, field, rows[i])->setText(QStringLiteral("V%1%2").arg(i).arg(field));
+    }
+    box(app, 2, 1)->setText("FIRST ONLY");
+    app.find<QAction>("Passenger_3")->trigger();
+    QCOMPARE(readFile(data.filePath("Passenger-3")).count('\n'), 3);
+
+    box(app, 1, 9)->setText("STALE");
+    box(app, 1, 9)->setForeColor(toColor(RowColors::Red));
+    app.find<QAction>("importpassenger_3")->trigger();
+    QCOMPARE(app.module.CurrentNameFile, "Passenger-3");
+    for (int i = 0; i < 3; ++i) {
+        for (int field = 1; field <= 4; ++field)
+            QCOMPARE(box(app, field, i)->text(), QStringLiteral("V%1%2").arg(i).arg(field));
+        QVERIFY(app.find<QCheckBox>(QStringLiteral("Check2_%1").arg(i))->isChecked());
+    }
+    QCOMPARE(box(app, 1, 9)->text(), "");
+    QCOMPARE(box(app, 1, 9)->foreColor(), toColor(RowColors::Black));
+    QVERIFY(app.find<QPushButton>("Command2")->isEnabled());
+}
+
+void TestNameLists::importOfANeverSavedSlotEmptiesTheRows()
+{
+    QTemporaryDir data;
+    RunningApp app(data.path());
+    box(app, 1, 0)->setText("SMITH");
+    app.find<QAction>("importmechanic_2")->trigger();
+    QCOMPARE(box(app, 1, 0)->text(), "");
+    QCOMPARE(app.module.CurrentNameFile, "Mechanic-2");
+    QVERIFY(!QFile::exists(data.filePath("Mechanic-2")));
+}
+
+void TestNameLists::listsFollowTheManifestFolder()
+{
+    QTemporaryDir data;
+    QVERIFY(QDir(data.path()).mkdir("flights"));
+    writeFile(data.filePath("flights/Crew-1"), "\"PILOT\",\"\",\"\",\"\"\r\n");
+    RunningApp app(data.path());
+    QVERIFY(app.module.manifestWindow().setFolder(data.filePath("flights")));
+    app.find<QAction>("importcrew_1")->trigger();
+    QCOMPARE(box(app, 1, 0)->text(), "PILOT");
+    app.find<QAction>("Crew_2")->trigger();
+    QVERIFY(QFile::exists(data.filePath("flights/Crew-2")));
+}
+
+VEYRA_TEST(TestNameLists)
+#include "TestNameLists.moc"
