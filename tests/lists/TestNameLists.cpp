@@ -22,6 +22,7 @@ private slots:
     void saveAndImportRoundTrip();
     void importOfANeverSavedSlotEmptiesTheRows();
     void listsFollowTheManifestFolder();
+    void saveThatCannotWriteIsReported();
 };
 
 namespace {
@@ -101,6 +102,19 @@ void TestNameLists::listsFollowTheManifestFolder()
     QCOMPARE(box(app, 1, 0)->text(), "PILOT");
     app.find<QAction>("Crew_2")->trigger();
     QVERIFY(QFile::exists(data.filePath("flights/Crew-2")));
+}
+
+void TestNameLists::saveThatCannotWriteIsReported()
+{
+    QTemporaryDir data;
+    RunningApp app(data.path());
+    app.module.ManifestFolder = data.filePath("removed");
+    box(app, 1, 0)->setText("SMITH");
+    TestSupport::MessageBoxAnswerer boxes;
+    app.find<QAction>("Employee_1")->trigger();
+    QCOMPARE(boxes.texts.size(), 1);
+    QVERIFY2(boxes.texts[0].startsWith("The names could not be saved as Employee-1."), qPrintable(boxes.texts[0]));
+    QCOMPARE(box(app, 1, 0)->text(), "SMITH");
 }
 
 VEYRA_TEST(TestNameLists)
