@@ -1,7 +1,9 @@
-// Makes the README's pictures: the example lists searched in turn (No-Fly, Cleared, Selectee) for four people,
-// leaving a red, a green and a yellow row; the manifest those rows give; and a search of the names of a
-// spreadsheet against the example No-Fly list in grid mode. Not installed.
-//   build/tools/veyracheck-screenshots EXAMPLES_FOLDER SEARCH.png [MANIFEST.png [PEOPLE.xls GRID.png]]
+// Makes the README's pictures and printouts from the example lists (not installed):
+//   search.png       four people searched against the No-Fly, Cleared and Selectee lists in turn
+//   manifest.png     the manifest those rows give
+//   grid-search.png  the people of a spreadsheet searched in grid mode against the No-Fly list
+//   search-log.pdf, manifest.pdf  the two printouts, the manifest long enough for a second page
+// Usage: build/tools/veyracheck-screenshots EXAMPLES_FOLDER PEOPLE.xls OUTPUT_FOLDER
 
 #include "app/VeyraForm1.h"
 #include "app/VeyraModule1.h"
@@ -14,28 +16,63 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTextStream>
+
+namespace {
+
+bool save(QWidget &widget, const QDir &out, const QString &name)
+{
+    if (widget.grab().save(out.filePath(name)))
+        return true;
+    QTextStream(stderr) << "cannot write " << out.filePath(name) << "\n";
+    return false;
+}
+
+// The newest printout the program left in the data folder, moved to the output folder under name.
+bool takePrintout(const QDir &data, const QString &pattern, const QDir &out, const QString &name)
+{
+    const QStringList found = data.entryList({pattern}, QDir::Files, QDir::Time);
+    QFile::remove(out.filePath(name));
+    if (!found.isEmpty() && QFile::rename(data.filePath(found.first()), out.filePath(name)))
+        return true;
+    QTextStream(stderr) << "no printout " << pattern << "\n";
+    return false;
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    QTextStream err(stderr);
-    if (argc != 3 && argc != 4 && argc != 6) {
-        err << "usage: veyracheck-screenshots EXAMPLES_FOLDER SEARCH.png [MANIFEST.png [PEOPLE.xls GRID.png]]\n";
+    if (argc != 4) {
+        QTextStream(stderr) << "usage: veyracheck-screenshots EXAMPLES_FOLDER PEOPLE.xls OUTPUT_FOLDER\n";
         return 2;
     }
-    QTemporaryDir data;
     const QDir examples(QString::fromLocal8Bit(argv[1]));
+    const QFileInfo sheet(QString::fromLocal8Bit(argv[2]));
+    const QDir out(QString::fromLocal8Bit(argv[3]));
+    QTemporaryDir dataDir;
+    const QDir data(dataDir.path());
     for (const QString &name : examples.entryList({"Veyra_*.csv"}, QDir::Files))
         QFile::copy(examples.filePath(name), data.filePath(name));
+    QFile footer1(data.filePath("Footer1.txt"));
+    footer1.open(QIODevice::WriteOnly);
+    footer1.write("\"I certify that every person on this manifest was screened against the lists named below "
+                  "before boarding, and that the statuses shown are those the screening gave.\"\r\n");
+    footer1.close();
+    QFile footer2(data.filePath("Footer2.txt"));
+    footer2.open(QIODevice::WriteOnly);
+    footer2.write("\"Example Air, security office, gate B\"\r\n");
+    footer2.close();
 
     VeyraModule1 module(data.path());
+    module.printOptions().systemPrinter = false;
     VeyraForm1 &window = module.mainWindow();
     window.Form_Load();
+    module.CompanyName = QStringLiteral("Example Air");
     const QStringList people[] = {{"quillfeather", "arno bede", "3/14/1971", ""},
                                   {"marrowby", "celeste", "11/2/1984", ""},
                                   {"pemberleaf", "orsolya", "7/30/1990", "pb4400123"},
@@ -49,14 +86,12 @@ int main(int argc, char *argv[])
         window.File1_Click(QString::fromLatin1(list));
         window.Command1_Click();
     }
-    if (!window.grab().save(QString::fromLocal8Bit(argv[2]))) {
-        err << "cannot write " << argv[2] << "\n";
+    if (!save(window, out, "search.png"))
         return 1;
-    }
-    if (argc == 3)
-        return 0;
+    module.PrintSearchLog();
+    if (!takePrintout(data, "SearchLog-*.pdf", out, "search-log.pdf"))
+        return 1;
 
-    module.CompanyName = QStringLiteral("Example Air");
     VeyraManifest &manifest = module.manifestWindow();
     manifest.Form_Activate();
     manifest.findChild<TextBox *>(QStringLiteral("Text1"))->setText(QStringLiteral("VX-1205"));
@@ -66,15 +101,18 @@ int main(int argc, char *argv[])
     const char *sexes[] = {"M", "F", "F", "M"};
     for (int row = 1; row <= 4; ++row)
         grid->setTextMatrix(row, 2, QString::fromLatin1(sexes[row - 1]));
-    if (!manifest.grab().save(QString::fromLocal8Bit(argv[3]))) {
-        err << "cannot write " << argv[3] << "\n";
+    if (!save(manifest, out, "manifest.png"))
         return 1;
+    // A full flight, so that the footer goes on a second page.
+    for (int row = 5; row <= 40; ++row) {
+        grid->setTextMatrix(row, 1, QStringLiteral("PASSENGER %1 EXAMPLE").arg(row));
+        grid->setTextMatrix(row, 6, QStringLiteral("CLEARED"));
     }
-    if (argc == 4)
-        return 0;
-
+    module.PrintManifest();
+    if (!takePrintout(data, "ManifestPrint-*.pdf", out, "manifest.pdf"))
+        return 1;
     manifest.Back_Click();
-    const QFileInfo sheet(QString::fromLocal8Bit(argv[4]));
+
     module.SpreadsheetFolder = sheet.absolutePath();
     module.setSpreadsheetHelper(QCoreApplication::applicationDirPath() + "/../src/veyracheck-xls");
     window.FromExcel_Click();
@@ -83,9 +121,5 @@ int main(int argc, char *argv[])
     import->Command1_Click(1);
     window.File1_Click(QStringLiteral("Veyra_No_Fly_Sample.csv"));
     window.Command1_Click();
-    if (!window.grab().save(QString::fromLocal8Bit(argv[5]))) {
-        err << "cannot write " << argv[5] << "\n";
-        return 1;
-    }
-    return 0;
+    return save(window, out, "grid-search.png") ? 0 : 1;
 }

@@ -104,7 +104,7 @@ void VeyraForm1::buildMenus()
     QMenu *import = named(bar->addMenu(QStringLiteral("Import Names")), QStringLiteral("ImportNames"));
     spacer();
     buildNameListMenus(save, import);
-    action("printlog", "Print Log");
+    connect(action("printlog", "Print Log"), &QAction::triggered, this, &VeyraForm1::printlog_Click);
 }
 
 void VeyraForm1::buildNameListMenus(QMenu *save, QMenu *import)
@@ -652,8 +652,18 @@ void VeyraForm1::fillImportedNames(const QList<QStringList> &rows)
 void VeyraForm1::reportUnreadableSpreadsheet(const QString &fileName, const QString &reason)
 {
     // An empty grid must not pass for a list without names.
-    m_statusLine->setForeColor(toColor(RowColors::Red));
-    m_statusLine->setText(QStringLiteral("%1 could not be read: %2").arg(fileName, reason));
+    showStatus(QStringLiteral("%1 could not be read: %2").arg(fileName, reason), toColor(RowColors::Red));
+}
+
+void VeyraForm1::showStatus(const QString &text, const QColor &color)
+{
+    m_statusLine->setForeColor(color);
+    m_statusLine->setText(text);
+}
+
+void VeyraForm1::printlog_Click()
+{
+    m_module.PrintSearchLog();
 }
 
 void VeyraForm1::showNameRows()

@@ -75,6 +75,9 @@ public:
     void fillImportedNames(const QList<QStringList> &rows);
     void reportUnreadableSpreadsheet(const QString &fileName, const QString &reason);
 
+    void printlog_Click();
+    void showStatus(const QString &text, const QColor &color);
+
     // A name row's texts and the marks the searches left on it, as the manifest screening reads them.
     ManifestScreening::SearchedRow searchedRow(int index) const;
 

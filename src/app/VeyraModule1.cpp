@@ -5,11 +5,20 @@
 #include "lists/VeyraExcelImport.h"
 #include "manifest/VeyraManifest.h"
 #include "platform/BusyWait.h"
+#include "platform/DataFolder.h"
 #include "platform/MessageBox.h"
+#include "platform/PaintedSurface.h"
+#include "platform/RgbColor.h"
+#include "print/ManifestPrintout.h"
+#include "print/SearchLogPrintout.h"
+#include "search/RowMarks.h"
 #include "settings/VeyraSettings.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
+#include <QLocale>
 
 namespace {
 QString cleanFolder(const QString &folder)
@@ -144,4 +153,63 @@ void VeyraModule1::SendMail(QString &server, QString &userName, QString &passwor
     QWidget *parent = m_manifest && m_manifest->isVisible() ? static_cast<QWidget *>(m_manifest.get()) : &mainWindow();
     MessageBox::show(parent, QStringLiteral("There is something wrong with your email settings"),
                      QStringLiteral("Message Not Sent"), QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Warning);
+}
+
+namespace {
+
+// A printout drawn where the operator wants it: the given surface, the default printer, or a PDF file named so
+// that no file list of the program ever takes it for a list or a manifest.
+template <typename Draw> bool printTo(VeyraModule1 &module, const QString &pdfStem, const Draw &draw)
+{
+    const VeyraModule1::PrintOptions &options = module.printOptions();
+    if (options.surface)
+        return draw(*options.surface);
+    if (options.systemPrinter) {
+        if (std::unique_ptr<PaintedSurface> printer = PaintedSurface::forDefaultPrinter())
+            return draw(*printer);
+    }
+    QString stem = pdfStem;
+    for (QChar &c : stem) {
+        if (c.unicode() < 0x20 || QStringLiteral("\\/:*?\"<>|").contains(c))
+            c = u'_';
+    }
+    const QString name = stem + QDateTime::currentDateTime().toString(QStringLiteral("-yyyyMMdd-HHmmss")) + ".pdf";
+    QString path = DataFolder::filePath(module.DataFolder, name);
+    if (QFileInfo::exists(path))
+        path = DataFolder::freeFileName(path);
+    bool whole = false;
+    {
+        std::unique_ptr<PaintedSurface> pdf = PaintedSurface::forPdf(path, PaintedSurface::defaultPageSize());
+        whole = draw(*pdf) && pdf->finish();
+    }
+    VeyraForm1 &main = module.mainWindow();
+    if (QFileInfo::exists(path))
+        main.showStatus(QStringLiteral("No printer is installed: the printout was saved as %1").arg(path),
+                        toColor(RowColors::StatusBlue));
+    else
+        main.showStatus(QStringLiteral("No printer is installed, and the printout could not be saved as %1").arg(path),
+                        toColor(RowColors::Red));
+    return whole;
+}
+
+} // namespace
+
+bool VeyraModule1::PrintSearchLog()
+{
+    const SearchLogPrintout::Inputs inputs{
+        CompanyName,      QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat),
+        CurrentNameFile,  NoFlyListName,
+        SelecteeListName, ClearedListName};
+    return printTo(*this, QStringLiteral("SearchLog"),
+                   [&](PrintSurface &surface) { return SearchLogPrintout::print(surface, inputs); });
+}
+
+bool VeyraModule1::PrintManifest()
+{
+    const VeyraManifest &manifest = manifestWindow();
+    const ManifestPrintout::Inputs inputs{CompanyName,         manifest.manifestNumber(), manifest.personRows(),
+                                          NoFlyListName,       SelecteeListName,          MainFolder,
+                                          QDate::currentDate()};
+    return printTo(*this, QStringLiteral("ManifestPrint-") + inputs.manifestNumber,
+                   [&](PrintSurface &surface) { return ManifestPrintout::print(surface, inputs); });
 }

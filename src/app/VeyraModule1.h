@@ -10,6 +10,7 @@
 
 #include <memory>
 
+class PrintSurface;
 class VeyraExcelImport;
 class VeyraForm1;
 class VeyraManifest;
@@ -53,6 +54,17 @@ public:
                   QString &bcc, QString &subject, QString &body);
     MailTransport::Options &mailOptions() { return m_mailOptions; }
 
+    // The printouts. With no printer installed they are written as PDF files into the data folder, and the
+    // main window's status line names the file. False when the printout could not be drawn whole.
+    bool PrintSearchLog();
+    bool PrintManifest();
+    struct PrintOptions
+    {
+        PrintSurface *surface = nullptr; // draw here instead (tests)
+        bool systemPrinter = true;       // false: always a PDF file
+    };
+    PrintOptions &printOptions() { return m_printOptions; }
+
     WorkingNames &workingNames() { return m_workingNames; }
     WatchListSelection &watchList() { return m_watchList; }
     // Parsed watch lists, kept across searches so that a list is read once however often it is searched.
@@ -63,6 +75,7 @@ private:
     WatchListSelection m_watchList;
     TableCache m_tableCache;
     MailTransport::Options m_mailOptions;
+    PrintOptions m_printOptions;
     bool m_folderConfigFailureShown = false;
     // Declared after the state they use, so they are destroyed first.
     std::unique_ptr<VeyraManifest> m_manifest;

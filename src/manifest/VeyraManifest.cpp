@@ -126,6 +126,7 @@ void VeyraManifest::buildControls()
     connect(m_fileList, &FileList::fileClicked, this, &VeyraManifest::File1_Click);
     connect(m_saveButton, &QPushButton::clicked, this, &VeyraManifest::Command1_Click);
     connect(m_importButton, &QPushButton::clicked, this, &VeyraManifest::Command2_Click);
+    connect(m_printButton, &QPushButton::clicked, this, &VeyraManifest::Command3_Click);
     connect(m_emailButton, &QPushButton::clicked, this, &VeyraManifest::Command4_Click);
 }
 
@@ -344,6 +345,16 @@ void VeyraManifest::Command2_Click()
                         .arg(ManifestFile::PersonRows)
                         .arg(result.leftOut));
     }
+}
+
+QString VeyraManifest::manifestNumber() const
+{
+    return m_manifestNumber->text();
+}
+
+void VeyraManifest::Command3_Click()
+{
+    m_module.PrintManifest();
 }
 
 void VeyraManifest::MakeMessage()

@@ -29,6 +29,10 @@ public:
     // Points the folder list at folder (its change handler runs); false when the folder cannot be read.
     bool setFolder(const QString &folder, QString *error = nullptr);
 
+    // Grid rows 1 to 49, each with the cells of columns 0 to 6, and the Manifest # text: what is printed.
+    QList<QStringList> personRows() const;
+    QString manifestNumber() const;
+
     void createHeader1();
     void LoadManifest();
     void MakeMessage();
@@ -38,6 +42,7 @@ public:
     void Back_Click();
     void Command1_Click();
     void Command2_Click();
+    void Command3_Click();
     void Command4_Click();
     void Dir1_Change();
     void Drive1_Change(const QString &drive);
@@ -55,7 +60,6 @@ private:
     void buildControls();
     void focusWindowChanged(QWindow *window);
     bool ownsWindow(const QWindow *window) const;
-    QList<QStringList> personRows() const;
     int textWidthTwips(const QString &text) const;
     void showMessage(const QString &text);
 
