@@ -2,6 +2,7 @@
 
 #include "app/FolderConfig.h"
 #include "app/VeyraModule1.h"
+#include "browser/VeyraBrowser.h"
 #include "lists/VeyraExcelImport.h"
 #include "manifest/VeyraManifest.h"
 #include "platform/DataFolder.h"
@@ -183,6 +184,7 @@ void VeyraForm1::buildControls()
             [this](const QString &, const QString &reason) { MessageBox::show(this, reason); });
     connect(m_driveList, &DriveList::driveChanged, this, &VeyraForm1::Drive1_Change);
     connect(m_fileList, &FileList::fileClicked, this, &VeyraForm1::File1_Click);
+    connect(m_downloadButton, &QPushButton::clicked, this, &VeyraForm1::Command3_Click);
     connect(m_deleteFileButton, &QPushButton::clicked, this, &VeyraForm1::Command4_Click);
     connect(m_searchButton, &QPushButton::clicked, this, &VeyraForm1::Command1_Click);
     connect(m_keepCheckedButton, &QPushButton::clicked, this, &VeyraForm1::Command2_Click);
@@ -659,6 +661,19 @@ void VeyraForm1::showStatus(const QString &text, const QColor &color)
 {
     m_statusLine->setForeColor(color);
     m_statusLine->setText(text);
+}
+
+void VeyraForm1::Command3_Click()
+{
+    VeyraBrowser &browser = m_module.browserWindow();
+    browser.show();
+    browser.raise();
+    browser.activateWindow();
+}
+
+void VeyraForm1::refreshFileList()
+{
+    m_fileList->refresh();
 }
 
 void VeyraForm1::printlog_Click()

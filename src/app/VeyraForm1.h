@@ -76,6 +76,7 @@ public:
     void reportUnreadableSpreadsheet(const QString &fileName, const QString &reason);
 
     void printlog_Click();
+    void refreshFileList();
     void showStatus(const QString &text, const QColor &color);
 
     // A name row's texts and the marks the searches left on it, as the manifest screening reads them.

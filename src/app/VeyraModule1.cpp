@@ -2,6 +2,7 @@
 
 #include "app/FolderConfig.h"
 #include "app/VeyraForm1.h"
+#include "browser/VeyraBrowser.h"
 #include "lists/VeyraExcelImport.h"
 #include "manifest/VeyraManifest.h"
 #include "platform/BusyWait.h"
@@ -28,7 +29,8 @@ QString cleanFolder(const QString &folder)
 } // namespace
 
 VeyraModule1::VeyraModule1(const QString &dataFolder)
-    : m_workingNames(cleanFolder(dataFolder))
+    : browserStartAddress(QString::fromLatin1(VeyraBrowser::PortalAddress))
+    , m_workingNames(cleanFolder(dataFolder))
     , m_watchList(*this, m_workingNames)
 {
     DataFolder = cleanFolder(dataFolder);
@@ -39,6 +41,8 @@ VeyraModule1::~VeyraModule1()
     // The secondary windows read the main window while they live (focus changes, activation): they go first.
     delete m_unloadedManifest.data();
     delete m_unloadedExcelImport.data();
+    delete m_unloadedBrowser.data();
+    m_browser.reset();
     m_excelImport.reset();
     m_manifest.reset();
     m_settings.reset();
@@ -100,8 +104,30 @@ QString VeyraModule1::spreadsheetHelper() const
     return QCoreApplication::applicationDirPath() + QStringLiteral("/veyracheck-xls");
 }
 
+VeyraBrowser &VeyraModule1::browserWindow()
+{
+    if (!m_browser) {
+        m_browser = std::make_unique<VeyraBrowser>(*this, browserStartAddress);
+        m_browser->Form_Load();
+    }
+    return *m_browser;
+}
+
+void VeyraModule1::unloadBrowserWindow()
+{
+    if (!m_browser)
+        return;
+    m_browser->hide();
+    m_unloadedBrowser = m_browser.release();
+    m_unloadedBrowser->deleteLater();
+}
+
 void VeyraModule1::unloadOtherWindows()
 {
+    if (m_browser) {
+        m_browser->Form_Unload();
+        m_browser.reset();
+    }
     m_excelImport.reset();
     if (m_manifest) {
         m_manifest->Form_Unload();

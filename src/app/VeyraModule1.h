@@ -11,6 +11,7 @@
 #include <memory>
 
 class PrintSurface;
+class VeyraBrowser;
 class VeyraExcelImport;
 class VeyraForm1;
 class VeyraManifest;
@@ -40,6 +41,12 @@ public:
     // The helper that reads spreadsheets: next to the program unless told otherwise.
     QString spreadsheetHelper() const;
     void setSpreadsheetHelper(const QString &path) { m_spreadsheetHelper = path; }
+
+    VeyraBrowser &browserWindow();
+    VeyraBrowser *existingBrowserWindow() const { return m_browser.get(); }
+    void unloadBrowserWindow();
+    // Where the browser window opens: the portal unless told otherwise.
+    QString browserStartAddress;
 
     // Unloads every window but the main window.
     void unloadOtherWindows();
@@ -83,6 +90,8 @@ private:
     std::unique_ptr<VeyraExcelImport> m_excelImport;
     QPointer<VeyraExcelImport> m_unloadedExcelImport;
     QString m_spreadsheetHelper;
+    std::unique_ptr<VeyraBrowser> m_browser;
+    QPointer<VeyraBrowser> m_unloadedBrowser;
     std::unique_ptr<VeyraSettings> m_settings;
     std::unique_ptr<VeyraForm1> m_mainWindow;
 };

@@ -8,6 +8,8 @@
 
 int main(int argc, char *argv[])
 {
+    // The browser window's web view shares its graphics contexts with the other windows.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("VeyraCheck"));
     QApplication::setApplicationVersion(QStringLiteral("3.1"));

@@ -1,0 +1,140 @@
+#include "RunningApp.h"
+#include "TestSupport.h"
+#include "browser/VeyraBrowser.h"
+#include "platform/FileList.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QToolBar>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+
+using TestSupport::readFile;
+using TestSupport::writeFile;
+
+// The browser window on local pages: a portal page offering a list, and a second page.
+class TestVeyraBrowser : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void opensAtTheStartAddress();
+    void enterLoadsTheTypedAddress();
+    void stopShowsTheCurrentTitle();
+    void downloadsLandInTheMainFolderWithoutOverwriting();
+    void followsTheMainWindow();
+
+private:
+    VeyraBrowser *open(RunningApp &app);
+    QString url(const QString &name) const { return QUrl::fromLocalFile(m_site.filePath(name)).toString(); }
+
+    QTemporaryDir m_site;
+};
+
+void TestVeyraBrowser::initTestCase()
+{
+    writeFile(m_site.filePath("portal.html"),
+              "<html><head><title>Watch lists</title></head><body><a href=\"Veyra_Test.csv\">list</a></body></html>");
+    writeFile(m_site.filePath("second.html"), "<html><head><title>Second page</title></head><body>2</body></html>");
+    writeFile(m_site.filePath("Veyra_Test.csv"), "SID,LASTNAME\r\n1,NEW\r\n");
+}
+
+VeyraBrowser *TestVeyraBrowser::open(RunningApp &app)
+{
+    app.module.browserStartAddress = url("portal.html");
+    QTest::mouseClick(app.find<QPushButton>("Command3"), Qt::LeftButton);
+    VeyraBrowser *browser = app.module.existingBrowserWindow();
+    const bool loaded = browser && QTest::qWaitFor([&] { return browser->view()->title() == "Watch lists"; }, 20000);
+    return loaded ? browser : nullptr;
+}
+
+void TestVeyraBrowser::opensAtTheStartAddress()
+{
+    QTemporaryDir data;
+    RunningApp app(data.path());
+    VeyraBrowser *browser = open(app);
+    QVERIFY(browser && browser->isVisible());
+    QCOMPARE(browser->view()->url().toString(), url("portal.html"));
+    QCOMPARE(browser->findChild<QLabel *>("lblAddress")->text(), "&Address:");
+    QStringList tips;
+    for (QAction *action : browser->findChild<QToolBar *>("tbToolBar")->actions())
+        tips.append(action->toolTip());
+    QCOMPARE(tips, (QStringList{"Back", "Forward", "Stop", "Refresh", "Home", "Search"}));
+
+    // A second press brings the same window back.
+    QTest::mouseClick(app.find<QPushButton>("Command3"), Qt::LeftButton);
+    QCOMPARE(app.module.existingBrowserWindow(), browser);
+}
+
+void TestVeyraBrowser::enterLoadsTheTypedAddress()
+{
+    QTemporaryDir data;
+    RunningApp app(data.path());
+    VeyraBrowser *browser = open(app);
+    QVERIFY(browser);
+    QSignalSpy captions(browser, &QWidget::windowTitleChanged);
+    auto *address = browser->findChild<QComboBox *>("cboAddress");
+    address->setEditText(url("second.html"));
+    QTest::keyClick(address->lineEdit(), Qt::Key_Return);
+    QTRY_COMPARE_WITH_TIMEOUT(browser->windowTitle(), QString("Second page"), 20000);
+    QVERIFY(captions.size() >= 2);
+    QCOMPARE(captions.first().first().toString(), "Working...");
+    QCOMPARE(address->count(), 0); // nothing is put into the list
+
+    // Back returns to the portal, through "Working..." again.
+    browser->findChild<QAction *>("Back")->trigger();
+    QTRY_COMPARE_WITH_TIMEOUT(browser->windowTitle(), QString("Watch lists"), 20000);
+}
+
+void TestVeyraBrowser::stopShowsTheCurrentTitle()
+{
+    QTemporaryDir data;
+    RunningApp app(data.path());
+    VeyraBrowser *browser = open(app);
+    QVERIFY(browser);
+    auto *address = browser->findChild<QComboBox *>("cboAddress");
+    address->setEditText(url("second.html"));
+    QTest::keyClick(address->lineEdit(), Qt::Key_Return);
+    browser->findChild<QAction *>("Stop")->trigger();
+    QCOMPARE(browser->windowTitle(), browser->view()->title());
+    QVERIFY(!browser->findChild<QTimer *>("timTimer")->isActive());
+}
+
+void TestVeyraBrowser::downloadsLandInTheMainFolderWithoutOverwriting()
+{
+    QTemporaryDir data;
+    writeFile(data.filePath("Veyra_Test.csv"), "OLD");
+    RunningApp app(data.path());
+    VeyraBrowser *browser = open(app);
+    QVERIFY(browser);
+    browser->view()->page()->download(QUrl(url("Veyra_Test.csv")));
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(data.filePath("Veyra_Test (1).csv")), 20000);
+    QTRY_COMPARE(readFile(data.filePath("Veyra_Test (1).csv")), QByteArray("SID,LASTNAME\r\n1,NEW\r\n"));
+    QCOMPARE(readFile(data.filePath("Veyra_Test.csv")), QByteArray("OLD"));
+
+    QFile::remove(data.filePath("Veyra_Test.csv"));
+    app.find<FileList>("File1")->clear();
+    browser->close();
+    QVERIFY(!app.module.existingBrowserWindow());
+    QCOMPARE(app.find<FileList>("File1")->fileNames(), QStringList{"Veyra_Test (1).csv"});
+}
+
+void TestVeyraBrowser::followsTheMainWindow()
+{
+    QTemporaryDir data;
+    RunningApp app(data.path());
+    VeyraBrowser *browser = open(app);
+    QVERIFY(browser);
+    app.window().setGeometry(40, 50, 900, 650);
+    browser->resize(300, 200);
+    QTRY_COMPARE(browser->geometry(), app.window().geometry());
+}
+
+VEYRA_TEST(TestVeyraBrowser)
+#include "TestVeyraBrowser.moc"
