@@ -2,11 +2,13 @@
 //   search.png       four people searched against the No-Fly, Cleared and Selectee lists in turn
 //   manifest.png     the manifest those rows give
 //   grid-search.png  the people of a spreadsheet searched in grid mode against the No-Fly list
+//   browser.png      the browser window on a stand-in for the portal
 //   search-log.pdf, manifest.pdf  the two printouts, the manifest long enough for a second page
 // Usage: build/tools/veyracheck-screenshots EXAMPLES_FOLDER PEOPLE.xls OUTPUT_FOLDER
 
 #include "app/VeyraForm1.h"
 #include "app/VeyraModule1.h"
+#include "browser/VeyraBrowser.h"
 #include "lists/VeyraExcelImport.h"
 #include "manifest/VeyraManifest.h"
 #include "platform/FlexGrid.h"
@@ -17,7 +19,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTextStream>
+#include <QWebEngineView>
 
 namespace {
 
@@ -46,6 +50,7 @@ int main(int argc, char *argv[])
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     if (argc != 4) {
         QTextStream(stderr) << "usage: veyracheck-screenshots EXAMPLES_FOLDER PEOPLE.xls OUTPUT_FOLDER\n";
@@ -121,5 +126,25 @@ int main(int argc, char *argv[])
     import->Command1_Click(1);
     window.File1_Click(QStringLiteral("Veyra_No_Fly_Sample.csv"));
     window.Command1_Click();
-    return save(window, out, "grid-search.png") ? 0 : 1;
+    if (!save(window, out, "grid-search.png"))
+        return 1;
+
+    QFile portal(data.filePath("portal.html"));
+    portal.open(QIODevice::WriteOnly);
+    portal.write("<html><head><title>Watch list portal</title></head><body style='font-family:sans-serif'>"
+                 "<h2>Watch lists</h2><p>Published 12/05/2026. Save each file into your watch-list folder.</p><ul>"
+                 "<li><a href='Veyra_No_Fly_1205.csv'>Veyra_No_Fly_1205.csv</a></li>"
+                 "<li><a href='Veyra_Selectee_1205.csv'>Veyra_Selectee_1205.csv</a></li>"
+                 "<li><a href='Veyra_Cleared_1205.csv'>Veyra_Cleared_1205.csv</a></li></ul></body></html>");
+    portal.close();
+    module.browserStartAddress = QUrl::fromLocalFile(data.filePath("portal.html")).toString();
+    window.Command3_Click();
+    VeyraBrowser &browser = module.browserWindow();
+    if (!QTest::qWaitFor([&] { return browser.view()->title() == "Watch list portal"; }, 30000)) {
+        QTextStream(stderr) << "the portal page did not load\n";
+        return 1;
+    }
+    QTest::qWait(1500); // the page is drawn a moment after it has loaded
+    browser.setWindowTitle(browser.view()->title());
+    return save(browser, out, "browser.png") ? 0 : 1;
 }

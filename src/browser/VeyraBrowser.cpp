@@ -88,9 +88,9 @@ void VeyraBrowser::resizeEvent(QResizeEvent *event)
 
 void VeyraBrowser::Form_Resize()
 {
-    const QWidget *surface = centralWidget();
-    const int innerWidth = Twips::fromPixelsX(surface->width(), *this);
-    const int innerHeight = Twips::fromPixelsY(surface->height(), *this);
+    // The inner area from the window's own size: the central widget follows it only after this event.
+    const int innerWidth = Twips::fromPixelsX(width(), *this);
+    const int innerHeight = Twips::fromPixelsY(height() - m_toolBar->height(), *this);
     Twips::place(m_addressLabel, 50, 30, 1200, LabelHeight);
     // The address box sits 15 twips below its label.
     Twips::place(m_address, 50, 30 + LabelHeight + 15, std::max(innerWidth - 100, 720), AddressHeight);

@@ -134,6 +134,14 @@ void TestVeyraBrowser::followsTheMainWindow()
     app.window().setGeometry(40, 50, 900, 650);
     browser->resize(300, 200);
     QTRY_COMPARE(browser->geometry(), app.window().geometry());
+    // The page fills the window below the address box, at the window's new size.
+    const QRect page = browser->view()->geometry();
+    QVERIFY2(page.width() > browser->width() * 9 / 10 && page.bottom() > browser->centralWidget()->height() * 9 / 10,
+             qPrintable(QStringLiteral("page %1x%2 in %3x%4")
+                            .arg(page.width())
+                            .arg(page.height())
+                            .arg(browser->width())
+                            .arg(browser->height())));
 }
 
 VEYRA_TEST(TestVeyraBrowser)
