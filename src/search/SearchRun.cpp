@@ -6,7 +6,8 @@
 
 namespace SearchRun {
 
-Outcome run(const TextTableConnection &connection, const QString &listPath, SearchRows &rows, SearchResults &results)
+Outcome run(const TextTableConnection &connection, const QString &listPath, SearchRows &rows, SearchResults &results,
+            Refusals refusals)
 {
     const bool noFlyList = WatchListFile::isNoFly(listPath);
     const bool clearedList = WatchListFile::isCleared(listPath);
@@ -31,6 +32,8 @@ Outcome run(const TextTableConnection &connection, const QString &listPath, Sear
             continue;
         if (query.outcome == NameQuery::Refused) {
             rows.refused(i, query.refusal);
+            if (refusals == Refusals::Continue)
+                continue;
             return Outcome::Refused;
         }
 
@@ -40,6 +43,10 @@ Outcome run(const TextTableConnection &connection, const QString &listPath, Sear
             records.open(query.statement, connection);
             const int count = records.fieldCount();
             results.setFieldCount(count);
+            QStringList names;
+            for (int j = 0; j < count; ++j)
+                names.append(records.fieldName(j));
+            results.setFieldNames(names);
             std::vector<std::optional<QString>> fields(static_cast<size_t>(count));
             for (; !records.eof(); records.moveNext()) {
                 bool any = false;

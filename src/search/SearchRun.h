@@ -3,6 +3,8 @@
 #include "search/NameQuery.h"
 #include "search/RowMarks.h"
 
+#include <QStringList>
+
 #include <optional>
 #include <vector>
 
@@ -37,6 +39,8 @@ class SearchResults
 public:
     virtual ~SearchResults() = default;
     virtual void setFieldCount(int count) = 0;
+    // The list's column names, for holders that keep them (the batch screening).
+    virtual void setFieldNames(const QStringList &) {}
     virtual void addRecord(const std::vector<std::optional<QString>> &fields) = 0;
     // A row's records are all in.
     virtual void rowDone() {}
@@ -52,6 +56,10 @@ enum class Outcome {
     Failed,  // the engine failed; the rows after the failing one were not visited
 };
 
-Outcome run(const TextTableConnection &connection, const QString &listPath, SearchRows &rows, SearchResults &results);
+// The window stops at a refused row, as the operators know it; a batch reports the row and goes on.
+enum class Refusals { Stop, Continue };
+
+Outcome run(const TextTableConnection &connection, const QString &listPath, SearchRows &rows, SearchResults &results,
+            Refusals refusals = Refusals::Stop);
 
 } // namespace SearchRun

@@ -1,0 +1,137 @@
+#include "search/BatchScreening.h"
+
+#include "manifest/ManifestScreening.h"
+#include "platform/TextTableConnection.h"
+#include "platform/TextTableError.h"
+#include "search/RowMarks.h"
+#include "search/SearchRun.h"
+#include "search/WatchListFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+namespace {
+
+class BatchRows : public SearchRows
+{
+public:
+    BatchRows(QList<BatchScreening::Person> &persons, const BatchScreening::Progress &progress)
+        : m_persons(persons)
+        , m_progress(progress)
+    {}
+
+    bool gridMode() const override { return true; }
+    int lastRow() const override { return int(m_persons.size()) - 1; }
+    void startRow(int row) override
+    {
+        m_current = row;
+        if (m_progress)
+            m_progress(row, int(m_persons.size()));
+    }
+    void resetBackground(int row) override { m_persons[row].backColor = RowColors::White; }
+    bool isRed(int row) const override { return m_persons[row].foreColor == RowColors::Red; }
+    bool isTicked(int) const override { return true; }
+    bool dateRuleApplies(int) const override { return true; }
+    NameQuery::Row texts(int row) const override { return m_persons[row].texts; }
+    void writeBack(int row, const NameQuery::Row &written) override
+    {
+        NameQuery::Row &texts = m_persons[row].texts;
+        texts.lastName = written.lastName;
+        texts.firstAndMiddleName = written.firstAndMiddleName;
+        texts.passport = written.passport;
+    }
+    void mark(int row, const RowMarks &marks) override
+    {
+        m_persons[row].foreColor = marks.fore;
+        if (marks.back)
+            m_persons[row].backColor = *marks.back;
+    }
+    void refused(int row, const QString &message) override
+    {
+        if (m_persons[row].refusal.isEmpty())
+            m_persons[row].refusal = message;
+    }
+    int current() const { return m_current; }
+
+private:
+    QList<BatchScreening::Person> &m_persons;
+    const BatchScreening::Progress &m_progress;
+    int m_current = 0;
+};
+
+class BatchResults : public SearchResults
+{
+public:
+    BatchResults(QList<BatchScreening::Person> &persons, const BatchRows &rows, const QString &listName)
+        : m_persons(persons)
+        , m_rows(rows)
+        , m_listName(listName)
+    {}
+
+    void setFieldCount(int) override {}
+    void setFieldNames(const QStringList &names) override { m_columns = names; }
+    void addRecord(const std::vector<std::optional<QString>> &fields) override
+    {
+        m_persons[m_rows.current()].matches.append({m_listName, m_columns, fields});
+    }
+
+private:
+    QList<BatchScreening::Person> &m_persons;
+    const BatchRows &m_rows;
+    QString m_listName;
+    QStringList m_columns;
+};
+
+} // namespace
+
+QString BatchScreening::Person::status() const
+{
+    return refusal.isEmpty() ? ManifestScreening::status(foreColor, backColor) : refusal;
+}
+
+bool BatchScreening::Person::needsAttention() const
+{
+    return status() != QLatin1String(ManifestScreening::Cleared);
+}
+
+BatchScreening::BatchScreening(const QList<NameQuery::Row> &names)
+{
+    for (const NameQuery::Row &name : names)
+        m_persons.append({name, RowColors::Black, RowColors::White, QString(), {}});
+}
+
+bool BatchScreening::screen(const QString &listPath, TableCache &cache, QString *error, const Progress &progress)
+{
+    const QFileInfo list(listPath);
+    auto fail = [error](const QString &reason) {
+        if (error)
+            *error = reason;
+        return false;
+    };
+    if (!list.isFile() || !list.isReadable())
+        return fail(QStringLiteral("The list %1 cannot be read.").arg(listPath));
+    // The statements name the working name: a link of that name in a folder of its own stands for the list,
+    // and leaves the list itself where and as it is.
+    QTemporaryDir folder;
+    const QString working = QDir(folder.path()).filePath(QString::fromLatin1(WatchListFile::WorkingName));
+    if (!folder.isValid() ||
+        (!QFile::link(list.absoluteFilePath(), working) && !QFile::copy(list.absoluteFilePath(), working)))
+        return fail(QStringLiteral("No working folder could be made for %1.").arg(listPath));
+
+    TextTableConnection connection(cache);
+    try {
+        connection.open(NameQuery::connectionText(QDir::toNativeSeparators(folder.path())));
+    } catch (const TextTableError &e) {
+        return fail(e.message());
+    }
+    BatchRows rows(m_persons, progress);
+    BatchResults results(m_persons, rows, list.fileName());
+    // The kind of list is read off its own name, as the window reads it off the selected file.
+    const SearchRun::Outcome outcome =
+        SearchRun::run(connection, list.fileName(), rows, results, SearchRun::Refusals::Continue);
+    if (outcome == SearchRun::Outcome::Failed)
+        return fail(QStringLiteral("The list %1 could not be searched.").arg(listPath));
+    return true;
+}

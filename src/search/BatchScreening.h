@@ -1,0 +1,52 @@
+#pragma once
+
+#include "platform/Rgb.h"
+#include "search/NameQuery.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+class TableCache;
+
+// The window's grid-mode search without the window: every person is searched against each list in turn, the
+// marks carried from one list to the next as a sequence of searches carries them, with the window's own rules
+// (SearchRun, NameQuery). A refused person is reported and the batch goes on.
+class BatchScreening
+{
+public:
+    struct Match
+    {
+        QString listName;
+        QStringList columns;
+        std::vector<std::optional<QString>> fields;
+    };
+
+    struct Person
+    {
+        NameQuery::Row texts; // as the search writes them back: upper-cased
+        Rgb foreColor;
+        Rgb backColor{255, 255, 255};
+        QString refusal; // "Need Last Name", "Must enter DOB", or empty
+        QList<Match> matches;
+
+        // "NO FLY", "SSSS" or "CLEARED" as the manifest screening reads the marks, or the refusal.
+        QString status() const;
+        bool needsAttention() const;
+    };
+
+    explicit BatchScreening(const QList<NameQuery::Row> &names);
+
+    // Searches every person against the list at listPath. False, with a reason, when the list cannot be read.
+    using Progress = std::function<void(int done, int total)>;
+    bool screen(const QString &listPath, TableCache &cache, QString *error, const Progress &progress = {});
+
+    const QList<Person> &persons() const { return m_persons; }
+
+private:
+    QList<Person> m_persons;
+};

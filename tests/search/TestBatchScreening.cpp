@@ -1,0 +1,199 @@
+#include "RunningApp.h"
+#include "TestSupport.h"
+#include "manifest/ManifestScreening.h"
+#include "platform/FlexGrid.h"
+#include "platform/RgbColor.h"
+#include "platform/TableCache.h"
+#include "search/BatchScreening.h"
+
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+using TestSupport::writeFile;
+
+// The batch gives every person the status the window's grid-mode searches leave; and the command around it.
+class TestBatchScreening : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void sameStatusesAsTheWindow_data();
+    void sameStatusesAsTheWindow();
+    void refusedPersonsAreReportedAndTheBatchGoesOn();
+    void command_data();
+    void command();
+    void jsonOutput();
+
+private:
+    QString list(const QString &name) const { return m_lists.filePath(name); }
+    QTemporaryDir m_lists;
+};
+
+namespace {
+
+const QList<NameQuery::Row> People = {{"quillfeather", "arno bede", "3/14/1971", ""},
+                                      {"marrowby", "celeste", "11/2/1984", ""},
+                                      {"pemberleaf", "orsolya", "7/30/1990", "pb4400123"},
+                                      {"tanglewood", "dunstan eliot", "1/1/1960", ""},
+                                      {"smith", "john", "1/2/1960", "x1"},
+                                      {"marrowby", "celestine", "11/2/1984", ""}};
+
+QStringList windowStatuses(const QString &examples, const QStringList &lists)
+{
+    QTemporaryDir data;
+    for (const QString &name : QDir(examples).entryList({"Veyra_*.csv"}))
+        QFile::copy(QDir(examples).filePath(name), data.filePath(name));
+    RunningApp app(data.path());
+    auto *grid = app.find<FlexGrid>("MSFlexGrid2");
+    grid->setCols(4);
+    grid->setRows(1001);
+    for (int r = 0; r < People.size(); ++r) {
+        const NameQuery::Row &p = People[r];
+        const QString cells[] = {p.lastName, p.firstAndMiddleName, p.dateOfBirth, p.passport};
+        for (int c = 0; c < 4; ++c)
+            grid->setTextMatrix(r, c, cells[c]);
+    }
+    grid->show();
+    app.find<QPushButton>("Command2")->setText("Remove Cleared");
+    for (const QString &name : lists) {
+        app.window().File1_Click(name);
+        app.window().Command1_Click();
+    }
+    QStringList statuses;
+    for (int r = 0; r < People.size(); ++r)
+        statuses.append(ManifestScreening::status(toRgb(grid->cellForeColor(r, 1)), toRgb(grid->cellBackColor(r, 1))));
+    return statuses;
+}
+
+} // namespace
+
+void TestBatchScreening::initTestCase()
+{
+    const QDir examples(EXAMPLES_FOLDER);
+    for (const QString &name : examples.entryList({"Veyra_*.csv"}))
+        QVERIFY(QFile::copy(examples.filePath(name), list(name)));
+    writeFile(list("Veyra_Other.csv"), "SID,CLEARED,LASTNAME,FIRSTNAME,MIDDLENAME,TYPE,DOB,POB,CITIZENSHIP,"
+                                       "PASSPORT/IDNUMBER,MISC\r\n9,,SMITH,JOHN,,PERSON,,,,,\r\n");
+}
+
+void TestBatchScreening::sameStatusesAsTheWindow_data()
+{
+    QTest::addColumn<QStringList>("lists");
+    QTest::newRow("No-Fly, Cleared, Selectee")
+        << QStringList{"Veyra_No_Fly_Sample.csv", "Veyra_Cleared_Sample.csv", "Veyra_Selectee_Sample.csv"};
+    QTest::newRow("Selectee, then No-Fly") << QStringList{"Veyra_Selectee_Sample.csv", "Veyra_No_Fly_Sample.csv"};
+    QTest::newRow("Cleared first visits nobody")
+        << QStringList{"Veyra_Cleared_Sample.csv", "Veyra_No_Fly_Sample.csv", "Veyra_Selectee_Sample.csv"};
+    QTest::newRow("No-Fly, Selectee, then another list")
+        << QStringList{"Veyra_No_Fly_Sample.csv", "Veyra_Selectee_Sample.csv", "Veyra_Other.csv"};
+}
+
+void TestBatchScreening::sameStatusesAsTheWindow()
+{
+    QFETCH(QStringList, lists);
+    BatchScreening batch(People);
+    TableCache cache;
+    for (const QString &name : lists) {
+        QString error;
+        QVERIFY2(batch.screen(list(name), cache, &error), qPrintable(error));
+    }
+    QStringList statuses;
+    for (const auto &person : batch.persons())
+        statuses.append(person.status());
+    QCOMPARE(statuses, windowStatuses(m_lists.path(), lists));
+}
+
+void TestBatchScreening::refusedPersonsAreReportedAndTheBatchGoesOn()
+{
+    BatchScreening batch(
+        {{"", "no last name", "", ""}, {"tanglewood", "dunstan", "", ""}, {"marrowby", "celeste", "11/2/1984", ""}});
+    TableCache cache;
+    QVERIFY(batch.screen(list("Veyra_No_Fly_Sample.csv"), cache, nullptr));
+    QVERIFY(batch.screen(list("Veyra_Cleared_Sample.csv"), cache, nullptr));
+    const auto &persons = batch.persons();
+    QCOMPARE(persons[0].status(), "Need Last Name");
+    QCOMPARE(persons[1].status(), "Must enter DOB");
+    QCOMPARE(persons[2].status(), "CLEARED");
+    QCOMPARE(persons[2].matches.size(), 2);
+    QCOMPARE(persons[2].texts.lastName, "MARROWBY");
+}
+
+void TestBatchScreening::command_data()
+{
+    QTest::addColumn<QByteArray>("names");
+    QTest::addColumn<QStringList>("lists");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<int>("lines");
+
+    QTest::newRow("nobody listed: 0") << QByteArray("smith,jane,1/1/1970,\r\nrossi,marco,,\r\n")
+                                      << QStringList{"Veyra_No_Fly_Sample.csv"} << 0 << 3;
+    QTest::newRow("a cleared match: 0, a line per record")
+        << QByteArray("marrowby,celeste,11/2/1984,\r\nrossi,marco,,\r\n")
+        << QStringList{"Veyra_No_Fly_Sample.csv", "Veyra_Cleared_Sample.csv"} << 0 << 4;
+    QTest::newRow("a No-Fly match: 1") << QByteArray("\"quillfeather\",\"arno bede\",\"3/14/1971\",\"\"\r\n")
+                                       << QStringList{"Veyra_No_Fly_Sample.csv"} << 1 << 2;
+    QTest::newRow("a refusal: 1") << QByteArray(",first only,,\r\n") << QStringList{"Veyra_No_Fly_Sample.csv"} << 1
+                                  << 2;
+    QTest::newRow("an unreadable list: 2")
+        << QByteArray("smith,jane,,\r\n") << QStringList{"Veyra_Missing.csv"} << 2 << 0;
+}
+
+void TestBatchScreening::command()
+{
+    QFETCH(QByteArray, names);
+    QFETCH(QStringList, lists);
+    QFETCH(int, exitCode);
+    QFETCH(int, lines);
+    QTemporaryDir dir;
+    writeFile(dir.filePath("names.csv"), names);
+    QStringList args{"--names", dir.filePath("names.csv")};
+    for (const QString &name : lists)
+        args << "--list" << list(name);
+    QProcess screen;
+    screen.start(VEYRACHECK_SCREEN_EXECUTABLE, args);
+    QVERIFY(screen.waitForFinished(30000));
+    QCOMPARE(screen.exitCode(), exitCode);
+    const QByteArray out = screen.readAllStandardOutput();
+    QCOMPARE(int(out.count('\n')), lines);
+    if (exitCode == 2)
+        QVERIFY(!screen.readAllStandardError().isEmpty());
+    else
+        QVERIFY(out.startsWith("lastName,firstAndMiddleName,dateOfBirth,passport,status,list"));
+}
+
+void TestBatchScreening::jsonOutput()
+{
+    QTemporaryDir dir;
+    writeFile(dir.filePath("names.csv"), "pemberleaf,orsolya,7/30/1990,pb4400123\r\nrossi,marco,,\r\n");
+    QProcess screen;
+    screen.start(VEYRACHECK_SCREEN_EXECUTABLE,
+                 {"--names", dir.filePath("names.csv"), "--list", list("Veyra_Selectee_Sample.csv"), "--format", "json",
+                  "--output", dir.filePath("out.json")});
+    QVERIFY(screen.waitForFinished(30000));
+    QCOMPARE(screen.exitCode(), 1);
+    const QJsonArray persons = QJsonDocument::fromJson(TestSupport::readFile(dir.filePath("out.json"))).array();
+    QCOMPARE(persons.size(), 2);
+    const QJsonObject first = persons[0].toObject();
+    QCOMPARE(first["lastName"].toString(), "PEMBERLEAF");
+    QCOMPARE(first["status"].toString(), "SSSS");
+    const QJsonObject match = first["matches"].toArray()[0].toObject();
+    QCOMPARE(match["list"].toString(), "Veyra_Selectee_Sample.csv");
+    QCOMPARE(match["record"].toObject()["PASSPORT/IDNUMBER"].toString(), "PB4400123");
+    QVERIFY(match["record"].toObject()["CLEARED"].isNull());
+    QCOMPARE(persons[1].toObject()["status"].toString(), "CLEARED");
+    QVERIFY(persons[1].toObject()["matches"].toArray().isEmpty());
+
+    QProcess bad;
+    bad.start(VEYRACHECK_SCREEN_EXECUTABLE, {"--names", dir.filePath("names.csv"), "--list", "x", "--format", "xml"});
+    QVERIFY(bad.waitForFinished(30000));
+    QCOMPARE(bad.exitCode(), 2);
+}
+
+VEYRA_TEST(TestBatchScreening)
+#include "TestBatchScreening.moc"

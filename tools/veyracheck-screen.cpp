@@ -1,0 +1,214 @@
+// veyracheck-screen: VeyraCheck's grid-mode search without the window, for scripts and machines without a
+// screen. `veyracheck-screen --help` tells the whole of it.
+
+#include "platform/SpreadsheetReader.h"
+#include "platform/TableCache.h"
+#include "platform/TextTable.h"
+#include "platform/TextTableError.h"
+#include "search/BatchScreening.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+#include <QTextStream>
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+constexpr auto Description = R"(Screens a list of people against watch lists, as VeyraCheck's window does in grid mode.
+
+NAMES is a CSV file of four columns without a header row (last name, first and middle name, date of birth,
+passport number), or an .xls spreadsheet whose A1:D1000 are read as the window's spreadsheet import reads them.
+The lists are searched in the order given; each list's kind comes from its file name ("No_Fly", "Selectee",
+"Cleared", other), and each search starts from the marks the previous one left: a Cleared list looks only at
+uncleared matches and needs a date of birth, a Selectee list passes over them.
+
+Each person's status is "NO FLY", "SSSS" or "CLEARED", as the manifest screening gives it, or the reason the
+search refused the person ("Need Last Name", "Must enter DOB"); a refusal does not stop the batch.
+
+CSV output: a header row, then one line per matching list record (or one line for a person without a match):
+lastName,firstAndMiddleName,dateOfBirth,passport,status,list, and the record's columns.
+JSON output: an array with one object per person: lastName, firstAndMiddleName, dateOfBirth, passport, status,
+and matches: [{"list": file name, "record": {column: value}}].
+
+Exit status: 0 when nobody is NO FLY, SSSS or refused; 1 when somebody is; 2 on an error.)";
+
+QString csvField(const QString &text)
+{
+    if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\n') && !text.contains(u'\r'))
+        return text;
+    return u'"' + QString(text).replace(u'"', QLatin1String("\"\"")) + u'"';
+}
+
+std::optional<QList<NameQuery::Row>> readNames(const QString &path, QString *error)
+{
+    QList<NameQuery::Row> names;
+    if (QFileInfo(path).suffix().compare(QLatin1String("xls"), Qt::CaseInsensitive) == 0) {
+        const QString here = QCoreApplication::applicationDirPath();
+        QString helper = here + QStringLiteral("/veyracheck-xls");
+        if (!QFileInfo::exists(helper))
+            helper = here + QStringLiteral("/../src/veyracheck-xls"); // the build tree
+        const SpreadsheetReader::Result read = SpreadsheetReader::read(helper, path);
+        if (!read.ok) {
+            *error = read.error;
+            return std::nullopt;
+        }
+        for (const QStringList &row : read.rows)
+            names.append({row.value(0), row.value(1), row.value(2), row.value(3)});
+        return names;
+    }
+    try {
+        TableCache cache(1);
+        const std::shared_ptr<TextTable> table = cache.table(path, false);
+        TextTable::Cursor cursor(*table);
+        for (size_t r = 0; r < table->rowCount(); ++r) {
+            cursor.start(r);
+            names.append({table->decode(cursor.field(0)), table->decode(cursor.field(1)),
+                          table->decode(cursor.field(2)), table->decode(cursor.field(3))});
+        }
+    } catch (const TextTableError &e) {
+        *error = e.message();
+        return std::nullopt;
+    }
+    return names;
+}
+
+QByteArray toCsv(const QList<BatchScreening::Person> &persons)
+{
+    QStringList columns;
+    for (const auto &person : persons)
+        for (const auto &match : person.matches)
+            for (const QString &column : match.columns)
+                if (!columns.contains(column))
+                    columns.append(column);
+    QStringList header{"lastName", "firstAndMiddleName", "dateOfBirth", "passport", "status", "list"};
+    for (const QString &column : columns)
+        header.append(csvField(column));
+    QString out = header.join(u',') + QLatin1String("\r\n");
+    for (const auto &person : persons) {
+        const QStringList own{csvField(person.texts.lastName), csvField(person.texts.firstAndMiddleName),
+                              csvField(person.texts.dateOfBirth), csvField(person.texts.passport),
+                              csvField(person.status())};
+        if (person.matches.isEmpty()) {
+            out += own.join(u',') + QString(columns.size() + 1, u',') + QLatin1String("\r\n");
+            continue;
+        }
+        for (const auto &match : person.matches) {
+            QStringList line = own;
+            line.append(csvField(match.listName));
+            for (const QString &column : columns) {
+                const qsizetype at = match.columns.indexOf(column);
+                line.append(at < 0 || !match.fields[size_t(at)] ? QString() : csvField(*match.fields[size_t(at)]));
+            }
+            out += line.join(u',') + QLatin1String("\r\n");
+        }
+    }
+    return out.toUtf8();
+}
+
+QByteArray toJson(const QList<BatchScreening::Person> &persons)
+{
+    QJsonArray all;
+    for (const auto &person : persons) {
+        QJsonArray matches;
+        for (const auto &match : person.matches) {
+            QJsonObject record;
+            for (qsizetype c = 0; c < match.columns.size(); ++c) {
+                const auto &field = match.fields[size_t(c)];
+                record.insert(match.columns[c], field ? QJsonValue(*field) : QJsonValue());
+            }
+            matches.append(QJsonObject{{"list", match.listName}, {"record", record}});
+        }
+        all.append(QJsonObject{{"lastName", person.texts.lastName},
+                               {"firstAndMiddleName", person.texts.firstAndMiddleName},
+                               {"dateOfBirth", person.texts.dateOfBirth},
+                               {"passport", person.texts.passport},
+                               {"status", person.status()},
+                               {"matches", matches}});
+    }
+    return QJsonDocument(all).toJson(QJsonDocument::Indented);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("veyracheck-screen"));
+    QTextStream err(stderr);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QString::fromUtf8(Description));
+    parser.addHelpOption();
+    const QCommandLineOption namesOption("names", "The people to screen: a CSV or .xls file.", "file");
+    const QCommandLineOption listOption("list", "A watch list, searched in the order given; repeat it.", "file");
+    const QCommandLineOption formatOption("format", "csv (the default) or json.", "format", "csv");
+    const QCommandLineOption outputOption("output", "Write to <file> instead of standard output.", "file");
+    parser.addOptions({namesOption, listOption, formatOption, outputOption});
+    if (!parser.parse(app.arguments())) {
+        err << parser.errorText() << "\n";
+        return 2;
+    }
+    if (parser.isSet("help")) {
+        QTextStream(stdout) << parser.helpText();
+        return 0;
+    }
+    const QString format = parser.value(formatOption);
+    if (!parser.isSet(namesOption) || !parser.isSet(listOption) || (format != "csv" && format != "json") ||
+        !parser.positionalArguments().isEmpty()) {
+        err << "usage: veyracheck-screen --names FILE --list LIST [--list LIST ...] [--format csv|json] "
+               "[--output FILE]\n";
+        return 2;
+    }
+
+    QString error;
+    const auto names = readNames(parser.value(namesOption), &error);
+    if (!names) {
+        err << "The names in " << parser.value(namesOption) << " cannot be read: " << error << "\n";
+        return 2;
+    }
+    BatchScreening batch(*names);
+    TableCache cache;
+    const bool terminal = isatty(fileno(stderr));
+    QElapsedTimer clock;
+    clock.start();
+    qint64 shown = 0;
+    for (const QString &list : parser.values(listOption)) {
+        const QString listName = QFileInfo(list).fileName();
+        const auto progress = [&](int done, int total) {
+            // Only for a person watching, and only once the run takes a while.
+            if (!terminal || clock.elapsed() < 1000 || clock.elapsed() - shown < 200)
+                return;
+            shown = clock.elapsed();
+            err << "\r" << listName << ": " << done << " of " << total << "   " << Qt::flush;
+        };
+        if (!batch.screen(list, cache, &error, progress)) {
+            err << (shown ? "\n" : "") << error << "\n";
+            return 2;
+        }
+    }
+    if (shown)
+        err << "\n";
+
+    const QByteArray out = format == "json" ? toJson(batch.persons()) : toCsv(batch.persons());
+    if (parser.isSet(outputOption)) {
+        QSaveFile file(parser.value(outputOption));
+        if (!file.open(QIODevice::WriteOnly) || file.write(out) != out.size() || !file.commit()) {
+            err << "Cannot write " << parser.value(outputOption) << ": " << file.errorString() << "\n";
+            return 2;
+        }
+    } else {
+        std::fwrite(out.constData(), 1, size_t(out.size()), stdout);
+    }
+    const auto &persons = batch.persons();
+    return std::any_of(persons.begin(), persons.end(), [](const auto &p) { return p.needsAttention(); }) ? 1 : 0;
+}
