@@ -1,10 +1,12 @@
 // Benchmark of veyracheck-screen: 100,000 names against a generated No-Fly list of 1,000,000 records, then a
 // Cleared list of 10,000 and a Selectee list of 100,000, end to end as a process (reading, three searches,
-// CSV output). Run by hand: build/bench/screen_bench [names] [seed]
+// CSV output). Run by hand: build/bench/screen_bench [names] [seed] [folder]
+// With a folder, the lists and names are written there and kept (for profiling the tool on them).
 
 #include "ListGenerator.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -18,7 +20,8 @@ int main(int argc, char *argv[])
     std::mt19937_64 rng(argc > 2 ? unsigned(atoi(argv[2])) : 20261205u);
     QTextStream out(stdout);
 
-    QTemporaryDir dir;
+    QTemporaryDir temporary;
+    const QDir dir(argc > 3 ? QString::fromLocal8Bit(argv[3]) : temporary.path());
     const Generated noFly = generate(dir.filePath("Veyra_No_Fly_Bench.csv"), QString(), 1000000, rng);
     const Generated cleared = generate(dir.filePath("Veyra_Cleared_Bench.csv"), QString(), 10000, rng);
     const Generated selectee = generate(dir.filePath("Veyra_Selectee_Bench.csv"), QString(), 100000, rng);

@@ -85,6 +85,7 @@ void TextTableConnection::close()
 {
     requireOpen();
     m_open = false;
+    m_lastTable.reset();
 }
 
 void TextTableConnection::requireOpen() const
@@ -109,6 +110,9 @@ bool TextTableConnection::hasHeader() const
 std::shared_ptr<TextTable> TextTableConnection::table(const QString &fileName) const
 {
     requireOpen();
+    // A search sends thousands of statements on one file: the file is looked up once per connection.
+    if (m_lastTable && fileName == m_lastTableName)
+        return m_lastTable;
     const QDir dir(m_folder);
     QString path = dir.filePath(fileName);
     if (!QFileInfo(path).isFile()) {
@@ -119,5 +123,7 @@ std::shared_ptr<TextTable> TextTableConnection::table(const QString &fileName) c
                                  QStringLiteral("The file '%1' could not be found in %2.").arg(fileName, m_folder));
         path = dir.filePath(matches.first());
     }
-    return m_cache.table(path, m_hasHeader);
+    m_lastTable = m_cache.table(path, m_hasHeader);
+    m_lastTableName = fileName;
+    return m_lastTable;
 }

@@ -32,4 +32,6 @@ private:
     bool m_open = false;
     QString m_folder;
     bool m_hasHeader = true;
+    mutable QString m_lastTableName;
+    mutable std::shared_ptr<TextTable> m_lastTable;
 };

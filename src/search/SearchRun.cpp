@@ -13,6 +13,7 @@ Outcome run(const TextTableConnection &connection, const QString &listPath, Sear
     const bool clearedList = WatchListFile::isCleared(listPath);
     const bool selecteeList = WatchListFile::isSelectee(listPath);
     const bool grid = rows.gridMode();
+    bool namesGiven = false;
     for (int i = 0; i <= rows.lastRow(); ++i) {
         rows.startRow(i);
         if (grid || noFlyList)
@@ -43,10 +44,14 @@ Outcome run(const TextTableConnection &connection, const QString &listPath, Sear
             records.open(query.statement, connection);
             const int count = records.fieldCount();
             results.setFieldCount(count);
-            QStringList names;
-            for (int j = 0; j < count; ++j)
-                names.append(records.fieldName(j));
-            results.setFieldNames(names);
+            if (!namesGiven) {
+                // Every statement reads the same list: its columns are handed over once.
+                QStringList names;
+                for (int j = 0; j < count; ++j)
+                    names.append(records.fieldName(j));
+                results.setFieldNames(names);
+                namesGiven = true;
+            }
             std::vector<std::optional<QString>> fields(static_cast<size_t>(count));
             for (; !records.eof(); records.moveNext()) {
                 bool any = false;
