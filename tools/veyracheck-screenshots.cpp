@@ -138,8 +138,12 @@ int main(int argc, char *argv[])
                  "<li><a href='Veyra_Cleared_1205.csv'>Veyra_Cleared_1205.csv</a></li></ul></body></html>");
     portal.close();
     module.browserStartAddress = QUrl::fromLocalFile(data.filePath("portal.html")).toString();
+    module.browserLibrary = QCoreApplication::applicationDirPath() + "/../src/veyra_browser";
     window.Command3_Click();
-    VeyraBrowser &browser = module.browserWindow();
+    auto *opened = qobject_cast<VeyraBrowser *>(module.existingBrowserWindow());
+    if (!opened)
+        return 1;
+    VeyraBrowser &browser = *opened;
     if (!QTest::qWaitFor([&] { return browser.view()->title() == "Watch list portal"; }, 30000)) {
         QTextStream(stderr) << "the portal page did not load\n";
         return 1;

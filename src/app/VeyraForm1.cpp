@@ -2,7 +2,6 @@
 
 #include "app/FolderConfig.h"
 #include "app/VeyraModule1.h"
-#include "browser/VeyraBrowser.h"
 #include "lists/VeyraExcelImport.h"
 #include "manifest/VeyraManifest.h"
 #include "platform/DataFolder.h"
@@ -665,10 +664,12 @@ void VeyraForm1::showStatus(const QString &text, const QColor &color)
 
 void VeyraForm1::Command3_Click()
 {
-    VeyraBrowser &browser = m_module.browserWindow();
-    browser.show();
-    browser.raise();
-    browser.activateWindow();
+    QMainWindow *browser = m_module.browserWindow();
+    if (!browser)
+        return;
+    browser->show();
+    browser->raise();
+    browser->activateWindow();
 }
 
 void VeyraForm1::refreshFileList()

@@ -2,6 +2,7 @@
 
 #include "app/FolderConfig.h"
 #include "app/VeyraForm1.h"
+#include "browser/BrowserHost.h"
 #include "browser/VeyraBrowser.h"
 #include "lists/VeyraExcelImport.h"
 #include "manifest/VeyraManifest.h"
@@ -19,6 +20,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QLibrary>
 #include <QLocale>
 
 namespace {
@@ -104,13 +106,41 @@ QString VeyraModule1::spreadsheetHelper() const
     return QCoreApplication::applicationDirPath() + QStringLiteral("/veyracheck-xls");
 }
 
-VeyraBrowser &VeyraModule1::browserWindow()
+namespace {
+class ModuleBrowserHost : public BrowserHost
 {
-    if (!m_browser) {
-        m_browser = std::make_unique<VeyraBrowser>(*this, browserStartAddress);
-        m_browser->Form_Load();
+public:
+    explicit ModuleBrowserHost(VeyraModule1 &module)
+        : m_module(module)
+    {}
+    QRect mainWindowGeometry() const override { return m_module.mainWindow().geometry(); }
+    QString downloadFolder() const override { return m_module.MainFolder; }
+    void browserUnloaded() override { m_module.mainWindow().refreshFileList(); }
+    void browserClosed() override { m_module.unloadBrowserWindow(); }
+
+private:
+    VeyraModule1 &m_module;
+};
+} // namespace
+
+QMainWindow *VeyraModule1::browserWindow()
+{
+    if (m_browser)
+        return m_browser.get();
+    const QString path = browserLibrary.isEmpty()
+                             ? QCoreApplication::applicationDirPath() + QStringLiteral("/veyra_browser")
+                             : browserLibrary;
+    QLibrary library(path);
+    const auto create = reinterpret_cast<CreateBrowserFunction>(library.resolve(CreateBrowserSymbol));
+    if (!create) {
+        MessageBox::show(&mainWindow(),
+                         QStringLiteral("The browser cannot be started.\n%1").arg(library.errorString()));
+        return nullptr;
     }
-    return *m_browser;
+    if (!m_browserHost)
+        m_browserHost = std::make_unique<ModuleBrowserHost>(*this);
+    m_browser.reset(create(m_browserHost.get(), &browserStartAddress));
+    return m_browser.get();
 }
 
 void VeyraModule1::unloadBrowserWindow()
@@ -124,10 +154,7 @@ void VeyraModule1::unloadBrowserWindow()
 
 void VeyraModule1::unloadOtherWindows()
 {
-    if (m_browser) {
-        m_browser->Form_Unload();
-        m_browser.reset();
-    }
+    m_browser.reset();
     m_excelImport.reset();
     if (m_manifest) {
         m_manifest->Form_Unload();

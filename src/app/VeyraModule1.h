@@ -10,8 +10,9 @@
 
 #include <memory>
 
+class BrowserHost;
 class PrintSurface;
-class VeyraBrowser;
+class QMainWindow;
 class VeyraExcelImport;
 class VeyraForm1;
 class VeyraManifest;
@@ -42,11 +43,14 @@ public:
     QString spreadsheetHelper() const;
     void setSpreadsheetHelper(const QString &path) { m_spreadsheetHelper = path; }
 
-    VeyraBrowser &browserWindow();
-    VeyraBrowser *existingBrowserWindow() const { return m_browser.get(); }
+    // The browser window, loaded with its library on first use; nothing (and a message) when it cannot be.
+    QMainWindow *browserWindow();
+    QMainWindow *existingBrowserWindow() const { return m_browser.get(); }
     void unloadBrowserWindow();
     // Where the browser window opens: the portal unless told otherwise.
     QString browserStartAddress;
+    // The browser's library: next to the program unless told otherwise.
+    QString browserLibrary;
 
     // Unloads every window but the main window.
     void unloadOtherWindows();
@@ -90,8 +94,9 @@ private:
     std::unique_ptr<VeyraExcelImport> m_excelImport;
     QPointer<VeyraExcelImport> m_unloadedExcelImport;
     QString m_spreadsheetHelper;
-    std::unique_ptr<VeyraBrowser> m_browser;
-    QPointer<VeyraBrowser> m_unloadedBrowser;
+    std::unique_ptr<BrowserHost> m_browserHost;
+    std::unique_ptr<QMainWindow> m_browser;
+    QPointer<QMainWindow> m_unloadedBrowser;
     std::unique_ptr<VeyraSettings> m_settings;
     std::unique_ptr<VeyraForm1> m_mainWindow;
 };

@@ -1,7 +1,6 @@
 #include "browser/VeyraBrowser.h"
 
-#include "app/VeyraForm1.h"
-#include "app/VeyraModule1.h"
+#include "browser/BrowserHost.h"
 #include "platform/DataFolder.h"
 #include "platform/Twips.h"
 
@@ -24,8 +23,8 @@ constexpr int LabelHeight = 240;
 constexpr int AddressHeight = 330;
 } // namespace
 
-VeyraBrowser::VeyraBrowser(VeyraModule1 &module, const QString &startAddress)
-    : m_module(module)
+VeyraBrowser::VeyraBrowser(BrowserHost &host, const QString &startAddress)
+    : m_host(host)
     , m_startAddress(startAddress)
 {
     setObjectName(QStringLiteral("VeyraBrowser"));
@@ -99,7 +98,7 @@ void VeyraBrowser::Form_Resize()
     Twips::place(m_view, 50, panelHeight, std::max(innerWidth - 100, 720),
                  std::max(innerHeight - panelHeight - 50, 720));
     // The window always covers the main window: any other place or size is undone here.
-    const QRect main = m_module.mainWindow().geometry();
+    const QRect main = m_host.mainWindowGeometry();
     if (geometry() != main)
         setGeometry(main);
 }
@@ -108,7 +107,7 @@ void VeyraBrowser::closeEvent(QCloseEvent *event)
 {
     event->accept();
     Form_Unload();
-    m_module.unloadBrowserWindow();
+    m_host.browserClosed();
 }
 
 void VeyraBrowser::Form_Unload()
@@ -116,7 +115,7 @@ void VeyraBrowser::Form_Unload()
     if (m_unloaded)
         return;
     m_unloaded = true;
-    m_module.mainWindow().refreshFileList();
+    m_host.browserUnloaded();
 }
 
 void VeyraBrowser::navigate(const QString &address)
@@ -189,7 +188,7 @@ void VeyraBrowser::brwWebBrowser_DownloadComplete()
 void VeyraBrowser::download(QWebEngineDownloadRequest *request)
 {
     // Into the folder of the main window's file list, and never over a list that is there already.
-    const QString folder = m_module.MainFolder;
+    const QString folder = m_host.downloadFolder();
     QString path = DataFolder::filePath(folder, request->downloadFileName());
     if (QFileInfo::exists(path))
         path = DataFolder::freeFileName(path);
@@ -200,4 +199,11 @@ void VeyraBrowser::download(QWebEngineDownloadRequest *request)
             brwWebBrowser_DownloadComplete();
     });
     request->accept();
+}
+
+extern "C" Q_DECL_EXPORT QMainWindow *veyraCreateBrowser(BrowserHost *host, const QString *startAddress)
+{
+    auto *browser = new VeyraBrowser(*host, *startAddress);
+    browser->Form_Load();
+    return browser;
 }

@@ -8,7 +8,7 @@ class QTimer;
 class QToolBar;
 class QWebEngineDownloadRequest;
 class QWebEngineView;
-class VeyraModule1;
+class BrowserHost;
 
 // A small browser over the main window, for fetching new watch lists from the authority's portal. Files it
 // downloads go into the main window's folder, never over a file that is there already.
@@ -23,7 +23,7 @@ public:
     static constexpr auto WorkingCaption = "Working...";
 
     // startAddress: where the window opens (the portal unless told otherwise); empty opens a blank page.
-    VeyraBrowser(VeyraModule1 &module, const QString &startAddress);
+    VeyraBrowser(BrowserHost &host, const QString &startAddress);
 
     void Form_Load();
     void Form_Resize();
@@ -45,7 +45,7 @@ private:
     void showTitle();
     void download(QWebEngineDownloadRequest *request);
 
-    VeyraModule1 &m_module;
+    BrowserHost &m_host;
     QString m_startAddress;
     bool m_busy = false;
     bool m_unloaded = false;

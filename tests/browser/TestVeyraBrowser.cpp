@@ -48,8 +48,9 @@ void TestVeyraBrowser::initTestCase()
 VeyraBrowser *TestVeyraBrowser::open(RunningApp &app)
 {
     app.module.browserStartAddress = url("portal.html");
+    app.module.browserLibrary = VEYRA_BROWSER_LIBRARY;
     QTest::mouseClick(app.find<QPushButton>("Command3"), Qt::LeftButton);
-    VeyraBrowser *browser = app.module.existingBrowserWindow();
+    auto *browser = qobject_cast<VeyraBrowser *>(app.module.existingBrowserWindow());
     const bool loaded = browser && QTest::qWaitFor([&] { return browser->view()->title() == "Watch lists"; }, 20000);
     return loaded ? browser : nullptr;
 }
