@@ -72,15 +72,23 @@ VeyraManifest &VeyraModule1::manifestWindow()
     return *m_manifest;
 }
 
+namespace {
+// A window unloads itself from its own handlers: it is hidden now and goes once they have returned.
+template <typename Window> void unloadLater(std::unique_ptr<Window> &window, QPointer<Window> &unloaded)
+{
+    if (!window)
+        return;
+    window->hide();
+    unloaded = window.release();
+    unloaded->deleteLater();
+}
+} // namespace
+
 void VeyraModule1::unloadManifestWindow()
 {
-    if (!m_manifest)
-        return;
-    m_manifest->Form_Unload();
-    m_manifest->hide();
-    // Called from the window's own handlers: it goes once they have returned.
-    m_unloadedManifest = m_manifest.release();
-    m_unloadedManifest->deleteLater();
+    if (m_manifest)
+        m_manifest->Form_Unload();
+    unloadLater(m_manifest, m_unloadedManifest);
 }
 
 VeyraExcelImport &VeyraModule1::excelImportWindow()
@@ -92,11 +100,7 @@ VeyraExcelImport &VeyraModule1::excelImportWindow()
 
 void VeyraModule1::unloadExcelImportWindow()
 {
-    if (!m_excelImport)
-        return;
-    m_excelImport->hide();
-    m_unloadedExcelImport = m_excelImport.release();
-    m_unloadedExcelImport->deleteLater();
+    unloadLater(m_excelImport, m_unloadedExcelImport);
 }
 
 QString VeyraModule1::spreadsheetHelper() const
@@ -145,11 +149,7 @@ QMainWindow *VeyraModule1::browserWindow()
 
 void VeyraModule1::unloadBrowserWindow()
 {
-    if (!m_browser)
-        return;
-    m_browser->hide();
-    m_unloadedBrowser = m_browser.release();
-    m_unloadedBrowser->deleteLater();
+    unloadLater(m_browser, m_unloadedBrowser);
 }
 
 void VeyraModule1::unloadOtherWindows()
