@@ -104,7 +104,7 @@ Run runEngine(TableCache &cache, const QString &folder, const std::vector<Statem
     QElapsedTimer total;
     total.start();
     TextTableConnection connection(cache);
-    connection.open(QStringLiteral("Data Source=%1/;Extended Properties=\"text;HDR=YES;FMT=Delimited\"").arg(folder));
+    connection.open(TextTableConnection::connectionText(folder, true));
     for (const Statement &s : all) {
         QElapsedTimer one;
         one.start();

@@ -95,8 +95,7 @@ int main(int argc, char *argv[])
     TableCache cache;
     TextTableConnection connection(cache);
     try {
-        connection.open(QStringLiteral("Data Source=%1%2;Extended Properties=\"text;HDR=%3;FMT=Delimited\"")
-                            .arg(positional[0], QDir::separator(), parser.isSet(noHeader) ? "NO" : "YES"));
+        connection.open(TextTableConnection::connectionText(positional[0], !parser.isSet(noHeader)));
     } catch (const TextTableError &e) {
         err << "error " << e.number() << ": " << e.message() << "\n";
         return 2;

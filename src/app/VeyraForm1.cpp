@@ -13,6 +13,7 @@
 #include "platform/MessageBox.h"
 #include "platform/RgbColor.h"
 #include "platform/SpreadsheetReader.h"
+#include "platform/TableCache.h"
 #include "platform/TextBox.h"
 #include "platform/TextTableConnection.h"
 #include "platform/TextTableError.h"
@@ -330,6 +331,14 @@ void VeyraForm1::File1_Click(const QString &fileName)
         return;
     }
     m_searchButton->setEnabled(true);
+    // Read now: the operator learns at once of a list that cannot be read whole, and the first search finds
+    // it parsed. Search stays enabled and, on such a list, ends as an incomplete search.
+    try {
+        if (!m_module.WorkingListPath.isEmpty())
+            m_module.tableCache().table(m_module.WorkingListPath, true, fileName);
+    } catch (const TextTableError &e) {
+        MessageBox::show(this, QStringLiteral("The list %1 cannot be read.\n%2").arg(fileName, e.message()));
+    }
 }
 
 void VeyraForm1::Command4_Click()

@@ -65,8 +65,7 @@ bool ManifestFile::write(const QString &path, const QList<QStringList> &persons,
 
 QString ManifestFile::connectionText(const QString &folder)
 {
-    return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + folder + QDir::separator() +
-           QStringLiteral(";Extended Properties=\"text;HDR=NO;FMT=Delimited\"");
+    return TextTableConnection::connectionText(folder, false);
 }
 
 bool ManifestFile::load(TableCache &cache, const QString &folder, const CellWriter &setCell)

@@ -32,35 +32,24 @@ std::optional<TableCache::FileIdentity> identify(const QString &path)
 #endif
 }
 
-// The file's bytes: mapped where the platform lets a mapped file be renamed, read whole elsewhere.
-struct FileBytes
+// The file's bytes in memory of our own: a mapped file that is truncated while a search reads it would end the
+// process. The identity is taken from the open file, so it is the identity of the bytes that were read.
+QByteArray load(const QString &path, TableCache::FileIdentity &identity)
 {
-    QFile file;
-    QByteArray data;
-    const char *begin = nullptr;
-    size_t size = 0;
-};
-
-std::shared_ptr<FileBytes> load(const QString &path)
-{
-    auto bytes = std::make_shared<FileBytes>();
-    bytes->file.setFileName(path);
-    if (!bytes->file.open(QIODevice::ReadOnly))
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
         throw TextTableError(TextTableError::InvalidPath,
-                             QStringLiteral("The file %1 cannot be read: %2").arg(path, bytes->file.errorString()));
-    bytes->size = size_t(bytes->file.size());
+                             QStringLiteral("The file %1 cannot be read: %2").arg(path, file.errorString()));
 #ifndef Q_OS_WIN
-    if (bytes->size > 0) {
-        if (uchar *mapped = bytes->file.map(0, qint64(bytes->size))) {
-            bytes->begin = reinterpret_cast<const char *>(mapped);
-            return bytes;
-        }
-    }
+    struct stat st;
+    if (::fstat(file.handle(), &st) == 0)
+        identity = {uint64_t(st.st_dev), uint64_t(st.st_ino), uint64_t(st.st_size),
+                    int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
 #endif
-    bytes->data = bytes->file.readAll();
-    bytes->file.close();
-    bytes->begin = bytes->data.constData();
-    bytes->size = size_t(bytes->data.size());
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw TextTableError(TextTableError::InvalidPath,
+                             QStringLiteral("The file %1 cannot be read: %2").arg(path, file.errorString()));
     return bytes;
 }
 
@@ -72,7 +61,7 @@ TableCache::TableCache(size_t capacity)
 
 TableCache::~TableCache() = default;
 
-std::shared_ptr<TextTable> TableCache::table(const QString &path, bool hasHeader)
+std::shared_ptr<TextTable> TableCache::table(const QString &path, bool hasHeader, const QString &name)
 {
     const auto identity = identify(path);
     if (!identity)
@@ -81,14 +70,27 @@ std::shared_ptr<TextTable> TableCache::table(const QString &path, bool hasHeader
     for (auto it = m_entries.begin(); it != m_entries.end(); ++it) {
         if (it->identity == *identity && it->hasHeader == hasHeader) {
             m_entries.splice(m_entries.begin(), m_entries, it);
+            if (it->failure)
+                throw *it->failure;
             return it->table;
         }
     }
-    const std::shared_ptr<FileBytes> bytes = load(path);
-    auto table = std::make_shared<TextTable>(std::string_view(bytes->begin, bytes->size), bytes, hasHeader);
+    FileIdentity loaded = *identity;
+    QByteArray bytes = load(path, loaded);
+    Entry entry{loaded, hasHeader, nullptr, std::nullopt};
     ++m_parses;
-    m_entries.push_front({*identity, hasHeader, table});
+    try {
+        entry.table = std::make_shared<TextTable>(std::move(bytes), hasHeader,
+                                                  name.isEmpty() ? QFileInfo(path).fileName() : name);
+    } catch (const TextTableError &e) {
+        // A file that cannot be read stays refused, with the same words, until it changes: it is not read again
+        // for every statement of a search.
+        entry.failure = e;
+    }
+    m_entries.push_front(std::move(entry));
     if (m_entries.size() > m_capacity)
         m_entries.pop_back();
-    return table;
+    if (m_entries.front().failure)
+        throw *m_entries.front().failure;
+    return m_entries.front().table;
 }

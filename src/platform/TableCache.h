@@ -1,10 +1,13 @@
 #pragma once
 
+#include "platform/TextTableError.h"
+
 #include <QString>
 
 #include <cstdint>
 #include <list>
 #include <memory>
+#include <optional>
 
 class TextTable;
 
@@ -16,8 +19,9 @@ public:
     explicit TableCache(size_t capacity = 4);
     ~TableCache();
 
-    // Throws TextTableError when the file cannot be read.
-    std::shared_ptr<TextTable> table(const QString &path, bool hasHeader);
+    // Throws TextTableError when the file cannot be read; name is the file's name in messages (its own name
+    // when it is read under a working name), the name in path when empty.
+    std::shared_ptr<TextTable> table(const QString &path, bool hasHeader, const QString &name = QString());
 
     // How many files were parsed so far (not served from the cache).
     int parses() const { return m_parses; }
@@ -35,6 +39,7 @@ private:
         FileIdentity identity;
         bool hasHeader;
         std::shared_ptr<TextTable> table;
+        std::optional<TextTableError> failure;
     };
     size_t m_capacity;
     std::list<Entry> m_entries; // most recently used first

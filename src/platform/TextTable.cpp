@@ -1,8 +1,11 @@
 #include "platform/TextTable.h"
 
+#include "platform/ComparisonKey.h"
 #include "platform/TextEncoding.h"
+#include "platform/TextTableError.h"
 
 #include <QByteArrayView>
+#include <QStringDecoder>
 
 #include <algorithm>
 #include <bit>
@@ -10,36 +13,6 @@
 #include <thread>
 
 namespace {
-
-// The white space QString::trimmed() drops from a literal, as far as ASCII goes; other white space is dropped
-// from the decoded text, so both sides of a comparison lose the same characters.
-bool isBlank(char c)
-{
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
-std::string_view trimmed(std::string_view s)
-{
-    while (!s.empty() && isBlank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
-
-bool isAscii(std::string_view s)
-{
-    for (char c : s) {
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return false;
-    }
-    return true;
-}
-
-char lower(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? char(c + 32) : c;
-}
 
 bool isValidUtf8(std::string_view bytes)
 {
@@ -50,53 +23,142 @@ bool isValidUtf8(std::string_view bytes)
 constexpr size_t ParallelBytes = 4 * 1024 * 1024;
 constexpr size_t ParallelRows = 50000;
 
+void appendUtf8(QByteArray &out, char32_t c)
+{
+    if (c < 0x80) {
+        out += char(c);
+    } else if (c < 0x800) {
+        out += char(0xC0 | (c >> 6));
+        out += char(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += char(0xE0 | (c >> 12));
+        out += char(0x80 | ((c >> 6) & 0x3F));
+        out += char(0x80 | (c & 0x3F));
+    } else {
+        out += char(0xF0 | (c >> 18));
+        out += char(0x80 | ((c >> 12) & 0x3F));
+        out += char(0x80 | ((c >> 6) & 0x3F));
+        out += char(0x80 | (c & 0x3F));
+    }
+}
+
+// UTF-16 to UTF-8; false at the first unit that is no character (a lone surrogate, a half unit at the end),
+// with out holding what came before it.
+bool utf16ToUtf8(std::string_view bytes, bool bigEndian, QByteArray &out)
+{
+    out.reserve(qsizetype(bytes.size()));
+    auto unit = [&](size_t i) -> char16_t {
+        const auto a = static_cast<unsigned char>(bytes[i]), b = static_cast<unsigned char>(bytes[i + 1]);
+        return bigEndian ? char16_t(a << 8 | b) : char16_t(b << 8 | a);
+    };
+    size_t i = 0;
+    for (; i + 1 < bytes.size(); i += 2) {
+        const char16_t u = unit(i);
+        if (u >= 0xD800 && u < 0xDC00) {
+            if (i + 3 >= bytes.size())
+                return false;
+            const char16_t low = unit(i + 2);
+            if (low < 0xDC00 || low >= 0xE000)
+                return false;
+            appendUtf8(out, 0x10000 + ((char32_t(u) - 0xD800) << 10) + (low - 0xDC00));
+            i += 2;
+        } else if (u >= 0xDC00 && u < 0xE000) {
+            return false;
+        } else {
+            appendUtf8(out, u);
+        }
+    }
+    return i == bytes.size();
+}
+
+size_t linesIn(std::string_view text)
+{
+    size_t lines = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n' || (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n')))
+            ++lines;
+    }
+    return lines;
+}
+
+[[noreturn]] void refuse(const QString &what, const QString &name, size_t line)
+{
+    throw TextTableError(TextTableError::BadFormat, QStringLiteral("%1 in %2 at line %3").arg(what, name).arg(line));
+}
+
 } // namespace
 
-TextTable::TextTable(std::string_view bytes, std::shared_ptr<const void> keepAlive, bool hasHeader)
-    : m_bytes(bytes)
-    , m_keepAlive(std::move(keepAlive))
+TextTable::TextTable(QByteArray bytes, bool hasHeader, const QString &name)
+    : m_data(std::move(bytes))
 {
-    size_t pos = 0;
-    if (m_bytes.starts_with("\xEF\xBB\xBF"))
-        pos = 3;
-    // The encoding check reads the whole file; on a second core it costs the scan below nothing.
-    const std::string_view content = m_bytes.substr(pos);
-    std::thread validation;
-    if (content.size() >= ParallelBytes)
-        validation = std::thread([this, content] { m_utf8 = isValidUtf8(content); });
-    else
-        m_utf8 = isValidUtf8(content);
-
-    const size_t end = m_bytes.size();
-    bool headerPending = hasHeader;
-    size_t headerStart = 0;
-    while (pos < end) {
-        // Blank lines hold no record.
-        if (m_bytes[pos] == '\n') {
-            ++pos;
-            continue;
-        }
-        if (m_bytes[pos] == '\r' && pos + 1 < end && m_bytes[pos + 1] == '\n') {
-            pos += 2;
-            continue;
-        }
-        if (headerPending) {
-            headerPending = false;
-            headerStart = pos;
-        } else {
-            m_rowStarts.push_back(pos);
-        }
-        pos = endOfRecord(pos);
+    const QString fileName = name.isEmpty() ? QStringLiteral("the file") : name;
+    std::string_view raw(m_data.constData(), size_t(m_data.size()));
+    if (raw.starts_with("\xFF\xFE") || raw.starts_with("\xFE\xFF")) {
+        const bool bigEndian = raw[0] == '\xFE';
+        m_encoding = bigEndian ? Encoding::Utf16BE : Encoding::Utf16LE;
+        QByteArray utf8;
+        if (!utf16ToUtf8(raw.substr(2), bigEndian, utf8))
+            refuse(QStringLiteral("Invalid UTF-16"), fileName,
+                   linesIn(std::string_view(utf8.constData(), size_t(utf8.size()))) + 1);
+        m_data = std::move(utf8);
+        raw = std::string_view(m_data.constData(), size_t(m_data.size()));
+    } else if (raw.starts_with("\xEF\xBB\xBF")) {
+        m_encoding = Encoding::Utf8Bom;
+        raw.remove_prefix(3);
     }
-    if (validation.joinable())
-        validation.join();
+    m_bytes = raw;
 
-    if (hasHeader && !headerPending) {
-        Cursor header(*this);
-        header.startAt(headerStart);
-        for (int k = 0; k < header.count(); ++k)
-            m_columnNames.append(decode(header.field(k)).trimmed());
-        m_columnCount = int(m_columnNames.size());
+    // The encoding check reads the whole file; on a second core it costs the scan below nothing. A NUL byte is
+    // looked for on the way: it means UTF-16 without its BOM, where every name would silently fail to match.
+    const char *nul = nullptr;
+    {
+        auto check = [this, &nul] {
+            m_utf8 = isValidUtf8(m_bytes);
+            nul = static_cast<const char *>(std::memchr(m_bytes.data(), 0, m_bytes.size()));
+        };
+        std::jthread validation;
+        if (m_bytes.size() >= ParallelBytes)
+            validation = std::jthread(check);
+        else
+            check();
+
+        const size_t end = m_bytes.size();
+        bool headerPending = hasHeader;
+        size_t headerStart = 0;
+        size_t pos = 0;
+        while (pos < end && m_unclosedQuote == SIZE_MAX) {
+            // Blank lines hold no record.
+            if (m_bytes[pos] == '\n') {
+                ++pos;
+                continue;
+            }
+            if (m_bytes[pos] == '\r') {
+                pos += (pos + 1 < end && m_bytes[pos + 1] == '\n') ? 2 : 1;
+                continue;
+            }
+            if (headerPending) {
+                headerPending = false;
+                headerStart = pos;
+            } else {
+                m_rowStarts.push_back(pos);
+            }
+            pos = endOfRecord(pos);
+        }
+        if (validation.joinable())
+            validation.join();
+        if (nul)
+            refuse(QStringLiteral("NUL byte (a UTF-16 file without its byte-order mark?)"), fileName,
+                   lineAt(uint64_t(nul - m_bytes.data())));
+        if (m_unclosedQuote != SIZE_MAX)
+            refuse(QStringLiteral("Unclosed quote"), fileName, lineAt(m_unclosedQuote));
+
+        if (hasHeader && !headerPending) {
+            Cursor header(*this);
+            header.startAt(headerStart);
+            for (int k = 0; k < header.count(); ++k)
+                m_columnNames.append(decode(header.field(k)).trimmed());
+            m_columnCount = int(m_columnNames.size());
+        }
     }
 
     if (!hasHeader) {
@@ -111,9 +173,14 @@ TextTable::TextTable(std::string_view bytes, std::shared_ptr<const void> keepAli
     }
 }
 
-// A line feed ends the record unless it stands inside a quoted field, and a quoted field can only begin right
-// after a separator. So only the quotes at the start of a field need a look; the rest is memchr.
-size_t TextTable::endOfRecord(size_t pos) const
+size_t TextTable::lineAt(uint64_t offset) const
+{
+    return linesIn(m_bytes.substr(0, std::min<uint64_t>(offset, m_bytes.size()))) + 1;
+}
+
+// A record ends at the first line end that does not stand inside a quoted field, and a quoted field can only
+// begin right after a separator. So only the quotes at the start of a field need a look; the rest is memchr.
+size_t TextTable::endOfRecord(size_t pos)
 {
     const char *data = m_bytes.data();
     const size_t end = m_bytes.size();
@@ -122,12 +189,19 @@ size_t TextTable::endOfRecord(size_t pos) const
         const void *hit = from < to ? std::memchr(data + from, c, to - from) : nullptr;
         return hit ? size_t(static_cast<const char *>(hit) - data) : to;
     };
-    size_t lineEnd = find('\n', pos, end);
+    // The first line end after from: a line feed, or a carriage return before it.
+    auto lineEndAfter = [&](size_t from) { return find('\r', from, find('\n', from, end)); };
+    size_t lineEnd = lineEndAfter(pos);
     size_t from = pos;
     while (true) {
         const size_t quote = find('"', from, lineEnd);
-        if (quote == lineEnd)
-            return lineEnd < end ? lineEnd + 1 : end;
+        if (quote == lineEnd) {
+            if (lineEnd >= end)
+                return end;
+            if (data[lineEnd] == '\r' && lineEnd + 1 < end && data[lineEnd + 1] == '\n')
+                return lineEnd + 2;
+            return lineEnd + 1;
+        }
         if (quote != recordStart && data[quote - 1] != ',') {
             from = quote + 1; // a quote inside an unquoted field is only a character
             continue;
@@ -142,13 +216,24 @@ size_t TextTable::endOfRecord(size_t pos) const
             }
             break;
         }
-        if (p >= end)
+        if (p >= end) {
+            m_unclosedQuote = quote;
             return end;
+        }
         if (p > lineEnd)
-            lineEnd = find('\n', p, end);
+            lineEnd = lineEndAfter(p);
         from = p + 1;
     }
 }
+
+namespace {
+
+bool endsField(char c)
+{
+    return c == ',' || c == '\n' || c == '\r';
+}
+
+} // namespace
 
 size_t TextTable::parseField(size_t pos, std::string_view &value, std::deque<std::string> &unescaped) const
 {
@@ -173,12 +258,9 @@ size_t TextTable::parseField(size_t pos, std::string_view &value, std::deque<std
         const size_t after = std::min(close + 1, end);
         // Text between the closing quote and the separator is kept, as a lenient reader would.
         size_t tail = after;
-        while (tail < end && data[tail] != ',' && data[tail] != '\n')
+        while (tail < end && !endsField(data[tail]))
             ++tail;
-        size_t tailEnd = tail;
-        if (tailEnd > after && data[tailEnd - 1] == '\r')
-            --tailEnd;
-        if (!doubled && tailEnd == after) {
+        if (!doubled && tail == after) {
             value = std::string_view(data + start, close - start);
             return tail;
         }
@@ -188,18 +270,15 @@ size_t TextTable::parseField(size_t pos, std::string_view &value, std::deque<std
             if (data[i] == '"')
                 ++i;
         }
-        text.append(data + after, tailEnd - after);
+        text.append(data + after, tail - after);
         value = text;
         return tail;
     }
     const char *p = data + pos;
     const char *stop = data + end;
-    while (p < stop && *p != ',' && *p != '\n')
+    while (p < stop && !endsField(*p))
         ++p;
-    const char *valueEnd = p;
-    if (valueEnd > data + pos && valueEnd[-1] == '\r')
-        --valueEnd;
-    value = std::string_view(data + pos, size_t(valueEnd - (data + pos)));
+    value = std::string_view(data + pos, size_t(p - (data + pos)));
     return size_t(p - data);
 }
 
@@ -242,8 +321,14 @@ int TextTable::Cursor::count()
 
 QString TextTable::decode(std::string_view field) const
 {
-    if (m_utf8)
+    if (m_utf8 || isValidUtf8(field)) {
+        if (field.starts_with("\xEF\xBB\xBF")) {
+            // fromUtf8 would drop a BOM at the start; a field comes back as stored.
+            QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+            return utf8.decode(QByteArrayView(field.data(), qsizetype(field.size())));
+        }
         return QString::fromUtf8(field.data(), qsizetype(field.size()));
+    }
     return TextEncoding::decodeWindows1252(QByteArray(field.data(), qsizetype(field.size())));
 }
 
@@ -257,24 +342,15 @@ int TextTable::columnIndex(QStringView name) const
     return -1;
 }
 
-// Blanks around a field are not part of the name it holds: a list written "SMITH ," must still match SMITH.
 void TextTable::fold(std::string_view field, std::string &out) const
 {
-    field = trimmed(field);
-    out.clear();
-    if (isAscii(field)) {
-        out.resize(field.size());
-        std::transform(field.begin(), field.end(), out.begin(), lower);
-        return;
-    }
-    const QByteArray folded = decode(field).trimmed().toCaseFolded().toUtf8();
-    out.assign(folded.constData(), size_t(folded.size()));
+    if (!ComparisonKey::ofAscii(field, out))
+        out = ComparisonKey::of(decode(field));
 }
 
 std::string TextTable::fold(const QString &text)
 {
-    const QByteArray folded = text.trimmed().toCaseFolded().toUtf8();
-    return std::string(folded.constData(), size_t(folded.size()));
+    return ComparisonKey::of(text);
 }
 
 uint64_t TextTable::hash(std::string_view folded)
@@ -341,9 +417,10 @@ uint32_t TextTable::prefixOf(std::string_view folded)
     return value;
 }
 
-TextTable::PrefixFilter TextTable::prefixFilter(int column, std::string_view folded, bool exact)
+TextTable::PrefixFilter TextTable::prefixFilter(int column, std::string_view folded, bool exact, bool passEmpty)
 {
     PrefixFilter filter;
+    filter.passEmpty = passEmpty;
     if (exact) {
         // Shorter texts are padded with zero bytes on both sides, so the whole word counts.
         filter.mask = 0xFFFFFFFFu;
@@ -389,7 +466,10 @@ std::vector<uint32_t> TextTable::candidates(int column, std::string_view foldedK
     const uint32_t high = uint32_t(h >> 32);
     std::vector<uint32_t> rows;
     for (uint32_t e = idx.bucketStarts[bucket]; e < idx.bucketStarts[bucket + 1]; ++e) {
-        if (idx.hashes[e] == high && (!prefix || ((*prefix)[e] & filter.mask) == filter.value))
+        if (idx.hashes[e] != high)
+            continue;
+        // An empty key's prefix is 0, which no other key has.
+        if (!prefix || ((*prefix)[e] & filter.mask) == filter.value || (filter.passEmpty && (*prefix)[e] == 0))
             rows.push_back(idx.rows[e]);
     }
     return rows;

@@ -14,11 +14,17 @@
 
 // A comma-separated file parsed once: where each record starts, the column names, and the file's encoding.
 // Fields are split from the bytes on demand, so the table costs little more memory than the file itself.
+// Records end at CR LF, LF or a lone CR outside quotes; a UTF-8 BOM is dropped and a UTF-16 file (with its BOM)
+// is read as its UTF-8 equivalent. Without a BOM each field is UTF-8 where it is valid UTF-8 and Windows-1252
+// where it is not, so one bad byte changes no other field.
 class TextTable
 {
 public:
-    // bytes must stay valid and unchanged for the table's life; keepAlive owns them.
-    TextTable(std::string_view bytes, std::shared_ptr<const void> keepAlive, bool hasHeader);
+    enum class Encoding { Utf8, Utf8Bom, Utf16LE, Utf16BE };
+
+    // Throws TextTableError BadFormat, naming the file by name and the line where the trouble starts, for a
+    // file that cannot be read completely: an unclosed quote, a NUL byte (UTF-16 without its BOM), bad UTF-16.
+    TextTable(QByteArray bytes, bool hasHeader, const QString &name = QString());
 
     int columnCount() const { return m_columnCount; }
     const QStringList &columnNames() const { return m_columnNames; }
@@ -53,9 +59,15 @@ public:
         std::deque<std::string> m_unescaped; // fields whose doubled quotes were undone
     };
     QString decode(std::string_view field) const;
+    // Every field is valid UTF-8 (none falls back to Windows-1252).
     bool isUtf8() const { return m_utf8; }
+    Encoding encoding() const { return m_encoding; }
+    // The text the records are read from: the file's bytes after the BOM, or their UTF-8 form for UTF-16.
+    std::string_view content() const { return m_bytes; }
+    // The physical line, from 1, that the byte at offset of content() stands on; CR LF is one line end.
+    size_t lineAt(uint64_t offset) const;
 
-    // Comparison key of a text: blanks around it dropped, letter case folded. Equal keys, equal texts.
+    // The comparison key (see ComparisonKey) of a field, and of a statement's text.
     void fold(std::string_view field, std::string &out) const;
     static std::string fold(const QString &text);
     static uint64_t hash(std::string_view folded);
@@ -67,10 +79,11 @@ public:
         int column = -1;
         uint32_t value = 0;
         uint32_t mask = 0;
+        bool passEmpty = false; // an empty field passes too
     };
     // The filter for "column = literal" (exact) or "column LIKE pattern" (!exact), on folded texts; a filter
     // with column -1 when the literal gives nothing to test.
-    static PrefixFilter prefixFilter(int column, std::string_view folded, bool exact);
+    static PrefixFilter prefixFilter(int column, std::string_view folded, bool exact, bool passEmpty = false);
 
     // Rows, in file order, whose field in column may equal the folded key (and may pass the filter): every
     // row that does, and perhaps a few that do not. The column's index is built on first use, and the
@@ -95,13 +108,16 @@ private:
     Index &index(int column) const;
     const std::vector<uint32_t> &prefixes(Index &index, int column) const;
     static uint32_t prefixOf(std::string_view folded);
-    size_t endOfRecord(size_t pos) const;
+    // The position after the record's line end; sets m_unclosedQuote at a quoted field that never closes.
+    size_t endOfRecord(size_t pos);
     // Reads the field at pos; returns the position of the separator after it (a comma, a line feed, the end).
     size_t parseField(size_t pos, std::string_view &value, std::deque<std::string> &unescaped) const;
 
+    QByteArray m_data;
     std::string_view m_bytes;
-    std::shared_ptr<const void> m_keepAlive;
+    Encoding m_encoding = Encoding::Utf8;
     bool m_utf8 = true;
+    size_t m_unclosedQuote = SIZE_MAX;
     int m_columnCount = 0;
     QStringList m_columnNames;
     std::vector<uint64_t> m_rowStarts;

@@ -6,6 +6,9 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
+#include <vector>
+
 namespace {
 
 [[noreturn]] void badConnection(const QString &why)
@@ -19,16 +22,32 @@ TextTableConnection::TextTableConnection(TableCache &cache)
     : m_cache(cache)
 {}
 
-void TextTableConnection::open(const QString &connectionText)
+namespace {
+
+bool needsQuotes(const QString &value)
 {
-    if (m_open)
-        throw TextTableError(TextTableError::OpenObject,
-                             QStringLiteral("Operation is not allowed when the object is open."));
-    QString folder;
-    bool haveFolder = false;
-    QString properties = QStringLiteral("text");
+    static const QString special = QStringLiteral(";='\"{}");
+    if (value.isEmpty())
+        return false;
+    if (value.front().isSpace() || value.back().isSpace())
+        return true;
+    return std::any_of(value.begin(), value.end(), [](QChar c) { return special.contains(c); });
+}
+
+QString quoted(const QString &value)
+{
+    if (!needsQuotes(value))
+        return value;
+    QString text = value;
+    return u'"' + text.replace(u'"', QStringLiteral("\"\"")) + u'"';
+}
+
+// The pairs key=value of a connection text. A value that starts with a quote (" or ') runs to the same quote
+// not doubled; any other value runs to the next semicolon.
+std::vector<std::pair<QString, QString>> pairs(const QString &text)
+{
+    std::vector<std::pair<QString, QString>> result;
     qsizetype pos = 0;
-    const QString &text = connectionText;
     while (pos < text.size()) {
         const qsizetype equals = text.indexOf(u'=', pos);
         if (equals < 0) {
@@ -37,25 +56,63 @@ void TextTableConnection::open(const QString &connectionText)
             break;
         }
         const QString key = text.mid(pos, equals - pos).trimmed();
+        qsizetype start = equals + 1;
+        while (start < text.size() && text[start] == u' ')
+            ++start;
         QString value;
         qsizetype next;
-        if (equals + 1 < text.size() && text[equals + 1] == u'"') {
-            const qsizetype close = text.indexOf(u'"', equals + 2);
-            if (close < 0)
-                badConnection(QStringLiteral("an unclosed quote"));
-            value = text.mid(equals + 2, close - equals - 2);
-            next = text.indexOf(u';', close);
+        if (start < text.size() && (text[start] == u'"' || text[start] == u'\'')) {
+            const QChar quote = text[start];
+            qsizetype p = start + 1;
+            while (true) {
+                if (p >= text.size())
+                    badConnection(QStringLiteral("an unclosed quote"));
+                if (text[p] == quote) {
+                    if (p + 1 < text.size() && text[p + 1] == quote) {
+                        value += quote;
+                        p += 2;
+                        continue;
+                    }
+                    break;
+                }
+                value += text[p++];
+            }
+            next = text.indexOf(u';', p);
+            if (!QStringView(text).mid(p + 1, next < 0 ? -1 : next - p - 1).trimmed().isEmpty())
+                badConnection(QStringLiteral("text after the quoted value of %1").arg(key));
         } else {
             next = text.indexOf(u';', equals);
             value = text.mid(equals + 1, next < 0 ? -1 : next - equals - 1);
         }
+        result.emplace_back(key, value);
+        pos = next < 0 ? text.size() : next + 1;
+    }
+    return result;
+}
+
+} // namespace
+
+QString TextTableConnection::connectionText(const QString &folder, bool hasHeader)
+{
+    return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + quoted(folder + QDir::separator()) +
+           QStringLiteral(";Extended Properties=\"text;HDR=%1;FMT=Delimited\"").arg(hasHeader ? "YES" : "NO");
+}
+
+void TextTableConnection::open(const QString &connectionText)
+{
+    if (m_open)
+        throw TextTableError(TextTableError::OpenObject,
+                             QStringLiteral("Operation is not allowed when the object is open."));
+    QString folder;
+    bool haveFolder = false;
+    QString properties = QStringLiteral("text");
+    for (const auto &[key, value] : pairs(connectionText)) {
         if (key.compare(u"Data Source", Qt::CaseInsensitive) == 0) {
             folder = value;
             haveFolder = true;
         } else if (key.compare(u"Extended Properties", Qt::CaseInsensitive) == 0) {
             properties = value;
         }
-        pos = next < 0 ? text.size() : next + 1;
     }
     if (!haveFolder)
         badConnection(QStringLiteral("it names no Data Source"));
@@ -85,7 +142,7 @@ void TextTableConnection::close()
 {
     requireOpen();
     m_open = false;
-    m_lastTable.reset();
+    m_lastTablePath.clear();
 }
 
 void TextTableConnection::requireOpen() const
@@ -110,9 +167,10 @@ bool TextTableConnection::hasHeader() const
 std::shared_ptr<TextTable> TextTableConnection::table(const QString &fileName) const
 {
     requireOpen();
-    // A search sends thousands of statements on one file: the file is looked up once per connection.
-    if (m_lastTable && fileName == m_lastTableName)
-        return m_lastTable;
+    // A search sends thousands of statements on one file: its path is looked up once per connection, while the
+    // cache still looks at the file each time, so a statement after a change reads the file as it is now.
+    if (!m_lastTablePath.isEmpty() && fileName == m_lastTableName)
+        return m_cache.table(m_lastTablePath, m_hasHeader);
     const QDir dir(m_folder);
     QString path = dir.filePath(fileName);
     if (!QFileInfo(path).isFile()) {
@@ -123,7 +181,8 @@ std::shared_ptr<TextTable> TextTableConnection::table(const QString &fileName) c
                                  QStringLiteral("The file '%1' could not be found in %2.").arg(fileName, m_folder));
         path = dir.filePath(matches.first());
     }
-    m_lastTable = m_cache.table(path, m_hasHeader);
+    auto table = m_cache.table(path, m_hasHeader);
+    m_lastTablePath = path;
     m_lastTableName = fileName;
-    return m_lastTable;
+    return table;
 }

@@ -10,10 +10,15 @@ class TextTable;
 // A connection to the comma-separated files of one folder, opened from a connection text such as
 //   Provider=Microsoft.Jet.OLEDB.4.0;Data Source=C:\Lists\;Extended Properties="text;HDR=YES;FMT=Delimited"
 // HDR=YES takes the column names from each file's first line; HDR=NO names the columns F1, F2, ...
+// A value holding ; = ' " { } or blanks at its ends is written between double quotes, a double quote inside it
+// doubled: Data Source="C:\A;B\". connectionText() writes it so.
 class TextTableConnection
 {
 public:
     explicit TextTableConnection(TableCache &cache);
+
+    // The connection text for the files of folder, which any path survives unchanged.
+    static QString connectionText(const QString &folder, bool hasHeader);
 
     // Throws TextTableError for a connection text it cannot use or a folder it cannot read.
     void open(const QString &connectionText);
@@ -33,5 +38,5 @@ private:
     QString m_folder;
     bool m_hasHeader = true;
     mutable QString m_lastTableName;
-    mutable std::shared_ptr<TextTable> m_lastTable;
+    mutable QString m_lastTablePath;
 };

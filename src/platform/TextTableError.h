@@ -18,6 +18,7 @@ public:
         TableNotFound = -2147217865, // no such file in the folder
         InvalidPath = -2147467259,   // a folder or file that cannot be read, a bad connection text
         BadArgument = 3265,          // a field position out of range
+        BadFormat = 3274,            // a file that cannot be read completely: an unclosed quote, a bad encoding
     };
 
     TextTableError(int number, QString message)

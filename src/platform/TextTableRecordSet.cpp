@@ -44,8 +44,9 @@ struct Test
 {
     TextTableStatement::Condition::Kind kind;
     int column;
+    bool open;             // the record passes where it does not state the value (UnstatedValues)
     std::string folded;    // Equals: the literal's key; Like (ASCII): the pattern
-    QString foldedPattern; // Like: the pattern as text, for fields that are not ASCII
+    QString foldedPattern; // Like: the pattern as text, for fields or patterns that are not ASCII
     QDate date;
 };
 
@@ -78,9 +79,11 @@ private:
         switch (t.kind) {
         case TextTableStatement::Condition::Equals:
             m_table.fold(field, m_folded);
-            return m_folded == t.folded;
+            return m_folded == t.folded || (t.open && m_folded.empty());
         case TextTableStatement::Condition::Like:
             m_table.fold(field, m_folded);
+            if (t.open && m_folded.empty())
+                return true;
             if (isAscii(m_folded) && isAscii(t.folded))
                 return likeMatch(m_folded.data(), m_folded.size(), t.folded.data(), t.folded.size());
             {
@@ -89,9 +92,10 @@ private:
                                  size_t(t.foldedPattern.size()));
             }
         case TextTableStatement::Condition::EqualsDate: {
-            // A field that is no date equals no date.
-            const auto date = DateParser::parse(field);
-            return date && *date == t.date;
+            const auto range = DateParser::parseRange(field);
+            if (t.open)
+                return !range || range->contains(t.date);
+            return range && range->isWhole() && range->first == t.date;
         }
         }
         return false;
@@ -105,7 +109,8 @@ private:
 
 } // namespace
 
-void TextTableRecordSet::open(const QString &statement, const TextTableConnection &connection)
+void TextTableRecordSet::open(const QString &statement, const TextTableConnection &connection,
+                              const UnstatedValues &unstated)
 {
     if (isOpen())
         throw TextTableError(TextTableError::OpenObject,
@@ -117,7 +122,9 @@ void TextTableRecordSet::open(const QString &statement, const TextTableConnectio
     std::shared_ptr<TextTable> table = connection.table(parsed.table);
 
     std::vector<Test> tests;
-    int indexed = -1; // the first text equality narrows the rows through the column's index
+    // The first strict text equality narrows the rows through the column's index; an open one cannot, as the
+    // index does not list the empty fields under the literal.
+    int indexed = -1;
     for (const auto &c : parsed.conditions) {
         const int column = table->columnIndex(c.column);
         if (column < 0)
@@ -125,12 +132,12 @@ void TextTableRecordSet::open(const QString &statement, const TextTableConnectio
                                  QStringLiteral("No value given for one or more required parameters: the file has "
                                                 "no column %1.")
                                      .arg(c.column));
-        Test t{c.kind, column, {}, {}, c.date};
+        Test t{c.kind, column, unstated.isOpen(table->columnNames()[column]), {}, {}, c.date};
         if (c.kind != TextTableStatement::Condition::EqualsDate) {
             t.folded = TextTable::fold(c.text);
-            t.foldedPattern = c.text.toCaseFolded();
+            t.foldedPattern = QString::fromUtf8(t.folded.data(), qsizetype(t.folded.size()));
         }
-        if (c.kind == TextTableStatement::Condition::Equals && indexed < 0)
+        if (c.kind == TextTableStatement::Condition::Equals && !t.open && indexed < 0)
             indexed = int(tests.size());
         tests.push_back(std::move(t));
     }
@@ -141,7 +148,8 @@ void TextTableRecordSet::open(const QString &statement, const TextTableConnectio
         TextTable::PrefixFilter filter;
         for (const Test &t : tests) {
             if (t.column != tests[indexed].column && t.kind != TextTableStatement::Condition::EqualsDate) {
-                filter = TextTable::prefixFilter(t.column, t.folded, t.kind == TextTableStatement::Condition::Equals);
+                filter = TextTable::prefixFilter(t.column, t.folded, t.kind == TextTableStatement::Condition::Equals,
+                                                 t.open);
                 if (filter.column >= 0)
                     break;
             }

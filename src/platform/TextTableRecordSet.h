@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/TextTable.h"
+#include "platform/UnstatedValues.h"
 
 #include <QString>
 
@@ -17,8 +18,10 @@ class TextTableConnection;
 class TextTableRecordSet
 {
 public:
-    // Throws TextTableError: syntax errors, unknown columns, missing files, a closed connection.
-    void open(const QString &statement, const TextTableConnection &connection);
+    // Throws TextTableError: syntax errors, unknown columns, missing files or files that cannot be read
+    // completely, a closed connection.
+    void open(const QString &statement, const TextTableConnection &connection,
+              const UnstatedValues &unstated = UnstatedValues());
     void close();
     bool isOpen() const { return m_table != nullptr; }
 

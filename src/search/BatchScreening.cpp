@@ -1,6 +1,7 @@
 #include "search/BatchScreening.h"
 
 #include "manifest/ManifestScreening.h"
+#include "platform/TableCache.h"
 #include "platform/TextTableConnection.h"
 #include "platform/TextTableError.h"
 #include "search/RowMarks.h"
@@ -122,6 +123,9 @@ bool BatchScreening::screen(const QString &listPath, TableCache &cache, QString 
 
     TextTableConnection connection(cache);
     try {
+        // Read under its own name first, so that a list that cannot be read is named as the operator knows it;
+        // the statements then find it in the cache by the file's identity.
+        cache.table(list.absoluteFilePath(), true);
         connection.open(NameQuery::connectionText(QDir::toNativeSeparators(folder.path())));
     } catch (const TextTableError &e) {
         return fail(e.message());
@@ -129,9 +133,10 @@ bool BatchScreening::screen(const QString &listPath, TableCache &cache, QString 
     BatchRows rows(m_persons, progress);
     BatchResults results(m_persons, rows, list.fileName());
     // The kind of list is read off its own name, as the window reads it off the selected file.
+    QString failure;
     const SearchRun::Outcome outcome =
-        SearchRun::run(connection, list.fileName(), rows, results, SearchRun::Refusals::Continue);
+        SearchRun::run(connection, list.fileName(), rows, results, SearchRun::Refusals::Continue, &failure);
     if (outcome == SearchRun::Outcome::Failed)
-        return fail(QStringLiteral("The list %1 could not be searched.").arg(listPath));
+        return fail(QStringLiteral("The list %1 could not be searched: %2").arg(listPath, failure));
     return true;
 }

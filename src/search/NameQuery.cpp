@@ -1,6 +1,7 @@
 #include "search/NameQuery.h"
 
 #include "platform/DateParser.h"
+#include "platform/TextTableConnection.h"
 #include "search/WatchListFile.h"
 
 #include <QDir>
@@ -66,8 +67,16 @@ NameQuery NameQuery::build(const Row &row, bool clearedList, bool dateRuleApplie
     return query;
 }
 
+UnstatedValues NameQuery::unstatedValues(bool clearedList)
+{
+    if (clearedList)
+        return {};
+    return {UnstatedValues::Open,
+            {QStringLiteral("DOB"), QStringLiteral("PASSPORT/IDNUMBER"), QStringLiteral("FIRSTNAME"),
+             QStringLiteral("MIDDLENAME")}};
+}
+
 QString NameQuery::connectionText(const QString &folder)
 {
-    return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + folder + QDir::separator() +
-           QStringLiteral(";Extended Properties=\"text;HDR=YES;FMT=Delimited\"");
+    return TextTableConnection::connectionText(folder, true);
 }

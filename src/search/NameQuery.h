@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/UnstatedValues.h"
+
 #include <QString>
 
 // The statement the search sends for one name row.
@@ -26,6 +28,11 @@ struct NameQuery
     static NameQuery build(const Row &row, bool clearedList, bool dateRuleApplies, bool gridMode);
 
     static QString connectionText(const QString &folder);
+
+    // How the engine treats what a record leaves unstated. On a Cleared list, where a match clears a person,
+    // strictly; on any other list an empty or unreadable date of birth, an empty passport, first or middle name,
+    // or a date that gives only a year or a month, never excludes the record.
+    static UnstatedValues unstatedValues(bool clearedList);
 
     static constexpr auto RefusalTitle = "Missing Information";
     static constexpr auto NeedLastName = "Need Last Name";

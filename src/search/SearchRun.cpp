@@ -7,12 +7,13 @@
 namespace SearchRun {
 
 Outcome run(const TextTableConnection &connection, const QString &listPath, SearchRows &rows, SearchResults &results,
-            Refusals refusals)
+            Refusals refusals, QString *failure)
 {
     const bool noFlyList = WatchListFile::isNoFly(listPath);
     const bool clearedList = WatchListFile::isCleared(listPath);
     const bool selecteeList = WatchListFile::isSelectee(listPath);
     const bool grid = rows.gridMode();
+    const UnstatedValues unstated = NameQuery::unstatedValues(clearedList);
     bool namesGiven = false;
     for (int i = 0; i <= rows.lastRow(); ++i) {
         rows.startRow(i);
@@ -41,7 +42,7 @@ Outcome run(const TextTableConnection &connection, const QString &listPath, Sear
         MatchState state = MatchState::None;
         try {
             TextTableRecordSet records;
-            records.open(query.statement, connection);
+            records.open(query.statement, connection, unstated);
             const int count = records.fieldCount();
             results.setFieldCount(count);
             if (!namesGiven) {
@@ -66,7 +67,9 @@ Outcome run(const TextTableConnection &connection, const QString &listPath, Sear
                                                                             : MatchState::Matched;
             }
             records.close();
-        } catch (const TextTableError &) {
+        } catch (const TextTableError &e) {
+            if (failure)
+                *failure = e.message();
             return Outcome::Failed;
         }
         results.rowDone();

@@ -59,7 +59,8 @@ enum class Outcome {
 // The window stops at a refused row, as the operators know it; a batch reports the row and goes on.
 enum class Refusals { Stop, Continue };
 
+// failure, when given, receives the engine's message when the outcome is Failed.
 Outcome run(const TextTableConnection &connection, const QString &listPath, SearchRows &rows, SearchResults &results,
-            Refusals refusals = Refusals::Stop);
+            Refusals refusals = Refusals::Stop, QString *failure = nullptr);
 
 } // namespace SearchRun

@@ -43,7 +43,11 @@ void TestNameQuery::build_data()
     QTest::newRow("year-month-day date is sent as typed") << QStringList{"x", "", "1960-01-02", ""} << false << false
                                                           << false << select + "LASTNAME='X' AND DOB=#1960-01-02#";
     QTest::newRow("date the parser refuses is left out")
-        << QStringList{"x", "", "31/12/1960", ""} << false << false << false << select + "LASTNAME='X'";
+        << QStringList{"x", "", "31/13/1960", ""} << false << false << false << select + "LASTNAME='X'";
+    QTest::newRow("a year alone is no date of birth")
+        << QStringList{"x", "", "1960", ""} << false << false << false << select + "LASTNAME='X'";
+    QTest::newRow("day-first date is sent as typed") << QStringList{"x", "", "31/12/1960", ""} << false << false
+                                                     << false << select + "LASTNAME='X' AND DOB=#31/12/1960#";
     QTest::newRow("apostrophe is not doubled")
         << QStringList{"o'brien", "", "", ""} << false << false << false << select + "LASTNAME='O'BRIEN'";
     QTest::newRow("single-space last name counts in a name row")
