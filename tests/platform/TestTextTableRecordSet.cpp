@@ -4,6 +4,8 @@
 #include "platform/TextTableError.h"
 #include "platform/TextTableRecordSet.h"
 
+#include "platform/UnstatedValues.h"
+
 #include <QDir>
 #include <QTemporaryDir>
 
@@ -23,6 +25,12 @@ private slots:
     void cacheFollowsTheFileNotItsName();
     void connectionText_data();
     void connectionText();
+    void unstatedValues_data();
+    void unstatedValues();
+    void pathsThatLookLikeSyntax_data();
+    void pathsThatLookLikeSyntax();
+    void fileChangedUnderAnOpenConnection();
+    void unreadableFileIsRefusedOnce();
 };
 
 namespace {
@@ -257,6 +265,142 @@ void TestTextTableRecordSet::connectionText()
     TextTableConnection connection(cache);
     QCOMPARE(errorNumber([&] { connection.open(text.arg(dir.path())); }), error);
     QCOMPARE(connection.isOpen(), error == 0);
+}
+
+namespace {
+
+const QByteArray Unstated =
+    "SID,CLEARED,LASTNAME,FIRSTNAME,MIDDLENAME,TYPE,DOB,POB,CITIZENSHIP,PASSPORT/IDNUMBER,MISC\n"
+    "1,,DOE,JOHN,,P,,,,,no date no passport\n"
+    "2,,DOE,JOHN,,P,1960,,,X1,year only\n"
+    "3,,DOE,JOHN,,P,01/1960,,,,month and year\n"
+    "4,,DOE,JOHN,,P,unknown,,,,unreadable\n"
+    "5,,DOE,JOHN,,P,2/3/1960,,,,another day\n"
+    "6,,DOE,JOHN,,P,01/02/1960 00:00:00,,,Y2,the same day\n"
+    "7,,DOE,JOHN,,P,1961,,,,another year\n"
+    "8,,DOE,,,P,1/2/1960,,,,no first name\n";
+
+} // namespace
+
+void TestTextTableRecordSet::unstatedValues_data()
+{
+    QTest::addColumn<QString>("conditions");
+    QTest::addColumn<bool>("open");
+    QTest::addColumn<QString>("records");
+
+    const QString john = "LASTNAME='DOE' AND FIRSTNAME LIKE 'JOHN%' AND ";
+    QTest::newRow("strict: only the same whole date") << john + "DOB=#1/2/1960#" << false << "6";
+    QTest::newRow("open: unstated, partial and unreadable dates do not exclude")
+        << john + "DOB=#1/2/1960#" << true << "1,2,3,4,6,8";
+    QTest::newRow("strict: an empty passport equals no passport")
+        << john + "[PASSPORT/IDNUMBER]='X1' AND DOB=#1/2/1960#" << false << "";
+    QTest::newRow("open: an empty passport does not exclude, another one does")
+        << john + "[PASSPORT/IDNUMBER]='X1' AND DOB=#1/2/1960#" << true << "1,2,3,4,8";
+    QTest::newRow("open: a year outside the date excludes") << "LASTNAME='DOE' AND DOB=#6/30/1961#" << true << "1,4,7";
+    QTest::newRow("strict: exact names, empty middle name")
+        << "LASTNAME='DOE' AND FIRSTNAME = 'JOHN' AND MIDDLENAME = ''" << false << "1,2,3,4,5,6,7";
+    QTest::newRow("open: an open column first is no index key")
+        << "FIRSTNAME='JOHN' AND LASTNAME='DOE' AND DOB=#1/2/1960#" << true << "1,2,3,4,6,8";
+}
+
+void TestTextTableRecordSet::unstatedValues()
+{
+    QFETCH(QString, conditions);
+    QFETCH(bool, open);
+    QFETCH(QString, records);
+    QTemporaryDir dir;
+    writeFile(dir.filePath("Veyra.csv"), Unstated);
+    TableCache cache;
+    TextTableConnection connection(cache);
+    connection.open(connectionTextFor(dir.path()));
+    UnstatedValues unstated;
+    if (open)
+        unstated = {UnstatedValues::Open, {"DOB", "PASSPORT/IDNUMBER", "FIRSTNAME", "MIDDLENAME"}};
+    TextTableRecordSet recordSet;
+    recordSet.open("SELECT * FROM Veyra.csv WHERE " + conditions, connection, unstated);
+    QStringList sids;
+    for (; !recordSet.eof(); recordSet.moveNext())
+        sids << recordSet.value(0).value_or("<null>");
+    QCOMPARE(sids.join(u','), records);
+}
+
+void TestTextTableRecordSet::pathsThatLookLikeSyntax_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::newRow("semicolon") << "lists;Extended Properties=x";
+    QTest::newRow("equals sign") << "a=b";
+    QTest::newRow("double quote") << "say \"hi\"";
+    QTest::newRow("apostrophe") << "o'brien";
+    QTest::newRow("braces") << "{lists}";
+    QTest::newRow("blank at the start") << " lists";
+}
+
+// The folder opened must be the one named, never a neighbour whose name is a part of it.
+void TestTextTableRecordSet::pathsThatLookLikeSyntax()
+{
+    QFETCH(QString, folder);
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkpath(folder));
+    QVERIFY(QDir(dir.path()).mkpath("lists"));
+    writeFile(dir.filePath(folder + "/Veyra.csv"), "SID\nright\n");
+    writeFile(dir.filePath("lists/Veyra.csv"), "SID\nwrong\n");
+    TableCache cache;
+    TextTableConnection connection(cache);
+    connection.open(TextTableConnection::connectionText(dir.filePath(folder), true));
+    QCOMPARE(connection.folder(), dir.filePath(folder));
+    TextTableRecordSet records;
+    records.open("SELECT * FROM Veyra.csv", connection);
+    QCOMPARE(records.value(0), std::optional<QString>("right"));
+}
+
+void TestTextTableRecordSet::fileChangedUnderAnOpenConnection()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Veyra.csv");
+    writeFile(path, List);
+    TableCache cache;
+    TextTableConnection connection(cache);
+    connection.open(connectionTextFor(dir.path()));
+    TextTableRecordSet before;
+    before.open("SELECT * FROM Veyra.csv WHERE LASTNAME='SMITH'", connection);
+
+    // Cut short under an open record set: what it holds is its own, and the next statement reads the new file.
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.resize(70));
+    file.close();
+    before.moveNext();
+    QCOMPARE(before.value(10), std::optional<QString>());
+    before.moveNext();
+    QCOMPARE(before.value(10), std::optional<QString>("multi\r\nline \"quoted\""));
+    TextTableRecordSet after;
+    after.open("SELECT * FROM Veyra.csv", connection);
+    QCOMPARE(after.recordCount(), size_t(0));
+
+    QVERIFY(QFile::remove(path));
+    TextTableRecordSet gone;
+    QCOMPARE(errorNumber([&] { gone.open("SELECT * FROM Veyra.csv", connection); }),
+             int(TextTableError::TableNotFound));
+}
+
+void TestTextTableRecordSet::unreadableFileIsRefusedOnce()
+{
+    QTemporaryDir dir;
+    writeFile(dir.filePath("Veyra.csv"), "SID,LASTNAME\n1,SMITH\n2,\"JONES\n3,SMITH\n");
+    TableCache cache;
+    // Named as the operator knows the list, though it is read under the working name.
+    QCOMPARE(errorNumber([&] { cache.table(dir.filePath("Veyra.csv"), true, "Veyra_No_Fly.csv"); }),
+             int(TextTableError::BadFormat));
+    for (int i = 0; i < 2; ++i) {
+        try {
+            firstFields(cache, dir.path(), "SELECT * FROM Veyra.csv WHERE LASTNAME='SMITH'");
+            QFAIL("a list with an unclosed quote was searched");
+        } catch (const TextTableError &e) {
+            QCOMPARE(e.number(), int(TextTableError::BadFormat));
+            QCOMPARE(e.message(), QStringLiteral("Unclosed quote in Veyra_No_Fly.csv at line 3"));
+        }
+    }
+    QCOMPARE(cache.parses(), 1);
 }
 
 VEYRA_TEST(TestTextTableRecordSet)

@@ -26,6 +26,9 @@ private slots:
     void sameStatusesAsTheWindow_data();
     void sameStatusesAsTheWindow();
     void refusedPersonsAreReportedAndTheBatchGoesOn();
+    void listsAsTheyArrive_data();
+    void listsAsTheyArrive();
+    void unreadableListIsNamedWithItsLine();
     void command_data();
     void command();
     void jsonOutput();
@@ -122,6 +125,102 @@ void TestBatchScreening::refusedPersonsAreReportedAndTheBatchGoesOn()
     QCOMPARE(persons[2].status(), "CLEARED");
     QCOMPARE(persons[2].matches.size(), 2);
     QCOMPARE(persons[2].texts.lastName, "MARROWBY");
+}
+
+namespace {
+
+const QByteArray Header = "SID,CLEARED,LASTNAME,FIRSTNAME,MIDDLENAME,TYPE,DOB,POB,CITIZENSHIP,PASSPORT/IDNUMBER,MISC";
+
+} // namespace
+
+// Each row: a No-Fly list shaped as real exports arrive, a person typed as the operator would, and (where given)
+// a Cleared list searched after it. A listed person must never come out clear.
+void TestBatchScreening::listsAsTheyArrive_data()
+{
+    QTest::addColumn<QByteArray>("noFly");
+    QTest::addColumn<QStringList>("person");
+    QTest::addColumn<QByteArray>("cleared");
+    QTest::addColumn<QString>("status");
+
+    const QStringList doe{"doe", "jane", "1/2/1960", ""};
+    auto dob = [](const char *written) { return "\r\n1,,DOE,JANE,,PERSON," + QByteArray(written) + ",,,,"; };
+    QTest::newRow("lone CR line ends") << Header + "\r7,,ROE,AL,,P,,,,,\r1,,DOE,JANE,,PERSON,,,,,\r" << doe
+                                       << QByteArray() << "NO FLY";
+    QTest::newRow("one Windows-1252 byte elsewhere, an accented name typed as listed")
+        << Header + "\n1,,M\xC3\x9CLLER,HANS,,P,,,,,\n2,,ROE,AL,,P,,,,,caf\xE9\n"
+        << QStringList{QString::fromUtf8("müller"), "hans", "", ""} << QByteArray() << "NO FLY";
+    QTest::newRow("accented name typed from a passport's machine line")
+        << Header + "\n1,,M\xC3\x9CLLER,JOS\xC3\x89,,P,,,,,\n"
+        << QStringList{"MULLER", "JOSE", "", ""} << QByteArray() << "NO FLY";
+    QTest::newRow("sharp s typed as listed")
+        << Header + "\n1,,STRA\xC3\x9F"
+                    "E,ANNA,,P,,,,,\n"
+        << QStringList{QString::fromUtf8("straße"), "anna", "", ""} << QByteArray() << "NO FLY";
+    QTest::newRow("dotless i typed as listed")
+        << Header + "\n1,,Y\xC4\xB1LMAZ,EMRE,,P,,,,,\n"
+        << QStringList{QString::fromUtf8("yılmaz"), "emre", "", ""} << QByteArray() << "NO FLY";
+    QTest::newRow("stray blanks and an accent in the given names")
+        << Header + "\n1,,ROSSI,ANNA,MAR\xC3\x8D"
+                    "A,P,,,,,\n"
+        << QStringList{"rossi", QString::fromUtf8("anna  maría"), "", ""} << QByteArray() << "NO FLY";
+    QTest::newRow("DOB with a time") << Header + dob("01/02/1960 00:00:00") << doe << QByteArray() << "NO FLY";
+    QTest::newRow("DOB year first with slashes") << Header + dob("1960/01/02") << doe << QByteArray() << "NO FLY";
+    QTest::newRow("DOB with a month name") << Header + dob("02-JAN-1960") << doe << QByteArray() << "NO FLY";
+    QTest::newRow("DOB with a two-digit year") << Header + dob("1/2/60") << doe << QByteArray() << "NO FLY";
+    QTest::newRow("DOB in ISO form with a time")
+        << Header + dob("1960-01-02T00:00:00") << doe << QByteArray() << "NO FLY";
+    QTest::newRow("DOB a year only") << Header + dob("1960") << doe << QByteArray() << "NO FLY";
+    QTest::newRow("DOB a month and a year") << Header + dob("01/1960") << doe << QByteArray() << "NO FLY";
+    QTest::newRow("DOB of another year") << Header + dob("1961") << doe << QByteArray() << "CLEARED";
+    QTest::newRow("no DOB listed, one typed") << Header + dob("") << doe << QByteArray() << "NO FLY";
+    QTest::newRow("no passport listed, one typed")
+        << Header + dob("") << QStringList{"doe", "jane", "", "X123"} << QByteArray() << "NO FLY";
+    QTest::newRow("no middle name listed, one typed")
+        << Header + dob("") << QStringList{"doe", "jane ann", "", ""} << QByteArray() << "NO FLY";
+    QTest::newRow("a year on the Cleared list clears nobody")
+        << Header + dob("1/2/1960") << doe << Header + "\r\n9,YES,DOE,JANE,,PERSON,1960,,,,"
+        << "NO FLY";
+    QTest::newRow("no DOB on the Cleared list clears nobody")
+        << Header + dob("1/2/1960") << doe << Header + "\r\n9,YES,DOE,JANE,,PERSON,,,,,"
+        << "NO FLY";
+    QTest::newRow("the same day on the Cleared list, written its own way, clears")
+        << Header + dob("1/2/1960") << doe << Header + "\r\n9,YES,DOE,JANE,,PERSON,02-Jan-1960,,,,"
+        << "CLEARED";
+}
+
+void TestBatchScreening::listsAsTheyArrive()
+{
+    QFETCH(QByteArray, noFly);
+    QFETCH(QStringList, person);
+    QFETCH(QByteArray, cleared);
+    QFETCH(QString, status);
+    QTemporaryDir dir;
+    writeFile(dir.filePath("Veyra_No_Fly_Export.csv"), noFly);
+    BatchScreening batch({{person[0], person[1], person[2], person[3]}});
+    TableCache cache;
+    QString error;
+    QVERIFY2(batch.screen(dir.filePath("Veyra_No_Fly_Export.csv"), cache, &error), qPrintable(error));
+    if (!cleared.isEmpty()) {
+        writeFile(dir.filePath("Veyra_Cleared_Export.csv"), cleared);
+        QVERIFY2(batch.screen(dir.filePath("Veyra_Cleared_Export.csv"), cache, &error), qPrintable(error));
+    }
+    QCOMPARE(batch.persons()[0].status(), status);
+}
+
+void TestBatchScreening::unreadableListIsNamedWithItsLine()
+{
+    QTemporaryDir dir;
+    writeFile(dir.filePath("Veyra_No_Fly_Export.csv"),
+              Header + "\r\n1,,SMITH,\"JOHN,,P,,,,,\r\n2,,DOE,JANE,,P,,,,,\r\n");
+    writeFile(dir.filePath("names.csv"), "doe,jane,,\r\n");
+    QProcess screen;
+    screen.start(VEYRACHECK_SCREEN_EXECUTABLE,
+                 {"--names", dir.filePath("names.csv"), "--list", dir.filePath("Veyra_No_Fly_Export.csv")});
+    QVERIFY(screen.waitForFinished(30000));
+    QCOMPARE(screen.exitCode(), 2);
+    QVERIFY(screen.readAllStandardOutput().isEmpty());
+    const QString err = QString::fromUtf8(screen.readAllStandardError());
+    QVERIFY2(err.contains("Unclosed quote in Veyra_No_Fly_Export.csv at line 2"), qPrintable(err));
 }
 
 void TestBatchScreening::command_data()

@@ -20,6 +20,7 @@ private slots:
     void gridModeCarriesTheMarks();
     void refusalStopsAtTheRow();
     void apostropheEndsTheRunWithTheErrorText();
+    void unclosedQuoteIsToldAndNeverCleared();
     void noWorkingFileChangesNothing();
     void keepCheckedKeepsTickedRows();
     void removeClearedKeepsRedRows();
@@ -183,6 +184,29 @@ void TestSearchRun::apostropheEndsTheRunWithTheErrorText()
     QCOMPARE(status->text(), QStringLiteral(" Incomplete Search, Try again"));
     QCOMPARE(status->foreColor(), Red);
     QCOMPARE(rows.text(1, 1)->foreColor(), Black);
+}
+
+void TestSearchRun::unclosedQuoteIsToldAndNeverCleared()
+{
+    QTemporaryDir data;
+    writeFile(data.filePath("Veyra_No_Fly.csv"),
+              Header + "1,,DOE,JANE,,P,,,,,\r\n2,,\"ROE,RICHARD,,P,,,,,\r\n3,,SMITH,JOHN,,P,,,,,\r\n");
+    RunningApp app(data.path());
+    Rows rows{app};
+    rows.fill(0, {"doe"});
+    rows.fill(1, {"smith"});
+    MessageBoxAnswerer answerer;
+    app.window().File1_Click("Veyra_No_Fly.csv");
+    QCOMPARE(answerer.texts.size(), 1);
+    QVERIFY2(answerer.texts.first().contains("Unclosed quote in Veyra_No_Fly.csv at line 3"),
+             qPrintable(answerer.texts.first()));
+
+    QTest::mouseClick(app.find<QPushButton>("Command1"), Qt::LeftButton);
+    auto *status = app.find<Label>("Label3");
+    QCOMPARE(status->text(), QStringLiteral(" Incomplete Search, Try again"));
+    QCOMPARE(status->foreColor(), Red);
+    QCOMPARE(app.find<FlexGrid>("MSFlexGrid1")->rows(), 1);
+    QCOMPARE(answerer.texts.size(), 1);
 }
 
 void TestSearchRun::noWorkingFileChangesNothing()
