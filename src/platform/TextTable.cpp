@@ -173,9 +173,10 @@ TextTable::TextTable(QByteArray bytes, bool hasHeader, const QString &name)
     }
 }
 
-size_t TextTable::lineAt(uint64_t offset) const
+size_t TextTable::lineEnds(uint64_t from, uint64_t to) const
 {
-    return linesIn(m_bytes.substr(0, std::min<uint64_t>(offset, m_bytes.size()))) + 1;
+    to = std::min<uint64_t>(to, m_bytes.size());
+    return from < to ? linesIn(m_bytes.substr(from, to - from)) : 0;
 }
 
 // A record ends at the first line end that does not stand inside a quoted field, and a quoted field can only

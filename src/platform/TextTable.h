@@ -65,7 +65,9 @@ public:
     // The text the records are read from: the file's bytes after the BOM, or their UTF-8 form for UTF-16.
     std::string_view content() const { return m_bytes; }
     // The physical line, from 1, that the byte at offset of content() stands on; CR LF is one line end.
-    size_t lineAt(uint64_t offset) const;
+    size_t lineAt(uint64_t offset) const { return lineEnds(0, offset) + 1; }
+    // The line ends in content() from one offset to another.
+    size_t lineEnds(uint64_t from, uint64_t to) const;
 
     // The comparison key (see ComparisonKey) of a field, and of a statement's text.
     void fold(std::string_view field, std::string &out) const;
