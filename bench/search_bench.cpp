@@ -49,11 +49,16 @@ int main(int argc, char *argv[])
     }
     grid->show();
     progress->show();
+    // The click on the list reads it, so that the first search finds it parsed: timed too.
+    QElapsedTimer selection;
+    selection.start();
     window.File1_Click(QStringLiteral("Veyra_No_Fly_Bench.csv"));
+    out << QStringLiteral("list selected (read from disk): %1 ms\n")
+               .arg(double(selection.nsecsElapsed()) / 1e6, 0, 'f', 1);
 
     int progressSteps = 0;
     QObject::connect(progress, &QProgressBar::valueChanged, [&] { ++progressSteps; });
-    for (const char *run : {"first search (list read from disk)", "second search (list cached)"}) {
+    for (const char *run : {"first search (list read at selection, index built now)", "second search (list cached)"}) {
         progressSteps = 0;
         QElapsedTimer timer;
         timer.start();

@@ -32,25 +32,18 @@ std::optional<TableCache::FileIdentity> identify(const QString &path)
 #endif
 }
 
-// The file's bytes in memory of our own: a mapped file that is truncated while a search reads it would end the
-// process. The identity is taken from the open file, so it is the identity of the bytes that were read.
-QByteArray load(const QString &path, TableCache::FileIdentity &identity)
+// The identity of an open file: the identity of the bytes read from it.
+void identifyOpen(QFile &file, TableCache::FileIdentity &identity)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw TextTableError(TextTableError::InvalidPath,
-                             QStringLiteral("The file %1 cannot be read: %2").arg(path, file.errorString()));
-#ifndef Q_OS_WIN
+#ifdef Q_OS_WIN
+    Q_UNUSED(file);
+    Q_UNUSED(identity);
+#else
     struct stat st;
     if (::fstat(file.handle(), &st) == 0)
         identity = {uint64_t(st.st_dev), uint64_t(st.st_ino), uint64_t(st.st_size),
                     int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
 #endif
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw TextTableError(TextTableError::InvalidPath,
-                             QStringLiteral("The file %1 cannot be read: %2").arg(path, file.errorString()));
-    return bytes;
 }
 
 } // namespace
@@ -75,14 +68,20 @@ std::shared_ptr<TextTable> TableCache::table(const QString &path, bool hasHeader
             return it->table;
         }
     }
-    FileIdentity loaded = *identity;
-    QByteArray bytes = load(path, loaded);
-    Entry entry{loaded, hasHeader, nullptr, std::nullopt};
+    // Read into memory of our own, never mapped: a mapped file cut short while a search reads it would end the
+    // process.
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw TextTableError(TextTableError::InvalidPath,
+                             QStringLiteral("The file %1 cannot be read: %2").arg(path, file.errorString()));
+    Entry entry{*identity, hasHeader, nullptr, std::nullopt};
+    identifyOpen(file, entry.identity);
     ++m_parses;
     try {
-        entry.table = std::make_shared<TextTable>(std::move(bytes), hasHeader,
-                                                  name.isEmpty() ? QFileInfo(path).fileName() : name);
+        entry.table = TextTable::fromFile(file, hasHeader, name.isEmpty() ? QFileInfo(path).fileName() : name);
     } catch (const TextTableError &e) {
+        if (e.number() != TextTableError::BadFormat)
+            throw;
         // A file that cannot be read stays refused, with the same words, until it changes: it is not read again
         // for every statement of a search.
         entry.failure = e;

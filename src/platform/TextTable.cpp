@@ -8,9 +8,11 @@
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <cstring>
 #include <thread>
+#include <tuple>
 
 namespace {
 
@@ -22,6 +24,8 @@ bool isValidUtf8(std::string_view bytes)
 // Below these sizes a second thread costs more than it saves.
 constexpr size_t ParallelBytes = 4 * 1024 * 1024;
 constexpr size_t ParallelRows = 50000;
+// A file is read in pieces of this size while its records are found.
+constexpr qint64 Chunk = 1 << 20;
 
 void appendUtf8(QByteArray &out, char32_t c)
 {
@@ -88,6 +92,29 @@ size_t linesIn(std::string_view text)
 
 } // namespace
 
+// How far a file being read has come: the bytes filled so far, and whether they are all there is. Counted with
+// the done mark in one atomic, so a wait can never miss the end.
+struct TextTable::Arrival
+{
+    std::atomic<uint64_t> progress{0}; // bytes filled (of the whole buffer, BOM included) * 2, + 1 when done
+    size_t offset = 0;                 // where content() starts in the buffer
+    bool utf8 = true;
+    size_t nul = SIZE_MAX; // the first NUL byte, in the buffer
+    QString readError;
+
+    // Content bytes ready beyond have, or all of them: {ready, final}.
+    std::pair<size_t, bool> waitBeyond(size_t have)
+    {
+        while (true) {
+            const uint64_t now = progress.load(std::memory_order_acquire);
+            const size_t filled = size_t(now >> 1) - offset;
+            if (filled > have || (now & 1))
+                return {filled, (now & 1) != 0};
+            progress.wait(now, std::memory_order_acquire);
+        }
+    }
+};
+
 TextTable::TextTable(QByteArray bytes, bool hasHeader, const QString &name)
     : m_data(std::move(bytes))
 {
@@ -108,59 +135,176 @@ TextTable::TextTable(QByteArray bytes, bool hasHeader, const QString &name)
     }
     m_bytes = raw;
 
-    // The encoding check reads the whole file; on a second core it costs the scan below nothing. A NUL byte is
-    // looked for on the way: it means UTF-16 without its BOM, where every name would silently fail to match.
+    // The encoding check reads the whole file; on a second core it costs the scan nothing. A NUL byte is looked
+    // for on the way: it means UTF-16 without its BOM, where every name would silently fail to match.
     const char *nul = nullptr;
+    auto check = [this, &nul] {
+        m_utf8 = isValidUtf8(m_bytes);
+        nul = static_cast<const char *>(std::memchr(m_bytes.data(), 0, m_bytes.size()));
+    };
     {
-        auto check = [this, &nul] {
-            m_utf8 = isValidUtf8(m_bytes);
-            nul = static_cast<const char *>(std::memchr(m_bytes.data(), 0, m_bytes.size()));
-        };
         std::jthread validation;
         if (m_bytes.size() >= ParallelBytes)
             validation = std::jthread(check);
         else
             check();
+        scan(hasHeader, nullptr);
+    }
+    finish(hasHeader, fileName, nul ? size_t(nul - m_bytes.data()) : SIZE_MAX);
+}
 
-        const size_t end = m_bytes.size();
-        bool headerPending = hasHeader;
-        size_t headerStart = 0;
-        size_t pos = 0;
-        while (pos < end && m_unclosedQuote == SIZE_MAX) {
-            // Blank lines hold no record.
-            if (m_bytes[pos] == '\n') {
-                ++pos;
-                continue;
-            }
-            if (m_bytes[pos] == '\r') {
-                pos += (pos + 1 < end && m_bytes[pos + 1] == '\n') ? 2 : 1;
-                continue;
-            }
-            if (headerPending) {
-                headerPending = false;
-                headerStart = pos;
-            } else {
-                m_rowStarts.push_back(pos);
-            }
-            pos = endOfRecord(pos);
+std::unique_ptr<TextTable> TextTable::fromFile(QFile &file, bool hasHeader, const QString &name)
+{
+    const qint64 size = file.size();
+    if (size < qint64(ParallelBytes)) {
+        QByteArray bytes = file.readAll();
+        if (file.error() != QFileDevice::NoError)
+            throw TextTableError(TextTableError::InvalidPath,
+                                 QStringLiteral("%1 cannot be read: %2").arg(name, file.errorString()));
+        return std::make_unique<TextTable>(std::move(bytes), hasHeader, name);
+    }
+    QByteArray data(size, Qt::Uninitialized);
+    char *buffer = data.data();
+    qint64 first = file.read(buffer, Chunk);
+    if (first < 0)
+        throw TextTableError(TextTableError::InvalidPath,
+                             QStringLiteral("%1 cannot be read: %2").arg(name, file.errorString()));
+    const std::string_view start(buffer, size_t(first));
+    if (start.starts_with("\xFF\xFE") || start.starts_with("\xFE\xFF")) {
+        // UTF-16 is turned into UTF-8 whole before it is read.
+        while (first < size) {
+            const qint64 n = file.read(buffer + first, size - first);
+            if (n <= 0)
+                break;
+            first += n;
         }
-        if (validation.joinable())
-            validation.join();
-        if (nul)
-            refuse(QStringLiteral("NUL byte (a UTF-16 file without its byte-order mark?)"), fileName,
-                   lineAt(uint64_t(nul - m_bytes.data())));
-        if (m_unclosedQuote != SIZE_MAX)
-            refuse(QStringLiteral("Unclosed quote"), fileName, lineAt(m_unclosedQuote));
-
-        if (hasHeader && !headerPending) {
-            Cursor header(*this);
-            header.startAt(headerStart);
-            for (int k = 0; k < header.count(); ++k)
-                m_columnNames.append(decode(header.field(k)).trimmed());
-            m_columnCount = int(m_columnNames.size());
-        }
+        data.truncate(first);
+        return std::make_unique<TextTable>(std::move(data), hasHeader, name);
     }
 
+    // The file is copied into memory of our own a megabyte at a time, each checked for its encoding as it comes,
+    // while this thread finds the records in what has come so far.
+    std::unique_ptr<TextTable> table(new TextTable());
+    table->m_data = std::move(data);
+    const size_t offset = start.starts_with("\xEF\xBB\xBF") ? 3 : 0;
+    table->m_encoding = offset ? Encoding::Utf8Bom : Encoding::Utf8;
+    table->m_bytes = std::string_view(table->m_data.constData() + offset, size_t(size) - offset);
+    Arrival arrival;
+    arrival.offset = offset;
+    {
+        std::jthread reader([&arrival, &file, buffer, size, first, offset] {
+            size_t got = size_t(first), checked = offset, searched = offset;
+            auto check = [&](size_t upTo) {
+                if (arrival.utf8 && !isValidUtf8(std::string_view(buffer + checked, upTo - checked)))
+                    arrival.utf8 = false;
+                checked = upTo;
+                if (arrival.nul == SIZE_MAX) {
+                    const void *hit = std::memchr(buffer + searched, 0, got - searched);
+                    if (hit)
+                        arrival.nul = size_t(static_cast<const char *>(hit) - buffer);
+                }
+                searched = got;
+            };
+            while (true) {
+                // Checked up to before a lead byte among the last three, whose character may not be whole yet.
+                size_t cut = got;
+                for (size_t i = 1; i <= 3 && got >= checked + i; ++i) {
+                    if (static_cast<unsigned char>(buffer[got - i]) >= 0xC0) {
+                        cut = got - i;
+                        break;
+                    }
+                }
+                check(cut);
+                if (got >= size_t(size))
+                    break;
+                arrival.progress.store(uint64_t(got) << 1, std::memory_order_release);
+                arrival.progress.notify_one();
+                const qint64 n = file.read(buffer + got, std::min<qint64>(Chunk, size - qint64(got)));
+                if (n < 0)
+                    arrival.readError = file.errorString();
+                if (n <= 0)
+                    break; // cut short while read: what came is the file
+                got += size_t(n);
+            }
+            check(got);
+            arrival.progress.store((uint64_t(got) << 1) | 1, std::memory_order_release);
+            arrival.progress.notify_one();
+        });
+        table->scan(hasHeader, &arrival);
+    }
+    if (!arrival.readError.isEmpty())
+        throw TextTableError(TextTableError::InvalidPath,
+                             QStringLiteral("%1 cannot be read: %2").arg(name, arrival.readError));
+    table->m_bytes = table->m_bytes.substr(0, size_t(arrival.progress.load() >> 1) - offset);
+    table->m_utf8 = arrival.utf8;
+    table->finish(hasHeader, name, arrival.nul == SIZE_MAX ? SIZE_MAX : arrival.nul - offset);
+    return table;
+}
+
+// Finds where each record starts. With arrival, the bytes come while this runs: a record is taken only when
+// its end has come, and is looked at again from its start when it had not.
+void TextTable::scan(bool hasHeader, Arrival *arrival)
+{
+    size_t limit = m_bytes.size();
+    bool final = true;
+    if (arrival)
+        std::tie(limit, final) = arrival->waitBeyond(0);
+    auto more = [&] {
+        if (final)
+            return false;
+        std::tie(limit, final) = arrival->waitBeyond(limit);
+        return true;
+    };
+    m_headerPending = hasHeader;
+    size_t pos = 0;
+    while (m_unclosedQuote == SIZE_MAX) {
+        if (pos >= limit) {
+            if (more())
+                continue;
+            break;
+        }
+        // Blank lines hold no record.
+        if (m_bytes[pos] == '\n') {
+            ++pos;
+            continue;
+        }
+        if (m_bytes[pos] == '\r') {
+            if (pos + 1 == limit && more())
+                continue;
+            pos += (pos + 1 < limit && m_bytes[pos + 1] == '\n') ? 2 : 1;
+            continue;
+        }
+        const size_t next = endOfRecord(pos, limit, final);
+        if (next == SIZE_MAX) {
+            more();
+            continue;
+        }
+        if (m_headerPending) {
+            m_headerPending = false;
+            m_headerStart = pos;
+        } else {
+            m_rowStarts.push_back(pos);
+        }
+        pos = next;
+    }
+}
+
+// Refuses what cannot be read whole, and names the columns.
+void TextTable::finish(bool hasHeader, const QString &name, size_t nul)
+{
+    const QString fileName = name.isEmpty() ? QStringLiteral("the file") : name;
+    if (nul != SIZE_MAX)
+        refuse(QStringLiteral("NUL byte (a UTF-16 file without its byte-order mark?)"), fileName, lineAt(nul));
+    if (m_unclosedQuote != SIZE_MAX)
+        refuse(QStringLiteral("Unclosed quote"), fileName, lineAt(m_unclosedQuote));
+
+    if (hasHeader && !m_headerPending) {
+        Cursor header(*this);
+        header.startAt(m_headerStart);
+        for (int k = 0; k < header.count(); ++k)
+            m_columnNames.append(decode(header.field(k)).trimmed());
+        m_columnCount = int(m_columnNames.size());
+    }
     if (!hasHeader) {
         // Without a header the widest record decides how many columns there are.
         Cursor cursor(*this);
@@ -181,10 +325,9 @@ size_t TextTable::lineEnds(uint64_t from, uint64_t to) const
 
 // A record ends at the first line end that does not stand inside a quoted field, and a quoted field can only
 // begin right after a separator. So only the quotes at the start of a field need a look; the rest is memchr.
-size_t TextTable::endOfRecord(size_t pos)
+size_t TextTable::endOfRecord(size_t pos, size_t end, bool final)
 {
     const char *data = m_bytes.data();
-    const size_t end = m_bytes.size();
     const size_t recordStart = pos;
     auto find = [&](char c, size_t from, size_t to) {
         const void *hit = from < to ? std::memchr(data + from, c, to - from) : nullptr;
@@ -198,7 +341,9 @@ size_t TextTable::endOfRecord(size_t pos)
         const size_t quote = find('"', from, lineEnd);
         if (quote == lineEnd) {
             if (lineEnd >= end)
-                return end;
+                return final ? end : SIZE_MAX;
+            if (data[lineEnd] == '\r' && lineEnd + 1 == end && !final)
+                return SIZE_MAX; // a CR LF may be cut between the two
             if (data[lineEnd] == '\r' && lineEnd + 1 < end && data[lineEnd + 1] == '\n')
                 return lineEnd + 2;
             return lineEnd + 1;
@@ -217,7 +362,9 @@ size_t TextTable::endOfRecord(size_t pos)
             }
             break;
         }
-        if (p >= end) {
+        if (p >= end || (p + 1 == end && !final)) {
+            if (!final)
+                return SIZE_MAX; // the closing quote, or its double, may be still to come
             m_unclosedQuote = quote;
             return end;
         }
@@ -364,6 +511,47 @@ uint64_t TextTable::hash(std::string_view folded)
     return h;
 }
 
+// Most keys are plain (an unquoted ASCII field): they are read straight from the bytes, without splitting the
+// record into fields first; the others go through the cursor and the full key.
+void TextTable::keyAt(uint64_t start, int column, Cursor &cursor, std::string &out) const
+{
+    const char *data = m_bytes.data();
+    const size_t end = m_bytes.size();
+    size_t p = start;
+    auto general = [&] {
+        cursor.startAt(start);
+        fold(cursor.field(column), out);
+    };
+    for (int k = 0; k < column; ++k) {
+        if (p < end && data[p] == '"')
+            return general();
+        while (p < end && !endsField(data[p]))
+            ++p;
+        if (p >= end || data[p] != ',') {
+            out.clear(); // the record ends before the column
+            return;
+        }
+        ++p;
+    }
+    if (p < end && data[p] == '"')
+        return general();
+    out.clear();
+    bool blank = false;
+    for (; p < end && !endsField(data[p]); ++p) {
+        const char c = data[p];
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return general();
+        if (c == ' ' || (c >= '\t' && c <= '\r')) {
+            blank = !out.empty();
+            continue;
+        }
+        if (blank)
+            out += ' ';
+        blank = false;
+        out += (c >= 'A' && c <= 'Z') ? char(c + 32) : c;
+    }
+}
+
 TextTable::Index &TextTable::index(int column) const
 {
     auto found = m_indexes.find(column);
@@ -379,8 +567,7 @@ TextTable::Index &TextTable::index(int column) const
         Cursor cursor(*this);
         std::string folded;
         for (size_t r = from; r < to; ++r) {
-            cursor.start(r);
-            fold(cursor.field(column), folded);
+            keyAt(m_rowStarts[r], column, cursor, folded);
             rowHashes[r] = hash(folded);
         }
     };
@@ -451,8 +638,7 @@ const std::vector<uint32_t> &TextTable::prefixes(Index &index, int column) const
     Cursor cursor(*this);
     std::string folded;
     for (size_t row = 0; row < entryOfRow.size(); ++row) {
-        cursor.start(row);
-        fold(cursor.field(column), folded);
+        keyAt(m_rowStarts[row], column, cursor, folded);
         values[entryOfRow[row]] = prefixOf(folded);
     }
     return index.prefixes.emplace(column, std::move(values)).first->second;

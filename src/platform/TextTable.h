@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFile>
 #include <QStringList>
 
 #include <cstdint>
@@ -25,6 +26,9 @@ public:
     // Throws TextTableError BadFormat, naming the file by name and the line where the trouble starts, for a
     // file that cannot be read completely: an unclosed quote, a NUL byte (UTF-16 without its BOM), bad UTF-16.
     TextTable(QByteArray bytes, bool hasHeader, const QString &name = QString());
+    // Reads an open file into memory of its own and finds its records as the bytes come in, on two cores.
+    // Throws as the constructor does, and InvalidPath when the file cannot be read.
+    static std::unique_ptr<TextTable> fromFile(QFile &file, bool hasHeader, const QString &name);
 
     int columnCount() const { return m_columnCount; }
     const QStringList &columnNames() const { return m_columnNames; }
@@ -108,10 +112,17 @@ private:
         std::unordered_map<int, std::vector<uint32_t>> prefixes; // column -> each entry's folded prefix
     };
     Index &index(int column) const;
+    // The comparison key of the field in column of the record at start.
+    void keyAt(uint64_t start, int column, Cursor &cursor, std::string &out) const;
     const std::vector<uint32_t> &prefixes(Index &index, int column) const;
     static uint32_t prefixOf(std::string_view folded);
-    // The position after the record's line end; sets m_unclosedQuote at a quoted field that never closes.
-    size_t endOfRecord(size_t pos);
+    struct Arrival;
+    TextTable() = default;
+    void scan(bool hasHeader, Arrival *arrival);
+    void finish(bool hasHeader, const QString &name, size_t nul);
+    // The position after the record's line end, of the bytes before end; SIZE_MAX when that cannot be told
+    // before more bytes come (final false). Sets m_unclosedQuote at a quoted field that never closes.
+    size_t endOfRecord(size_t pos, size_t end, bool final);
     // Reads the field at pos; returns the position of the separator after it (a comma, a line feed, the end).
     size_t parseField(size_t pos, std::string_view &value, std::deque<std::string> &unescaped) const;
 
@@ -120,6 +131,8 @@ private:
     Encoding m_encoding = Encoding::Utf8;
     bool m_utf8 = true;
     size_t m_unclosedQuote = SIZE_MAX;
+    bool m_headerPending = false;
+    size_t m_headerStart = 0;
     int m_columnCount = 0;
     QStringList m_columnNames;
     std::vector<uint64_t> m_rowStarts;
