@@ -107,7 +107,7 @@ struct TextTable::Arrival
     {
         while (true) {
             const uint64_t now = progress.load(std::memory_order_acquire);
-            const size_t filled = size_t(now >> 1) - offset;
+            const size_t filled = std::max(size_t(now >> 1), offset) - offset;
             if (filled > have || (now & 1))
                 return {filled, (now & 1) != 0};
             progress.wait(now, std::memory_order_acquire);
@@ -191,6 +191,7 @@ std::unique_ptr<TextTable> TextTable::fromFile(QFile &file, bool hasHeader, cons
     table->m_bytes = std::string_view(table->m_data.constData() + offset, size_t(size) - offset);
     Arrival arrival;
     arrival.offset = offset;
+    arrival.progress.store(uint64_t(first) << 1); // the records of the first piece can be found at once
     {
         std::jthread reader([&arrival, &file, buffer, size, first, offset] {
             size_t got = size_t(first), checked = offset, searched = offset;

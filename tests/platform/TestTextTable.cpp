@@ -3,6 +3,8 @@
 #include "platform/TextTableError.h"
 #include "support/CsvDifference.h"
 
+#include <QTemporaryDir>
+
 #include <random>
 
 class TestTextTable : public QObject
@@ -16,6 +18,8 @@ private slots:
     void refusals();
     void agreesWithTheReferenceReader();
     void oneBadByteChangesNoOtherField();
+    void fileReadInPiecesReadsTheSame_data();
+    void fileReadInPiecesReadsTheSame();
 };
 
 namespace {
@@ -186,6 +190,71 @@ void TestTextTable::oneBadByteChangesNoOtherField()
     cursor.start(1);
     QCOMPARE(table.decode(cursor.field(0)), QString::fromUtf8("JOSÉ"));
     QCOMPARE(table.decode(cursor.field(1)), QString::fromUtf8("café"));
+}
+
+void TestTextTable::fileReadInPiecesReadsTheSame_data()
+{
+    QTest::addColumn<unsigned>("seed");
+    QTest::addColumn<QByteArray>("ending");
+
+    QTest::newRow("UTF-8, line ends and quotes across the pieces") << 1u << QByteArray("9,end\r\n");
+    QTest::newRow("another cut") << 2u << QByteArray("9,end");
+    QTest::newRow("a Windows-1252 byte near the end") << 3u << QByteArray("9,caf\xE9\r\n");
+    QTest::newRow("an unclosed quote near the end") << 4u << QByteArray("9,\"end\r\n10,x\r\n");
+    QTest::newRow("a NUL byte near the end") << 5u << QByteArray("9,a\0b\n");
+    QTest::newRow("CR as the last byte") << 6u << QByteArray("9,end\r");
+}
+
+// Large files are read a piece at a time while their records are found; whatever falls on the cut between two
+// pieces (a CR LF, a quoted line break, a doubled quote, a character of several bytes), they must read exactly as
+// the same bytes read at once.
+void TestTextTable::fileReadInPiecesReadsTheSame()
+{
+    QFETCH(unsigned, seed);
+    QFETCH(QByteArray, ending);
+    static const char *pieces[] = {
+        "a", "bc", ",", "\r\n", "\n", "\r", "\"x\r\ny\"", "\"q\"\"q\"", "\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80",
+        " "};
+    std::mt19937 rng(seed);
+    QByteArray bytes = seed % 2 ? QByteArray("\xEF\xBB\xBFID,NAME\r\n") : QByteArray("ID,NAME\r\n");
+    while (bytes.size() < 5 * 1024 * 1024) {
+        bytes += QByteArray::number(uint(rng() % 1000));
+        bytes += ',';
+        const int n = int(rng() % 6);
+        for (int k = 0; k < n; ++k)
+            bytes += pieces[rng() % std::size(pieces)];
+        bytes += "\r\n";
+    }
+    bytes += ending;
+    QTemporaryDir dir;
+    TestSupport::writeFile(dir.filePath("list.csv"), bytes);
+
+    auto outcome = [](const std::function<std::unique_ptr<TextTable>()> &read) {
+        QStringList said;
+        try {
+            const auto table = read();
+            said << QString::number(table->rowCount()) << QString::number(table->isUtf8())
+                 << table->columnNames().join(u',');
+            TextTable::Cursor cursor(*table);
+            for (size_t r = 0; r < table->rowCount(); r += 997) {
+                cursor.start(r);
+                said << QString::number(cursor.count()) << table->decode(cursor.field(1));
+            }
+            cursor.start(table->rowCount() - 1);
+            said << table->decode(cursor.field(1));
+        } catch (const TextTableError &e) {
+            said << e.message();
+        }
+        return said;
+    };
+    const QStringList atOnce = outcome([&] { return std::make_unique<TextTable>(bytes, true, "list.csv"); });
+    const QStringList inPieces = outcome([&] {
+        QFile file(dir.filePath("list.csv"));
+        file.open(QIODevice::ReadOnly);
+        return TextTable::fromFile(file, true, "list.csv");
+    });
+    QCOMPARE(inPieces, atOnce);
+    QVERIFY(atOnce.size() > 1 || atOnce.first().contains(" at line "));
 }
 
 VEYRA_TEST(TestTextTable)
