@@ -30,7 +30,12 @@ NAMES is a CSV file of four columns without a header row (last name, first and m
 passport number), or an .xls spreadsheet whose A1:D1000 are read as the window's spreadsheet import reads them.
 The lists are searched in the order given; each list's kind comes from its file name ("No_Fly", "Selectee",
 "Cleared", other), and each search starts from the marks the previous one left: a Cleared list looks only at
-uncleared matches and needs a date of birth, a Selectee list passes over them.
+uncleared matches and needs a date of birth, a Selectee list passes over them. On every list but a Cleared one,
+a record that leaves the date of birth, the passport or a given name unstated (or gives only a year or a month
+of the date) is not excluded by what the person's row states; on a Cleared list the rules are strict.
+
+A list that cannot be read completely (an unclosed quote, a NUL byte, bad UTF-16) ends the run with its name
+and the line where the trouble starts.
 
 Each person's status is "NO FLY", "SSSS" or "CLEARED", as the manifest screening gives it, or the reason the
 search refused the person ("Need Last Name", "Must enter DOB"); a refusal does not stop the batch.
