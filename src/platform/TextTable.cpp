@@ -536,21 +536,11 @@ void TextTable::keyAt(uint64_t start, int column, Cursor &cursor, std::string &o
     }
     if (p < end && data[p] == '"')
         return general();
-    out.clear();
-    bool blank = false;
-    for (; p < end && !endsField(data[p]); ++p) {
-        const char c = data[p];
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return general();
-        if (c == ' ' || (c >= '\t' && c <= '\r')) {
-            blank = !out.empty();
-            continue;
-        }
-        if (blank)
-            out += ' ';
-        blank = false;
-        out += (c >= 'A' && c <= 'Z') ? char(c + 32) : c;
-    }
+    size_t fieldEnd = p;
+    while (fieldEnd < end && !endsField(data[fieldEnd]))
+        ++fieldEnd;
+    if (!ComparisonKey::ofAscii(std::string_view(data + p, fieldEnd - p), out))
+        general();
 }
 
 TextTable::Index &TextTable::index(int column) const
