@@ -151,6 +151,7 @@ int runEngineOnly(const QString &folder, int count)
     {
         // Open: parse and build the last-name index, as the first statement does.
         TableCache openCache;
+        openCache.setKeyColumns({QStringLiteral("LASTNAME")}); // as the program sets its cache
         QElapsedTimer timer;
         timer.start();
         auto table = openCache.table(listPath, true);
@@ -159,6 +160,7 @@ int runEngineOnly(const QString &folder, int count)
         openMs = double(timer.nsecsElapsed()) / 1e6;
     }
     TableCache cache;
+    cache.setKeyColumns({QStringLiteral("LASTNAME")});
     const Run cold = runEngine(cache, folder, all);
     const Run warm = runEngine(cache, folder, all);
     struct rusage usage;

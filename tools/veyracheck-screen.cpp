@@ -6,6 +6,7 @@
 #include "platform/TextTable.h"
 #include "platform/TextTableError.h"
 #include "search/BatchScreening.h"
+#include "search/NameQuery.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -183,6 +184,7 @@ int main(int argc, char *argv[])
     }
     BatchScreening batch(*names);
     TableCache cache;
+    cache.setKeyColumns({QString::fromLatin1(NameQuery::KeyColumn)});
     const bool terminal = isatty(fileno(stderr));
     QElapsedTimer clock;
     clock.start();

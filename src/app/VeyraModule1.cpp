@@ -13,6 +13,7 @@
 #include "platform/RgbColor.h"
 #include "print/ManifestPrintout.h"
 #include "print/SearchLogPrintout.h"
+#include "search/NameQuery.h"
 #include "search/RowMarks.h"
 #include "settings/VeyraSettings.h"
 
@@ -36,6 +37,7 @@ VeyraModule1::VeyraModule1(const QString &dataFolder)
     , m_watchList(*this, m_workingNames)
 {
     DataFolder = cleanFolder(dataFolder);
+    m_tableCache.setKeyColumns({QString::fromLatin1(NameQuery::KeyColumn)});
 }
 
 VeyraModule1::~VeyraModule1()

@@ -8,11 +8,6 @@ namespace ComparisonKey {
 
 namespace {
 
-bool isAsciiBlank(char c)
-{
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
 // Letters whose mark is part of the letter, so no decomposition takes it off; written as passports' machine
 // lines write them.
 QStringView unstroked(QChar c)
@@ -108,22 +103,10 @@ std::string ofAnyText(QStringView text)
 
 bool ofAscii(std::string_view text, std::string &out)
 {
-    for (char c : text) {
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return false;
-    }
+    if (!std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return false;
     out.clear();
-    bool blank = false;
-    for (char c : text) {
-        if (isAsciiBlank(c)) {
-            blank = !out.empty();
-            continue;
-        }
-        if (blank)
-            out += ' ';
-        blank = false;
-        out += (c >= 'A' && c <= 'Z') ? char(c + 32) : c;
-    }
+    forEachAsciiKeyChar(text, [&out](char c) { out += c; });
     return true;
 }
 

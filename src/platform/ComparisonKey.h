@@ -19,4 +19,27 @@ std::string ofAnyText(QStringView text);
 // The key of a plain-ASCII text, without leaving bytes; false, with out untouched, for any other text.
 bool ofAscii(std::string_view text, std::string &out);
 
+// The ASCII rule itself: hands each character of the key of text to sink, in order. False, having emitted
+// nothing, for a text that is not ASCII.
+template <typename Emit> bool forEachAsciiKeyChar(std::string_view text, Emit &&sink)
+{
+    for (char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    }
+    bool started = false, blank = false;
+    for (char c : text) {
+        if (c == ' ' || (c >= '\t' && c <= '\r')) {
+            blank = started;
+            continue;
+        }
+        if (blank)
+            sink(' ');
+        blank = false;
+        started = true;
+        sink((c >= 'A' && c <= 'Z') ? char(c + 32) : c);
+    }
+    return true;
+}
+
 } // namespace ComparisonKey

@@ -54,7 +54,22 @@ TableCache::TableCache(size_t capacity)
 
 TableCache::~TableCache() = default;
 
-std::shared_ptr<TextTable> TableCache::table(const QString &path, bool hasHeader, const QString &name)
+std::optional<TableCache::FileIdentity> TableCache::identityOf(QFile &openFile)
+{
+#ifdef Q_OS_WIN
+    Q_UNUSED(openFile);
+    return std::nullopt;
+#else
+    struct stat st;
+    if (::fstat(openFile.handle(), &st) != 0 || st.st_nlink == 0)
+        return std::nullopt;
+    return FileIdentity{uint64_t(st.st_dev), uint64_t(st.st_ino), uint64_t(st.st_size),
+                        int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+#endif
+}
+
+std::shared_ptr<TextTable> TableCache::table(const QString &path, bool hasHeader, const QString &name,
+                                             FileIdentity *identityOut)
 {
     const auto identity = identify(path);
     if (!identity)
@@ -65,6 +80,8 @@ std::shared_ptr<TextTable> TableCache::table(const QString &path, bool hasHeader
             m_entries.splice(m_entries.begin(), m_entries, it);
             if (it->failure)
                 throw *it->failure;
+            if (identityOut)
+                *identityOut = it->identity;
             return it->table;
         }
     }
@@ -78,7 +95,8 @@ std::shared_ptr<TextTable> TableCache::table(const QString &path, bool hasHeader
     identifyOpen(file, entry.identity);
     ++m_parses;
     try {
-        entry.table = TextTable::fromFile(file, hasHeader, name.isEmpty() ? QFileInfo(path).fileName() : name);
+        entry.table =
+            TextTable::fromFile(file, hasHeader, name.isEmpty() ? QFileInfo(path).fileName() : name, m_keyColumns);
     } catch (const TextTableError &e) {
         if (e.number() != TextTableError::BadFormat)
             throw;
@@ -91,5 +109,7 @@ std::shared_ptr<TextTable> TableCache::table(const QString &path, bool hasHeader
         m_entries.pop_back();
     if (m_entries.front().failure)
         throw *m_entries.front().failure;
+    if (identityOut)
+        *identityOut = m_entries.front().identity;
     return m_entries.front().table;
 }

@@ -2,7 +2,9 @@
 
 #include "platform/TextTableError.h"
 
+#include <QFile>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <list>
@@ -19,19 +21,28 @@ public:
     explicit TableCache(size_t capacity = 4);
     ~TableCache();
 
-    // Throws TextTableError when the file cannot be read; name is the file's name in messages (its own name
-    // when it is read under a working name), the name in path when empty.
-    std::shared_ptr<TextTable> table(const QString &path, bool hasHeader, const QString &name = QString());
-
-    // How many files were parsed so far (not served from the cache).
-    int parses() const { return m_parses; }
-
     struct FileIdentity
     {
         uint64_t device = 0, inode = 0, size = 0;
         int64_t modifiedNs = 0;
         bool operator==(const FileIdentity &) const = default;
     };
+    // The identity of a file held open, without a look-up by name; nullopt when the file has been deleted or
+    // replaced by a rename, or where the platform cannot tell.
+    static std::optional<FileIdentity> identityOf(QFile &openFile);
+
+    // Throws TextTableError when the file cannot be read; name is the file's name in messages (its own name
+    // when it is read under a working name), the name in path when empty.
+    // identity, when given, receives the identity of the file the table was read from.
+    std::shared_ptr<TextTable> table(const QString &path, bool hasHeader, const QString &name = QString(),
+                                     FileIdentity *identity = nullptr);
+
+    // The columns whose index keys are read while a file is read (the first of them a file's header names),
+    // for the column every statement narrows by first.
+    void setKeyColumns(const QStringList &columns) { m_keyColumns = columns; }
+
+    // How many files were parsed so far (not served from the cache).
+    int parses() const { return m_parses; }
 
 private:
     struct Entry
@@ -44,4 +55,5 @@ private:
     size_t m_capacity;
     std::list<Entry> m_entries; // most recently used first
     int m_parses = 0;
+    QStringList m_keyColumns;
 };

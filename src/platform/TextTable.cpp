@@ -27,6 +27,17 @@ constexpr size_t ParallelRows = 50000;
 // A file is read in pieces of this size while its records are found.
 constexpr qint64 Chunk = 1 << 20;
 
+// FNV-1a, a character at a time, so a key can be hashed as it is read.
+struct KeyHash
+{
+    uint64_t value = 1469598103934665603ULL;
+    void operator()(char c)
+    {
+        value ^= static_cast<unsigned char>(c);
+        value *= 1099511628211ULL;
+    }
+};
+
 void appendUtf8(QByteArray &out, char32_t c)
 {
     if (c < 0x80) {
@@ -138,8 +149,9 @@ TextTable::TextTable(QByteArray bytes, bool hasHeader, const QString &name)
     // The encoding check reads the whole file; on a second core it costs the scan nothing. A NUL byte is looked
     // for on the way: it means UTF-16 without its BOM, where every name would silently fail to match.
     const char *nul = nullptr;
-    auto check = [this, &nul] {
-        m_utf8 = isValidUtf8(m_bytes);
+    bool utf8 = true;
+    auto check = [this, &nul, &utf8] {
+        utf8 = isValidUtf8(m_bytes);
         nul = static_cast<const char *>(std::memchr(m_bytes.data(), 0, m_bytes.size()));
     };
     {
@@ -148,12 +160,14 @@ TextTable::TextTable(QByteArray bytes, bool hasHeader, const QString &name)
             validation = std::jthread(check);
         else
             check();
-        scan(hasHeader, nullptr);
+        scan(hasHeader, nullptr, {});
     }
+    m_utf8 = utf8;
     finish(hasHeader, fileName, nul ? size_t(nul - m_bytes.data()) : SIZE_MAX);
 }
 
-std::unique_ptr<TextTable> TextTable::fromFile(QFile &file, bool hasHeader, const QString &name)
+std::unique_ptr<TextTable> TextTable::fromFile(QFile &file, bool hasHeader, const QString &name,
+                                               const QStringList &keyColumns)
 {
     const qint64 size = file.size();
     if (size < qint64(ParallelBytes)) {
@@ -231,7 +245,7 @@ std::unique_ptr<TextTable> TextTable::fromFile(QFile &file, bool hasHeader, cons
             arrival.progress.store((uint64_t(got) << 1) | 1, std::memory_order_release);
             arrival.progress.notify_one();
         });
-        table->scan(hasHeader, &arrival);
+        table->scan(hasHeader, &arrival, keyColumns);
     }
     if (!arrival.readError.isEmpty())
         throw TextTableError(TextTableError::InvalidPath,
@@ -243,9 +257,12 @@ std::unique_ptr<TextTable> TextTable::fromFile(QFile &file, bool hasHeader, cons
 }
 
 // Finds where each record starts. With arrival, the bytes come while this runs: a record is taken only when
-// its end has come, and is looked at again from its start when it had not.
-void TextTable::scan(bool hasHeader, Arrival *arrival)
+// its end has come, and is looked at again from its start when it had not. The key of the first of keyColumns the
+// header names is hashed for the index on the way, in the time the scan would spend waiting for the bytes.
+void TextTable::scan(bool hasHeader, Arrival *arrival, const QStringList &keyColumns)
 {
+    Cursor cursor(*this);
+    std::string key;
     size_t limit = m_bytes.size();
     bool final = true;
     if (arrival)
@@ -282,15 +299,31 @@ void TextTable::scan(bool hasHeader, Arrival *arrival)
         }
         if (m_headerPending) {
             m_headerPending = false;
-            m_headerStart = pos;
+            readHeader(pos);
+            for (const QString &name : keyColumns) {
+                m_keyColumn = columnIndex(name);
+                if (m_keyColumn >= 0)
+                    break;
+            }
         } else {
             m_rowStarts.push_back(pos);
+            if (m_keyColumn >= 0)
+                m_keyHashes.push_back(keyHashAt(pos, m_keyColumn, cursor, key));
         }
         pos = next;
     }
 }
 
-// Refuses what cannot be read whole, and names the columns.
+void TextTable::readHeader(size_t start)
+{
+    Cursor header(*this);
+    header.startAt(start);
+    for (int k = 0; k < header.count(); ++k)
+        m_columnNames.append(decode(header.field(k)).trimmed());
+    m_columnCount = int(m_columnNames.size());
+}
+
+// Refuses what cannot be read whole, and names the columns of a file without a header.
 void TextTable::finish(bool hasHeader, const QString &name, size_t nul)
 {
     const QString fileName = name.isEmpty() ? QStringLiteral("the file") : name;
@@ -299,13 +332,6 @@ void TextTable::finish(bool hasHeader, const QString &name, size_t nul)
     if (m_unclosedQuote != SIZE_MAX)
         refuse(QStringLiteral("Unclosed quote"), fileName, lineAt(m_unclosedQuote));
 
-    if (hasHeader && !m_headerPending) {
-        Cursor header(*this);
-        header.startAt(m_headerStart);
-        for (int k = 0; k < header.count(); ++k)
-            m_columnNames.append(decode(header.field(k)).trimmed());
-        m_columnCount = int(m_columnNames.size());
-    }
     if (!hasHeader) {
         // Without a header the widest record decides how many columns there are.
         Cursor cursor(*this);
@@ -504,43 +530,55 @@ std::string TextTable::fold(const QString &text)
 
 uint64_t TextTable::hash(std::string_view folded)
 {
-    uint64_t h = 1469598103934665603ULL; // FNV-1a
-    for (char c : folded) {
-        h ^= static_cast<unsigned char>(c);
-        h *= 1099511628211ULL;
-    }
-    return h;
+    KeyHash h;
+    for (char c : folded)
+        h(c);
+    return h.value;
 }
 
-// Most keys are plain (an unquoted ASCII field): they are read straight from the bytes, without splitting the
-// record into fields first; the others go through the cursor and the full key.
-void TextTable::keyAt(uint64_t start, int column, Cursor &cursor, std::string &out) const
+// The field in column of the record at start, found without splitting the record when the fields before it are
+// unquoted; empty when the record ends before the column, nullopt when a quote means the cursor must read it.
+std::optional<std::string_view> TextTable::plainField(uint64_t start, int column) const
 {
     const char *data = m_bytes.data();
     const size_t end = m_bytes.size();
     size_t p = start;
-    auto general = [&] {
-        cursor.startAt(start);
-        fold(cursor.field(column), out);
-    };
     for (int k = 0; k < column; ++k) {
         if (p < end && data[p] == '"')
-            return general();
+            return std::nullopt;
         while (p < end && !endsField(data[p]))
             ++p;
-        if (p >= end || data[p] != ',') {
-            out.clear(); // the record ends before the column
-            return;
-        }
+        if (p >= end || data[p] != ',')
+            return std::string_view();
         ++p;
     }
     if (p < end && data[p] == '"')
-        return general();
+        return std::nullopt;
     size_t fieldEnd = p;
     while (fieldEnd < end && !endsField(data[fieldEnd]))
         ++fieldEnd;
-    if (!ComparisonKey::ofAscii(std::string_view(data + p, fieldEnd - p), out))
-        general();
+    return std::string_view(data + p, fieldEnd - p);
+}
+
+// Most keys are plain (an unquoted ASCII field): they are read straight from the bytes; the others go through the
+// cursor and the full key.
+void TextTable::keyAt(uint64_t start, int column, Cursor &cursor, std::string &out) const
+{
+    const auto field = plainField(start, column);
+    if (field && ComparisonKey::ofAscii(*field, out))
+        return;
+    cursor.startAt(start);
+    fold(cursor.field(column), out);
+}
+
+uint64_t TextTable::keyHashAt(uint64_t start, int column, Cursor &cursor, std::string &scratch) const
+{
+    const auto field = plainField(start, column);
+    KeyHash h;
+    if (field && ComparisonKey::forEachAsciiKeyChar(*field, h))
+        return h.value;
+    keyAt(start, column, cursor, scratch);
+    return hash(scratch);
 }
 
 TextTable::Index &TextTable::index(int column) const
@@ -553,21 +591,26 @@ TextTable::Index &TextTable::index(int column) const
     const size_t rows = m_rowStarts.size();
     const uint64_t buckets = std::bit_ceil(std::max<uint64_t>(rows, 16));
     index->mask = buckets - 1;
-    std::vector<uint64_t> rowHashes(rows);
+    std::vector<uint64_t> rowHashes;
+    const bool hashed = column == m_keyColumn && m_keyHashes.size() == rows;
+    if (hashed) {
+        rowHashes = std::move(m_keyHashes); // hashed while the file was read
+        m_keyColumn = -1;
+    } else {
+        rowHashes.resize(rows);
+    }
     auto hashRows = [&](size_t from, size_t to) {
         Cursor cursor(*this);
         std::string folded;
-        for (size_t r = from; r < to; ++r) {
-            keyAt(m_rowStarts[r], column, cursor, folded);
-            rowHashes[r] = hash(folded);
-        }
+        for (size_t r = from; r < to; ++r)
+            rowHashes[r] = keyHashAt(m_rowStarts[r], column, cursor, folded);
     };
     // Reading the key of every record is most of the work; the two halves of the file go to two cores.
-    if (rows >= ParallelRows) {
+    if (!hashed && rows >= ParallelRows) {
         std::thread second(hashRows, rows / 2, rows);
         hashRows(0, rows / 2);
         second.join();
-    } else {
+    } else if (!hashed) {
         hashRows(0, rows);
     }
     std::vector<uint32_t> counts(buckets + 1, 0);

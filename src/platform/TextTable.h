@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -28,7 +29,9 @@ public:
     TextTable(QByteArray bytes, bool hasHeader, const QString &name = QString());
     // Reads an open file into memory of its own and finds its records as the bytes come in, on two cores.
     // Throws as the constructor does, and InvalidPath when the file cannot be read.
-    static std::unique_ptr<TextTable> fromFile(QFile &file, bool hasHeader, const QString &name);
+    // The first of keyColumns that the header names gets its index keys read on the way.
+    static std::unique_ptr<TextTable> fromFile(QFile &file, bool hasHeader, const QString &name,
+                                               const QStringList &keyColumns = {});
 
     int columnCount() const { return m_columnCount; }
     const QStringList &columnNames() const { return m_columnNames; }
@@ -114,11 +117,14 @@ private:
     Index &index(int column) const;
     // The comparison key of the field in column of the record at start.
     void keyAt(uint64_t start, int column, Cursor &cursor, std::string &out) const;
+    uint64_t keyHashAt(uint64_t start, int column, Cursor &cursor, std::string &scratch) const;
+    std::optional<std::string_view> plainField(uint64_t start, int column) const;
     const std::vector<uint32_t> &prefixes(Index &index, int column) const;
     static uint32_t prefixOf(std::string_view folded);
     struct Arrival;
     TextTable() = default;
-    void scan(bool hasHeader, Arrival *arrival);
+    void scan(bool hasHeader, Arrival *arrival, const QStringList &keyColumns);
+    void readHeader(size_t start);
     void finish(bool hasHeader, const QString &name, size_t nul);
     // The position after the record's line end, of the bytes before end; SIZE_MAX when that cannot be told
     // before more bytes come (final false). Sets m_unclosedQuote at a quoted field that never closes.
@@ -129,10 +135,11 @@ private:
     QByteArray m_data;
     std::string_view m_bytes;
     Encoding m_encoding = Encoding::Utf8;
-    bool m_utf8 = true;
+    bool m_utf8 = false; // false until the whole file is known to be UTF-8: each field is checked till then
     size_t m_unclosedQuote = SIZE_MAX;
     bool m_headerPending = false;
-    size_t m_headerStart = 0;
+    mutable int m_keyColumn = -1; // the column whose keys were hashed as the file was read
+    mutable std::vector<uint64_t> m_keyHashes;
     int m_columnCount = 0;
     QStringList m_columnNames;
     std::vector<uint64_t> m_rowStarts;

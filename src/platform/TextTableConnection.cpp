@@ -143,6 +143,8 @@ void TextTableConnection::close()
     requireOpen();
     m_open = false;
     m_lastTablePath.clear();
+    m_lastTable.reset();
+    m_lastFile.reset();
 }
 
 void TextTableConnection::requireOpen() const
@@ -167,10 +169,34 @@ bool TextTableConnection::hasHeader() const
 std::shared_ptr<TextTable> TextTableConnection::table(const QString &fileName) const
 {
     requireOpen();
-    // A search sends thousands of statements on one file: its path is looked up once per connection, while the
-    // cache still looks at the file each time, so a statement after a change reads the file as it is now.
-    if (!m_lastTablePath.isEmpty() && fileName == m_lastTableName)
-        return m_cache.table(m_lastTablePath, m_hasHeader);
+    // A search sends thousands of statements on one file: its path is looked up once per connection, and each
+    // statement asks the open file whether it is still as it was read, so a statement after a change, a cut or a
+    // replacement reads the file as it is now.
+    QString path;
+    if (!m_lastTablePath.isEmpty() && fileName == m_lastTableName) {
+        if (m_lastFile && TableCache::identityOf(*m_lastFile) == m_lastIdentity)
+            return m_lastTable;
+        path = m_lastTablePath;
+    } else {
+        path = resolve(fileName);
+    }
+    m_lastTable.reset();
+    m_lastFile.reset();
+    TableCache::FileIdentity identity;
+    auto table = m_cache.table(path, m_hasHeader, QString(), &identity);
+    auto file = std::make_unique<QFile>(path);
+    if (file->open(QIODevice::ReadOnly)) {
+        m_lastFile = std::move(file);
+        m_lastIdentity = identity;
+        m_lastTable = table;
+    }
+    m_lastTablePath = path;
+    m_lastTableName = fileName;
+    return table;
+}
+
+QString TextTableConnection::resolve(const QString &fileName) const
+{
     const QDir dir(m_folder);
     QString path = dir.filePath(fileName);
     if (!QFileInfo(path).isFile()) {
@@ -181,8 +207,5 @@ std::shared_ptr<TextTable> TextTableConnection::table(const QString &fileName) c
                                  QStringLiteral("The file '%1' could not be found in %2.").arg(fileName, m_folder));
         path = dir.filePath(matches.first());
     }
-    auto table = m_cache.table(path, m_hasHeader);
-    m_lastTablePath = path;
-    m_lastTableName = fileName;
-    return table;
+    return path;
 }

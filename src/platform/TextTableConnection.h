@@ -1,10 +1,12 @@
 #pragma once
 
+#include "platform/TableCache.h"
+
+#include <QFile>
 #include <QString>
 
 #include <memory>
 
-class TableCache;
 class TextTable;
 
 // A connection to the comma-separated files of one folder, opened from a connection text such as
@@ -32,6 +34,8 @@ public:
 
 private:
     void requireOpen() const;
+    // The path of a file of the folder, its name's letter case ignored; throws when there is none.
+    QString resolve(const QString &fileName) const;
 
     TableCache &m_cache;
     bool m_open = false;
@@ -39,4 +43,9 @@ private:
     bool m_hasHeader = true;
     mutable QString m_lastTableName;
     mutable QString m_lastTablePath;
+    // The last table's file, held open so that each statement can tell without a look-up by name that the file is
+    // as it was read.
+    mutable std::shared_ptr<TextTable> m_lastTable;
+    mutable std::unique_ptr<QFile> m_lastFile;
+    mutable TableCache::FileIdentity m_lastIdentity;
 };

@@ -34,6 +34,9 @@ struct NameQuery
     // or a date that gives only a year or a month, never excludes the record.
     static UnstatedValues unstatedValues(bool clearedList);
 
+    // The column every statement narrows by first: a list's keys in it are best read with the list.
+    static constexpr auto KeyColumn = "LASTNAME";
+
     static constexpr auto RefusalTitle = "Missing Information";
     static constexpr auto NeedLastName = "Need Last Name";
     static constexpr auto MustEnterDob = "Must enter DOB";
