@@ -377,6 +377,14 @@ void TestTextTableRecordSet::fileChangedUnderAnOpenConnection()
     after.open("SELECT * FROM Veyra.csv", connection);
     QCOMPARE(after.recordCount(), size_t(0));
 
+    // Replaced by a rename, as an editor saves: the next statement reads the new file.
+    writeFile(dir.filePath("new.csv"), "SID,LASTNAME\r\n8,SMITH\r\n");
+    QVERIFY(QFile::remove(path));
+    QVERIFY(QFile::rename(dir.filePath("new.csv"), path));
+    TextTableRecordSet replaced;
+    replaced.open("SELECT * FROM Veyra.csv WHERE LASTNAME='SMITH'", connection);
+    QCOMPARE(replaced.value(0), std::optional<QString>("8"));
+
     QVERIFY(QFile::remove(path));
     TextTableRecordSet gone;
     QCOMPARE(errorNumber([&] { gone.open("SELECT * FROM Veyra.csv", connection); }),
