@@ -410,7 +410,7 @@ bool endsField(char c)
 
 } // namespace
 
-size_t TextTable::parseField(size_t pos, std::string_view &value, std::deque<std::string> &unescaped) const
+size_t TextTable::parseField(size_t pos, std::string_view &value, std::list<std::string> &unescaped) const
 {
     const char *data = m_bytes.data();
     const size_t end = m_bytes.size();
@@ -509,12 +509,12 @@ QString TextTable::decode(std::string_view field) const
 
 int TextTable::columnIndex(QStringView name) const
 {
-    const QStringView wanted = name.trimmed();
-    for (int c = 0; c < m_columnNames.size(); ++c) {
-        if (wanted.compare(m_columnNames[c], Qt::CaseInsensitive) == 0)
-            return c;
+    // Every condition of every statement asks: one look-up, not a comparison with each column.
+    if (m_columnByName.isEmpty()) {
+        for (int c = int(m_columnNames.size()) - 1; c >= 0; --c)
+            m_columnByName.insert(m_columnNames[c].toCaseFolded(), c); // the first of a repeated name wins
     }
-    return -1;
+    return m_columnByName.value(name.trimmed().toString().toCaseFolded(), -1);
 }
 
 void TextTable::fold(std::string_view field, std::string &out) const
@@ -672,8 +672,20 @@ const std::vector<uint32_t> &TextTable::prefixes(Index &index, int column) const
     Cursor cursor(*this);
     std::string folded;
     for (size_t row = 0; row < entryOfRow.size(); ++row) {
-        keyAt(m_rowStarts[row], column, cursor, folded);
-        values[entryOfRow[row]] = prefixOf(folded);
+        // A plain key's first four bytes are taken as they are read; the rest of the key is not needed.
+        const auto field = plainField(m_rowStarts[row], column);
+        uint32_t prefix = 0;
+        int shift = 0;
+        auto take = [&](char c) {
+            if (shift < 32)
+                prefix |= uint32_t(static_cast<unsigned char>(c)) << shift;
+            shift += 8;
+        };
+        if (!field || !ComparisonKey::forEachAsciiKeyChar(*field, take)) {
+            keyAt(m_rowStarts[row], column, cursor, folded);
+            prefix = prefixOf(folded);
+        }
+        values[entryOfRow[row]] = prefix;
     }
     return index.prefixes.emplace(column, std::move(values)).first->second;
 }

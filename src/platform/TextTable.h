@@ -2,10 +2,11 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QHash>
 #include <QStringList>
 
 #include <cstdint>
-#include <deque>
+#include <list>
 #include <memory>
 #include <optional>
 #include <span>
@@ -63,7 +64,8 @@ public:
         size_t m_pos = 0;
         bool m_atEnd = true;
         std::vector<std::string_view> m_fields;
-        std::deque<std::string> m_unescaped; // fields whose doubled quotes were undone
+        std::list<std::string>
+            m_unescaped; // fields whose doubled quotes were undone (a list: it allocates nothing until used)
     };
     QString decode(std::string_view field) const;
     // Every field is valid UTF-8 (none falls back to Windows-1252).
@@ -130,7 +132,7 @@ private:
     // before more bytes come (final false). Sets m_unclosedQuote at a quoted field that never closes.
     size_t endOfRecord(size_t pos, size_t end, bool final);
     // Reads the field at pos; returns the position of the separator after it (a comma, a line feed, the end).
-    size_t parseField(size_t pos, std::string_view &value, std::deque<std::string> &unescaped) const;
+    size_t parseField(size_t pos, std::string_view &value, std::list<std::string> &unescaped) const;
 
     QByteArray m_data;
     std::string_view m_bytes;
@@ -142,6 +144,7 @@ private:
     mutable std::vector<uint64_t> m_keyHashes;
     int m_columnCount = 0;
     QStringList m_columnNames;
+    mutable QHash<QString, int> m_columnByName; // case-folded name to column, made on first use
     std::vector<uint64_t> m_rowStarts;
     mutable std::unordered_map<int, std::unique_ptr<Index>> m_indexes;
 };

@@ -12,8 +12,5 @@ struct UnstatedValues
     Rule rule = Strict;
     QStringList columns;
 
-    bool isOpen(const QString &column) const
-    {
-        return rule == Open && columns.contains(column.trimmed(), Qt::CaseInsensitive);
-    }
+    bool isOpen(const QString &column) const { return rule == Open && columns.contains(column, Qt::CaseInsensitive); }
 };
