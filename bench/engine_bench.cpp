@@ -156,7 +156,7 @@ int runEngineOnly(const QString &folder, int count)
         timer.start();
         auto table = openCache.table(listPath, true);
         parseMs = double(timer.nsecsElapsed()) / 1e6;
-        table->candidates(table->columnIndex(u"LASTNAME"), "x");
+        table->candidates(table->columnIndex(QStringLiteral("LASTNAME")), "x");
         openMs = double(timer.nsecsElapsed()) / 1e6;
     }
     TableCache cache;

@@ -37,7 +37,7 @@ public:
     int columnCount() const { return m_columnCount; }
     const QStringList &columnNames() const { return m_columnNames; }
     // The column of that name, letter case and blanks around it ignored; -1 when there is none.
-    int columnIndex(QStringView name) const;
+    int columnIndex(const QString &name) const;
     size_t rowCount() const { return m_rowStarts.size(); }
     uint64_t recordStart(size_t row) const { return m_rowStarts[row]; }
     // Asks the processor to fetch a record's first bytes before they are read.
@@ -144,7 +144,8 @@ private:
     mutable std::vector<uint64_t> m_keyHashes;
     int m_columnCount = 0;
     QStringList m_columnNames;
-    mutable QHash<QString, int> m_columnByName; // case-folded name to column, made on first use
+    mutable QHash<QString, int> m_columnByName;    // case-folded name to column, made on first use
+    mutable QHash<QString, int> m_columnAsWritten; // the header's own spelling to the same column
     std::vector<uint64_t> m_rowStarts;
     mutable std::unordered_map<int, std::unique_ptr<Index>> m_indexes;
 };

@@ -59,8 +59,11 @@ public:
         , m_tests(std::move(tests))
         , m_cursor(table)
     {
-        std::stable_sort(m_tests.begin(), m_tests.end(),
-                         [](const Test &a, const Test &b) { return a.column < b.column; });
+        // A handful of tests: an insertion sort, stable, and without the buffer std::stable_sort allocates.
+        for (size_t i = 1; i < m_tests.size(); ++i) {
+            for (size_t j = i; j > 0 && m_tests[j].column < m_tests[j - 1].column; --j)
+                std::swap(m_tests[j], m_tests[j - 1]);
+        }
     }
 
     bool matches(uint64_t recordStart)
@@ -133,10 +136,10 @@ void TextTableRecordSet::open(const QString &statement, const TextTableConnectio
                                                 "no column %1.")
                                      .arg(c.column));
         Test t{c.kind, column, unstated.isOpen(table->columnNames()[column]), {}, {}, c.date};
-        if (c.kind != TextTableStatement::Condition::EqualsDate) {
+        if (c.kind != TextTableStatement::Condition::EqualsDate)
             t.folded = TextTable::fold(c.text);
+        if (c.kind == TextTableStatement::Condition::Like)
             t.foldedPattern = QString::fromUtf8(t.folded.data(), qsizetype(t.folded.size()));
-        }
         if (c.kind == TextTableStatement::Condition::Equals && !t.open && indexed < 0)
             indexed = int(tests.size());
         tests.push_back(std::move(t));

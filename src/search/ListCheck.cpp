@@ -93,7 +93,7 @@ ListCheck ListCheck::check(const QString &path)
                 result.missingColumns << name;
         }
 
-        const int dob = table.columnIndex(u"DOB");
+        const int dob = table.columnIndex(QStringLiteral("DOB"));
         TextTable::Cursor cursor(table);
         size_t line = 1;
         uint64_t counted = 0;
