@@ -36,6 +36,7 @@ int main(int argc, char *argv[])
     auto *grid = window.findChild<FlexGrid *>("MSFlexGrid2");
     auto *progress = window.findChild<QProgressBar *>("ProgressBar1");
     auto *status = window.findChild<Label *>("Label3");
+    auto *results = window.findChild<FlexGrid *>("MSFlexGrid1");
     grid->setCols(4);
     grid->setRows(1001);
     for (int i = 0; i < names; ++i) {
@@ -67,14 +68,16 @@ int main(int argc, char *argv[])
         int red = 0;
         for (int i = 0; i < names; ++i)
             red += grid->cellForeColor(i, 0) == QColor(255, 0, 0);
-        out << QStringLiteral("%1: %2 ms; progress bar advanced %3 times to %4 of %5; %6 rows red; \"%7\"\n")
+        out << QStringLiteral("%1: %2 ms; %8 records shown; progress bar advanced %3 times to %4 of %5; %6 rows red; "
+                              "\"%7\"\n")
                    .arg(QLatin1String(run))
                    .arg(ms, 0, 'f', 1)
                    .arg(progressSteps)
                    .arg(progress->value())
                    .arg(progress->maximum())
                    .arg(red)
-                   .arg(status->text());
+                   .arg(status->text())
+                   .arg(results->rows() - 1);
         out.flush();
     }
     return 0;
