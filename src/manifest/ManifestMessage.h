@@ -4,8 +4,9 @@
 #include <QString>
 #include <QStringList>
 
-// The manifest as the HTML document that is mailed. Every input goes in as it is: the operators' mail readers
-// have always been given the texts unescaped, and the document has no line breaks.
+// The manifest as the HTML document that is mailed, with no line breaks. Every value is written with &, <, > and "
+// as entities: a name from an outside spreadsheet must never become markup in a security officer's mail. A value
+// without them goes in as it is.
 class ManifestMessage
 {
 public:

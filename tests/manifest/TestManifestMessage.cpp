@@ -70,10 +70,13 @@ void TestManifestMessage::build_data()
         << ManifestMessage::Inputs{"ACME Air", "7", gap, "Veyra_No_Fly_1205.csv", "Veyra_Selectee_1205.csv"}
         << Head.arg("ACME Air", "7") + person(gap[0]) + person(gap[1]) + person(gap[2]) + lists;
 
-    const QStringList marked{"", "O'NEIL & <SONS>", "", "", "", "", "CLEARED"};
-    QTest::newRow("ampersand and angle brackets go in unchanged")
-        << ManifestMessage::Inputs{"A&B <Air>", "1", grid({marked}), "", ""}
-        << Head.arg("A&B <Air>", "1") + person(grid({marked})[0]) + Tail.arg("", "");
+    const QStringList marked{"", "O'NEIL & <SONS>", "", "<img src=http://x/y.png>", "", "\"1/2/1960\"", "CLEARED"};
+    const QStringList written{"1", "O'NEIL &amp; &lt;SONS&gt;", "",       "&lt;img src=http://x/y.png&gt;",
+                              "",  "&quot;1/2/1960&quot;",      "CLEARED"};
+    QTest::newRow("markup in any value is written as entities")
+        << ManifestMessage::Inputs{"A&B <Air>", "<1>", grid({marked}), "a&b.csv", "\"s\".csv"}
+        << Head.arg("A&amp;B &lt;Air&gt;", "&lt;1&gt;") + person(written) +
+               Tail.arg("a&amp;b.csv", "&quot;s&quot;.csv");
 
     QTest::newRow("no list selected leaves the value cells empty")
         << ManifestMessage::Inputs{"", "", grid({}), "", ""} << Head.arg("", "") + Tail.arg("", "");

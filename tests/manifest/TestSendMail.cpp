@@ -169,7 +169,7 @@ void TestSendMail::mailsTheManifestToTwoRecipients()
     QCOMPARE(mail["content_type"].toString(), "text/html");
     QCOMPARE(mail["charset"].toString(), "utf-8");
     QCOMPARE(mail["html"].toString(), app.module.MessageBody);
-    QVERIFY(app.module.MessageBody.contains("<TH align=Left>ZOË & <CO></TH>"));
+    QVERIFY(app.module.MessageBody.contains("<TH align=Left>ZOË &amp; &lt;CO&gt;</TH>"));
     QVERIFY(!mail["has_bcc"].toBool());
     QVERIFY(mail["has_date"].toBool());
     QVERIFY(mail["tls"].toBool());
