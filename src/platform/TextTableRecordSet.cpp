@@ -1,6 +1,7 @@
 #include "platform/TextTableRecordSet.h"
 
 #include "platform/DateParser.h"
+#include "platform/LikeMatch.h"
 #include "platform/TextTable.h"
 #include "platform/TextTableConnection.h"
 #include "platform/TextTableError.h"
@@ -14,29 +15,6 @@ namespace {
 bool isAscii(std::string_view s)
 {
     return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
-// LIKE on folded texts: % matches any run, _ one character. Iterative, with one point to return to.
-template <typename Char> bool likeMatch(const Char *s, size_t n, const Char *p, size_t m)
-{
-    size_t i = 0, j = 0, star = SIZE_MAX, mark = 0;
-    while (i < n) {
-        if (j < m && (p[j] == Char('_') || p[j] == s[i])) {
-            ++i;
-            ++j;
-        } else if (j < m && p[j] == Char('%')) {
-            star = j++;
-            mark = i;
-        } else if (star != SIZE_MAX) {
-            j = star + 1;
-            i = ++mark;
-        } else {
-            return false;
-        }
-    }
-    while (j < m && p[j] == Char('%'))
-        ++j;
-    return j == m;
 }
 
 // One condition, resolved against the table, with its literal folded once.
@@ -88,11 +66,13 @@ private:
             if (t.open && m_folded.empty())
                 return true;
             if (isAscii(m_folded) && isAscii(t.folded))
-                return likeMatch(m_folded.data(), m_folded.size(), t.folded.data(), t.folded.size());
+                return LikeMatch::matches<char>(m_folded, t.folded);
             {
                 const QString text = QString::fromUtf8(m_folded.data(), qsizetype(m_folded.size()));
-                return likeMatch(text.constData(), size_t(text.size()), t.foldedPattern.constData(),
-                                 size_t(t.foldedPattern.size()));
+                return LikeMatch::matches<char16_t>(
+                    std::u16string_view(reinterpret_cast<const char16_t *>(text.utf16()), size_t(text.size())),
+                    std::u16string_view(reinterpret_cast<const char16_t *>(t.foldedPattern.utf16()),
+                                        size_t(t.foldedPattern.size())));
             }
         case TextTableStatement::Condition::EqualsDate: {
             const auto range = DateParser::parseRange(field);
@@ -138,8 +118,14 @@ void TextTableRecordSet::open(const QString &statement, const TextTableConnectio
         Test t{c.kind, column, unstated.isOpen(table->columnNames()[column]), {}, {}, c.date};
         if (c.kind != TextTableStatement::Condition::EqualsDate)
             t.folded = TextTable::fold(c.text);
-        if (c.kind == TextTableStatement::Condition::Like)
+        if (c.kind == TextTableStatement::Condition::Like) {
             t.foldedPattern = QString::fromUtf8(t.folded.data(), qsizetype(t.folded.size()));
+            if (size_t(t.foldedPattern.size()) > LikeMatch::LongestPattern)
+                throw TextTableError(TextTableError::SyntaxError,
+                                     QStringLiteral("The pattern of LIKE on %1 is longer than %2 characters.")
+                                         .arg(c.column)
+                                         .arg(LikeMatch::LongestPattern));
+        }
         if (c.kind == TextTableStatement::Condition::Equals && !t.open && indexed < 0)
             indexed = int(tests.size());
         tests.push_back(std::move(t));

@@ -123,6 +123,8 @@ void TestTextTableRecordSet::statement_data()
                                         << "" << syntax;
     QTest::newRow("named columns are not selected") << "SELECT LASTNAME FROM Veyra.csv"
                                                     << "" << syntax;
+    QTest::newRow("a LIKE pattern over 256 characters") << from + "LASTNAME LIKE '%" + QString(256, u'A') + "'"
+                                                        << "" << syntax;
     QTest::newRow("unclosed literal") << from + "LASTNAME='SMITH"
                                       << "" << syntax;
     QTest::newRow("missing condition after AND") << from + "LASTNAME='SMITH' AND"
