@@ -35,11 +35,13 @@ uncleared matches and needs a date of birth, a Selectee list passes over them. O
 a record that leaves the date of birth, the passport or a given name unstated (or gives only a year or a month
 of the date) is not excluded by what the person's row states; on a Cleared list the rules are strict.
 
-A list that cannot be read completely (an unclosed quote, a NUL byte, bad UTF-16) ends the run with its name
-and the line where the trouble starts.
+A list that cannot be read completely (an unclosed quote, a NUL byte, bad UTF-16) or searched ends the run with
+the engine's number and message. So does a names file that cannot be read completely, and one with nobody in it.
 
 Each person's status is "NO FLY", "SSSS" or "CLEARED", as the manifest screening gives it, or the reason the
-search refused the person ("Need Last Name", "Must enter DOB"); a refusal does not stop the batch.
+search refused the person ("Need Last Name", "Must enter DOB"), or "REFUSED" when the engine rejected the
+person's statement (an apostrophe in a name): the engine's reason is written to standard error and, in JSON, as
+"reason". A refusal does not stop the batch. A column name a list repeats is numbered: MISC, MISC_2.
 
 CSV output: a header row, then one line per matching list record (or one line for a person without a match):
 lastName,firstAndMiddleName,dateOfBirth,passport,status,list, and the record's columns.
@@ -90,12 +92,28 @@ std::optional<QList<NameQuery::Row>> readNames(const QString &path, QString *err
 
 QByteArray toCsv(const QList<BatchScreening::Person> &persons)
 {
+    // The columns of all lists, in the order met; a list's own columns are placed among them once per list.
     QStringList columns;
+    QHash<QString, int> columnAt;
+    QHash<const void *, std::vector<int>> placeOfList; // keyed by the list's shared column names
+    auto place = [&](const QStringList &listColumns) -> const std::vector<int> & {
+        auto found = placeOfList.find(listColumns.constData());
+        if (found != placeOfList.end())
+            return *found;
+        std::vector<int> places;
+        for (const QString &column : listColumns) {
+            auto at = columnAt.find(column);
+            if (at == columnAt.end()) {
+                at = columnAt.insert(column, int(columns.size()));
+                columns.append(column);
+            }
+            places.push_back(*at);
+        }
+        return *placeOfList.insert(listColumns.constData(), std::move(places));
+    };
     for (const auto &person : persons)
         for (const auto &match : person.matches)
-            for (const QString &column : match.columns)
-                if (!columns.contains(column))
-                    columns.append(column);
+            place(match.columns);
     QStringList header{"lastName", "firstAndMiddleName", "dateOfBirth", "passport", "status", "list"};
     for (const QString &column : columns)
         header.append(csvField(column));
@@ -111,10 +129,13 @@ QByteArray toCsv(const QList<BatchScreening::Person> &persons)
         for (const auto &match : person.matches) {
             QStringList line = own;
             line.append(csvField(match.listName));
-            for (const QString &column : columns) {
-                const qsizetype at = match.columns.indexOf(column);
-                line.append(at < 0 || !match.fields[size_t(at)] ? QString() : csvField(*match.fields[size_t(at)]));
+            QStringList values(columns.size());
+            const std::vector<int> &places = place(match.columns);
+            for (size_t c = 0; c < places.size() && c < match.fields.size(); ++c) {
+                if (match.fields[c])
+                    values[places[c]] = csvField(*match.fields[c]);
             }
+            line.append(values);
             out += line.join(u',') + QLatin1String("\r\n");
         }
     }
@@ -134,12 +155,15 @@ QByteArray toJson(const QList<BatchScreening::Person> &persons)
             }
             matches.append(QJsonObject{{"list", match.listName}, {"record", record}});
         }
-        all.append(QJsonObject{{"lastName", person.texts.lastName},
-                               {"firstAndMiddleName", person.texts.firstAndMiddleName},
-                               {"dateOfBirth", person.texts.dateOfBirth},
-                               {"passport", person.texts.passport},
-                               {"status", person.status()},
-                               {"matches", matches}});
+        QJsonObject object{{"lastName", person.texts.lastName},
+                           {"firstAndMiddleName", person.texts.firstAndMiddleName},
+                           {"dateOfBirth", person.texts.dateOfBirth},
+                           {"passport", person.texts.passport},
+                           {"status", person.status()},
+                           {"matches", matches}};
+        if (!person.reason.isEmpty())
+            object.insert("reason", person.reason);
+        all.append(object);
     }
     return QJsonDocument(all).toJson(QJsonDocument::Indented);
 }
@@ -182,6 +206,11 @@ int main(int argc, char *argv[])
         err << "The names in " << parser.value(namesOption) << " cannot be read: " << error << "\n";
         return 2;
     }
+    if (names->isEmpty()) {
+        // A flight of nobody is never "nobody flagged": an empty file or a sheet read as nothing is an error.
+        err << "No person could be read from " << parser.value(namesOption) << "\n";
+        return 2;
+    }
     BatchScreening batch(*names);
     TableCache cache;
     cache.setKeyColumns({QString::fromLatin1(NameQuery::KeyColumn)});
@@ -205,6 +234,11 @@ int main(int argc, char *argv[])
     }
     if (shown)
         err << "\n";
+    for (const auto &person : batch.persons()) {
+        if (!person.reason.isEmpty())
+            err << person.texts.lastName << ", " << person.texts.firstAndMiddleName << ": " << person.status() << ": "
+                << person.reason << "\n";
+    }
 
     const QByteArray out = format == "json" ? toJson(batch.persons()) : toCsv(batch.persons());
     if (parser.isSet(outputOption)) {

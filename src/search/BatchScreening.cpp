@@ -11,6 +11,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QSet>
 #include <QTemporaryDir>
 
 namespace {
@@ -54,6 +56,13 @@ public:
         if (m_persons[row].refusal.isEmpty())
             m_persons[row].refusal = message;
     }
+    void rejected(int row, const QString &reason) override
+    {
+        if (m_persons[row].refusal.isEmpty()) {
+            m_persons[row].refusal = QString::fromLatin1(BatchScreening::Rejected);
+            m_persons[row].reason = reason;
+        }
+    }
     int current() const { return m_current; }
 
 private:
@@ -72,7 +81,7 @@ public:
     {}
 
     void setFieldCount(int) override {}
-    void setFieldNames(const QStringList &names) override { m_columns = names; }
+    void setFieldNames(const QStringList &names) override { m_columns = BatchScreening::distinctNames(names); }
     void addRecord(const std::vector<std::optional<QString>> &fields) override
     {
         m_persons[m_rows.current()].matches.append({m_listName, m_columns, fields});
@@ -97,10 +106,33 @@ bool BatchScreening::Person::needsAttention() const
     return status() != QLatin1String(ManifestScreening::Cleared);
 }
 
+QStringList BatchScreening::distinctNames(const QStringList &names)
+{
+    // A name the list writes itself is never given to a repeated one: MISC, MISC, MISC_2 become MISC, MISC_3,
+    // MISC_2.
+    const QSet<QString> written(names.begin(), names.end());
+    QSet<QString> used;
+    QHash<QString, int> nextNumber; // where the numbering of a repeated name goes on
+    QStringList out;
+    for (const QString &name : names) {
+        QString unique = name;
+        if (used.contains(unique)) {
+            int &n = nextNumber[name];
+            n = std::max(n, 2);
+            do
+                unique = QStringLiteral("%1_%2").arg(name).arg(n++);
+            while (used.contains(unique) || written.contains(unique));
+        }
+        used.insert(unique);
+        out.append(unique);
+    }
+    return out;
+}
+
 BatchScreening::BatchScreening(const QList<NameQuery::Row> &names)
 {
     for (const NameQuery::Row &name : names)
-        m_persons.append({name, RowColors::Black, RowColors::White, QString(), {}});
+        m_persons.append({name, RowColors::Black, RowColors::White, QString(), QString(), {}});
 }
 
 bool BatchScreening::screen(const QString &listPath, TableCache &cache, QString *error, const Progress &progress)
@@ -128,7 +160,7 @@ bool BatchScreening::screen(const QString &listPath, TableCache &cache, QString 
         cache.table(list.absoluteFilePath(), true);
         connection.open(NameQuery::connectionText(QDir::toNativeSeparators(folder.path())));
     } catch (const TextTableError &e) {
-        return fail(e.message());
+        return fail(QStringLiteral("error %1: %2").arg(e.number()).arg(e.message()));
     }
     BatchRows rows(m_persons, progress);
     BatchResults results(m_persons, rows, list.fileName());

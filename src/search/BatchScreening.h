@@ -31,7 +31,8 @@ public:
         NameQuery::Row texts; // as the search writes them back: upper-cased
         Rgb foreColor;
         Rgb backColor{255, 255, 255};
-        QString refusal; // "Need Last Name", "Must enter DOB", or empty
+        QString refusal; // "Need Last Name", "Must enter DOB", "REFUSED" (the engine's), or empty
+        QString reason;  // why the engine refused the person's statement
         QList<Match> matches;
 
         // "NO FLY", "SSSS" or "CLEARED" as the manifest screening reads the marks, or the refusal.
@@ -40,6 +41,11 @@ public:
     };
 
     explicit BatchScreening(const QList<NameQuery::Row> &names);
+
+    static constexpr auto Rejected = "REFUSED";
+
+    // A list's column names, a repeated one numbered so every column keeps its own name: MISC, MISC_2.
+    static QStringList distinctNames(const QStringList &names);
 
     // Searches every person against the list at listPath. False, with a reason, when the list cannot be read.
     using Progress = std::function<void(int done, int total)>;

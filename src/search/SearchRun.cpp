@@ -68,8 +68,12 @@ Outcome run(const TextTableConnection &connection, const QString &listPath, Sear
             }
             records.close();
         } catch (const TextTableError &e) {
+            if (refusals == Refusals::Continue && e.number() == TextTableError::SyntaxError) {
+                rows.rejected(i, e.message());
+                continue;
+            }
             if (failure)
-                *failure = e.message();
+                *failure = QStringLiteral("error %1: %2").arg(e.number()).arg(e.message());
             return Outcome::Failed;
         }
         results.rowDone();

@@ -31,6 +31,9 @@ public:
     virtual void writeBack(int row, const NameQuery::Row &written) = 0;
     virtual void mark(int row, const RowMarks &marks) = 0;
     virtual void refused(int row, const QString &message) = 0;
+    // A batch goes on past a row whose statement the engine rejects (an apostrophe in a name): the row and the
+    // engine's reason. The window stops the search instead.
+    virtual void rejected(int, const QString &) {}
 };
 
 // Where the matching records go, in order; nullopt stands for an empty field.
@@ -59,7 +62,9 @@ enum class Outcome {
 // The window stops at a refused row, as the operators know it; a batch reports the row and goes on.
 enum class Refusals { Stop, Continue };
 
-// failure, when given, receives the engine's message when the outcome is Failed.
+// failure, when given, receives the engine's number and message when the outcome is Failed. With
+// Refusals::Continue a statement the engine cannot parse is the row's own failure (SearchRows::rejected), not
+// the run's.
 Outcome run(const TextTableConnection &connection, const QString &listPath, SearchRows &rows, SearchResults &results,
             Refusals refusals = Refusals::Stop, QString *failure = nullptr);
 

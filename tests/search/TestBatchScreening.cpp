@@ -29,6 +29,10 @@ private slots:
     void listsAsTheyArrive_data();
     void listsAsTheyArrive();
     void unreadableListIsNamedWithItsLine();
+    void rejectedPersonIsReportedAndTheBatchGoesOn();
+    void namesFilesAsTheyArrive_data();
+    void namesFilesAsTheyArrive();
+    void repeatedColumnsKeepEveryValue();
     void command_data();
     void command();
     void jsonOutput();
@@ -220,7 +224,93 @@ void TestBatchScreening::unreadableListIsNamedWithItsLine()
     QCOMPARE(screen.exitCode(), 2);
     QVERIFY(screen.readAllStandardOutput().isEmpty());
     const QString err = QString::fromUtf8(screen.readAllStandardError());
-    QVERIFY2(err.contains("Unclosed quote in Veyra_No_Fly_Export.csv at line 2"), qPrintable(err));
+    QVERIFY2(err.contains("error 3274: Unclosed quote in Veyra_No_Fly_Export.csv at line 2"), qPrintable(err));
+}
+
+namespace {
+
+struct Screened
+{
+    int exitCode = -1;
+    QByteArray out, err;
+};
+
+Screened screen(const QStringList &args)
+{
+    QProcess tool;
+    tool.start(VEYRACHECK_SCREEN_EXECUTABLE, args);
+    tool.waitForFinished(30000);
+    return {tool.exitCode(), tool.readAllStandardOutput(), tool.readAllStandardError()};
+}
+
+} // namespace
+
+void TestBatchScreening::rejectedPersonIsReportedAndTheBatchGoesOn()
+{
+    QTemporaryDir dir;
+    writeFile(dir.filePath("names.csv"), "o'brien,pat,,\r\nquillfeather,arno bede,3/14/1971,\r\n");
+    const QString list = this->list("Veyra_No_Fly_Sample.csv");
+    const Screened csv = screen({"--names", dir.filePath("names.csv"), "--list", list});
+    QCOMPARE(csv.exitCode, 1);
+    const QList<QByteArray> lines = csv.out.trimmed().split('\n');
+    QCOMPARE(lines.size(), 3);
+    QVERIFY2(lines[1].startsWith("O'BRIEN,PAT,,,REFUSED,"), lines[1].constData());
+    QVERIFY2(lines[2].startsWith("QUILLFEATHER,ARNO BEDE,3/14/1971,,NO FLY,"), lines[2].constData());
+    QVERIFY2(csv.err.contains("O'BRIEN, PAT: REFUSED: Syntax error"), csv.err.constData());
+
+    const Screened json = screen({"--names", dir.filePath("names.csv"), "--list", list, "--format", "json"});
+    const QJsonObject first = QJsonDocument::fromJson(json.out).array()[0].toObject();
+    QCOMPARE(first["status"].toString(), "REFUSED");
+    QVERIFY(first["reason"].toString().startsWith("Syntax error"));
+}
+
+void TestBatchScreening::namesFilesAsTheyArrive_data()
+{
+    QTest::addColumn<QByteArray>("names");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<QString>("said");
+
+    QTest::newRow("lone CR line ends: both read") << QByteArray("smith,jane,,\rrossi,marco,,\r") << 0 << 3 << "";
+    QByteArray utf16("\xFF\xFE");
+    for (char c : QByteArray("smith,jane,,\r\nrossi,marco,,\r\n"))
+        utf16 += QByteArray(1, c) + QByteArray(1, '\0');
+    QTest::newRow("UTF-16 with its BOM: both read") << utf16 << 0 << 3 << "";
+    QTest::newRow("an unclosed quote: refused by its line")
+        << QByteArray("smith,jane,,\r\n\"rossi,marco,,\r\ndoe,john,,\r\n") << 2 << 0
+        << "Unclosed quote in names.csv at line 2";
+    QTest::newRow("nobody in the file: an error") << QByteArray("\r\n") << 2 << 0 << "No person could be read";
+}
+
+void TestBatchScreening::namesFilesAsTheyArrive()
+{
+    QFETCH(QByteArray, names);
+    QFETCH(int, exitCode);
+    QFETCH(int, lines);
+    QFETCH(QString, said);
+    QTemporaryDir dir;
+    writeFile(dir.filePath("names.csv"), names);
+    const Screened run = screen({"--names", dir.filePath("names.csv"), "--list", list("Veyra_No_Fly_Sample.csv")});
+    QCOMPARE(run.exitCode, exitCode);
+    QCOMPARE(int(run.out.count('\n')), lines);
+    QVERIFY2(QString::fromUtf8(run.err).contains(said), run.err.constData());
+}
+
+void TestBatchScreening::repeatedColumnsKeepEveryValue()
+{
+    QTemporaryDir dir;
+    writeFile(dir.filePath("Veyra_No_Fly_Twice.csv"), "SID,LASTNAME,MISC,MISC,MISC_2\r\n1,DOE,first,second,third\r\n");
+    writeFile(dir.filePath("names.csv"), "doe,,,\r\n");
+    const QStringList args{"--names", dir.filePath("names.csv"), "--list", dir.filePath("Veyra_No_Fly_Twice.csv")};
+    const Screened csv = screen(args);
+    QCOMPARE(csv.out, QByteArray("lastName,firstAndMiddleName,dateOfBirth,passport,status,list,SID,LASTNAME,MISC,"
+                                 "MISC_3,MISC_2\r\nDOE,,,,NO FLY,Veyra_No_Fly_Twice.csv,1,DOE,first,second,third\r\n"));
+    const Screened json = screen(args + QStringList{"--format", "json"});
+    const QJsonObject record =
+        QJsonDocument::fromJson(json.out).array()[0].toObject()["matches"].toArray()[0].toObject()["record"].toObject();
+    QCOMPARE(record["MISC"].toString(), "first");
+    QCOMPARE(record["MISC_3"].toString(), "second");
+    QCOMPARE(record["MISC_2"].toString(), "third");
 }
 
 void TestBatchScreening::command_data()
