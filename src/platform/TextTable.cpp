@@ -114,6 +114,18 @@ size_t linesIn(std::string_view text)
     return lines;
 }
 
+// A file that grew shorter while it was read: what came is not the file, and a shorter table would drop its end
+// in silence. The next statement reads it again, as it is then.
+void requireWhole(const QString &name, qint64 expected, qint64 got)
+{
+    if (got < expected)
+        throw TextTableError(TextTableError::InvalidPath,
+                             QStringLiteral("%1 changed while it was read: %2 of its %3 bytes could be read.")
+                                 .arg(name)
+                                 .arg(got)
+                                 .arg(expected));
+}
+
 [[noreturn]] void refuse(const QString &what, const QString &name, size_t line)
 {
     throw TextTableError(TextTableError::BadFormat, QStringLiteral("%1 in %2 at line %3").arg(what, name).arg(line));
@@ -193,6 +205,7 @@ std::unique_ptr<TextTable> TextTable::fromFile(QFile &file, bool hasHeader, cons
         if (file.error() != QFileDevice::NoError)
             throw TextTableError(TextTableError::InvalidPath,
                                  QStringLiteral("%1 cannot be read: %2").arg(name, file.errorString()));
+        requireWhole(name, size, bytes.size());
         return std::make_unique<TextTable>(std::move(bytes), hasHeader, name);
     }
     QByteArray data(size, Qt::Uninitialized);
@@ -210,7 +223,7 @@ std::unique_ptr<TextTable> TextTable::fromFile(QFile &file, bool hasHeader, cons
                 break;
             first += n;
         }
-        data.truncate(first);
+        requireWhole(name, size, first);
         return std::make_unique<TextTable>(std::move(data), hasHeader, name);
     }
 
@@ -256,7 +269,7 @@ std::unique_ptr<TextTable> TextTable::fromFile(QFile &file, bool hasHeader, cons
                 if (n < 0)
                     arrival.readError = file.errorString();
                 if (n <= 0)
-                    break; // cut short while read: what came is the file
+                    break; // cut short while read: refused below
                 got += size_t(n);
             }
             check(got);
@@ -268,7 +281,7 @@ std::unique_ptr<TextTable> TextTable::fromFile(QFile &file, bool hasHeader, cons
     if (!arrival.readError.isEmpty())
         throw TextTableError(TextTableError::InvalidPath,
                              QStringLiteral("%1 cannot be read: %2").arg(name, arrival.readError));
-    table->m_bytes = table->m_bytes.substr(0, size_t(arrival.progress.load() >> 1) - offset);
+    requireWhole(name, size, qint64(arrival.progress.load() >> 1));
     table->m_utf8 = arrival.utf8;
     table->finish(hasHeader, name, arrival.nul == SIZE_MAX ? SIZE_MAX : arrival.nul - offset);
     return table;
