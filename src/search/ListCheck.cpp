@@ -65,7 +65,9 @@ ListCheck ListCheck::check(const QString &path)
         return result;
     }
     try {
-        const TextTable table(file.readAll(), true, result.fileName);
+        // Read as the search reads it, so what is checked is what a search would see.
+        const std::unique_ptr<TextTable> read = TextTable::fromFile(file, true, result.fileName);
+        const TextTable &table = *read;
         const std::string_view content = table.content();
         for (size_t i = 0; i < content.size(); ++i) {
             if (content[i] == '\n') {
