@@ -6,6 +6,9 @@
 #include <QTest>
 #include <QTimer>
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -24,6 +27,26 @@ inline QByteArray readFile(const QString &path)
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
+
+// While it lives, no file this process writes may grow past `bytes`: a write beyond fails as on a full disk, with
+// its own cause ("File too large"), and whatever was being saved must stay as it was.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_previous);
+        const rlimit limit{bytes, m_previous.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_previous); }
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+
+private:
+    rlimit m_previous{};
+};
 
 // Answers every modal message box that appears while it lives with its default button, and keeps what each said.
 class MessageBoxAnswerer

@@ -1,6 +1,7 @@
 // veyracheck-screen: VeyraCheck's grid-mode search without the window, for scripts and machines without a
 // screen. `veyracheck-screen --help` tells the whole of it.
 
+#include "platform/SavedFile.h"
 #include "platform/SpreadsheetReader.h"
 #include "platform/TableCache.h"
 #include "platform/TextTable.h"
@@ -17,10 +18,11 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <QTextStream>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <unistd.h>
 
 namespace {
@@ -173,6 +175,7 @@ QByteArray toJson(const QList<BatchScreening::Person> &persons)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
+    SavedFile::surviveFileSizeLimit();
     QCoreApplication::setApplicationName(QStringLiteral("veyracheck-screen"));
     QTextStream err(stderr);
 
@@ -242,13 +245,16 @@ int main(int argc, char *argv[])
 
     const QByteArray out = format == "json" ? toJson(batch.persons()) : toCsv(batch.persons());
     if (parser.isSet(outputOption)) {
-        QSaveFile file(parser.value(outputOption));
-        if (!file.open(QIODevice::WriteOnly) || file.write(out) != out.size() || !file.commit()) {
-            err << "Cannot write " << parser.value(outputOption) << ": " << file.errorString() << "\n";
+        QString cause;
+        if (!SavedFile::replace(parser.value(outputOption), out, &cause)) {
+            err << "Cannot write " << parser.value(outputOption) << ": " << cause << "\n";
             return 2;
         }
-    } else {
-        std::fwrite(out.constData(), 1, size_t(out.size()), stdout);
+    } else if (std::fwrite(out.constData(), 1, size_t(out.size()), stdout) != size_t(out.size()) ||
+               std::fflush(stdout) != 0) {
+        // A verdict that never reached its reader must not end as a success.
+        err << "Cannot write the output: " << QString::fromLocal8Bit(std::strerror(errno)) << "\n";
+        return 2;
     }
     const auto &persons = batch.persons();
     return std::any_of(persons.begin(), persons.end(), [](const auto &p) { return p.needsAttention(); }) ? 1 : 0;

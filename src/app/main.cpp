@@ -2,6 +2,7 @@
 #include "app/VeyraModule1.h"
 #include "platform/DataFolder.h"
 #include "platform/MessageBox.h"
+#include "platform/SavedFile.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -11,6 +12,7 @@ int main(int argc, char *argv[])
     // The browser window's web view shares its graphics contexts with the other windows.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
+    SavedFile::surviveFileSizeLimit();
     QApplication::setApplicationName(QStringLiteral("VeyraCheck"));
     QApplication::setApplicationVersion(QStringLiteral("3.1"));
 

@@ -1,9 +1,9 @@
 #include "platform/RecordFile.h"
 
+#include "platform/SavedFile.h"
 #include "platform/TextEncoding.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 namespace {
 
@@ -94,19 +94,5 @@ QByteArray RecordFile::format(const QList<Record> &records)
 
 bool RecordFile::write(const QString &path, const QList<Record> &records, QString *error, bool ownerOnly)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    if (ownerOnly)
-        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    file.write(format(records));
-    if (!file.commit()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
+    return SavedFile::replace(path, format(records), error, ownerOnly);
 }

@@ -13,6 +13,8 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 
+#include <optional>
+
 using TestSupport::MessageBoxAnswerer;
 using TestSupport::readFile;
 using TestSupport::writeFile;
@@ -253,14 +255,20 @@ void TestVeyraManifest::saveThatCannotWriteLosesNothing_data()
 {
     QTest::addColumn<QString>("number");
     QTest::addColumn<bool>("folderGone");
-    QTest::newRow("a number that cannot be a file name") << "12/B" << false;
-    QTest::newRow("a manifest folder that is gone") << "A" << true;
+    QTest::addColumn<bool>("diskFull");
+    QTest::addColumn<QString>("cause");
+    QTest::newRow("a number that cannot be a file name")
+        << "12/B" << false << false << "A manifest number may not contain";
+    QTest::newRow("a manifest folder that is gone") << "A" << true << false << "No such file or directory";
+    QTest::newRow("the disk fills while saving") << "B" << false << true << "File too large";
 }
 
 void TestVeyraManifest::saveThatCannotWriteLosesNothing()
 {
     QFETCH(QString, number);
     QFETCH(bool, folderGone);
+    QFETCH(bool, diskFull);
+    QFETCH(QString, cause);
     QTemporaryDir data;
     writeFile(pathIn(data, "Manifest-A"), PersonA);
     RunningApp app(data.path());
@@ -271,8 +279,14 @@ void TestVeyraManifest::saveThatCannotWriteLosesNothing()
         app.module.ManifestFolder = pathIn(data, "gone");
 
     MessageBoxAnswerer boxes;
-    m.window.Command1_Click();
+    {
+        std::optional<TestSupport::FileSizeLimit> limit;
+        if (diskFull)
+            limit.emplace(8);
+        m.window.Command1_Click();
+    }
     QCOMPARE(boxes.texts.size(), 1);
+    QVERIFY2(boxes.texts[0].contains(cause), qPrintable(boxes.texts[0]));
     QVERIFY(m.button("Command1")->isEnabled());
     QCOMPARE(readFile(pathIn(data, "Manifest.csv")), PersonA);
     QCOMPARE(m.cell(1, 1), "ANNA A");

@@ -36,6 +36,8 @@ private slots:
     void command_data();
     void command();
     void jsonOutput();
+    void outputThatCannotBeWrittenIsAnError_data();
+    void outputThatCannotBeWrittenIsAnError();
 
 private:
     QString list(const QString &name) const { return m_lists.filePath(name); }
@@ -382,6 +384,32 @@ void TestBatchScreening::jsonOutput()
     bad.start(VEYRACHECK_SCREEN_EXECUTABLE, {"--names", dir.filePath("names.csv"), "--list", "x", "--format", "xml"});
     QVERIFY(bad.waitForFinished(30000));
     QCOMPARE(bad.exitCode(), 2);
+}
+
+void TestBatchScreening::outputThatCannotBeWrittenIsAnError_data()
+{
+    QTest::addColumn<bool>("toFile");
+    QTest::newRow("standard output on a full device") << false;
+    QTest::newRow("--output into a missing folder") << true;
+}
+
+// Verdicts that never reached their reader must not end in "nobody flagged".
+void TestBatchScreening::outputThatCannotBeWrittenIsAnError()
+{
+    QFETCH(bool, toFile);
+    QTemporaryDir dir;
+    writeFile(dir.filePath("names.csv"), "rossi,marco,,\r\n");
+    QStringList arguments{"--names", dir.filePath("names.csv"), "--list", list("Veyra_Selectee_Sample.csv")};
+    QProcess screen;
+    if (toFile)
+        arguments << "--output" << dir.filePath("gone/out.csv");
+    else
+        screen.setStandardOutputFile("/dev/full");
+    screen.start(VEYRACHECK_SCREEN_EXECUTABLE, arguments);
+    QVERIFY(screen.waitForFinished(30000));
+    QCOMPARE(screen.exitCode(), 2);
+    const QString err = QString::fromUtf8(screen.readAllStandardError());
+    QVERIFY2(err.contains(toFile ? "No such file or directory" : "No space left on device"), qPrintable(err));
 }
 
 VEYRA_TEST(TestBatchScreening)
