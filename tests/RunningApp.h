@@ -12,7 +12,7 @@ public:
     explicit RunningApp(const QString &dataFolder)
         : module(dataFolder)
     {
-        module.workingNames().recover();
+        module.recoverWorkingNames();
         module.mainWindow().Form_Load();
     }
 

@@ -24,6 +24,8 @@
 #include <QLibrary>
 #include <QLocale>
 
+#include <cstdio>
+
 namespace {
 QString cleanFolder(const QString &folder)
 {
@@ -38,6 +40,18 @@ VeyraModule1::VeyraModule1(const QString &dataFolder)
 {
     DataFolder = cleanFolder(dataFolder);
     m_tableCache.setKeyColumns({QString::fromLatin1(NameQuery::KeyColumn)});
+}
+
+WorkingNames::Recovery VeyraModule1::recoverWorkingNames()
+{
+    // With no remembered folders yet, the data folder is both the main and the manifest folder.
+    QStringList folders{DataFolder};
+    if (QFileInfo::exists(FolderConfig::path(DataFolder)))
+        folders = FolderConfig::read(DataFolder).mid(0, 2);
+    const WorkingNames::Recovery recovery = m_workingNames.recover(folders);
+    for (const QString &line : recovery.skipped)
+        std::fprintf(stderr, "%s\n", qPrintable(line));
+    return recovery;
 }
 
 VeyraModule1::~VeyraModule1()

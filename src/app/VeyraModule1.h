@@ -77,6 +77,10 @@ public:
     PrintOptions &printOptions() { return m_printOptions; }
 
     WorkingNames &workingNames() { return m_workingNames; }
+    // At start-up, before any folder is read: a list or manifest left under its working name by a crash gets
+    // its own name back, in the remembered main and manifest folders only. What is not done is reported on
+    // standard error.
+    WorkingNames::Recovery recoverWorkingNames();
     WatchListSelection &watchList() { return m_watchList; }
     // Parsed watch lists, kept across searches so that a list is read once however often it is searched.
     TableCache &tableCache() { return m_tableCache; }

@@ -41,7 +41,7 @@ int main(int argc, char *argv[])
 
     VeyraModule1 module(dataFolder);
     // Before any folder is read: a list left under its working name by a crash gets its own name back.
-    module.workingNames().recover();
+    module.recoverWorkingNames();
 
     VeyraForm1 &window = module.mainWindow();
     window.Form_Load();

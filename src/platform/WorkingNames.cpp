@@ -3,8 +3,56 @@
 #include "platform/DataFolder.h"
 #include "platform/RecordFile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
+namespace {
+
+// Why the journal at path cannot be trusted, or nothing when it can: a file another user could have written
+// would let them rename any file of ours.
+QString distrust(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.isSymLink())
+        return QStringLiteral("the journal %1 is a link to another file").arg(path);
+#ifdef Q_OS_UNIX
+    if (info.ownerId() != ::getuid())
+        return QStringLiteral("the journal %1 belongs to another user").arg(path);
+    if (info.permissions() & (QFileDevice::WriteGroup | QFileDevice::WriteOther))
+        return QStringLiteral("the journal %1 may be changed by other users").arg(path);
+#endif
+    return {};
+}
+
+QString folderKey(const QString &folder)
+{
+    const QFileInfo info(folder);
+    const QString canonical = info.canonicalFilePath();
+    return QDir::cleanPath(canonical.isEmpty() ? info.absoluteFilePath() : canonical);
+}
+
+// Why the entry is not one the program made, or nothing when it is.
+QString refusal(const WorkingNames::Entry &entry, const QStringList &folderKeys)
+{
+    const QFileInfo own(entry.ownPath), working(entry.workingPath);
+    const QString workingName = working.fileName();
+    if (workingName != QLatin1String("Veyra.csv") && workingName != QLatin1String("Manifest.csv"))
+        return QStringLiteral("%1 is not a working name of the program").arg(workingName);
+    const QString folder = folderKey(working.absolutePath());
+    if (own.fileName().isEmpty() || own.fileName() == workingName || folderKey(own.absolutePath()) != folder)
+        return QStringLiteral("the two names are not two files of one folder");
+    if (!folderKeys.contains(folder))
+        return QStringLiteral("%1 is neither the remembered main folder nor the manifest folder")
+            .arg(QDir::toNativeSeparators(working.absolutePath()));
+    return {};
+}
+
+} // namespace
 
 WorkingNames::WorkingNames(const QString &dataFolder)
     : m_journalPath(DataFolder::filePath(dataFolder, QString::fromLatin1(JournalName)))
@@ -31,7 +79,7 @@ bool WorkingNames::store(const QList<Entry> &entries, QString *error)
     QList<Record> records;
     for (const Entry &entry : entries)
         records.append({entry.ownPath, entry.workingPath});
-    return RecordFile::write(m_journalPath, records, error);
+    return RecordFile::write(m_journalPath, records, error, true);
 }
 
 bool WorkingNames::take(const QString &ownPath, const QString &workingPath, QString *error)
@@ -79,18 +127,41 @@ void WorkingNames::forget(const QString &workingPath)
         store(all, nullptr);
 }
 
-int WorkingNames::recover()
+WorkingNames::Recovery WorkingNames::recover(const QStringList &folders)
 {
-    int restored = 0;
+    Recovery recovery;
+    const QList<Entry> recorded = entries();
+    if (recorded.isEmpty())
+        return recovery;
+    auto skip = [&recovery](const Entry &entry, const QString &reason) {
+        recovery.skipped.append(
+            QStringLiteral("Not renamed back: %1 to %2, because %3.")
+                .arg(QDir::toNativeSeparators(entry.workingPath), QDir::toNativeSeparators(entry.ownPath), reason));
+    };
+    if (const QString reason = distrust(m_journalPath); !reason.isEmpty()) {
+        for (const Entry &entry : recorded)
+            skip(entry, reason);
+        store({}, nullptr);
+        return recovery;
+    }
+    QStringList folderKeys;
+    for (const QString &folder : folders) {
+        if (!folder.isEmpty())
+            folderKeys.append(folderKey(folder));
+    }
     QList<Entry> kept;
-    for (const Entry &entry : entries()) {
+    for (const Entry &entry : recorded) {
+        if (const QString reason = refusal(entry, folderKeys); !reason.isEmpty()) {
+            skip(entry, reason);
+            continue;
+        }
         if (!QFileInfo::exists(entry.workingPath))
             continue; // the crash came before the rename, or the file was deleted on purpose
         if (renameBack(entry, nullptr, nullptr))
-            ++restored;
+            ++recovery.restored;
         else
             kept.append(entry); // try again at the next start rather than lose track of it
     }
     store(kept, nullptr);
-    return restored;
+    return recovery;
 }

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 // A file that is read under a fixed working name ("Veyra.csv", "Manifest.csv") is recorded here, in a small
 // journal in the data folder, before it is renamed, so that a crash never strands it under the working name.
@@ -24,8 +25,16 @@ public:
     // The working file was deleted on purpose: forget the pair.
     void forget(const QString &workingPath);
 
-    // Gives every recorded file its own name back. Runs at start-up, before any folder is read.
-    int recover();
+    struct Recovery
+    {
+        int restored = 0;
+        QStringList skipped; // each entry not carried out, with the reason
+    };
+    // Gives every recorded file its own name back. Runs at start-up, before any folder is read. Only what the
+    // program itself can have done is undone: an entry renames "Veyra.csv" or "Manifest.csv" back to a name
+    // in the same folder, that folder is one of `folders` (the remembered main and manifest folders), and the
+    // journal is the user's own and writable by no one else. Anything else is dropped and reported.
+    Recovery recover(const QStringList &folders);
 
     struct Entry
     {

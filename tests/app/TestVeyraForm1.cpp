@@ -34,6 +34,7 @@ private slots:
     void deleteFileRemovesTheActiveList();
     void deleteFileWithoutAListDoesNothing();
     void shutDownGivesTheListItsName();
+    void startUpRenamesBackOnlyInTheRememberedFolders();
     void unwritableFolderFileIsReported();
 };
 
@@ -242,6 +243,31 @@ void TestVeyraForm1::shutDownGivesTheListItsName()
         QVERIFY(!QFile::exists(data.filePath("Veyra.csv")));
     }
     QVERIFY(!QFile::exists(data.filePath("WorkingNames.cdb")));
+}
+
+// A crash left one list under its working name in the remembered main folder; a forged entry names a folder the
+// program never used. Only the first is renamed back.
+void TestVeyraForm1::startUpRenamesBackOnlyInTheRememberedFolders()
+{
+    QTemporaryDir data, root;
+    QVERIFY(QDir(root.path()).mkpath("main") && QDir(root.path()).mkpath("flights") &&
+            QDir(root.path()).mkpath("home"));
+    writeFile(FolderConfig::path(data.path()),
+              ("\"" + root.filePath("main") + "\",\"" + root.filePath("flights") + "\",\"\"\r\n").toUtf8());
+    writeFile(root.filePath("main/Veyra.csv"), "list");
+    writeFile(root.filePath("home/Veyra.csv"), "payload");
+    const QString journal = data.filePath(WorkingNames::JournalName);
+    writeFile(journal,
+              ("\"" + root.filePath("main/Veyra_No_Fly.csv") + "\",\"" + root.filePath("main/Veyra.csv") + "\"\r\n\"" +
+               root.filePath("home/.profile") + "\",\"" + root.filePath("home/Veyra.csv") + "\"\r\n")
+                  .toUtf8());
+    QVERIFY(QFile::setPermissions(journal, QFile::ReadOwner | QFile::WriteOwner));
+    RunningApp app(data.path());
+    QCOMPARE(readFile(root.filePath("main/Veyra_No_Fly.csv")), QByteArray("list"));
+    QVERIFY(!QFile::exists(root.filePath("main/Veyra.csv")));
+    QVERIFY(!QFile::exists(root.filePath("home/.profile")));
+    QCOMPARE(readFile(root.filePath("home/Veyra.csv")), QByteArray("payload"));
+    QVERIFY(app.module.workingNames().entries().isEmpty());
 }
 
 void TestVeyraForm1::unwritableFolderFileIsReported()

@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QTemporaryDir>
 
+#include <unistd.h>
+
 using TestSupport::readFile;
 using TestSupport::writeFile;
 
@@ -17,6 +19,9 @@ private slots:
     void recover();
     void giveBackNeverOverwritesAnotherFile();
     void takingAMissingFileRecordsNothing();
+    void journalIsTheOwnersAlone();
+    void hostileJournal_data();
+    void hostileJournal();
 };
 
 void TestWorkingNames::takeAndGiveBackLeaveNoJournal()
@@ -68,7 +73,9 @@ void TestWorkingNames::recover()
             writeFile(own, "newer");
     }
     WorkingNames restarted(data.path());
-    restarted.recover();
+    const WorkingNames::Recovery recovery = restarted.recover({lists.path()});
+    QCOMPARE(recovery.restored, renamed ? 1 : 0);
+    QCOMPARE(recovery.skipped, QStringList{});
 
     QCOMPARE(QDir(lists.path()).entryList(QDir::Files, QDir::Name), filesAfter);
     QVERIFY(restarted.entries().isEmpty());
@@ -101,6 +108,103 @@ void TestWorkingNames::takingAMissingFileRecordsNothing()
     QString error;
     QVERIFY(!journal.take(lists.filePath("Veyra_Gone.csv"), lists.filePath("Veyra.csv"), &error));
     QVERIFY(!error.isEmpty());
+    QVERIFY(journal.entries().isEmpty());
+}
+
+void TestWorkingNames::journalIsTheOwnersAlone()
+{
+    QTemporaryDir data, lists;
+    writeFile(lists.filePath("Veyra_A.csv"), "list");
+    WorkingNames journal(data.path());
+    QVERIFY(journal.take(lists.filePath("Veyra_A.csv"), lists.filePath("Veyra.csv"), nullptr));
+    const QFile::Permissions others =
+        QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+    QCOMPARE(QFile::permissions(data.filePath(WorkingNames::JournalName)) & others, QFile::Permissions());
+}
+
+namespace {
+enum class Tamper { None, GroupWritable, OtherWritable, Link, OtherOwner };
+}
+Q_DECLARE_METATYPE(Tamper)
+
+// A journal is a file like any other: a page's download, another user or a hand edit may have written it. At
+// start-up only what the program itself can have done is undone; "target" must never be replaced or created.
+void TestWorkingNames::hostileJournal_data()
+{
+    QTest::addColumn<QString>("own");     // relative to the lists folder
+    QTest::addColumn<QString>("working"); // the same
+    QTest::addColumn<Tamper>("tamper");
+    QTest::addColumn<QString>("reason");
+
+    QTest::newRow("a working name the program never uses")
+        << "target"
+        << "payload.csv" << Tamper::None << "payload.csv is not a working name of the program";
+    QTest::newRow("own name in another folder")
+        << "../elsewhere/target"
+        << "Veyra.csv" << Tamper::None << "the two names are not two files of one folder";
+    QTest::newRow("working name in another folder")
+        << "target"
+        << "other/Veyra.csv" << Tamper::None << "the two names are not two files of one folder";
+    QTest::newRow("a folder that is not remembered")
+        << "other/target"
+        << "other/Manifest.csv" << Tamper::None << "is neither the remembered main folder nor the manifest folder";
+    QTest::newRow("the working name renamed onto itself")
+        << "Veyra.csv"
+        << "Veyra.csv" << Tamper::None << "the two names are not two files of one folder";
+    QTest::newRow("journal writable by the group")
+        << "target"
+        << "Veyra.csv" << Tamper::GroupWritable << "may be changed by other users";
+    QTest::newRow("journal writable by anyone")
+        << "target"
+        << "Veyra.csv" << Tamper::OtherWritable << "may be changed by other users";
+    QTest::newRow("journal is a link") << "target"
+                                       << "Veyra.csv" << Tamper::Link << "is a link to another file";
+    QTest::newRow("journal of another user") << "target"
+                                             << "Veyra.csv" << Tamper::OtherOwner << "belongs to another user";
+}
+
+void TestWorkingNames::hostileJournal()
+{
+    QFETCH(QString, own);
+    QFETCH(QString, working);
+    QFETCH(Tamper, tamper);
+    QFETCH(QString, reason);
+    if (tamper == Tamper::OtherOwner && ::geteuid() != 0)
+        QSKIP("only the superuser can give a file to another user");
+
+    QTemporaryDir data, root;
+    QVERIFY(QDir(root.path()).mkpath("lists/other") && QDir(root.path()).mkpath("elsewhere"));
+    const QString lists = root.filePath("lists");
+    const QString ownPath = lists + "/" + own, workingPath = lists + "/" + working;
+    writeFile(workingPath, "downloaded");
+    const QString journalPath = data.filePath(WorkingNames::JournalName);
+    const QString journalText = "\"" + ownPath + "\",\"" + workingPath + "\"\r\n";
+    if (tamper == Tamper::Link) {
+        writeFile(root.filePath("real.cdb"), journalText.toUtf8());
+        QVERIFY(QFile::link(root.filePath("real.cdb"), journalPath));
+    } else {
+        writeFile(journalPath, journalText.toUtf8());
+        QFile::Permissions permissions = QFile::ReadOwner | QFile::WriteOwner;
+        if (tamper == Tamper::GroupWritable)
+            permissions |= QFile::WriteGroup;
+        if (tamper == Tamper::OtherWritable)
+            permissions |= QFile::WriteOther;
+        QVERIFY(QFile::setPermissions(journalPath, permissions));
+        if (tamper == Tamper::OtherOwner)
+            QCOMPARE(::chown(QFile::encodeName(journalPath).constData(), 65534, 65534), 0);
+    }
+
+    WorkingNames journal(data.path());
+    const WorkingNames::Recovery recovery = journal.recover({lists});
+
+    QCOMPARE(recovery.restored, 0);
+    QCOMPARE(recovery.skipped.size(), 1);
+    QVERIFY2(recovery.skipped[0].contains(reason), qPrintable(recovery.skipped[0]));
+    QVERIFY2(recovery.skipped[0].contains(QDir::toNativeSeparators(workingPath)), qPrintable(recovery.skipped[0]));
+    QCOMPARE(readFile(workingPath), QByteArray("downloaded"));
+    if (ownPath != workingPath)
+        QVERIFY(!QFile::exists(ownPath));
+    // A skipped entry is not tried again at every start.
     QVERIFY(journal.entries().isEmpty());
 }
 
