@@ -135,6 +135,7 @@ public:
     {}
     QRect mainWindowGeometry() const override { return m_module.mainWindow().geometry(); }
     QString downloadFolder() const override { return m_module.MainFolder; }
+    QString dataFolder() const override { return m_module.DataFolder; }
     void browserUnloaded() override { m_module.mainWindow().refreshFileList(); }
     void browserClosed() override { m_module.unloadBrowserWindow(); }
 

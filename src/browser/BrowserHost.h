@@ -15,6 +15,8 @@ public:
     virtual QRect mainWindowGeometry() const = 0;
     // Where downloads go: the main window's current folder.
     virtual QString downloadFolder() const = 0;
+    // The program's own folder, whose files a download must never replace.
+    virtual QString dataFolder() const = 0;
     // The window is unloading (its Form_Unload): the main window's file list is refreshed.
     virtual void browserUnloaded() = 0;
     // The operator closed the window: the program lets it go.

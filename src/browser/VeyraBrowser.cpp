@@ -1,7 +1,7 @@
 #include "browser/VeyraBrowser.h"
 
 #include "browser/BrowserHost.h"
-#include "platform/DataFolder.h"
+#include "browser/DownloadName.h"
 #include "platform/Twips.h"
 
 #include <QAction>
@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
 #include <QToolBar>
@@ -89,7 +90,10 @@ void VeyraBrowser::Form_Resize()
 {
     // The inner area from the window's own size: the central widget follows it only after this event.
     const int innerWidth = Twips::fromPixelsX(width(), *this);
-    const int innerHeight = Twips::fromPixelsY(height() - m_toolBar->height(), *this);
+    // A status bar is there only once a download had to be renamed.
+    const QStatusBar *status = findChild<QStatusBar *>(QString(), Qt::FindDirectChildrenOnly);
+    const int statusHeight = status && !status->isHidden() ? status->sizeHint().height() : 0;
+    const int innerHeight = Twips::fromPixelsY(height() - m_toolBar->height() - statusHeight, *this);
     Twips::place(m_addressLabel, 50, 30, 1200, LabelHeight);
     // The address box sits 15 twips below its label.
     Twips::place(m_address, 50, 30 + LabelHeight + 15, std::max(innerWidth - 100, 720), AddressHeight);
@@ -187,13 +191,17 @@ void VeyraBrowser::brwWebBrowser_DownloadComplete()
 
 void VeyraBrowser::download(QWebEngineDownloadRequest *request)
 {
-    // Into the folder of the main window's file list, and never over a list that is there already.
-    const QString folder = m_host.downloadFolder();
-    QString path = DataFolder::filePath(folder, request->downloadFileName());
-    if (QFileInfo::exists(path))
-        path = DataFolder::freeFileName(path);
-    request->setDownloadDirectory(folder);
-    request->setDownloadFileName(QFileInfo(path).fileName());
+    // Into the folder of the main window's file list, never over a file that is there already, and never under
+    // a name the program reads or writes there.
+    const DownloadName::Choice choice =
+        DownloadName::choose(request->downloadFileName(), m_host.downloadFolder(), m_host.dataFolder());
+    request->setDownloadDirectory(QFileInfo(choice.path).absolutePath());
+    request->setDownloadFileName(QFileInfo(choice.path).fileName());
+    if (!choice.notice.isEmpty()) {
+        statusBar()->showMessage(choice.notice);
+        statusBar()->show();
+        Form_Resize();
+    }
     connect(request, &QWebEngineDownloadRequest::isFinishedChanged, this, [this, request] {
         if (request->isFinished())
             brwWebBrowser_DownloadComplete();

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QToolBar>
 #include <QWebEnginePage>
@@ -28,6 +29,7 @@ private slots:
     void enterLoadsTheTypedAddress();
     void stopShowsTheCurrentTitle();
     void downloadsLandInTheMainFolderWithoutOverwriting();
+    void downloadNeverTakesTheProgramsNames();
     void followsTheMainWindow();
 
 private:
@@ -124,6 +126,26 @@ void TestVeyraBrowser::downloadsLandInTheMainFolderWithoutOverwriting()
     browser->close();
     QVERIFY(!app.module.existingBrowserWindow());
     QCOMPARE(app.find<FileList>("File1")->fileNames(), QStringList{"Veyra_Test (1).csv"});
+}
+
+// A page offering the journal's name: saved beside it under another name, and the operator is told.
+void TestVeyraBrowser::downloadNeverTakesTheProgramsNames()
+{
+    QTemporaryDir data;
+    RunningApp app(data.path());
+    VeyraBrowser *browser = open(app);
+    QVERIFY(browser);
+    browser->view()->page()->download(QUrl(url("Veyra_Test.csv")), "WorkingNames.cdb");
+    const QString saved = data.filePath("WorkingNames.cdb.download");
+    QTRY_COMPARE_WITH_TIMEOUT(readFile(saved), QByteArray("SID,LASTNAME\r\n1,NEW\r\n"), 20000);
+    QVERIFY(!QFile::exists(data.filePath("WorkingNames.cdb")));
+    auto *status = browser->findChild<QStatusBar *>();
+    QVERIFY(status && status->isVisible());
+    QCOMPARE(status->currentMessage(),
+             "\"WorkingNames.cdb\" is a name VeyraCheck uses, so the file was saved as \"WorkingNames.cdb.download\".");
+    // The page still ends above the status line.
+    const int pageBottom = browser->view()->mapTo(browser, QPoint(0, browser->view()->height())).y();
+    QVERIFY2(pageBottom <= status->geometry().top(), qPrintable(QString::number(pageBottom)));
 }
 
 void TestVeyraBrowser::followsTheMainWindow()
