@@ -61,6 +61,7 @@ public:
                 return;
             texts.append(box->text());
             titles.append(box->windowTitle());
+            details.append(box->detailedText());
             box->done(QMessageBox::Ok);
         });
         m_timer.start();
@@ -68,6 +69,7 @@ public:
 
     QStringList texts;
     QStringList titles;
+    QStringList details;
 
 private:
     QTimer m_timer;

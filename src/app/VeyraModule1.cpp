@@ -218,11 +218,11 @@ void VeyraModule1::SendMail(QString &server, QString &userName, QString &passwor
     MailSentFlag = QLatin1String(sent ? "Yes" : "No");
     if (sent)
         return;
-    // The box says what it always said; the reason goes where whoever started the program can read it.
-    qWarning("The mail to %s was not sent: %s", qPrintable(to), qPrintable(error));
+    // The box says what it always said; the reason sits behind its details button.
     QWidget *parent = m_manifest && m_manifest->isVisible() ? static_cast<QWidget *>(m_manifest.get()) : &mainWindow();
     MessageBox::show(parent, QStringLiteral("There is something wrong with your email settings"),
-                     QStringLiteral("Message Not Sent"), QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Warning);
+                     QStringLiteral("Message Not Sent"), QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Warning,
+                     error);
 }
 
 namespace {

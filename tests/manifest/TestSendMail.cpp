@@ -30,6 +30,15 @@ private slots:
     void failuresShowTheBox_data();
     void failuresShowTheBox();
     void emptySettingsTakeTheDefaults();
+    void addressProblem_data();
+    void addressProblem();
+    void injectedRecipientIsRefusedBeforeConnecting_data();
+    void injectedRecipientIsRefusedBeforeConnecting();
+    void isLoopback_data();
+    void isLoopback();
+    void credentialsTravelOnlyEncrypted_data();
+    void credentialsTravelOnlyEncrypted();
+    void longSubjectArrivesWhole();
 
 private:
     struct Server
@@ -63,9 +72,10 @@ void TestSendMail::initTestCase()
 {
     m_cert = m_dir.filePath("cert.pem");
     QProcess openssl;
-    openssl.start("openssl", {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes",
-                              "-keyout", m_dir.filePath("key.pem"), "-out", m_cert, "-days", "2", "-subj",
-                              "/CN=localhost", "-addext", "subjectAltName=DNS:localhost,IP:127.0.0.1"});
+    openssl.start("openssl",
+                  {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes", "-keyout",
+                   m_dir.filePath("key.pem"), "-out", m_cert, "-days", "2", "-subj", "/CN=localhost", "-addext",
+                   "subjectAltName=DNS:localhost,DNS:mail.veyra.test,IP:127.0.0.1"});
     QVERIFY(openssl.waitForFinished(20000));
     QCOMPARE(openssl.exitCode(), 0);
 }
@@ -111,6 +121,14 @@ void TestSendMail::compose_data()
         << "Manifest #" + QString(40, e)
         << "Subject: =?UTF-8?B?" + ("Manifest #" + QString(14, e)).toUtf8().toBase64() + "?=\r\n =?UTF-8?B?" +
                QString(19, e).toUtf8().toBase64() + "?=\r\n =?UTF-8?B?" + QString(7, e).toUtf8().toBase64() + "?=\r\n";
+    QTest::newRow("long ASCII subject folds before a blank")
+        << "Manifest #VX1234 Lisbon to Reykjavik via Frankfurt and Oslo, crew and passengers"
+        << QByteArray("Subject: Manifest #VX1234 Lisbon to Reykjavik via Frankfurt and Oslo, crew and\r\n "
+                      "passengers\r\n");
+    QTest::newRow("a word too long for any line is encoded")
+        << "Manifest #" + QString(100, u'7')
+        << "Subject: =?UTF-8?B?" + ("Manifest #" + QByteArray(29, '7')).toBase64() + "?=\r\n =?UTF-8?B?" +
+               QByteArray(39, '7').toBase64() + "?=\r\n =?UTF-8?B?" + QByteArray(32, '7').toBase64() + "?=\r\n";
 }
 
 void TestSendMail::compose()
@@ -130,7 +148,7 @@ void TestSendMail::compose()
     QVERIFY(!text.contains("hidden"));
     QVERIFY(text.contains("\r\nContent-Type: text/html; charset=UTF-8\r\n"));
     for (const QByteArray &line : text.split('\n'))
-        QVERIFY(line.size() <= 77); // 76 and the CR
+        QVERIFY(line.size() <= 79); // 78 and the CR
 }
 
 void TestSendMail::mailsTheManifestToTwoRecipients()
@@ -227,6 +245,9 @@ void TestSendMail::failuresShowTheBox()
     manifest.Command4_Click();
     QCOMPARE(boxes.texts, QStringList{"There is something wrong with your email settings"});
     QCOMPARE(boxes.titles, QStringList{"Message Not Sent"});
+    // The reason behind the box's words is in its details.
+    QCOMPARE(boxes.details.size(), 1);
+    QVERIFY(!boxes.details[0].isEmpty());
     QCOMPARE(app.module.MailSentFlag, "No");
     QCOMPARE(manifest.findChild<QPushButton *>("Command4")->text(), "Email");
     if (serverUp)
@@ -252,6 +273,194 @@ void TestSendMail::emptySettingsTakeTheDefaults()
     // Nothing serves mail on this machine: the send fails as any unreachable server does.
     QCOMPARE(app.module.MailSentFlag, "No");
     QCOMPARE(boxes.titles, QStringList{"Message Not Sent"});
+}
+
+void TestSendMail::addressProblem_data()
+{
+    QTest::addColumn<QString>("list");
+    QTest::addColumn<QString>("problem"); // empty: accepted
+
+    QTest::newRow("one address") << "ops@acme.test"
+                                 << "";
+    QTest::newRow("two, blanks around them") << " a@x.test ; b@x.test; "
+                                             << "";
+    QTest::newRow("empty") << ""
+                           << "";
+    QTest::newRow("a second RCPT TO smuggled after a line break")
+        << "ops@acme.test>\r\nRCPT TO:<evil@attacker.test"
+        << "The address \"ops@acme.test>\\r\\nRCPT TO:<evil@attacker.test\" (To) cannot be used: it holds a line "
+           "break or another control character. Nothing was sent.";
+    QTest::newRow("the bad one among good ones is named")
+        << "a@x.test;b@x.test\nBcc: c@x.test"
+        << "The address \"b@x.test\\nBcc: c@x.test\" (To) cannot be used: it holds a line break or another control "
+           "character. Nothing was sent.";
+    QTest::newRow("a trailing line break") << "a@x.test\r\n"
+                                           << "line break";
+    QTest::newRow("a tab") << "a@x.test\tb"
+                           << "control character";
+    QTest::newRow("a C1 control (NEL)") << QString("a@x.test") + QChar(0x85) << "control character";
+    QTest::newRow("a Unicode line separator") << QString("a@x.test") + QChar(0x2028) << "control character";
+    QTest::newRow("closing the address") << "ops@acme.test> NOTIFY=NEVER"
+                                         << "The address \"ops@acme.test> NOTIFY=NEVER\" (To) cannot be used: it "
+                                            "holds < or >, which would end the address. Nothing was sent.";
+    QTest::newRow("an address in brackets") << "<ops@acme.test>"
+                                            << "holds < or >";
+    QTest::newRow("two @") << "evil@attacker.test@acme.test"
+                           << "more than one @";
+    QTest::newRow("longer than any address") << QString(250, u'a') + "@x.test"
+                                             << "longer than an address can be";
+}
+
+void TestSendMail::addressProblem()
+{
+    QFETCH(QString, list);
+    QFETCH(QString, problem);
+    const QString found = MailTransport::addressProblem(list, "To");
+    if (problem.isEmpty())
+        QCOMPARE(found, QString());
+    else
+        QVERIFY2(found.contains(problem), qPrintable(found));
+}
+
+void TestSendMail::injectedRecipientIsRefusedBeforeConnecting_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::newRow("in the manifest's e-mail field") << "To";
+    QTest::newRow("in the settings' blind copy") << "Bcc";
+    QTest::newRow("in the settings' sender") << "From";
+}
+
+// The server is up and would take the mail: the refusal comes before any connection, and the box's details say
+// which address and why.
+void TestSendMail::injectedRecipientIsRefusedBeforeConnecting()
+{
+    QFETCH(QString, field);
+    const Server server = startServer("starttls");
+    QVERIFY(server.port > 0);
+    const QString injected = "ops@acme.test>\r\nRCPT TO:<evil@attacker.test";
+    QTemporaryDir data;
+    RunningApp app(data.path());
+    app.module.SmtpServer = "127.0.0.1";
+    app.module.SmtpPort = qint16(server.port);
+    app.module.SmtpUser = User;
+    app.module.SmtpPassword = Password;
+    app.module.mailOptions().caFile = m_cert;
+    QString from = field == "From" ? injected : User;
+    QString to = field == "To" ? injected : "a@x.test";
+    QString bcc = field == "Bcc" ? injected : "";
+    QString subject = "Manifest #1";
+    QString body = "<HTML></HTML>";
+    MessageBoxAnswerer boxes;
+    app.module.SendMail(app.module.SmtpServer, app.module.SmtpUser, app.module.SmtpPassword, app.module.SmtpPort, from,
+                        to, bcc, subject, body);
+
+    QCOMPARE(app.module.MailSentFlag, "No");
+    QCOMPARE(boxes.texts, QStringList{"There is something wrong with your email settings"});
+    QCOMPARE(boxes.details.size(), 1);
+    QVERIFY2(
+        boxes.details[0].startsWith("The address \"ops@acme.test>\\r\\nRCPT TO:<evil@attacker.test\" (" + field + ")"),
+        qPrintable(boxes.details[0]));
+    QTest::qWait(200);
+    QVERIFY(!QFile::exists(server.out + "/1.json"));
+    QVERIFY(!QFile::exists(server.out + "/auth.log"));
+}
+
+void TestSendMail::isLoopback_data()
+{
+    QTest::addColumn<QString>("server");
+    QTest::addColumn<bool>("loopback");
+    QTest::newRow("localhost") << "localhost" << true;
+    QTest::newRow("LOCALHOST with blanks") << " LOCALHOST " << true;
+    QTest::newRow("127.0.0.1") << "127.0.0.1" << true;
+    QTest::newRow("anywhere in 127/8") << "127.255.0.9" << true;
+    QTest::newRow("::1") << "::1" << true;
+    QTest::newRow("::1 in brackets") << "[::1]" << true;
+    QTest::newRow("::1 written out") << "0:0:0:0:0:0:0:1" << true;
+    QTest::newRow("127.0.0.1 mapped into IPv6") << "::ffff:127.0.0.1" << true;
+    QTest::newRow("a name") << "mail.acme.test" << false;
+    QTest::newRow("a name that starts like localhost") << "localhost.attacker.test" << false;
+    QTest::newRow("a private address") << "10.0.0.1" << false;
+    QTest::newRow("next to 127/8") << "128.0.0.1" << false;
+    QTest::newRow("a short form is not trusted") << "127.1" << false;
+    QTest::newRow("::2") << "::2" << false;
+    QTest::newRow("1::1") << "1::1" << false;
+    QTest::newRow("a mapped private address") << "::ffff:10.0.0.1" << false;
+    QTest::newRow("empty") << "" << false;
+}
+
+void TestSendMail::isLoopback()
+{
+    QFETCH(QString, server);
+    QFETCH(bool, loopback);
+    QCOMPARE(MailTransport::isLoopback(server), loopback);
+}
+
+void TestSendMail::credentialsTravelOnlyEncrypted_data()
+{
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<QString>("server");
+    QTest::addColumn<QString>("reason"); // empty: the mail goes
+    QTest::addColumn<bool>("tls");
+
+    QTest::newRow("a remote server without STARTTLS gets nothing")
+        << "plain"
+        << "mail.veyra.test"
+        << "The server mail.veyra.test offers no encryption (STARTTLS) on port %1, so the user name and password "
+           "were not sent. Use port 465 or a server that offers STARTTLS."
+        << false;
+    QTest::newRow("a remote server with STARTTLS gets the mail") << "starttls"
+                                                                 << "mail.veyra.test"
+                                                                 << "" << true;
+    QTest::newRow("this machine may be spoken to in clear") << "plain"
+                                                            << "127.0.0.1"
+                                                            << "" << false;
+}
+
+void TestSendMail::credentialsTravelOnlyEncrypted()
+{
+    QFETCH(QString, mode);
+    QFETCH(QString, server);
+    QFETCH(QString, reason);
+    QFETCH(bool, tls);
+    const Server smtp = startServer(mode);
+    QVERIFY(smtp.port > 0);
+    // The name is the remote server's; the connection is made to the test server on this machine.
+    MailTransport::Message message{server,     smtp.port, User,          Password,       User,
+                                   "a@x.test", "",        "Manifest #1", "<HTML></HTML>"};
+    MailTransport::Options options;
+    options.caFile = m_cert;
+    options.connectTo = QStringLiteral("127.0.0.1:%1").arg(smtp.port);
+    QString error;
+    const bool sent = MailTransport::send(message, options, &error);
+    if (!reason.isEmpty()) {
+        QVERIFY(!sent);
+        QCOMPARE(error, reason.arg(smtp.port));
+        QVERIFY(!QFile::exists(smtp.out + "/auth.log"));
+        QVERIFY(!QFile::exists(smtp.out + "/1.json"));
+        return;
+    }
+    QVERIFY2(sent, qPrintable(error));
+    const QJsonObject mail = received(smtp);
+    QVERIFY(mail["authenticated"].toBool());
+    QCOMPARE(mail["tls"].toBool(), tls);
+}
+
+// A 2,000-character manifest number: every header line within the limit, and the subject arrives whole.
+void TestSendMail::longSubjectArrivesWhole()
+{
+    const Server server = startServer("smtps");
+    QVERIFY(server.port > 0);
+    const QString subject = "Manifest #" + QString(2000, u'8');
+    MailTransport::Message message{"127.0.0.1", server.port, User,    Password,       User,
+                                   "a@x.test",  "",          subject, "<HTML></HTML>"};
+    MailTransport::Options options;
+    options.caFile = m_cert;
+    options.implicitTlsPort = server.port;
+    for (const QByteArray &line : MailTransport::compose(message, QDateTime::currentDateTimeUtc()).split('\n'))
+        QVERIFY(line.size() <= 999);
+    QString error;
+    QVERIFY2(MailTransport::send(message, options, &error), qPrintable(error));
+    QCOMPARE(received(server)["subject"].toString(), subject);
 }
 
 VEYRA_TEST(TestSendMail)

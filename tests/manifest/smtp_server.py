@@ -1,8 +1,10 @@
 #!/usr/bin/python3
-"""A mail server for the tests: 127.0.0.1 only, authentication required, TLS from the given certificate.
+"""A mail server for the tests: 127.0.0.1 only, authentication required, TLS from the given certificate
+(or, in plain mode, no TLS at all, as a careless server would be).
 
 Each accepted message is written to OUT/<n>.json with its envelope and its headers and HTML body as a mail
-reader sees them. The server stops by itself after --lifetime seconds.
+reader sees them; every authentication attempt is appended to OUT/auth.log. The server stops by itself after
+--lifetime seconds.
 """
 import argparse
 import email
@@ -64,7 +66,7 @@ class Handler:
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("--mode", choices=["starttls", "smtps"], required=True)
+    parser.add_argument("--mode", choices=["starttls", "smtps", "plain"], required=True)
     parser.add_argument("--cert", required=True)
     parser.add_argument("--key", required=True)
     parser.add_argument("--user", required=True)
@@ -78,6 +80,8 @@ def main():
     logging.disable(logging.WARNING)
 
     def authenticate(server, session, envelope, mechanism, auth_data):
+        with open(os.path.join(args.out, "auth.log"), "a") as log:
+            log.write("%s tls=%s\n" % (mechanism, session.ssl is not None))
         ok = (isinstance(auth_data, LoginPassword) and auth_data.login == args.user.encode()
               and auth_data.password == args.password.encode())
         return AuthResult(success=ok, handled=False)
@@ -86,7 +90,9 @@ def main():
     context.load_cert_chain(args.cert, args.key)
     port = free_port()
     common = dict(hostname="127.0.0.1", port=port, auth_required=True, authenticator=authenticate)
-    if args.mode == "starttls":
+    if args.mode == "plain":
+        controller = Controller(Handler(args.out), auth_require_tls=False, **common)
+    elif args.mode == "starttls":
         controller = Controller(Handler(args.out), tls_context=context, require_starttls=True, **common)
     else:
         # The whole connection is TLS already, which the library does not count as STARTTLS.
