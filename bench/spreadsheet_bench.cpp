@@ -1,6 +1,6 @@
-// Benchmark of the spreadsheet import: "Open" on a 1000-row .xls in the import window (offscreen), end to end
-// from the press to the filled grid, helper process included. Run by hand (needs python3-xlwt):
-//   bench/spreadsheet.sh            or            build/bench/spreadsheet_bench FILE.xls [runs]
+// Benchmark of the spreadsheet import: "Open" on a 1000-row sheet in the import window (offscreen), end to end
+// from the press to the filled grid, helper process and LibreOffice included. Run by hand:
+//   bench/spreadsheet.sh            or            build/bench/spreadsheet_bench FILE [runs]
 
 #include "app/VeyraForm1.h"
 #include "app/VeyraModule1.h"
@@ -23,7 +23,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QTextStream out(stdout);
     if (argc < 2) {
-        out << "usage: spreadsheet_bench FILE.xls [runs]\n";
+        out << "usage: spreadsheet_bench FILE [runs]\n";
         return 2;
     }
     const QFileInfo file(QString::fromLocal8Bit(argv[1]));
@@ -31,7 +31,7 @@ int main(int argc, char *argv[])
 
     QTemporaryDir data;
     VeyraModule1 module(data.path());
-    module.setSpreadsheetHelper(QCoreApplication::applicationDirPath() + "/../src/veyracheck-xls");
+    module.setSpreadsheetHelper(QCoreApplication::applicationDirPath() + "/../src/veyracheck-sheet");
     VeyraForm1 &window = module.mainWindow();
     window.Form_Load();
     auto *grid = window.findChild<FlexGrid *>("MSFlexGrid2");

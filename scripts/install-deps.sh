@@ -7,11 +7,14 @@ packages=(
     # build
     cmake ninja-build g++ pkg-config clang-format
     # libraries
-    qt6-base-dev qt6-webengine-dev libcurl4-openssl-dev libfreexl-dev
+    qt6-base-dev qt6-webengine-dev libcurl4-openssl-dev
+    # the spreadsheet reader: LibreOffice without a desktop, driven from Python, and the .xls container
+    libreoffice-calc-nogui python3-uno python3-olefile
     # running and looking at the program without a desktop
     xvfb xauth xdotool fonts-dejavu-core
     # tests and tools: PDF checks, benchmark comparison, fuzzing, a mail server with TLS, .xls fixtures
     poppler-utils sqlite3 clang libclang-rt-14-dev python3-aiosmtpd openssl python3-xlwt
+    python3-openpyxl
 )
 
 missing=()

@@ -30,7 +30,8 @@ namespace {
 constexpr auto Description = R"(Screens a list of people against watch lists, as VeyraCheck's window does in grid mode.
 
 NAMES is a CSV file of four columns without a header row (last name, first and middle name, date of birth,
-passport number), or an .xls spreadsheet whose A1:D1000 are read as the window's spreadsheet import reads them.
+passport number), or an .xls, .xlsx, .xlsm or .ods spreadsheet whose A1:D1000 of the active sheet are read as
+the window's spreadsheet import reads them (as the sheet shows them).
 The lists are searched in the order given; each list's kind comes from its file name ("No_Fly", "Selectee",
 "Cleared", other), and each search starts from the marks the previous one left: a Cleared list looks only at
 uncleared matches and needs a date of birth, a Selectee list passes over them. On every list but a Cleared one,
@@ -62,11 +63,12 @@ QString csvField(const QString &text)
 std::optional<QList<NameQuery::Row>> readNames(const QString &path, QString *error)
 {
     QList<NameQuery::Row> names;
-    if (QFileInfo(path).suffix().compare(QLatin1String("xls"), Qt::CaseInsensitive) == 0) {
+    const bool csv = QFileInfo(path).suffix().compare(QLatin1String("csv"), Qt::CaseInsensitive) == 0;
+    if (SpreadsheetReader::isReadable(path) && !csv) {
         const QString here = QCoreApplication::applicationDirPath();
-        QString helper = here + QStringLiteral("/veyracheck-xls");
+        QString helper = here + QStringLiteral("/veyracheck-sheet");
         if (!QFileInfo::exists(helper))
-            helper = here + QStringLiteral("/../src/veyracheck-xls"); // the build tree
+            helper = here + QStringLiteral("/../src/veyracheck-sheet"); // the build tree
         const SpreadsheetReader::Result read = SpreadsheetReader::read(helper, path);
         if (!read.ok) {
             *error = read.error;
@@ -182,7 +184,8 @@ int main(int argc, char *argv[])
     QCommandLineParser parser;
     parser.setApplicationDescription(QString::fromUtf8(Description));
     parser.addHelpOption();
-    const QCommandLineOption namesOption("names", "The people to screen: a CSV or .xls file.", "file");
+    const QCommandLineOption namesOption("names", "The people to screen: a CSV, .xls, .xlsx, .xlsm or .ods file.",
+                                         "file");
     const QCommandLineOption listOption("list", "A watch list, searched in the order given; repeat it.", "file");
     const QCommandLineOption formatOption("format", "csv (the default) or json.", "format", "csv");
     const QCommandLineOption outputOption("output", "Write to <file> instead of standard output.", "file");

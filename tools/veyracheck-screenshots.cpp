@@ -119,7 +119,7 @@ int main(int argc, char *argv[])
     manifest.Back_Click();
 
     module.SpreadsheetFolder = sheet.absolutePath();
-    module.setSpreadsheetHelper(QCoreApplication::applicationDirPath() + "/../src/veyracheck-xls");
+    module.setSpreadsheetHelper(QCoreApplication::applicationDirPath() + "/../src/veyracheck-sheet");
     window.FromExcel_Click();
     VeyraExcelImport *import = module.existingExcelImportWindow();
     import->File1_Click(sheet.fileName());

@@ -123,7 +123,7 @@ QString VeyraModule1::spreadsheetHelper() const
 {
     if (!m_spreadsheetHelper.isEmpty())
         return m_spreadsheetHelper;
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/veyracheck-xls");
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/veyracheck-sheet");
 }
 
 namespace {

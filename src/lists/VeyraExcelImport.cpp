@@ -34,7 +34,7 @@ VeyraExcelImport::VeyraExcelImport(VeyraModule1 &module)
     Twips::place(m_folderList, 120, 1380, 3360, 2700);
     m_fileList = new FileList(this);
     m_fileList->setObjectName(QStringLiteral("File1"));
-    m_fileList->setPattern(QStringLiteral("*.xls"));
+    m_fileList->setPattern(QString::fromLatin1(SpreadsheetReader::Patterns));
     Twips::place(m_fileList, 3720, 960, 3360, 3120);
     m_cancelButton = new QPushButton(QStringLiteral("Cancel"), this);
     m_cancelButton->setObjectName(QStringLiteral("Command1_0"));
@@ -104,11 +104,10 @@ void VeyraExcelImport::Dir1_Change()
     m_module.SaveFolderConfig();
 }
 
-// Files ending in "xlsx" are listed (the pattern matches them, as it always has) but refused; the test is
-// case-sensitive, as it always was.
+// The five formats the reader takes are opened; anything else the patterns list (".xlsb" through "*.xls") is not.
 void VeyraExcelImport::File1_Click(const QString &fileName)
 {
-    if (fileName.right(4) == QLatin1String("xlsx")) {
+    if (!SpreadsheetReader::isReadable(fileName)) {
         m_openButton->setEnabled(false);
         return;
     }

@@ -15,9 +15,9 @@ class VeyraExcelImport : public QWidget
     Q_OBJECT
 
 public:
-    static constexpr auto Instructions = "1) File must be in XLS format. 2) First four columns must be lastname, "
-                                         "firstname, DOB and Passport Info. 3) Remove any header rows. 4) Up to "
-                                         "1000 names";
+    static constexpr auto Instructions = "1) File must be in XLS, XLSX, XLSM, ODS or CSV format. 2) First four "
+                                         "columns must be lastname, firstname, DOB and Passport Info. 3) Remove "
+                                         "any header rows. 4) Up to 1000 names";
 
     explicit VeyraExcelImport(VeyraModule1 &module);
 

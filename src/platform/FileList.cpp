@@ -31,19 +31,27 @@ void FileList::refresh()
         return;
     const QDir folder(m_path);
     const auto sorting = QDir::Name | QDir::IgnoreCase;
-    QStringList names = folder.entryList({m_pattern}, QDir::Files, sorting);
+    // Several patterns may be given, separated by semicolons, as in a file dialog's filter.
+    const QStringList patterns = m_pattern.split(u';', Qt::SkipEmptyParts);
+    QStringList names = folder.entryList(patterns, QDir::Files, sorting);
     // As on Windows, a three-letter extension also matches the longer extensions that begin with it: "*.xls"
     // lists "names.xlsx" too, but not "names.xls.bak".
     static const QRegularExpression threeLetters(QStringLiteral("\\.([^.*?]{3})$"));
-    const QRegularExpressionMatch extension = threeLetters.match(m_pattern);
-    if (extension.hasMatch()) {
-        for (const QString &name : folder.entryList({m_pattern + u'*'}, QDir::Files, sorting)) {
+    bool added = false;
+    for (const QString &pattern : patterns) {
+        const QRegularExpressionMatch extension = threeLetters.match(pattern);
+        if (!extension.hasMatch())
+            continue;
+        for (const QString &name : folder.entryList({pattern + u'*'}, QDir::Files, sorting)) {
             if (!names.contains(name) &&
-                QFileInfo(name).suffix().startsWith(extension.captured(1), Qt::CaseInsensitive))
+                QFileInfo(name).suffix().startsWith(extension.captured(1), Qt::CaseInsensitive)) {
                 names.append(name);
+                added = true;
+            }
         }
-        names.sort(Qt::CaseInsensitive);
     }
+    if (added || patterns.size() > 1)
+        names.sort(Qt::CaseInsensitive);
     addItems(names);
 }
 

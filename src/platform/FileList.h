@@ -2,8 +2,8 @@
 
 #include <QListWidget>
 
-// The files of one folder that match a name pattern (letter case ignored, and a three-letter extension
-// matching longer ones, as on Windows), by name.
+// The files of one folder that match a name pattern, or one of several separated by semicolons (letter case
+// ignored, and a three-letter extension matching longer ones, as on Windows), by name.
 // A click on an entry, or Enter, reports the entry's file name.
 class FileList : public QListWidget
 {

@@ -1,25 +1,23 @@
 #include "platform/SpreadsheetReader.h"
 
+#include "platform/TableCache.h"
+#include "platform/TextTable.h"
+#include "platform/TextTableError.h"
+
+#include <QFileInfo>
 #include <QProcess>
 
-#include <charconv>
-#include <cmath>
-#include <cstdio>
-
-namespace {
-
-int numberAt(std::string_view text, size_t pos, size_t length)
+bool SpreadsheetReader::isReadable(const QString &fileName)
 {
-    int value = -1;
-    if (pos + length <= text.size())
-        std::from_chars(text.data() + pos, text.data() + pos + length, value);
-    return value;
+    const QString suffix = QFileInfo(fileName).suffix().toLower();
+    return suffix == QLatin1String("xls") || suffix == QLatin1String("xlsx") || suffix == QLatin1String("xlsm") ||
+           suffix == QLatin1String("ods") || suffix == QLatin1String("csv");
 }
-
-} // namespace
 
 SpreadsheetReader::Result SpreadsheetReader::read(const QString &helperPath, const QString &file, int timeoutMs)
 {
+    if (QFileInfo(file).suffix().compare(QLatin1String("csv"), Qt::CaseInsensitive) == 0)
+        return readCsv(file);
     Result result;
     QProcess helper;
     helper.start(helperPath, {file});
@@ -28,8 +26,12 @@ SpreadsheetReader::Result SpreadsheetReader::read(const QString &helperPath, con
         return result;
     }
     if (!helper.waitForFinished(timeoutMs)) {
-        helper.kill();
-        helper.waitForFinished();
+        // Asked first, so that the helper can end the office process it started; then made to.
+        helper.terminate();
+        if (!helper.waitForFinished(3000)) {
+            helper.kill();
+            helper.waitForFinished();
+        }
         result.error = QStringLiteral("Reading the file took too long.");
         return result;
     }
@@ -40,6 +42,31 @@ SpreadsheetReader::Result SpreadsheetReader::read(const QString &helperPath, con
     }
     result.ok = true;
     result.rows = parse(helper.readAllStandardOutput());
+    return result;
+}
+
+SpreadsheetReader::Result SpreadsheetReader::readCsv(const QString &file)
+{
+    Result result;
+    try {
+        TableCache cache(1);
+        const std::shared_ptr<TextTable> table = cache.table(file, false);
+        TextTable::Cursor cursor(*table);
+        const size_t rows = std::min(table->rowCount(), size_t(MaxRows));
+        for (size_t r = 0; r < rows; ++r) {
+            cursor.start(r);
+            QStringList cells;
+            for (int c = 0; c < MaxCols; ++c)
+                cells.append(table->decode(cursor.field(c)));
+            while (!cells.isEmpty() && cells.last().isEmpty())
+                cells.removeLast();
+            result.rows.append(cells);
+        }
+    } catch (const TextTableError &e) {
+        result.error = e.message();
+        return result;
+    }
+    result.ok = true;
     return result;
 }
 
@@ -57,55 +84,4 @@ QList<QStringList> SpreadsheetReader::parse(const QByteArray &output)
     while (!rows.isEmpty() && rows.last() == QStringList{QString()})
         rows.removeLast(); // the last line end, and trailing empty rows, carry no cell
     return rows;
-}
-
-std::string SpreadsheetReader::numberText(double value)
-{
-    if (std::isnan(value) || std::isinf(value))
-        return "#NUM!";
-    if (value == std::floor(value) && std::fabs(value) < 1e15) {
-        char whole[32];
-        std::snprintf(whole, sizeof whole, "%.0f", value);
-        return whole;
-    }
-    char text[32];
-    std::snprintf(text, sizeof text, "%.15g", value);
-    return text;
-}
-
-std::string SpreadsheetReader::dateText(std::string_view isoDate)
-{
-    const int year = numberAt(isoDate, 0, 4);
-    const int month = numberAt(isoDate, 5, 2);
-    const int day = numberAt(isoDate, 8, 2);
-    if (year < 0 || month < 0 || day < 0)
-        return std::string(isoDate);
-    return std::to_string(month) + '/' + std::to_string(day) + '/' + std::to_string(year);
-}
-
-std::string SpreadsheetReader::dateTimeText(std::string_view isoDateTime)
-{
-    const std::string date = dateText(isoDateTime.substr(0, 10));
-    const int hour = numberAt(isoDateTime, 11, 2);
-    if (hour < 0 || isoDateTime.size() < 16)
-        return date;
-    return date + ' ' + std::to_string(hour) + std::string(isoDateTime.substr(13, 3));
-}
-
-std::string SpreadsheetReader::timeText(std::string_view isoTime)
-{
-    const int hour = numberAt(isoTime, 0, 2);
-    if (hour < 0 || isoTime.size() < 8)
-        return std::string(isoTime);
-    return std::to_string(hour) + std::string(isoTime.substr(2, 6));
-}
-
-std::string SpreadsheetReader::cellText(std::string_view text)
-{
-    std::string clean(text);
-    for (char &c : clean) {
-        if (c == '\t' || c == '\r' || c == '\n')
-            c = ' ';
-    }
-    return clean;
 }

@@ -17,19 +17,23 @@
 using TestSupport::readFile;
 using TestSupport::writeFile;
 
-// Spreadsheets made here with python3-xlwt, good and damaged, read through the helper and the import window.
+// Spreadsheets made here (python3-xlwt, python3-openpyxl, and .ods XML), good and damaged, read through the
+// helper and the import window.
 class TestSpreadsheetImport : public QObject
 {
     Q_OBJECT
 
 private slots:
     void initTestCase();
-    void displayedTexts_data();
-    void displayedTexts();
     void helperReads_data();
     void helperReads();
+    void sheetsAsTheyShow_data();
+    void sheetsAsTheyShow();
+    void csvIsReadByTheEnginesRules_data();
+    void csvIsReadByTheEnginesRules();
     void openFillsTheGrid();
-    void xlsxIsListedButRefused();
+    void everyReadableFormatIsListed();
+    void slowReadIsStoppedWithItsOffice();
     void cancelLeavesTheRowsEmpty();
     void unreadableFileIsReported_data();
     void unreadableFileIsReported();
@@ -52,6 +56,10 @@ void TestSpreadsheetImport::initTestCase()
     make({"names", fixture("names.xls"), "1200"});
     make({"header", fixture("header.xls"), "2"});
     make({"two-columns", fixture("two.xls"), "3"});
+    QProcess sheets;
+    sheets.start("/usr/bin/python3", {MAKE_SHEETS_SCRIPT, m_dir.path()});
+    QVERIFY(sheets.waitForFinished(30000));
+    QVERIFY2(sheets.exitCode() == 0, sheets.readAllStandardError().constData());
 
     const QByteArray valid = readFile(fixture("names.xls"));
     writeFile(fixture("truncated.xls"), valid.left(valid.size() / 3));
@@ -60,30 +68,13 @@ void TestSpreadsheetImport::initTestCase()
         noisy.append(char(QRandomGenerator::global()->bounded(256)));
     writeFile(fixture("noise.xls"), noisy);
     writeFile(fixture("renamed.xls"), "SMITH,JOHN,1/1/1970,X1\r\n");
-    writeFile(fixture("NAMES.xlsx"), QByteArray("PK\x03\x04", 4) + QByteArray(200, 'x'));
-}
-
-void TestSpreadsheetImport::displayedTexts_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("displayed");
-    QTest::newRow("whole number without .0")
-        << QString::fromStdString(SpreadsheetReader::numberText(4400123.0)) << "4400123";
-    QTest::newRow("negative whole number") << QString::fromStdString(SpreadsheetReader::numberText(-12.0)) << "-12";
-    QTest::newRow("fraction") << QString::fromStdString(SpreadsheetReader::numberText(12.5)) << "12.5";
-    QTest::newRow("date as M/D/YYYY") << QString::fromStdString(SpreadsheetReader::dateText("1984-11-02"))
-                                      << "11/2/1984";
-    QTest::newRow("date and time") << QString::fromStdString(SpreadsheetReader::dateTimeText("1984-11-02 07:05:09"))
-                                   << "11/2/1984 7:05";
-    QTest::newRow("tab and line break become spaces")
-        << QString::fromStdString(SpreadsheetReader::cellText("A\tB\r\nC")) << "A B  C";
-}
-
-void TestSpreadsheetImport::displayedTexts()
-{
-    QFETCH(QString, text);
-    QFETCH(QString, displayed);
-    QCOMPARE(text, displayed);
+    writeFile(fixture("NAMES.xlsb"), QByteArray("PK\x03\x04", 4) + QByteArray(200, 'x'));
+    const QByteArray xlsx = readFile(fixture("crew.xlsx"));
+    writeFile(fixture("truncated.xlsx"), xlsx.left(xlsx.size() - 200));
+    writeFile(fixture("renamed.ods"), "SMITH\tJOHN\r\n");
+    QByteArray flipped = xlsx;
+    flipped[xlsx.size() / 2] = char(flipped[xlsx.size() / 2] ^ 0x55); // inside a compressed part
+    writeFile(fixture("flipped.xlsx"), flipped);
 }
 
 void TestSpreadsheetImport::helperReads_data()
@@ -109,16 +100,72 @@ void TestSpreadsheetImport::helperReads()
     QFETCH(int, rows);
     QFETCH(QStringList, firstRow);
     QFETCH(QStringList, thirdRow);
-    const SpreadsheetReader::Result read = SpreadsheetReader::read(VEYRACHECK_XLS_EXECUTABLE, fixture(file));
+    const SpreadsheetReader::Result read = SpreadsheetReader::read(VEYRACHECK_SHEET_EXECUTABLE, fixture(file));
     QVERIFY2(read.ok, qPrintable(read.error));
     QCOMPARE(read.rows.size(), rows);
     QCOMPARE(read.rows[0], firstRow);
     QCOMPARE(read.rows[2], thirdRow);
 }
 
+// One workbook in three formats: a hidden first sheet, an old second one, and the active third. Each text is what
+// a spreadsheet program shows in the cell.
+void TestSpreadsheetImport::sheetsAsTheyShow_data()
+{
+    QTest::addColumn<QString>("file");
+    for (const char *file : {"crew.xls", "crew.xlsx", "crew.ods"})
+        QTest::newRow(file) << file;
+}
+
+void TestSpreadsheetImport::sheetsAsTheyShow()
+{
+    QFETCH(QString, file);
+    const SpreadsheetReader::Result read = SpreadsheetReader::read(VEYRACHECK_SHEET_EXECUTABLE, fixture(file));
+    QVERIFY2(read.ok, qPrintable(read.error));
+    QCOMPARE(read.rows.size(), 4);
+    // =UPPER("rossi"); a date as DD-MMM-YYYY; 1234567 as 00000000
+    QCOMPARE(read.rows[0], (QStringList{"ROSSI", "marco", "02-Jan-1960", "01234567"}));
+    // a boolean; General numbers as a default-width column shows them; a percentage
+    QCOMPARE(read.rows[1], (QStringList{"TRUE", "0.333333333", "1.23457E+11", "12.50%"}));
+    // ="X"&TEXT(42,"000"); thousands separators; a General whole number; fixed decimals
+    QCOMPARE(read.rows[2], (QStringList{"X042", "1,234,567.89", "4400123", "12.500"}));
+    // FALSE; a date as M/D/YYYY; a text formula; a non-ASCII formula result
+    QCOMPARE(read.rows[3], (QStringList{"FALSE", "11/2/1984", "PB4400123", "zoë"}));
+}
+
+void TestSpreadsheetImport::csvIsReadByTheEnginesRules_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QList<QStringList>>("rows");
+    QTest::addColumn<QString>("error");
+
+    QTest::newRow("quoted comma, lone CR line ends")
+        << QByteArray("\"SMITH, JR\",JOHN,1/2/1960,X1\rROSSI,MARCO\r")
+        << QList<QStringList>{{"SMITH, JR", "JOHN", "1/2/1960", "X1"}, {"ROSSI", "MARCO"}} << "";
+    QTest::newRow("UTF-16 with its mark")
+        << QByteArray("\xff\xfeZ\0o\0\xeb\0,\0A\0\n\0", 14) << QList<QStringList>{{"Zoë", "A"}} << "";
+    QTest::newRow("a fifth column is not read")
+        << QByteArray("A,B,C,D,E\n") << QList<QStringList>{{"A", "B", "C", "D"}} << "";
+    QTest::newRow("an unclosed quote is refused with its line")
+        << QByteArray("SMITH,JOHN\n\"ROSSI,MARCO\n") << QList<QStringList>{}
+        << "Unclosed quote in people.csv at line 2";
+}
+
+void TestSpreadsheetImport::csvIsReadByTheEnginesRules()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QList<QStringList>, rows);
+    QFETCH(QString, error);
+    QTemporaryDir dir;
+    writeFile(dir.filePath("people.csv"), bytes);
+    const SpreadsheetReader::Result read = SpreadsheetReader::read("/nonexistent-helper", dir.filePath("people.csv"));
+    QCOMPARE(read.ok, error.isEmpty());
+    QCOMPARE(read.error, error);
+    QCOMPARE(read.rows, rows);
+}
+
 VeyraExcelImport *TestSpreadsheetImport::openImportWindow(RunningApp &app)
 {
-    app.module.setSpreadsheetHelper(VEYRACHECK_XLS_EXECUTABLE);
+    app.module.setSpreadsheetHelper(VEYRACHECK_SHEET_EXECUTABLE);
     app.module.SpreadsheetFolder = m_dir.path();
     app.find<QAction>("FromExcel")->trigger();
     return app.module.existingExcelImportWindow();
@@ -153,18 +200,41 @@ void TestSpreadsheetImport::openFillsTheGrid()
     QVERIFY(readFile(FolderConfig::path(data.path())).contains(QDir::toNativeSeparators(m_dir.path()).toUtf8()));
 }
 
-void TestSpreadsheetImport::xlsxIsListedButRefused()
+void TestSpreadsheetImport::everyReadableFormatIsListed()
 {
     QTemporaryDir data;
     RunningApp app(data.path());
+    writeFile(fixture("people.csv"), "SMITH,JOHN\r\n");
     VeyraExcelImport *import = openImportWindow(app);
-    QVERIFY(import->findChild<FileList *>("File1")->fileNames().contains("NAMES.xlsx"));
+    const QStringList listed = import->findChild<FileList *>("File1")->fileNames();
+    for (const char *name : {"crew.ods", "crew.xls", "crew.xlsx", "people.csv", "NAMES.xlsb"})
+        QVERIFY2(listed.contains(name), name);
+    QCOMPARE(import->findChild<Label *>("Label1")->text(),
+             "1) File must be in XLS, XLSX, XLSM, ODS or CSV format. 2) First four columns must be lastname, "
+             "firstname, DOB and Passport Info. 3) Remove any header rows. 4) Up to 1000 names");
     auto *open = import->findChild<QPushButton *>("Command1_1");
-    import->File1_Click("names.xls");
-    import->File1_Click("NAMES.xlsx");
-    QVERIFY(!open->isEnabled());
-    import->File1_Click("NAMES.XLSX"); // the test is case-sensitive
+    import->File1_Click("crew.xlsx");
     QVERIFY(open->isEnabled());
+    // Listed through "*.xls", as Windows lists it, but not a format the reader takes.
+    import->File1_Click("NAMES.xlsb");
+    QVERIFY(!open->isEnabled());
+    import->File1_Click("CREW.ODS");
+    QVERIFY(open->isEnabled());
+    import->File1_Click("crew.xlsx");
+    import->Command1_Click(1);
+    QCOMPARE(app.find<FlexGrid>("MSFlexGrid2")->textMatrix(0, 0), "ROSSI");
+    QCOMPARE(app.find<FlexGrid>("MSFlexGrid2")->textMatrix(0, 3), "01234567");
+    QFile::remove(fixture("people.csv"));
+}
+
+// A file that keeps the reader past the program's limit: the helper stops, and LibreOffice with it.
+void TestSpreadsheetImport::slowReadIsStoppedWithItsOffice()
+{
+    const SpreadsheetReader::Result read =
+        SpreadsheetReader::read(VEYRACHECK_SHEET_EXECUTABLE, fixture("crew.xlsx"), 300);
+    QVERIFY(!read.ok);
+    QCOMPARE(read.error, "Reading the file took too long.");
+    QTRY_VERIFY_WITH_TIMEOUT(!TestSupport::processRunning("pipe,name=veyracheck-sheet-"), 5000);
 }
 
 void TestSpreadsheetImport::cancelLeavesTheRowsEmpty()
@@ -187,6 +257,9 @@ void TestSpreadsheetImport::unreadableFileIsReported_data()
     QTest::newRow("a truncated file") << "truncated.xls";
     QTest::newRow("random bytes after a valid start") << "noise.xls";
     QTest::newRow("a file removed after it was listed") << "missing.xls";
+    QTest::newRow("a truncated .xlsx") << "truncated.xlsx";
+    QTest::newRow("a damaged part inside an .xlsx") << "flipped.xlsx";
+    QTest::newRow("a text file named .ods") << "renamed.ods";
 }
 
 void TestSpreadsheetImport::unreadableFileIsReported()

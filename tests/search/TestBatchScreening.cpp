@@ -33,6 +33,8 @@ private slots:
     void namesFilesAsTheyArrive_data();
     void namesFilesAsTheyArrive();
     void repeatedColumnsKeepEveryValue();
+    void spreadsheetNamesAsTheSheetShowsThem_data();
+    void spreadsheetNamesAsTheSheetShowsThem();
     void command_data();
     void command();
     void jsonOutput();
@@ -296,6 +298,42 @@ void TestBatchScreening::namesFilesAsTheyArrive()
     QCOMPARE(run.exitCode, exitCode);
     QCOMPARE(int(run.out.count('\n')), lines);
     QVERIFY2(QString::fromUtf8(run.err).contains(said), run.err.constData());
+}
+
+void TestBatchScreening::spreadsheetNamesAsTheSheetShowsThem_data()
+{
+    QTest::addColumn<QString>("suffix");
+    for (const char *suffix : {"xls", "xlsx", "ods"})
+        QTest::newRow(suffix) << suffix;
+}
+
+// The helper's texts reach the search: a date in its sheet's format, a passport with its leading zero.
+void TestBatchScreening::spreadsheetNamesAsTheSheetShowsThem()
+{
+    QFETCH(QString, suffix);
+    QTemporaryDir dir;
+    QProcess make;
+    make.start("/usr/bin/python3", {MAKE_SHEETS_SCRIPT, dir.path(), "3"});
+    QVERIFY(make.waitForFinished(30000));
+    QCOMPARE(make.exitCode(), 0);
+    const Screened run = screen(
+        {"--names", dir.filePath("people3." + suffix), "--list", list("Veyra_No_Fly_Sample.csv"), "--format", "json"});
+    QVERIFY2(run.exitCode == 0 || run.exitCode == 1, run.err.constData());
+    const QJsonArray persons = QJsonDocument::fromJson(run.out).array();
+    QCOMPARE(persons.size(), 3);
+    const QJsonObject first = persons[0].toObject();
+    QCOMPARE(first["lastName"].toString(), "NAME1");
+    QCOMPARE(first["dateOfBirth"].toString(), "02-Jan-1960");
+    QCOMPARE(first["passport"].toString(), "01234567");
+    QCOMPARE(persons[1].toObject()["passport"].toString(), "12.50%");
+
+    // A damaged copy is refused with its reason, and nobody is reported clear.
+    QByteArray bytes = TestSupport::readFile(dir.filePath("people3." + suffix));
+    writeFile(dir.filePath("cut." + suffix), bytes.left(bytes.size() / 2));
+    const Screened cut = screen({"--names", dir.filePath("cut." + suffix), "--list", list("Veyra_No_Fly_Sample.csv")});
+    QCOMPARE(cut.exitCode, 2);
+    QVERIFY(cut.out.isEmpty());
+    QVERIFY2(cut.err.contains("damaged") || cut.err.contains("truncated"), cut.err.constData());
 }
 
 void TestBatchScreening::repeatedColumnsKeepEveryValue()
