@@ -5,7 +5,6 @@
 #include "platform/DataFolder.h"
 #include "search/WatchListFile.h"
 
-#include <QDir>
 #include <QFileInfo>
 
 namespace {
@@ -28,16 +27,6 @@ QString plainName(const QString &offered)
     while (!name.isEmpty() && (name.back() == u'.' || name.back().isSpace()))
         name.chop(1);
     return name.isEmpty() ? QStringLiteral("download") : name;
-}
-
-bool sameFolder(const QString &a, const QString &b)
-{
-    auto key = [](const QString &folder) {
-        const QFileInfo info(folder);
-        const QString canonical = info.canonicalFilePath();
-        return QDir::cleanPath(canonical.isEmpty() ? info.absoluteFilePath() : canonical);
-    };
-    return key(a) == key(b);
 }
 
 } // namespace
@@ -68,7 +57,8 @@ bool DownloadName::isReserved(const QString &fileName, bool inDataFolder)
 DownloadName::Choice DownloadName::choose(const QString &offered, const QString &folder, const QString &dataFolder)
 {
     const QString name = plainName(offered);
-    const bool reserved = isReserved(name, sameFolder(folder, dataFolder));
+    const bool reserved =
+        isReserved(name, DataFolder::folderIdentity(folder) == DataFolder::folderIdentity(dataFolder));
     Choice choice;
     choice.path = DataFolder::filePath(folder, reserved ? name + QLatin1String(ReservedSuffix) : name);
     const bool taken = QFileInfo::exists(choice.path);

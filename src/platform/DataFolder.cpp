@@ -30,6 +30,13 @@ QString filePath(const QString &folder, const QString &fileName)
     return QDir::toNativeSeparators(QDir(folder).filePath(fileName));
 }
 
+QString folderIdentity(const QString &folder)
+{
+    const QFileInfo info(folder);
+    const QString canonical = info.canonicalFilePath();
+    return QDir::cleanPath(canonical.isEmpty() ? info.absoluteFilePath() : canonical);
+}
+
 QString freeFileName(const QString &path)
 {
     const QFileInfo info(path);

@@ -13,6 +13,10 @@ bool ensureExists(const QString &folder, QString *error);
 // The folder and a file name joined, in the platform's own separators.
 QString filePath(const QString &folder, const QString &fileName);
 
+// A folder's path as one spelling, for telling whether two paths name the same folder: links resolved where the
+// folder exists, "." and ".." taken out everywhere.
+QString folderIdentity(const QString &folder);
+
 // The first of "name (1).ext", "name (2).ext", ... that no file in the folder has yet.
 QString freeFileName(const QString &path);
 

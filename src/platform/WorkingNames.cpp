@@ -29,13 +29,6 @@ QString distrust(const QString &path)
     return {};
 }
 
-QString folderKey(const QString &folder)
-{
-    const QFileInfo info(folder);
-    const QString canonical = info.canonicalFilePath();
-    return QDir::cleanPath(canonical.isEmpty() ? info.absoluteFilePath() : canonical);
-}
-
 // Why the entry is not one the program made, or nothing when it is.
 QString refusal(const WorkingNames::Entry &entry, const QStringList &folderKeys)
 {
@@ -43,8 +36,9 @@ QString refusal(const WorkingNames::Entry &entry, const QStringList &folderKeys)
     const QString workingName = working.fileName();
     if (workingName != QLatin1String("Veyra.csv") && workingName != QLatin1String("Manifest.csv"))
         return QStringLiteral("%1 is not a working name of the program").arg(workingName);
-    const QString folder = folderKey(working.absolutePath());
-    if (own.fileName().isEmpty() || own.fileName() == workingName || folderKey(own.absolutePath()) != folder)
+    const QString folder = DataFolder::folderIdentity(working.absolutePath());
+    if (own.fileName().isEmpty() || own.fileName() == workingName ||
+        DataFolder::folderIdentity(own.absolutePath()) != folder)
         return QStringLiteral("the two names are not two files of one folder");
     if (!folderKeys.contains(folder))
         return QStringLiteral("%1 is neither the remembered main folder nor the manifest folder")
@@ -147,7 +141,7 @@ WorkingNames::Recovery WorkingNames::recover(const QStringList &folders)
     QStringList folderKeys;
     for (const QString &folder : folders) {
         if (!folder.isEmpty())
-            folderKeys.append(folderKey(folder));
+            folderKeys.append(DataFolder::folderIdentity(folder));
     }
     QList<Entry> kept;
     for (const Entry &entry : recorded) {
