@@ -62,35 +62,24 @@ QString csvField(const QString &text)
 
 std::optional<QList<NameQuery::Row>> readNames(const QString &path, QString *error)
 {
-    QList<NameQuery::Row> names;
     const bool csv = QFileInfo(path).suffix().compare(QLatin1String("csv"), Qt::CaseInsensitive) == 0;
+    SpreadsheetReader::Result read;
     if (SpreadsheetReader::isReadable(path) && !csv) {
         const QString here = QCoreApplication::applicationDirPath();
         QString helper = here + QStringLiteral("/veyracheck-sheet");
         if (!QFileInfo::exists(helper))
             helper = here + QStringLiteral("/../src/veyracheck-sheet"); // the build tree
-        const SpreadsheetReader::Result read = SpreadsheetReader::read(helper, path);
-        if (!read.ok) {
-            *error = read.error;
-            return std::nullopt;
-        }
-        for (const QStringList &row : read.rows)
-            names.append({row.value(0), row.value(1), row.value(2), row.value(3)});
-        return names;
+        read = SpreadsheetReader::read(helper, path);
+    } else {
+        read = SpreadsheetReader::readCsv(path, 0); // no row limit: a batch screens everyone it is given
     }
-    try {
-        TableCache cache(1);
-        const std::shared_ptr<TextTable> table = cache.table(path, false);
-        TextTable::Cursor cursor(*table);
-        for (size_t r = 0; r < table->rowCount(); ++r) {
-            cursor.start(r);
-            names.append({table->decode(cursor.field(0)), table->decode(cursor.field(1)),
-                          table->decode(cursor.field(2)), table->decode(cursor.field(3))});
-        }
-    } catch (const TextTableError &e) {
-        *error = e.message();
+    if (!read.ok) {
+        *error = read.error;
         return std::nullopt;
     }
+    QList<NameQuery::Row> names;
+    for (const QStringList &row : read.rows)
+        names.append({row.value(0), row.value(1), row.value(2), row.value(3)});
     return names;
 }
 

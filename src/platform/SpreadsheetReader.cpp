@@ -45,14 +45,19 @@ SpreadsheetReader::Result SpreadsheetReader::read(const QString &helperPath, con
     return result;
 }
 
-SpreadsheetReader::Result SpreadsheetReader::readCsv(const QString &file)
+SpreadsheetReader::Result SpreadsheetReader::readCsv(const QString &file, int maxRows)
 {
     Result result;
     try {
         TableCache cache(1);
         const std::shared_ptr<TextTable> table = cache.table(file, false);
+        const size_t rows = table->rowCount();
+        if (maxRows > 0 && rows > size_t(maxRows)) {
+            result.error =
+                QStringLiteral("It holds %1 names; at most %2 can be imported at once.").arg(rows).arg(maxRows);
+            return result;
+        }
         TextTable::Cursor cursor(*table);
-        const size_t rows = std::min(table->rowCount(), size_t(MaxRows));
         for (size_t r = 0; r < rows; ++r) {
             cursor.start(r);
             QStringList cells;

@@ -28,8 +28,9 @@ public:
 
     static Result read(const QString &helperPath, const QString &file, int timeoutMs = TimeoutMs);
 
-    // A names file of comma-separated values without a header: the first four fields of each record.
-    static Result readCsv(const QString &file);
+    // A names file of comma-separated values without a header: the first four fields of each record. A file
+    // with more than maxRows records is refused whole rather than cut short; 0 takes any number.
+    static Result readCsv(const QString &file, int maxRows = MaxRows);
 
     // The helper's output: one line per row, cells separated by TAB.
     static QList<QStringList> parse(const QByteArray &output);

@@ -145,6 +145,11 @@ void TestSpreadsheetImport::csvIsReadByTheEnginesRules_data()
         << QByteArray("\xff\xfeZ\0o\0\xeb\0,\0A\0\n\0", 14) << QList<QStringList>{{"Zoë", "A"}} << "";
     QTest::newRow("a fifth column is not read")
         << QByteArray("A,B,C,D,E\n") << QList<QStringList>{{"A", "B", "C", "D"}} << "";
+    QByteArray many;
+    for (int n = 1; n <= 1001; ++n)
+        many += "NAME" + QByteArray::number(n) + ",A\n";
+    QTest::newRow("1001 names are refused, not cut to 1000")
+        << many << QList<QStringList>{} << "It holds 1001 names; at most 1000 can be imported at once.";
     QTest::newRow("an unclosed quote is refused with its line")
         << QByteArray("SMITH,JOHN\n\"ROSSI,MARCO\n") << QList<QStringList>{}
         << "Unclosed quote in people.csv at line 2";
