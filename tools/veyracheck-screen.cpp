@@ -77,6 +77,8 @@ std::optional<QList<NameQuery::Row>> readNames(const QString &path, QString *err
         *error = read.error;
         return std::nullopt;
     }
+    if (!read.notice.isEmpty())
+        QTextStream(stderr) << QFileInfo(path).fileName() << ": " << read.notice << "\n";
     QList<NameQuery::Row> names;
     for (const QStringList &row : read.rows)
         names.append({row.value(0), row.value(1), row.value(2), row.value(3)});

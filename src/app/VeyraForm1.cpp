@@ -665,6 +665,11 @@ void VeyraForm1::reportUnreadableSpreadsheet(const QString &fileName, const QStr
     showStatus(QStringLiteral("%1 could not be read: %2").arg(fileName, reason), toColor(RowColors::Red));
 }
 
+void VeyraForm1::reportSpreadsheetNotice(const QString &fileName, const QString &notice)
+{
+    showStatus(QStringLiteral("%1: %2").arg(fileName, notice), toColor(RowColors::Red));
+}
+
 void VeyraForm1::showStatus(const QString &text, const QColor &color)
 {
     m_statusLine->setForeColor(color);

@@ -74,6 +74,8 @@ public:
     void hideImportedNames();
     void fillImportedNames(const QList<QStringList> &rows);
     void reportUnreadableSpreadsheet(const QString &fileName, const QString &reason);
+    // The sheet was read, with something the operator must know: names past the rows the import takes.
+    void reportSpreadsheetNotice(const QString &fileName, const QString &notice);
 
     void printlog_Click();
     void refreshFileList();

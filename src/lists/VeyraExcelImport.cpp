@@ -140,8 +140,10 @@ void VeyraExcelImport::open()
     QApplication::restoreOverrideCursor();
 
     VeyraForm1 &main = m_module.mainWindow();
-    if (read.ok)
+    if (read.ok) {
         main.fillImportedNames(read.rows);
-    else
+        if (!read.notice.isEmpty())
+            main.reportSpreadsheetNotice(m_selectedFile, read.notice);
+    } else
         main.reportUnreadableSpreadsheet(m_selectedFile, read.error);
 }

@@ -42,6 +42,7 @@ SpreadsheetReader::Result SpreadsheetReader::read(const QString &helperPath, con
     }
     result.ok = true;
     result.rows = parse(helper.readAllStandardOutput());
+    result.notice = QString::fromUtf8(helper.readAllStandardError()).trimmed();
     return result;
 }
 

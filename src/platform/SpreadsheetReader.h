@@ -21,6 +21,7 @@ public:
         bool ok = false;
         QString error;
         QList<QStringList> rows; // row r of the sheet is rows[r - 1]; short rows hold only their leading cells
+        QString notice;          // read, but something the operator must know (names below row 1000)
     };
 
     // True for the extensions read here (letter case ignored).

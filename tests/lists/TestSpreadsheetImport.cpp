@@ -29,6 +29,7 @@ private slots:
     void helperReads();
     void sheetsAsTheyShow_data();
     void sheetsAsTheyShow();
+    void storedBooleanResultsShowAsBooleans();
     void csvIsReadByTheEnginesRules_data();
     void csvIsReadByTheEnginesRules();
     void openFillsTheGrid();
@@ -83,15 +84,17 @@ void TestSpreadsheetImport::helperReads_data()
     QTest::addColumn<int>("rows");
     QTest::addColumn<QStringList>("firstRow");
     QTest::addColumn<QStringList>("thirdRow");
+    QTest::addColumn<QString>("notice");
 
     QTest::newRow("1200 rows: the first 1000, four columns")
         << "names.xls" << 1000 << QStringList{"Ångström1", "Zoë", "1/2/1970", "1001"}
-        << QStringList{"Ångström3", "JOHN", "1/4/1970", "12.5"};
+        << QStringList{"Ångström3", "JOHN", "1/4/1970", "12.5"}
+        << "Only rows 1 to 1000 were read; the sheet has names down to row 1200.";
     QTest::newRow("a header row is a row like any other")
         << "header.xls" << 3 << QStringList{"Last Name", "First Name", "DOB", "Passport"}
-        << QStringList{"SMITH2", "JOHN", "1/3/1970", "1002"};
+        << QStringList{"SMITH2", "JOHN", "1/3/1970", "1002"} << "";
     QTest::newRow("two columns only") << "two.xls" << 3 << QStringList{"Ångström1", "Zoë"}
-                                      << QStringList{"Ångström3", "JOHN"};
+                                      << QStringList{"Ångström3", "JOHN"} << "";
 }
 
 void TestSpreadsheetImport::helperReads()
@@ -100,11 +103,13 @@ void TestSpreadsheetImport::helperReads()
     QFETCH(int, rows);
     QFETCH(QStringList, firstRow);
     QFETCH(QStringList, thirdRow);
+    QFETCH(QString, notice);
     const SpreadsheetReader::Result read = SpreadsheetReader::read(VEYRACHECK_SHEET_EXECUTABLE, fixture(file));
     QVERIFY2(read.ok, qPrintable(read.error));
     QCOMPARE(read.rows.size(), rows);
     QCOMPARE(read.rows[0], firstRow);
     QCOMPARE(read.rows[2], thirdRow);
+    QCOMPARE(read.notice, notice);
 }
 
 // One workbook in three formats: a hidden first sheet, an old second one, and the active third. Each text is what
@@ -130,6 +135,15 @@ void TestSpreadsheetImport::sheetsAsTheyShow()
     QCOMPARE(read.rows[2], (QStringList{"X042", "1,234,567.89", "4400123", "12.500"}));
     // FALSE; a date as M/D/YYYY; a text formula; a non-ASCII formula result
     QCOMPARE(read.rows[3], (QStringList{"FALSE", "11/2/1984", "PB4400123", "zoë"}));
+}
+
+// =1=1 and =1=2 as a spreadsheet program saves them in .xls, results included.
+void TestSpreadsheetImport::storedBooleanResultsShowAsBooleans()
+{
+    const SpreadsheetReader::Result read =
+        SpreadsheetReader::read(VEYRACHECK_SHEET_EXECUTABLE, fixture("stored-boolean.xls"));
+    QVERIFY2(read.ok, qPrintable(read.error));
+    QCOMPARE(read.rows, (QList<QStringList>{{"TRUE", "FALSE"}}));
 }
 
 void TestSpreadsheetImport::csvIsReadByTheEnginesRules_data()
@@ -200,6 +214,9 @@ void TestSpreadsheetImport::openFillsTheGrid()
     QCOMPARE(grid->textMatrix(0, 1), "Zoë");
     QCOMPARE(grid->textMatrix(999, 0), "SMITH1000");
     QCOMPARE(grid->textMatrix(1000, 0), "");
+    // The 200 people below row 1000 are not taken, and the operator is told.
+    QCOMPARE(app.find<Label>("Label3")->text(),
+             "names.xls: Only rows 1 to 1000 were read; the sheet has names down to row 1200.");
     QCOMPARE(grid->col(), 1);
     QVERIFY(!app.module.existingExcelImportWindow());
     QVERIFY(readFile(FolderConfig::path(data.path())).contains(QDir::toNativeSeparators(m_dir.path()).toUtf8()));

@@ -1,6 +1,6 @@
 #!/usr/bin/python3
 """Writes the same workbook as .xls (python3-xlwt), .xlsx (python3-openpyxl) and .ods (its XML written here):
-  make_sheets.py FOLDER          crew.xls, crew.xlsx, crew.ods
+  make_sheets.py FOLDER          crew.xls, crew.xlsx, crew.ods, and stored-boolean.xls
   make_sheets.py FOLDER ROWS     people<ROWS>.xls/.xlsx/.ods/.csv: ROWS people, the crew's cells repeated (for
                                  the benchmark)
 Three sheets: "Hidden" (hidden), "Old" and "Crew"; "Crew", the third, is the active one. Its cells hold
@@ -159,11 +159,36 @@ def write_ods(path, rows):
             archive.writestr(name, text, compress_type=zipfile.ZIP_DEFLATED)
 
 
+def write_stored_boolean_xls(path):
+    """A1 =1=1 and B1 =1=2, with their results stored as booleans, as a spreadsheet program saves them (xlwt
+    stores none of its own, so they are written into its records here)."""
+    import struct
+    import olefile
+    import xlwt
+    book = xlwt.Workbook()
+    sheet = book.add_sheet("Flags")
+    sheet.write(0, 0, xlwt.Formula("1=1"))
+    sheet.write(0, 1, xlwt.Formula("1=2"))
+    book.save(path)
+    ole = olefile.OleFileIO(path, write_mode=True)
+    stream = bytearray(ole.openstream("Workbook").read())
+    pos = 0
+    while pos + 4 <= len(stream):
+        record, length = struct.unpack_from("<HH", stream, pos)
+        if record == 0x0006:
+            col = struct.unpack_from("<H", stream, pos + 6)[0]
+            stream[pos + 10:pos + 18] = bytes([1, 0, 1 if col == 0 else 0, 0, 0, 0, 0xFF, 0xFF])
+        pos += 4 + length
+    ole.write_stream("Workbook", bytes(stream))
+    ole.close()
+
+
 def main():
     folder = sys.argv[1]
     if len(sys.argv) < 3:
         for suffix, write in (("xls", write_xls), ("xlsx", write_xlsx), ("ods", write_ods)):
             write(os.path.join(folder, "crew." + suffix), CREW)
+        write_stored_boolean_xls(os.path.join(folder, "stored-boolean.xls"))
         return
     count = int(sys.argv[2])
     people = [[("text", "NAME%d" % (n + 1), None)] + CREW[n % 4][1:] for n in range(count)]
