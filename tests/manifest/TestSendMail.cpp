@@ -16,6 +16,11 @@
 using TestSupport::MessageBoxAnswerer;
 using TestSupport::readFile;
 
+namespace {
+constexpr auto User = "ops@veyra.test";
+constexpr auto Password = "s3cret-pw";
+} // namespace
+
 // Mail through Debian's aiosmtpd on 127.0.0.1: authentication required, TLS with a certificate made here.
 class TestSendMail : public QObject
 {
@@ -58,15 +63,12 @@ private:
     };
     Server startServer(const QString &mode);
     QJsonObject received(const Server &server);
+    // Points the program's mail settings at the test server on this machine.
+    void useServer(RunningApp &app, int port, const QString &password = Password) const;
 
     QTemporaryDir m_dir;
     QString m_cert;
 };
-
-namespace {
-constexpr auto User = "ops@veyra.test";
-constexpr auto Password = "s3cret-pw";
-} // namespace
 
 void TestSendMail::initTestCase()
 {
@@ -96,6 +98,15 @@ TestSendMail::Server TestSendMail::startServer(const QString &mode)
         QTest::qWait(50);
     server.port = readFile(portFile).toInt();
     return server;
+}
+
+void TestSendMail::useServer(RunningApp &app, int port, const QString &password) const
+{
+    app.module.SmtpServer = "127.0.0.1";
+    app.module.SmtpPort = qint16(port);
+    app.module.SmtpUser = User;
+    app.module.SmtpPassword = password;
+    app.module.mailOptions().caFile = m_cert;
 }
 
 QJsonObject TestSendMail::received(const Server &server)
@@ -157,11 +168,7 @@ void TestSendMail::mailsTheManifestToTwoRecipients()
     QVERIFY(server.port > 0);
     QTemporaryDir data;
     RunningApp app(data.path());
-    app.module.SmtpServer = "127.0.0.1";
-    app.module.SmtpPort = qint16(server.port);
-    app.module.SmtpUser = User;
-    app.module.SmtpPassword = Password;
-    app.module.mailOptions().caFile = m_cert;
+    useServer(app, server.port);
     app.module.CompanyName = "ACME Air";
 
     VeyraManifest &manifest = app.module.manifestWindow();
@@ -231,11 +238,7 @@ void TestSendMail::failuresShowTheBox()
     const Server server = serverUp ? startServer("starttls") : Server{};
     QTemporaryDir data;
     RunningApp app(data.path());
-    app.module.SmtpServer = "127.0.0.1";
-    app.module.SmtpPort = qint16(serverUp ? server.port : 9); // the discard port: nothing answers here
-    app.module.SmtpUser = User;
-    app.module.SmtpPassword = password;
-    app.module.mailOptions().caFile = m_cert;
+    useServer(app, serverUp ? server.port : 9, password); // 9, the discard port: nothing answers there
 
     VeyraManifest &manifest = app.module.manifestWindow();
     app.find<QAction>("ManifestOpen")->trigger();
@@ -340,11 +343,7 @@ void TestSendMail::injectedRecipientIsRefusedBeforeConnecting()
     const QString injected = "ops@acme.test>\r\nRCPT TO:<evil@attacker.test";
     QTemporaryDir data;
     RunningApp app(data.path());
-    app.module.SmtpServer = "127.0.0.1";
-    app.module.SmtpPort = qint16(server.port);
-    app.module.SmtpUser = User;
-    app.module.SmtpPassword = Password;
-    app.module.mailOptions().caFile = m_cert;
+    useServer(app, server.port);
     QString from = field == "From" ? injected : User;
     QString to = field == "To" ? injected : "a@x.test";
     QString bcc = field == "Bcc" ? injected : "";
