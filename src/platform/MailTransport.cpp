@@ -62,6 +62,12 @@ QByteArray serverUrl(const QString &server, int port, bool implicitTls)
     return QStringLiteral("%1://%2:%3").arg(scheme, host).arg(port).toUtf8();
 }
 
+bool isControl(QChar c)
+{
+    return c.category() == QChar::Other_Control || c.category() == QChar::Separator_Line ||
+           c.category() == QChar::Separator_Paragraph;
+}
+
 // What the operator sees of an address: control characters written out, so that a line break shows.
 QString visible(const QString &text)
 {
@@ -73,19 +79,12 @@ QString visible(const QString &text)
             out += QLatin1String("\\n");
         else if (c == u'\t')
             out += QLatin1String("\\t");
-        else if (c.category() == QChar::Other_Control || c.category() == QChar::Separator_Line ||
-                 c.category() == QChar::Separator_Paragraph)
+        else if (isControl(c))
             out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
         else
             out += c;
     }
     return out;
-}
-
-bool isControl(QChar c)
-{
-    return c.category() == QChar::Other_Control || c.category() == QChar::Separator_Line ||
-           c.category() == QChar::Separator_Paragraph;
 }
 
 std::optional<int> decimalOctet(QStringView text)
