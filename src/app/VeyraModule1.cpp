@@ -44,7 +44,7 @@ VeyraModule1::VeyraModule1(const QString &dataFolder)
 
 WorkingNames::Recovery VeyraModule1::recoverWorkingNames()
 {
-    if (m_workingNames.entries().isEmpty())
+    if (!QFileInfo::exists(DataFolder::filePath(DataFolder, QString::fromLatin1(WorkingNames::JournalName))))
         return {}; // the usual start: nothing was left under a working name, and no folder file is read
     // With no remembered folders yet, the data folder is both the main and the manifest folder.
     QStringList folders{DataFolder};

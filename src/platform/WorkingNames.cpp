@@ -52,12 +52,14 @@ WorkingNames::WorkingNames(const QString &dataFolder)
     : m_journalPath(DataFolder::filePath(dataFolder, QString::fromLatin1(JournalName)))
 {}
 
-QList<WorkingNames::Entry> WorkingNames::entries() const
+QList<WorkingNames::Entry> WorkingNames::entries(QString *halfEntry) const
 {
     const QStringList values = RecordFile::read(m_journalPath).values;
     QList<Entry> result;
     for (qsizetype i = 0; i + 1 < values.size(); i += 2)
         result.append({values[i], values[i + 1]});
+    if (halfEntry && values.size() % 2 != 0)
+        *halfEntry = values.last();
     return result;
 }
 
@@ -124,9 +126,17 @@ void WorkingNames::forget(const QString &workingPath)
 WorkingNames::Recovery WorkingNames::recover(const QStringList &folders)
 {
     Recovery recovery;
-    const QList<Entry> recorded = entries();
-    if (recorded.isEmpty())
+    QString halfEntry;
+    const QList<Entry> recorded = entries(&halfEntry);
+    if (!halfEntry.isNull())
+        recovery.skipped.append(QStringLiteral("Not renamed back: %1, because the journal %2 names no working name "
+                                               "for it.")
+                                    .arg(QDir::toNativeSeparators(halfEntry), QDir::toNativeSeparators(m_journalPath)));
+    if (recorded.isEmpty()) {
+        if (!halfEntry.isNull())
+            store({}, nullptr);
         return recovery;
+    }
     auto skip = [&recovery](const Entry &entry, const QString &reason) {
         recovery.skipped.append(
             QStringLiteral("Not renamed back: %1 to %2, because %3.")

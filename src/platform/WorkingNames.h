@@ -41,7 +41,8 @@ public:
         QString ownPath;
         QString workingPath;
     };
-    QList<Entry> entries() const;
+    // halfEntry: a last value without its pair (a journal cut short), when there is one.
+    QList<Entry> entries(QString *halfEntry = nullptr) const;
 
 private:
     bool store(const QList<Entry> &entries, QString *error);

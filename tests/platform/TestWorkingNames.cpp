@@ -20,6 +20,7 @@ private slots:
     void giveBackNeverOverwritesAnotherFile();
     void takingAMissingFileRecordsNothing();
     void journalIsTheOwnersAlone();
+    void journalCutShortIsReported();
     void hostileJournal_data();
     void hostileJournal();
 };
@@ -120,6 +121,23 @@ void TestWorkingNames::journalIsTheOwnersAlone()
     const QFile::Permissions others =
         QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
     QCOMPARE(QFile::permissions(data.filePath(WorkingNames::JournalName)) & others, QFile::Permissions());
+}
+
+void TestWorkingNames::journalCutShortIsReported()
+{
+    QTemporaryDir data, lists;
+    writeFile(lists.filePath("Veyra.csv"), "list");
+    const QString journal = data.filePath(WorkingNames::JournalName);
+    writeFile(journal, ("\"" + lists.filePath("Veyra_A.csv") + "\"\r\n").toUtf8());
+    QVERIFY(QFile::setPermissions(journal, QFile::ReadOwner | QFile::WriteOwner));
+
+    WorkingNames restarted(data.path());
+    const WorkingNames::Recovery recovery = restarted.recover({lists.path()});
+    QCOMPARE(recovery.restored, 0);
+    QCOMPARE(recovery.skipped.size(), 1);
+    QVERIFY2(recovery.skipped[0].contains("names no working name"), qPrintable(recovery.skipped[0]));
+    QCOMPARE(readFile(lists.filePath("Veyra.csv")), QByteArray("list"));
+    QVERIFY(!QFile::exists(journal));
 }
 
 namespace {
