@@ -67,7 +67,12 @@ VeyraBrowser::VeyraBrowser(BrowserHost &host, const QString &startAddress)
     connect(m_address, &QComboBox::activated, this, &VeyraBrowser::cboAddress_Click);
     connect(m_address->lineEdit(), &QLineEdit::returnPressed, this, [this] { cboAddress_KeyPress(13); });
     connect(m_view, &QWebEngineView::loadStarted, this, [this] { m_busy = true; });
-    connect(m_view, &QWebEngineView::loadFinished, this, [this] { m_busy = false; });
+    // Every finished page load, whoever asked for it (a link in the page, a page sending the browser on), gives
+    // the caption the page's title.
+    connect(m_view, &QWebEngineView::loadFinished, this, [this] {
+        m_busy = false;
+        brwWebBrowser_DownloadComplete();
+    });
     connect(m_view->page()->profile(), &QWebEngineProfile::downloadRequested, this, &VeyraBrowser::download);
 }
 
@@ -202,10 +207,6 @@ void VeyraBrowser::download(QWebEngineDownloadRequest *request)
         statusBar()->show();
         Form_Resize();
     }
-    connect(request, &QWebEngineDownloadRequest::isFinishedChanged, this, [this, request] {
-        if (request->isFinished())
-            brwWebBrowser_DownloadComplete();
-    });
     request->accept();
 }
 

@@ -28,6 +28,7 @@ private slots:
     void opensAtTheStartAddress();
     void enterLoadsTheTypedAddress();
     void stopShowsTheCurrentTitle();
+    void captionFollowsEveryFinishedLoad();
     void downloadsLandInTheMainFolderWithoutOverwriting();
     void downloadNeverTakesTheProgramsNames();
     void followsTheMainWindow();
@@ -42,7 +43,11 @@ private:
 void TestVeyraBrowser::initTestCase()
 {
     writeFile(m_site.filePath("portal.html"),
-              "<html><head><title>Watch lists</title></head><body><a href=\"Veyra_Test.csv\">list</a></body></html>");
+              "<html><head><title>Watch lists</title></head><body><a href=\"Veyra_Test.csv\">list</a>"
+              "<a id=\"next\" href=\"second.html\">next</a></body></html>");
+    writeFile(m_site.filePath("moved.html"),
+              "<html><head><title>Moved</title>"
+              "<meta http-equiv=\"refresh\" content=\"0; url=portal.html\"></head></html>");
     writeFile(m_site.filePath("second.html"), "<html><head><title>Second page</title></head><body>2</body></html>");
     writeFile(m_site.filePath("Veyra_Test.csv"), "SID,LASTNAME\r\n1,NEW\r\n");
 }
@@ -107,6 +112,27 @@ void TestVeyraBrowser::stopShowsTheCurrentTitle()
     browser->findChild<QAction *>("Stop")->trigger();
     QCOMPARE(browser->windowTitle(), browser->view()->title());
     QVERIFY(!browser->findChild<QTimer *>("timTimer")->isActive());
+}
+
+// Pages the toolbar and the address box never asked for: the first one, a link followed in the page, and a page
+// that sends the browser on. Each finished load gives the caption its title, with no timer running.
+void TestVeyraBrowser::captionFollowsEveryFinishedLoad()
+{
+    QTemporaryDir data;
+    RunningApp app(data.path());
+    VeyraBrowser *browser = open(app);
+    QVERIFY(browser);
+    auto *timer = browser->findChild<QTimer *>("timTimer");
+    QTRY_COMPARE(browser->windowTitle(), QString("Watch lists"));
+    QVERIFY(!timer->isActive());
+
+    browser->view()->page()->runJavaScript("document.getElementById('next').click()");
+    QTRY_COMPARE_WITH_TIMEOUT(browser->windowTitle(), QString("Second page"), 20000);
+    QVERIFY(!timer->isActive());
+
+    browser->view()->page()->runJavaScript("location.href = 'moved.html'");
+    QTRY_COMPARE_WITH_TIMEOUT(browser->view()->url().toString(), url("portal.html"), 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(browser->windowTitle(), QString("Watch lists"), 20000);
 }
 
 void TestVeyraBrowser::downloadsLandInTheMainFolderWithoutOverwriting()
