@@ -23,11 +23,19 @@ std::unique_ptr<PaintedSurface> PaintedSurface::forDefaultPrinter()
 {
     if (QPrinterInfo::availablePrinters().isEmpty() || QPrinterInfo::defaultPrinter().isNull())
         return nullptr;
+    auto printer = std::make_unique<QPrinter>(QPrinterInfo::defaultPrinter(), QPrinter::HighResolution);
+    // The margins the printer cannot print in, and no more.
+    printer->setFullPage(false);
+    printer->setPageMargins(printer->pageLayout().minimumMargins(), printer->pageLayout().units());
+    return forPrinter(std::move(printer));
+}
+
+std::unique_ptr<PaintedSurface> PaintedSurface::forPrinter(std::unique_ptr<QPrinter> printer)
+{
     std::unique_ptr<PaintedSurface> surface(new PaintedSurface);
-    surface->m_printer = std::make_unique<QPrinter>(QPrinterInfo::defaultPrinter(), QPrinter::HighResolution);
-    surface->m_printer->setFullPage(true);
+    surface->m_printer = std::move(printer);
     surface->m_device = surface->m_printer.get();
-    surface->m_pageTwips = surface->m_printer->pageLayout().fullRect(QPageLayout::Point).size() * 20;
+    surface->m_pageTwips = surface->m_printer->pageLayout().paintRect(QPageLayout::Point).size() * 20;
     surface->setFont(PrintFont());
     return surface;
 }
@@ -64,7 +72,7 @@ void PaintedSurface::ensurePage()
     }
     if (!m_painter.begin(m_device))
         throw PrintFailure("the printer could not start a document");
-    // One unit is one twip from the paper's corner.
+    // One unit is one twip from the corner of the page drawn on.
     const double scale = m_device->logicalDpiX() / 1440.0;
     m_painter.scale(scale, m_device->logicalDpiY() / 1440.0);
     m_painter.setPen(QPen(Qt::black, 15));

@@ -11,8 +11,9 @@ class QPagedPaintDevice;
 class QPdfWriter;
 class QPrinter;
 
-// Paper: the system's default printer, each document its own job; or a PDF file, each document starting a new
-// page of the one file. The whole page is used, so W and H are the paper's width and height.
+// Paper: a printer, each document its own job; or a PDF file, each document starting a new page of the one file.
+// On a printer W, H and the origin are those of the printable area, so nothing falls into the margin the printer
+// cannot reach; a PDF has no such margin, and there they are the whole page.
 class PaintedSurface : public MeasuredSurface
 {
 public:
@@ -20,6 +21,8 @@ public:
 
     // The default printer, or nothing when the system has none.
     static std::unique_ptr<PaintedSurface> forDefaultPrinter();
+    // A printer as it is set up: its page layout's paint rectangle is the page drawn on.
+    static std::unique_ptr<PaintedSurface> forPrinter(std::unique_ptr<QPrinter> printer);
     static std::unique_ptr<PaintedSurface> forPdf(const QString &path, const QPageSize &pageSize);
     // The default printer's paper where one is known, else Letter.
     static QPageSize defaultPageSize();

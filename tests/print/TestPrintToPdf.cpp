@@ -7,8 +7,10 @@
 #include "platform/RecordingSurface.h"
 #include "platform/TextBox.h"
 #include "print/ManifestPrintout.h"
+#include "print/SearchLogPrintout.h"
 
 #include <QDir>
+#include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -26,6 +28,7 @@ class TestPrintToPdf : public QObject
 private slots:
     void searchLogBecomesAPdf();
     void manifestPdfMatchesTheRecorder();
+    void printerDrawsOnItsPrintableArea();
 };
 
 namespace {
@@ -130,6 +133,36 @@ void TestPrintToPdf::manifestPdfMatchesTheRecorder()
     }
     QCOMPARE(checked, 7);
     QCOMPARE(page, 2);
+}
+
+// A printer that cannot reach the outer half inch of a Letter sheet: W and H are those of the printable area, and
+// x = 0, y = 0 is its top left corner on the paper.
+void TestPrintToPdf::printerDrawsOnItsPrintableArea()
+{
+    QTemporaryDir out;
+    const QString path = out.filePath("printer.pdf");
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    printer->setOutputFormat(QPrinter::PdfFormat);
+    printer->setOutputFileName(path);
+    printer->setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait, QMarginsF(36, 36, 36, 36),
+                                       QPageLayout::Point, QMarginsF(36, 36, 36, 36)));
+    std::unique_ptr<PaintedSurface> surface = PaintedSurface::forPrinter(std::move(printer));
+    QCOMPARE(surface->pageWidth(), 10800.0);  // (612 - 72) pt
+    QCOMPARE(surface->pageHeight(), 14400.0); // (792 - 72) pt
+    QVERIFY(SearchLogPrintout::print(*surface, {"ACME", "12/6/2026", "", "", "", ""}));
+    QVERIFY(surface->finish());
+    surface.reset();
+
+    const QList<Word> words = pdfWords(path);
+    auto at = [&](const QString &text) {
+        auto word = std::find_if(words.begin(), words.end(), [&](const Word &w) { return w.text == text; });
+        return word == words.end() ? QPointF(-1, -1) : QPointF(word->x, word->y);
+    };
+    // "Approved By" at x 400 twips (20 pt), "Date" at W x 0.8 (432 pt), both past the 36 pt margin.
+    QVERIFY2(qAbs(at("Approved").x() - 56) < 1.5, qPrintable(QString::number(at("Approved").x())));
+    QVERIFY2(qAbs(at("Date").x() - 468) < 1.5, qPrintable(QString::number(at("Date").x())));
+    // The company name's top at y 400 and the 400-twip origin shift: 40 pt below the margin.
+    QVERIFY2(qAbs(at("ACME").y() - 76) < 3, qPrintable(QString::number(at("ACME").y())));
 }
 
 VEYRA_TEST(TestPrintToPdf)
