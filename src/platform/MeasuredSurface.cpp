@@ -30,7 +30,8 @@ QStringList MeasuredSurface::wrap(const QString &text, double width) const
     for (const QString &paragraph : normalized.split(u'\n')) {
         QTextLayout layout(paragraph, m_font);
         QTextOption option;
-        option.setWrapMode(QTextOption::WordWrap);
+        // As a multi-line edit box wraps: at word boundaries, and inside a word too long for the width.
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
         layout.setTextOption(option);
         layout.beginLayout();
         for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine())
@@ -40,8 +41,11 @@ QStringList MeasuredSurface::wrap(const QString &text, double width) const
             lines.append(QString());
         for (int i = 0; i < layout.lineCount(); ++i) {
             const QTextLine line = layout.lineAt(i);
-            // A line keeps no trailing blank at its break, as an edit box shows it.
-            lines.append(paragraph.mid(line.textStart(), line.textLength()).trimmed());
+            // Blanks at a line's start are kept; those a wrap leaves at a line's end are not shown.
+            QString text = paragraph.mid(line.textStart(), line.textLength());
+            while (i + 1 < layout.lineCount() && !text.isEmpty() && text.back().isSpace())
+                text.chop(1);
+            lines.append(text);
         }
     }
     return lines;

@@ -41,8 +41,9 @@ public:
     virtual double pageHeight() const = 0;
     virtual double textWidth(const QString &text) const = 0;
     virtual double lineHeight() const = 0;
-    // The lines text takes when wrapped at word boundaries to width in the current font; line breaks in the
-    // text break too. An empty text is one empty line.
+    // The lines text takes when wrapped to width in the current font, as a multi-line text box wraps it: at word
+    // boundaries, inside a word wider than width, and at line breaks in the text. Blanks at a line's start are
+    // kept. An empty text is one empty line.
     virtual QStringList wrap(const QString &text, double width) const = 0;
 
     // Prints at the current position; endLine moves to the start of the next line, otherwise the position

@@ -26,6 +26,8 @@ private slots:
     void manifestFooters_data();
     void manifestFooters();
     void longFooterWrapsIntoCentredLines();
+    void footerWrapsAsATextBox_data();
+    void footerWrapsAsATextBox();
 };
 
 namespace {
@@ -248,9 +250,10 @@ void TestPrintouts::manifestFooters()
 void TestPrintouts::longFooterWrapsIntoCentredLines()
 {
     QTemporaryDir dir;
-    QString text;
+    QStringList words;
     for (int i = 0; i < 40; ++i)
-        text += QStringLiteral("word%1 ").arg(i);
+        words.append(QStringLiteral("word%1").arg(i));
+    const QString text = words.join(' ');
     writeFile(dir.filePath("Footer1.txt"), '"' + text.toUtf8() + "\"\r\n");
     writeFile(dir.filePath("Footer2.txt"), "B\r\n");
     RecordingSurface page;
@@ -267,7 +270,51 @@ void TestPrintouts::longFooterWrapsIntoCentredLines()
         QCOMPARE(op.x, w * 0.5 - m.width(op.text, 10, false) / 2);
     }
     QVERIFY(lines.size() > 1);
-    QCOMPARE(lines.join(' '), text.trimmed());
+    QCOMPARE(lines.join(' '), text);
+}
+
+void TestPrintouts::footerWrapsAsATextBox_data()
+{
+    QTest::addColumn<QString>("footer");
+    QTest::addColumn<QString>("firstLine");
+    QTest::addColumn<QString>("joined"); // the printed lines put together without separators
+    QTest::addColumn<int>("minLines");
+
+    const QString longWord(120, u'X');
+    QTest::newRow("a word wider than the box is broken inside it") << longWord << QString() << longWord << 3;
+    QTest::newRow("the word before a long one keeps its own line") << "Signed: " + longWord << "Signed:"
+                                                                   << "Signed:" + longWord << 3;
+    QTest::newRow("blanks at the start are kept") << "   Gate agent"
+                                                  << "   Gate agent"
+                                                  << "   Gate agent" << 1;
+    QTest::newRow("a blank-only text is printed as it is") << "  "
+                                                           << "  "
+                                                           << "  " << 1;
+}
+
+void TestPrintouts::footerWrapsAsATextBox()
+{
+    QFETCH(QString, footer);
+    QFETCH(QString, firstLine);
+    QFETCH(QString, joined);
+    QFETCH(int, minLines);
+
+    QTemporaryDir dir;
+    writeFile(dir.filePath("Footer1.txt"), '"' + footer.toUtf8() + "\"\r\n");
+    writeFile(dir.filePath("Footer2.txt"), "END\r\n");
+    RecordingSurface page;
+    QVERIFY(ManifestPrintout::print(page, manifest(0, dir.path())));
+    const QStringList printed = texts(page.ops);
+    const qsizetype first = printed.indexOf("<line>") + 1;
+    const QStringList lines = printed.mid(first, printed.indexOf("END") - first);
+
+    QVERIFY2(lines.size() >= minLines, qPrintable(lines.join('|')));
+    if (!firstLine.isEmpty())
+        QCOMPARE(lines.first(), firstLine);
+    QCOMPARE(lines.join(QString()), joined);
+    Metrics m;
+    for (const QString &line : lines)
+        QVERIFY2(m.width(line, 10, false) <= page.pageWidth() * 0.5, qPrintable(line));
 }
 
 VEYRA_TEST(TestPrintouts)
