@@ -179,6 +179,8 @@ void VeyraForm1::buildControls()
     m_importedNamesGrid->hide();
     m_resultGrid = named(new FlexGrid(surface), QStringLiteral("MSFlexGrid1"));
 
+    setTabOrderFromRows();
+
     connect(m_folderList, &FolderList::pathChanged, this, &VeyraForm1::Dir1_Change);
     connect(m_folderList, &FolderList::pathRejected, this,
             [this](const QString &, const QString &reason) { MessageBox::show(this, reason); });
@@ -233,15 +235,24 @@ void VeyraForm1::buildNameRows(QWidget *surface)
         connect(m_keepBoxes[row], &QCheckBox::toggled, this, [this, row] { Check1_Click(row); });
         connect(m_searchBoxes[row], &QCheckBox::toggled, this, [this, row] { Check2_Click(row); });
     }
-    // The text boxes come first in the tab order, row by row.
-    QWidget *previous = nullptr;
+}
+
+// The operator types first: the text boxes lead the tab order row by row, then the buttons that act on them, the
+// rows' check boxes, and the lists last.
+void VeyraForm1::setTabOrderFromRows()
+{
+    QList<QWidget *> order;
     for (int row = 0; row < NameRowCount; ++row) {
-        for (TextBox *box : rowBoxes(row)) {
-            if (previous)
-                setTabOrder(previous, box);
-            previous = box;
-        }
+        for (TextBox *box : rowBoxes(row))
+            order.append(box);
     }
+    order << m_searchButton << m_keepCheckedButton;
+    for (int row = 0; row < NameRowCount; ++row)
+        order << m_searchBoxes[row] << m_keepBoxes[row];
+    order << m_importedNamesGrid << m_driveList << m_folderList << m_fileList << m_downloadButton << m_deleteFileButton
+          << m_resultGrid;
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
 }
 
 void VeyraForm1::resizeEvent(QResizeEvent *event)
@@ -260,6 +271,7 @@ void VeyraForm1::Form_Load()
         fallBackToDataFolder();
     createHeader();
     show();
+    m_lastNames[0]->setFocus();
     if (!m_module.settingsWindow().loadCompanyInfo())
         fallBackToDataFolder();
 }

@@ -96,6 +96,7 @@ private:
     void importNameList(NameListFile::Kind kind, int n);
     void buildControls();
     void buildNameRows(QWidget *surface);
+    void setTabOrderFromRows();
     void rowChanged(int index);
     void setRowBackground(int index, const QColor &color);
     // The four text boxes of a name row, left to right.

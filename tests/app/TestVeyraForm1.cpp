@@ -24,6 +24,7 @@ class TestVeyraForm1 : public QObject
 
 private slots:
     void windowAndMenus();
+    void typingStartsInRowZero();
     void firstStartRemembersTheDataFolder();
     void startUpFolders_data();
     void startUpFolders();
@@ -90,6 +91,31 @@ void TestVeyraForm1::windowAndMenus()
     QCOMPARE(app.find<FileList>("File1")->pattern(), QStringLiteral("Veyra_*.csv"));
     for (int row = 0; row < 10; ++row)
         QVERIFY(app.find<QWidget>(QStringLiteral("Text4_%1").arg(row)));
+}
+
+// Row 0's last name has the focus at start-up, and Tab runs through the text boxes row by row before anything
+// else; the two buttons that act on the rows come right after the last row.
+void TestVeyraForm1::typingStartsInRowZero()
+{
+    QTemporaryDir data;
+    RunningApp app(data.path());
+    VeyraForm1 &window = app.window();
+    QCOMPARE(window.focusWidget(), app.find<QWidget>("Text1_0"));
+
+    QStringList chain;
+    for (QWidget *next = window.nextInFocusChain(); next != &window; next = next->nextInFocusChain()) {
+        if ((next->focusPolicy() & Qt::TabFocus) && !next->objectName().isEmpty())
+            chain.append(next->objectName());
+    }
+    QStringList expected;
+    for (int row = 0; row < 10; ++row) {
+        for (int field = 1; field <= 4; ++field)
+            expected.append(QStringLiteral("Text%1_%2").arg(field).arg(row));
+    }
+    expected << "Command1"
+             << "Command2";
+    QCOMPARE(chain.mid(0, expected.size()), expected);
+    QVERIFY2(chain.indexOf("Check2_0") > chain.indexOf("Command2"), qPrintable(chain.join(' ')));
 }
 
 void TestVeyraForm1::firstStartRemembersTheDataFolder()
