@@ -269,6 +269,8 @@ void VeyraForm1::Form_Load()
     // Each failing step falls back to the data folder, and start-up goes on with the step after it.
     if (!loadRememberedFolders())
         fallBackToDataFolder();
+    // The manifest window exists, hidden, from start-up on, even when the step that points its list failed.
+    m_module.manifestWindow();
     createHeader();
     show();
     m_lastNames[0]->setFocus();

@@ -1,6 +1,7 @@
 #include "RunningApp.h"
 #include "TestSupport.h"
 #include "app/FolderConfig.h"
+#include "manifest/VeyraManifest.h"
 #include "platform/FileList.h"
 #include "platform/FlexGrid.h"
 #include "platform/FolderList.h"
@@ -161,6 +162,9 @@ void TestVeyraForm1::startUpFolders()
     QCOMPARE(app.module.SpreadsheetFolder, native("/sheets"));
     QVERIFY(app.window().isVisible());
     QCOMPARE(FolderConfig::read(data.path()).value(0), expected);
+    // The manifest window is there, hidden, whichever way start-up went.
+    QVERIFY(app.module.existingManifestWindow());
+    QVERIFY(!app.module.existingManifestWindow()->isVisible());
 }
 
 void TestVeyraForm1::shortFolderFileFallsBack()
