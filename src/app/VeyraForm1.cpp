@@ -592,9 +592,8 @@ void VeyraForm1::Command2_Click()
                 continue;
             }
             if (m_importedNamesGrid->rows() == 1) {
-                // The grid keeps one empty row rather than none.
-                for (int c = 0; c < m_importedNamesGrid->cols(); ++c)
-                    m_importedNamesGrid->setTextMatrix(0, c, QString());
+                // The grid keeps one empty row rather than none, with no text, colour or mark left from before.
+                m_importedNamesGrid->clear();
                 break;
             }
             m_importedNamesGrid->removeRow(i);

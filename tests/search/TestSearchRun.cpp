@@ -256,17 +256,20 @@ void TestSearchRun::removeClearedKeepsRedRows()
     FlexGrid *grid = importedNames(app, names);
     grid->setCellForeColor(4, 0, Red);
     grid->setCellForeColor(9, 0, Red);
+    grid->setCellBackColor(9, 0, QColor(254, 254, 34));
     grid->setCurrentCell(0, 0);
     app.window().Command2_Click();
     QCOMPARE(grid->rows(), 2);
     QCOMPARE(grid->textMatrix(0, 0), QStringLiteral("N4"));
     QCOMPARE(grid->textMatrix(1, 0), QStringLiteral("N9"));
 
-    // With no red row left in the current column, one empty row remains.
+    // With no red row left in the current column, one empty row remains, without the red mark of N9.
     grid->setCurrentCell(0, 2);
     app.window().Command2_Click();
     QCOMPARE(grid->rows(), 1);
     QCOMPARE(grid->textMatrix(0, 0), QString());
+    QCOMPARE(grid->cellForeColor(0, 0), QColor(Qt::black));
+    QCOMPARE(grid->cellBackColor(0, 0), QColor(Qt::white));
 }
 
 void TestSearchRun::gridTyping_data()
