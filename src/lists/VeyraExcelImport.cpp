@@ -102,6 +102,9 @@ void VeyraExcelImport::Dir1_Change()
     m_driveList->showDriveOf(folder);
     m_module.SpreadsheetFolder = folder;
     m_module.SaveFolderConfig();
+    // A file chosen in the folder left behind is not in this one: "Open" waits for a click here.
+    m_selectedFile.clear();
+    m_openButton->setEnabled(false);
 }
 
 // The five formats the reader takes are opened; anything else the patterns list (".xlsb" through "*.xls") is not.

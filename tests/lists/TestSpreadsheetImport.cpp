@@ -4,6 +4,7 @@
 #include "lists/VeyraExcelImport.h"
 #include "platform/FileList.h"
 #include "platform/FlexGrid.h"
+#include "platform/FolderList.h"
 #include "platform/Label.h"
 #include "platform/SpreadsheetReader.h"
 #include "platform/TextBox.h"
@@ -36,6 +37,7 @@ private slots:
     void everyReadableFormatIsListed();
     void slowReadIsStoppedWithItsOffice();
     void cancelLeavesTheRowsEmpty();
+    void folderChangeForgetsTheChosenFile();
     void unreadableFileIsReported_data();
     void unreadableFileIsReported();
 
@@ -270,6 +272,28 @@ void TestSpreadsheetImport::cancelLeavesTheRowsEmpty()
     QCOMPARE(app.find<TextBox>("Text1_3")->text(), "");
     QCOMPARE(app.find<QPushButton>("Command2")->text(), "Remove Cleared");
     QVERIFY(!app.module.existingExcelImportWindow());
+}
+
+// "Open" after a folder change would look for the old folder's file in the new one.
+void TestSpreadsheetImport::folderChangeForgetsTheChosenFile()
+{
+    QTemporaryDir data, other;
+    RunningApp app(data.path());
+    VeyraExcelImport *import = openImportWindow(app);
+    auto *open = import->findChild<QPushButton *>("Command1_1");
+    import->File1_Click("crew.xls");
+    QVERIFY(open->isEnabled());
+    QVERIFY(import->findChild<FolderList *>("Dir1")->changePath(other.path()));
+    QVERIFY(!open->isEnabled());
+    QCOMPARE(app.module.SpreadsheetFolder, QDir::toNativeSeparators(other.path()));
+
+    // Back in the first folder, a click enables "Open" again and that file is read.
+    QVERIFY(import->findChild<FolderList *>("Dir1")->changePath(m_dir.path()));
+    QVERIFY(!open->isEnabled());
+    import->File1_Click("crew.xls");
+    QVERIFY(open->isEnabled());
+    import->Command1_Click(1);
+    QCOMPARE(app.find<FlexGrid>("MSFlexGrid2")->textMatrix(0, 0), "ROSSI");
 }
 
 void TestSpreadsheetImport::unreadableFileIsReported_data()
