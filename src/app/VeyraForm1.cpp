@@ -173,6 +173,10 @@ void VeyraForm1::buildControls()
     m_progressBar->hide();
     m_statusLine = named(new Label(QString(), surface), QStringLiteral("Label3"));
     Twips::place(m_statusLine, RowsLeft, 4800, RowsWidth, RowHeight);
+    m_printNotice = named(new Label(QString(), surface), QStringLiteral("PrintNotice"));
+    m_printNotice->setWordWrap(true);
+    m_printNotice->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Twips::place(m_printNotice, RowsLeft, 5280, RowsWidth, 2 * RowHeight);
 
     m_importedNamesGrid = named(new FlexGrid(surface), QStringLiteral("MSFlexGrid2"));
     Twips::place(m_importedNamesGrid, RowsLeft, Margin, RowsWidth, RowsTop + 10 * RowPitch - Margin);
@@ -687,6 +691,12 @@ void VeyraForm1::showStatus(const QString &text, const QColor &color)
 {
     m_statusLine->setForeColor(color);
     m_statusLine->setText(text);
+}
+
+void VeyraForm1::showPrintNotice(const QString &text, const QColor &color)
+{
+    m_printNotice->setForeColor(color);
+    m_printNotice->setText(text);
 }
 
 void VeyraForm1::Command3_Click()

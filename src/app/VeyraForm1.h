@@ -80,6 +80,8 @@ public:
     void printlog_Click();
     void refreshFileList();
     void showStatus(const QString &text, const QColor &color);
+    // Where a printout went when no printer took it: a line of its own, so the search's summary stays.
+    void showPrintNotice(const QString &text, const QColor &color);
 
     // A name row's texts and the marks the searches left on it, as the manifest screening reads them.
     ManifestScreening::SearchedRow searchedRow(int index) const;
@@ -134,7 +136,8 @@ private:
     std::array<QCheckBox *, NameRowCount> m_keepBoxes{};   // Check1
     std::array<QCheckBox *, NameRowCount> m_searchBoxes{}; // Check2
     Label *m_statusLine = nullptr;                         // Label3
-    FlexGrid *m_resultGrid = nullptr;                      // MSFlexGrid1
-    FlexGrid *m_importedNamesGrid = nullptr;               // MSFlexGrid2
-    QProgressBar *m_progressBar = nullptr;                 // ProgressBar1
+    Label *m_printNotice = nullptr;
+    FlexGrid *m_resultGrid = nullptr;        // MSFlexGrid1
+    FlexGrid *m_importedNamesGrid = nullptr; // MSFlexGrid2
+    QProgressBar *m_progressBar = nullptr;   // ProgressBar1
 };

@@ -231,14 +231,19 @@ namespace {
 
 // A printout drawn where the operator wants it: the given surface, the default printer, or a PDF file named so
 // that no file list of the program ever takes it for a list or a manifest.
-template <typename Draw> bool printTo(VeyraModule1 &module, const QString &pdfStem, const Draw &draw)
+// notice shows, in the window that printed, where a printout went when no printer took it.
+template <typename Draw, typename Notice>
+bool printTo(VeyraModule1 &module, const QString &pdfStem, const Draw &draw, const Notice &notice)
 {
     const VeyraModule1::PrintOptions &options = module.printOptions();
     if (options.surface)
         return draw(*options.surface);
     if (options.systemPrinter) {
-        if (std::unique_ptr<PaintedSurface> printer = PaintedSurface::forDefaultPrinter())
+        if (std::unique_ptr<PaintedSurface> printer = PaintedSurface::forDefaultPrinter()) {
+            // An older notice would name a file this printout did not go to.
+            notice(QString(), toColor(RowColors::StatusBlue));
             return draw(*printer);
+        }
     }
     QString stem = pdfStem;
     for (QChar &c : stem) {
@@ -254,13 +259,12 @@ template <typename Draw> bool printTo(VeyraModule1 &module, const QString &pdfSt
         std::unique_ptr<PaintedSurface> pdf = PaintedSurface::forPdf(path, PaintedSurface::defaultPageSize());
         whole = draw(*pdf) && pdf->finish();
     }
-    VeyraForm1 &main = module.mainWindow();
     if (QFileInfo::exists(path))
-        main.showStatus(QStringLiteral("No printer is installed: the printout was saved as %1").arg(path),
-                        toColor(RowColors::StatusBlue));
+        notice(QStringLiteral("No printer is installed: the printout was saved as %1").arg(path),
+               toColor(RowColors::StatusBlue));
     else
-        main.showStatus(QStringLiteral("No printer is installed, and the printout could not be saved as %1").arg(path),
-                        toColor(RowColors::Red));
+        notice(QStringLiteral("No printer is installed, and the printout could not be saved as %1").arg(path),
+               toColor(RowColors::Red));
     return whole;
 }
 
@@ -272,8 +276,10 @@ bool VeyraModule1::PrintSearchLog()
         CompanyName,      QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat),
         CurrentNameFile,  NoFlyListName,
         SelecteeListName, ClearedListName};
-    return printTo(*this, QStringLiteral("SearchLog"),
-                   [&](PrintSurface &surface) { return SearchLogPrintout::print(surface, inputs); });
+    return printTo(
+        *this, QStringLiteral("SearchLog"),
+        [&](PrintSurface &surface) { return SearchLogPrintout::print(surface, inputs); },
+        [this](const QString &text, const QColor &color) { mainWindow().showPrintNotice(text, color); });
 }
 
 bool VeyraModule1::PrintManifest()
@@ -282,6 +288,8 @@ bool VeyraModule1::PrintManifest()
     const ManifestPrintout::Inputs inputs{CompanyName,         manifest.manifestNumber(), manifest.personRows(),
                                           NoFlyListName,       SelecteeListName,          MainFolder,
                                           QDate::currentDate()};
-    return printTo(*this, QStringLiteral("ManifestPrint-") + inputs.manifestNumber,
-                   [&](PrintSurface &surface) { return ManifestPrintout::print(surface, inputs); });
+    return printTo(
+        *this, QStringLiteral("ManifestPrint-") + inputs.manifestNumber,
+        [&](PrintSurface &surface) { return ManifestPrintout::print(surface, inputs); },
+        [this](const QString &text, const QColor &color) { manifestWindow().showPrintNotice(text, color); });
 }

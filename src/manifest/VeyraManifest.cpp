@@ -111,6 +111,10 @@ void VeyraManifest::buildControls()
     m_printButton->setEnabled(false);
     m_emailButton->setEnabled(false);
 
+    m_printNotice = named(new Label(QString(), surface), "PrintNotice");
+    m_printNotice->setWordWrap(true);
+    m_printNotice->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
     m_footer = named(new TextBox(surface), "Footer_1");
     m_footer->hide();
 
@@ -141,7 +145,16 @@ void VeyraManifest::resizeEvent(QResizeEvent *event)
     Twips::place(m_driveList, Margin, bottom, ListWidth, 330);
     Twips::place(m_folderList, Margin, bottom + 420, ListWidth, BottomHeight - 420 - Margin);
     Twips::place(m_fileList, 2 * Margin + ListWidth, bottom, ListWidth, BottomHeight - Margin);
-    Twips::place(m_actions, 3 * Margin + 2 * ListWidth, bottom, 2 * ButtonWidth + 3 * Margin, 1560);
+    const int actionsLeft = 3 * Margin + 2 * ListWidth;
+    Twips::place(m_actions, actionsLeft, bottom, 2 * ButtonWidth + 3 * Margin, 1560);
+    Twips::place(m_printNotice, actionsLeft, bottom + 1560 + Margin, width - actionsLeft - Margin,
+                 BottomHeight - 1560 - 2 * Margin);
+}
+
+void VeyraManifest::showPrintNotice(const QString &text, const QColor &color)
+{
+    m_printNotice->setForeColor(color);
+    m_printNotice->setText(text);
 }
 
 bool VeyraManifest::setFolder(const QString &folder, QString *error)

@@ -8,6 +8,7 @@ class DriveList;
 class FileList;
 class FlexGrid;
 class FolderList;
+class Label;
 class QGroupBox;
 class QPushButton;
 class QWindow;
@@ -32,6 +33,9 @@ public:
     // Grid rows 1 to 49, each with the cells of columns 0 to 6, and the Manifest # text: what is printed.
     QList<QStringList> personRows() const;
     QString manifestNumber() const;
+
+    // Where a printout went when no printer took it, in a line under the manifest actions.
+    void showPrintNotice(const QString &text, const QColor &color);
 
     void createHeader1();
     void LoadManifest();
@@ -72,12 +76,13 @@ private:
     bool m_focusWasHere = false;
     QHash<QString, QString> m_driveFolders;
 
-    TextBox *m_manifestNumber = nullptr;   // Text1
-    TextBox *m_recipients = nullptr;       // Text2
-    FlexGrid *m_grid = nullptr;            // MSFlexGrid1
-    DriveList *m_driveList = nullptr;      // Drive1
-    FolderList *m_folderList = nullptr;    // Dir1
-    FileList *m_fileList = nullptr;        // File1
+    TextBox *m_manifestNumber = nullptr; // Text1
+    TextBox *m_recipients = nullptr;     // Text2
+    FlexGrid *m_grid = nullptr;          // MSFlexGrid1
+    DriveList *m_driveList = nullptr;    // Drive1
+    FolderList *m_folderList = nullptr;  // Dir1
+    FileList *m_fileList = nullptr;      // File1
+    Label *m_printNotice = nullptr;
     QGroupBox *m_actions = nullptr;        // Frame1
     QPushButton *m_saveButton = nullptr;   // Command1
     QPushButton *m_importButton = nullptr; // Command2

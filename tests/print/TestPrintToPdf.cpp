@@ -68,12 +68,17 @@ void TestPrintToPdf::searchLogBecomesAPdf()
     RunningApp app(data.path());
     app.module.printOptions().systemPrinter = false;
     app.module.CompanyName = "ACME Air";
+    app.window().showStatus("Search succesful", Qt::blue);
     app.find<QAction>("printlog")->trigger();
 
     const QStringList pdfs = QDir(data.path()).entryList({"SearchLog-*.pdf"});
     QCOMPARE(pdfs.size(), 1);
     QVERIFY(QRegularExpression(R"(^SearchLog-\d{8}-\d{6}\.pdf$)").match(pdfs[0]).hasMatch());
-    QVERIFY(app.find<Label>("Label3")->text().contains(pdfs[0]));
+    // The notice has a line of its own; the search's summary stays.
+    auto *notice = app.find<Label>("PrintNotice");
+    QVERIFY(notice->isVisible());
+    QCOMPARE(notice->text(), "No printer is installed: the printout was saved as " + data.filePath(pdfs[0]));
+    QCOMPARE(app.find<Label>("Label3")->text(), "Search succesful");
     const QList<Word> words = pdfWords(data.filePath(pdfs[0]));
     QVERIFY(std::any_of(words.begin(), words.end(), [](const Word &w) { return w.text == "Approved"; }));
 }
@@ -98,6 +103,12 @@ void TestPrintToPdf::manifestPdfMatchesTheRecorder()
 
     const QStringList pdfs = QDir(data.path()).entryList({"ManifestPrint-123-*.pdf"});
     QCOMPARE(pdfs.size(), 1);
+    // Told in the manifest window, which covers the main window.
+    auto *notice = manifest.findChild<Label *>("PrintNotice");
+    QVERIFY(notice && notice->isVisible());
+    QVERIFY(notice->geometry().top() > manifest.findChild<QWidget *>("Frame1")->geometry().bottom());
+    QCOMPARE(notice->text(), "No printer is installed: the printout was saved as " + data.filePath(pdfs[0]));
+    QCOMPARE(app.find<Label>("Label3")->text(), "");
     const QList<Word> words = pdfWords(data.filePath(pdfs[0]));
     QVERIFY(!words.isEmpty());
 
