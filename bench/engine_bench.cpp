@@ -3,10 +3,10 @@
 //   build/bench/engine_bench [rows] [statements] [seed]
 
 #include "ListGenerator.h"
-#include "platform/TableCache.h"
-#include "platform/TextTable.h"
-#include "platform/TextTableConnection.h"
-#include "platform/TextTableRecordSet.h"
+#include "engine/TableCache.h"
+#include "engine/TextTable.h"
+#include "engine/TextTableConnection.h"
+#include "engine/TextTableRecordSet.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -5,8 +5,8 @@
 #include "ListGenerator.h"
 #include "app/VeyraForm1.h"
 #include "app/VeyraModule1.h"
-#include "platform/FlexGrid.h"
-#include "platform/Label.h"
+#include "platform/widgets/FlexGrid.h"
+#include "platform/widgets/Label.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

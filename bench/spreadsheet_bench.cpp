@@ -5,7 +5,7 @@
 #include "app/VeyraForm1.h"
 #include "app/VeyraModule1.h"
 #include "lists/VeyraExcelImport.h"
-#include "platform/FlexGrid.h"
+#include "platform/widgets/FlexGrid.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the CSV reader: every record split, every field decoded, an index built and used.
-#include "platform/TextTable.h"
-#include "platform/TextTableError.h"
+#include "engine/TextTable.h"
+#include "engine/TextTableError.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,9 +1,9 @@
 // Feeds arbitrary text to the statement parser, and runs what parses against a small list.
-#include "platform/TableCache.h"
-#include "platform/TextTableConnection.h"
-#include "platform/TextTableError.h"
-#include "platform/TextTableRecordSet.h"
-#include "platform/TextTableStatement.h"
+#include "engine/TableCache.h"
+#include "engine/TextTableConnection.h"
+#include "engine/TextTableError.h"
+#include "engine/TextTableRecordSet.h"
+#include "engine/TextTableStatement.h"
 
 #include <QDir>
 #include <QFile>

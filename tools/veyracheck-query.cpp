@@ -1,10 +1,10 @@
 // veyracheck-query: runs statements of the text-table engine over the CSV files of a folder and prints the
 // records as CSV, for operators who script their screening.
 
-#include "platform/TableCache.h"
-#include "platform/TextTableConnection.h"
-#include "platform/TextTableError.h"
-#include "platform/TextTableRecordSet.h"
+#include "engine/TableCache.h"
+#include "engine/TextTableConnection.h"
+#include "engine/TextTableError.h"
+#include "engine/TextTableRecordSet.h"
 #include "search/NameQuery.h"
 
 #include <QCommandLineParser>

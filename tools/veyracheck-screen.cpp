@@ -1,11 +1,11 @@
 // veyracheck-screen: VeyraCheck's grid-mode search without the window, for scripts and machines without a
 // screen. `veyracheck-screen --help` tells the whole of it.
 
-#include "platform/SavedFile.h"
-#include "platform/SpreadsheetReader.h"
-#include "platform/TableCache.h"
-#include "platform/TextTable.h"
-#include "platform/TextTableError.h"
+#include "engine/TableCache.h"
+#include "engine/TextTable.h"
+#include "engine/TextTableError.h"
+#include "platform/files/SavedFile.h"
+#include "platform/files/SpreadsheetReader.h"
 #include "search/BatchScreening.h"
 #include "search/NameQuery.h"
 

@@ -11,8 +11,8 @@
 #include "browser/VeyraBrowser.h"
 #include "lists/VeyraExcelImport.h"
 #include "manifest/VeyraManifest.h"
-#include "platform/FlexGrid.h"
-#include "platform/TextBox.h"
+#include "platform/widgets/FlexGrid.h"
+#include "platform/widgets/TextBox.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,8 +1,8 @@
 #include "app/FolderConfig.h"
 
-#include "app/VeyraVariables.h"
-#include "platform/DataFolder.h"
-#include "platform/RecordFile.h"
+#include "platform/files/DataFolder.h"
+#include "platform/files/RecordFile.h"
+#include "shared/VeyraVariables.h"
 
 namespace FolderConfig {
 

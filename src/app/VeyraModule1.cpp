@@ -6,16 +6,16 @@
 #include "browser/VeyraBrowser.h"
 #include "lists/VeyraExcelImport.h"
 #include "manifest/VeyraManifest.h"
-#include "platform/BusyWait.h"
-#include "platform/DataFolder.h"
-#include "platform/MessageBox.h"
-#include "platform/PaintedSurface.h"
-#include "platform/RgbColor.h"
+#include "platform/files/DataFolder.h"
+#include "platform/printing/PaintedSurface.h"
+#include "platform/widgets/BusyWait.h"
+#include "platform/widgets/MessageBox.h"
 #include "print/ManifestPrintout.h"
 #include "print/SearchLogPrintout.h"
 #include "search/NameQuery.h"
 #include "search/RowMarks.h"
 #include "settings/VeyraSettings.h"
+#include "shared/RgbColor.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "app/VeyraVariables.h"
-#include "platform/MailTransport.h"
-#include "platform/TableCache.h"
-#include "platform/WorkingNames.h"
+#include "engine/TableCache.h"
+#include "platform/files/WorkingNames.h"
+#include "platform/mail/MailTransport.h"
 #include "search/WatchListSelection.h"
+#include "shared/VeyraVariables.h"
 
 #include <QPointer>
 

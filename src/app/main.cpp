@@ -1,8 +1,8 @@
 #include "app/VeyraForm1.h"
 #include "app/VeyraModule1.h"
-#include "platform/DataFolder.h"
-#include "platform/MessageBox.h"
-#include "platform/SavedFile.h"
+#include "platform/files/DataFolder.h"
+#include "platform/files/SavedFile.h"
+#include "platform/widgets/MessageBox.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

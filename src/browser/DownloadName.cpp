@@ -2,7 +2,7 @@
 
 #include "lists/NameListFile.h"
 #include "manifest/ManifestFile.h"
-#include "platform/DataFolder.h"
+#include "platform/files/DataFolder.h"
 #include "search/WatchListFile.h"
 
 #include <QFileInfo>

@@ -2,7 +2,7 @@
 
 #include "browser/BrowserHost.h"
 #include "browser/DownloadName.h"
-#include "platform/Twips.h"
+#include "platform/widgets/Twips.h"
 
 #include <QAction>
 #include <QCloseEvent>

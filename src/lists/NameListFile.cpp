@@ -1,6 +1,6 @@
 #include "lists/NameListFile.h"
 
-#include "platform/RecordFile.h"
+#include "platform/files/RecordFile.h"
 
 namespace {
 

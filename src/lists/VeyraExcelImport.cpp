@@ -2,14 +2,14 @@
 
 #include "app/VeyraForm1.h"
 #include "app/VeyraModule1.h"
-#include "platform/DataFolder.h"
-#include "platform/DriveList.h"
-#include "platform/FileList.h"
-#include "platform/FolderList.h"
-#include "platform/Label.h"
-#include "platform/MessageBox.h"
-#include "platform/SpreadsheetReader.h"
-#include "platform/Twips.h"
+#include "platform/files/DataFolder.h"
+#include "platform/files/SpreadsheetReader.h"
+#include "platform/widgets/DriveList.h"
+#include "platform/widgets/FileList.h"
+#include "platform/widgets/FolderList.h"
+#include "platform/widgets/Label.h"
+#include "platform/widgets/MessageBox.h"
+#include "platform/widgets/Twips.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -1,10 +1,10 @@
 #include "manifest/ManifestFile.h"
 
-#include "platform/DataFolder.h"
-#include "platform/RecordFile.h"
-#include "platform/TextTableConnection.h"
-#include "platform/TextTableError.h"
-#include "platform/TextTableRecordSet.h"
+#include "engine/TextTableConnection.h"
+#include "engine/TextTableError.h"
+#include "engine/TextTableRecordSet.h"
+#include "platform/files/DataFolder.h"
+#include "platform/files/RecordFile.h"
 
 #include <QDir>
 #include <QFileInfo>

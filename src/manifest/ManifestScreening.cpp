@@ -1,16 +1,7 @@
 #include "manifest/ManifestScreening.h"
 
 #include "manifest/ManifestFile.h"
-#include "search/RowMarks.h"
-
-QString ManifestScreening::status(Rgb foreColor, Rgb backColor)
-{
-    if (foreColor == RowColors::Red)
-        return QString::fromLatin1(NoFly);
-    if (backColor == RowColors::Yellow)
-        return QString::fromLatin1(Selectee);
-    return QString::fromLatin1(Cleared);
-}
+#include "search/ScreeningStatus.h"
 
 ManifestScreening::Result ManifestScreening::place(const QStringList &fullNames, const QList<SearchedRow> &rows)
 {
@@ -30,7 +21,7 @@ ManifestScreening::Result ManifestScreening::place(const QStringList &fullNames,
         }
         ++imported;
         result.placements.append({target, row.firstAndMiddleName + u' ' + row.lastName, row.dateOfBirth, row.passport,
-                                  status(row.foreColor, row.backColor)});
+                                  ScreeningStatus::fromMarks(row.foreColor, row.backColor)});
     }
     return result;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Rgb.h"
+#include "shared/Rgb.h"
 
 #include <QList>
 #include <QString>
@@ -10,10 +10,6 @@
 class ManifestScreening
 {
 public:
-    static constexpr auto NoFly = "NO FLY";
-    static constexpr auto Selectee = "SSSS";
-    static constexpr auto Cleared = "CLEARED";
-
     struct SearchedRow
     {
         QString lastName;
@@ -38,9 +34,6 @@ public:
         QList<Placement> placements;
         int leftOut = 0; // persons for whom no grid row was left
     };
-
-    // Red text wins over a yellow background; everything else, searched or not, is cleared.
-    static QString status(Rgb foreColor, Rgb backColor);
 
     // fullNames: the Full Name cells of grid rows 1 to 49. The persons go below the first unbroken block of
     // filled rows, in order, rows without a last name passed over.

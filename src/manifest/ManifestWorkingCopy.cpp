@@ -1,9 +1,9 @@
 #include "manifest/ManifestWorkingCopy.h"
 
-#include "app/VeyraVariables.h"
 #include "manifest/ManifestFile.h"
-#include "platform/DataFolder.h"
-#include "platform/WorkingNames.h"
+#include "platform/files/DataFolder.h"
+#include "platform/files/WorkingNames.h"
+#include "shared/VeyraVariables.h"
 
 #include <QFile>
 #include <QFileInfo>

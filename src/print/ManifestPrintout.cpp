@@ -1,9 +1,9 @@
 #include "print/ManifestPrintout.h"
 
-#include "platform/DataFolder.h"
-#include "platform/RecordFile.h"
-#include "platform/TextEncoding.h"
+#include "platform/files/DataFolder.h"
+#include "platform/files/RecordFile.h"
 #include "print/PrintSteps.h"
+#include "shared/TextEncoding.h"
 
 #include <QFile>
 

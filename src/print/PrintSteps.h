@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/PrintSurface.h"
+#include "platform/printing/PrintSurface.h"
 
 #include <functional>
 

@@ -1,10 +1,10 @@
 #include "search/BatchScreening.h"
 
-#include "manifest/ManifestScreening.h"
-#include "platform/TableCache.h"
-#include "platform/TextTableConnection.h"
-#include "platform/TextTableError.h"
+#include "engine/TableCache.h"
+#include "engine/TextTableConnection.h"
+#include "engine/TextTableError.h"
 #include "search/RowMarks.h"
+#include "search/ScreeningStatus.h"
 #include "search/SearchRun.h"
 #include "search/WatchListFile.h"
 
@@ -98,12 +98,12 @@ private:
 
 QString BatchScreening::Person::status() const
 {
-    return refusal.isEmpty() ? ManifestScreening::status(foreColor, backColor) : refusal;
+    return refusal.isEmpty() ? ScreeningStatus::fromMarks(foreColor, backColor) : refusal;
 }
 
 bool BatchScreening::Person::needsAttention() const
 {
-    return status() != QLatin1String(ManifestScreening::Cleared);
+    return status() != QLatin1String(ScreeningStatus::Cleared);
 }
 
 QStringList BatchScreening::distinctNames(const QStringList &names)

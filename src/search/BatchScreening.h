@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/Rgb.h"
 #include "search/NameQuery.h"
+#include "shared/Rgb.h"
 
 #include <QList>
 #include <QString>

@@ -1,8 +1,8 @@
 #include "search/ImportedNamesSearch.h"
 
-#include "platform/FlexGrid.h"
-#include "platform/MessageBox.h"
-#include "platform/RgbColor.h"
+#include "platform/widgets/FlexGrid.h"
+#include "platform/widgets/MessageBox.h"
+#include "shared/RgbColor.h"
 
 #include <QProgressBar>
 

@@ -1,8 +1,8 @@
 #include "search/ListCheck.h"
 
-#include "platform/DateParser.h"
-#include "platform/TextTable.h"
-#include "platform/TextTableError.h"
+#include "engine/DateParser.h"
+#include "engine/TextTable.h"
+#include "engine/TextTableError.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #include "search/NameQuery.h"
 
-#include "platform/DateParser.h"
-#include "platform/TextTableConnection.h"
+#include "engine/DateParser.h"
+#include "engine/TextTableConnection.h"
 #include "search/WatchListFile.h"
 
 #include <QDir>

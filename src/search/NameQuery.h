@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/UnstatedValues.h"
+#include "engine/UnstatedValues.h"
 
 #include <QString>
 

@@ -1,8 +1,8 @@
 #include "search/NameRowsSearch.h"
 
-#include "platform/MessageBox.h"
-#include "platform/RgbColor.h"
-#include "platform/TextBox.h"
+#include "platform/widgets/MessageBox.h"
+#include "platform/widgets/TextBox.h"
+#include "shared/RgbColor.h"
 
 #include <QCheckBox>
 

@@ -1,6 +1,6 @@
 #include "search/ResultGridWriter.h"
 
-#include "platform/FlexGrid.h"
+#include "platform/widgets/FlexGrid.h"
 
 ResultGridWriter::ResultGridWriter(FlexGrid *grid, std::function<void()> rowDone)
     : m_grid(grid)

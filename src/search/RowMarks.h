@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Rgb.h"
+#include "shared/Rgb.h"
 
 #include <optional>
 

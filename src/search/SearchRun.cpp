@@ -1,7 +1,7 @@
 #include "search/SearchRun.h"
 
-#include "platform/TextTableError.h"
-#include "platform/TextTableRecordSet.h"
+#include "engine/TextTableError.h"
+#include "engine/TextTableRecordSet.h"
 #include "search/WatchListFile.h"
 
 namespace SearchRun {

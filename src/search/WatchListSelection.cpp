@@ -1,9 +1,9 @@
 #include "search/WatchListSelection.h"
 
-#include "app/VeyraVariables.h"
-#include "platform/DataFolder.h"
-#include "platform/WorkingNames.h"
+#include "platform/files/DataFolder.h"
+#include "platform/files/WorkingNames.h"
 #include "search/WatchListFile.h"
+#include "shared/VeyraVariables.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #include "settings/CompanyInfoFile.h"
 
-#include "platform/DataFolder.h"
+#include "platform/files/DataFolder.h"
 
 #include <limits>
 

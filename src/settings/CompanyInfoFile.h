@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/RecordFile.h"
+#include "platform/files/RecordFile.h"
 
 #include <QString>
 

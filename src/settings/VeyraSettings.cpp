@@ -2,9 +2,9 @@
 
 #include "app/VeyraForm1.h"
 #include "app/VeyraModule1.h"
-#include "platform/Label.h"
-#include "platform/MessageBox.h"
-#include "platform/TextBox.h"
+#include "platform/widgets/Label.h"
+#include "platform/widgets/MessageBox.h"
+#include "platform/widgets/TextBox.h"
 
 #include <QEvent>
 #include <QFormLayout>

@@ -2,10 +2,10 @@
 #include "TestSupport.h"
 #include "app/FolderConfig.h"
 #include "manifest/VeyraManifest.h"
-#include "platform/FileList.h"
-#include "platform/FlexGrid.h"
-#include "platform/FolderList.h"
-#include "platform/Label.h"
+#include "platform/widgets/FileList.h"
+#include "platform/widgets/FlexGrid.h"
+#include "platform/widgets/FolderList.h"
+#include "platform/widgets/Label.h"
 #include "settings/CompanyInfoFile.h"
 
 #include <QAction>

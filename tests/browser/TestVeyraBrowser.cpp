@@ -1,7 +1,7 @@
 #include "RunningApp.h"
 #include "TestSupport.h"
 #include "browser/VeyraBrowser.h"
-#include "platform/FileList.h"
+#include "platform/widgets/FileList.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -1,9 +1,9 @@
 #include "RunningApp.h"
 #include "TestSupport.h"
 #include "manifest/VeyraManifest.h"
-#include "platform/RgbColor.h"
-#include "platform/TextBox.h"
+#include "platform/widgets/TextBox.h"
 #include "search/RowMarks.h"
+#include "shared/RgbColor.h"
 
 #include <QCheckBox>
 #include <QMenu>

@@ -2,12 +2,12 @@
 #include "TestSupport.h"
 #include "app/FolderConfig.h"
 #include "lists/VeyraExcelImport.h"
-#include "platform/FileList.h"
-#include "platform/FlexGrid.h"
-#include "platform/FolderList.h"
-#include "platform/Label.h"
-#include "platform/SpreadsheetReader.h"
-#include "platform/TextBox.h"
+#include "platform/files/SpreadsheetReader.h"
+#include "platform/widgets/FileList.h"
+#include "platform/widgets/FlexGrid.h"
+#include "platform/widgets/FolderList.h"
+#include "platform/widgets/Label.h"
+#include "platform/widgets/TextBox.h"
 
 #include <QProcess>
 #include <QProgressBar>

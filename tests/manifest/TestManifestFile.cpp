@@ -1,6 +1,6 @@
 #include "TestSupport.h"
+#include "engine/TableCache.h"
 #include "manifest/ManifestFile.h"
-#include "platform/TableCache.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -13,8 +13,6 @@ class TestManifestScreening : public QObject
     Q_OBJECT
 
 private slots:
-    void status_data();
-    void status();
     void place_data();
     void place();
 };
@@ -44,27 +42,6 @@ QStringList fullNames(const QList<int> &filledRows)
 }
 
 } // namespace
-
-void TestManifestScreening::status_data()
-{
-    QTest::addColumn<Rgb>("fore");
-    QTest::addColumn<Rgb>("back");
-    QTest::addColumn<QString>("status");
-    QTest::newRow("red text is NO FLY") << RowColors::Red << RowColors::White << "NO FLY";
-    QTest::newRow("red beats yellow") << RowColors::Red << RowColors::Yellow << "NO FLY";
-    QTest::newRow("yellow with black text is SSSS") << RowColors::Black << RowColors::Yellow << "SSSS";
-    QTest::newRow("green is CLEARED") << RowColors::Black << RowColors::Green << "CLEARED";
-    QTest::newRow("pale yellow of a left-out row is CLEARED") << RowColors::Black << RowColors::PaleYellow << "CLEARED";
-    QTest::newRow("never searched is CLEARED") << RowColors::Black << RowColors::White << "CLEARED";
-}
-
-void TestManifestScreening::status()
-{
-    QFETCH(Rgb, fore);
-    QFETCH(Rgb, back);
-    QFETCH(QString, status);
-    QCOMPARE(ManifestScreening::status(fore, back), status);
-}
 
 void TestManifestScreening::place_data()
 {

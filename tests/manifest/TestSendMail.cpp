@@ -1,9 +1,9 @@
 #include "RunningApp.h"
 #include "TestSupport.h"
 #include "manifest/VeyraManifest.h"
-#include "platform/FlexGrid.h"
-#include "platform/MailTransport.h"
-#include "platform/TextBox.h"
+#include "platform/mail/MailTransport.h"
+#include "platform/widgets/FlexGrid.h"
+#include "platform/widgets/TextBox.h"
 
 #include <QDir>
 #include <QJsonArray>

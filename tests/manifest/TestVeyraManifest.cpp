@@ -1,13 +1,13 @@
 #include "RunningApp.h"
 #include "TestSupport.h"
 #include "manifest/VeyraManifest.h"
-#include "platform/FileList.h"
-#include "platform/FlexGrid.h"
-#include "platform/FolderList.h"
-#include "platform/RgbColor.h"
-#include "platform/TextBox.h"
+#include "platform/widgets/FileList.h"
+#include "platform/widgets/FlexGrid.h"
+#include "platform/widgets/FolderList.h"
+#include "platform/widgets/TextBox.h"
 #include "search/RowMarks.h"
 #include "settings/VeyraSettings.h"
+#include "shared/RgbColor.h"
 
 #include <QDir>
 #include <QPushButton>

@@ -1,5 +1,5 @@
 #include "TestSupport.h"
-#include "platform/FlexGrid.h"
+#include "platform/widgets/FlexGrid.h"
 
 #include <QHeaderView>
 #include <QTest>

@@ -1,6 +1,6 @@
 #include "TestSupport.h"
-#include "platform/RecordFile.h"
-#include "platform/TextEncoding.h"
+#include "platform/files/RecordFile.h"
+#include "shared/TextEncoding.h"
 
 #include <QTemporaryDir>
 

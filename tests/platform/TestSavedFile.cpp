@@ -1,5 +1,5 @@
 #include "TestSupport.h"
-#include "platform/SavedFile.h"
+#include "platform/files/SavedFile.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -1,5 +1,5 @@
 #include "TestSupport.h"
-#include "platform/WorkingNames.h"
+#include "platform/files/WorkingNames.h"
 
 #include <QDir>
 #include <QTemporaryDir>

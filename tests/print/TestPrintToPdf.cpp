@@ -1,13 +1,13 @@
 #include "RunningApp.h"
 #include "TestSupport.h"
 #include "manifest/VeyraManifest.h"
-#include "platform/FlexGrid.h"
-#include "platform/Label.h"
-#include "platform/PaintedSurface.h"
-#include "platform/RecordingSurface.h"
-#include "platform/TextBox.h"
+#include "platform/printing/PaintedSurface.h"
+#include "platform/widgets/FlexGrid.h"
+#include "platform/widgets/Label.h"
+#include "platform/widgets/TextBox.h"
 #include "print/ManifestPrintout.h"
 #include "print/SearchLogPrintout.h"
+#include "support/RecordingSurface.h"
 
 #include <QDir>
 #include <QPrinter>

@@ -1,7 +1,7 @@
 #include "TestSupport.h"
-#include "platform/RecordingSurface.h"
 #include "print/ManifestPrintout.h"
 #include "print/SearchLogPrintout.h"
+#include "support/RecordingSurface.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -1,10 +1,10 @@
 #include "RunningApp.h"
 #include "TestSupport.h"
-#include "manifest/ManifestScreening.h"
-#include "platform/FlexGrid.h"
-#include "platform/RgbColor.h"
-#include "platform/TableCache.h"
+#include "engine/TableCache.h"
+#include "platform/widgets/FlexGrid.h"
 #include "search/BatchScreening.h"
+#include "search/ScreeningStatus.h"
+#include "shared/RgbColor.h"
 
 #include <QDir>
 #include <QJsonArray>
@@ -78,7 +78,7 @@ QStringList windowStatuses(const QString &examples, const QStringList &lists)
     }
     QStringList statuses;
     for (int r = 0; r < People.size(); ++r)
-        statuses.append(ManifestScreening::status(toRgb(grid->cellForeColor(r, 1)), toRgb(grid->cellBackColor(r, 1))));
+        statuses.append(ScreeningStatus::fromMarks(toRgb(grid->cellForeColor(r, 1)), toRgb(grid->cellBackColor(r, 1))));
     return statuses;
 }
 

@@ -1,8 +1,8 @@
 #include "RunningApp.h"
 #include "TestSupport.h"
-#include "platform/FlexGrid.h"
-#include "platform/Label.h"
-#include "platform/TextBox.h"
+#include "platform/widgets/FlexGrid.h"
+#include "platform/widgets/Label.h"
+#include "platform/widgets/TextBox.h"
 
 #include <QCheckBox>
 #include <QPushButton>

@@ -1,9 +1,9 @@
 #include "RunningApp.h"
 #include "TestSupport.h"
-#include "platform/FileList.h"
-#include "platform/FlexGrid.h"
-#include "platform/Label.h"
-#include "platform/Twips.h"
+#include "platform/widgets/FileList.h"
+#include "platform/widgets/FlexGrid.h"
+#include "platform/widgets/Label.h"
+#include "platform/widgets/Twips.h"
 
 #include <QDir>
 #include <QPushButton>

@@ -1,6 +1,6 @@
 #include "RunningApp.h"
 #include "TestSupport.h"
-#include "platform/TextBox.h"
+#include "platform/widgets/TextBox.h"
 #include "settings/CompanyInfoFile.h"
 #include "settings/VeyraSettings.h"
 

@@ -3,8 +3,8 @@
 // Holds the engine's reader against the reference reader on one input; shared by a unit test and a fuzz target.
 
 #include "ReferenceCsvReader.h"
-#include "platform/TextTable.h"
-#include "platform/TextTableError.h"
+#include "engine/TextTable.h"
+#include "engine/TextTableError.h"
 
 #include <memory>
 #include <string>

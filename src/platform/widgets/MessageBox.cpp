@@ -1,0 +1,15 @@
+#include "platform/widgets/MessageBox.h"
+
+namespace MessageBox {
+
+QMessageBox::StandardButton show(QWidget *parent, const QString &text, const QString &title,
+                                 QMessageBox::StandardButtons buttons, QMessageBox::Icon icon, const QString &details)
+{
+    QMessageBox box(icon, title, text, buttons, parent);
+    box.setObjectName(QStringLiteral("MessageBox"));
+    if (!details.isEmpty())
+        box.setDetailedText(details);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+} // namespace MessageBox

@@ -1,0 +1,270 @@
+#include "TestSupport.h"
+#include "engine/TextTable.h"
+#include "engine/TextTableError.h"
+#include "support/CsvDifference.h"
+
+#include <QTemporaryDir>
+
+#include <random>
+
+class TestTextTable : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void records_data();
+    void records();
+    void refusals_data();
+    void refusals();
+    void agreesWithTheReferenceReader();
+    void oneBadByteChangesNoOtherField();
+    void fileReadInPiecesReadsTheSame_data();
+    void fileReadInPiecesReadsTheSame();
+};
+
+namespace {
+
+// Records as "field|field;field|field", every field decoded.
+QString recordsOf(const TextTable &table)
+{
+    QStringList records;
+    TextTable::Cursor cursor(table);
+    for (size_t r = 0; r < table.rowCount(); ++r) {
+        cursor.start(r);
+        QStringList fields;
+        for (int k = 0; k < cursor.count(); ++k)
+            fields << table.decode(cursor.field(k));
+        records << fields.join(u'|');
+    }
+    return records.join(u';');
+}
+
+QByteArray utf16(const QString &text, bool bigEndian)
+{
+    QByteArray bytes = bigEndian ? QByteArray("\xFE\xFF") : QByteArray("\xFF\xFE");
+    for (QChar c : text) {
+        const char hi = char(c.unicode() >> 8), lo = char(c.unicode() & 0xFF);
+        bytes += bigEndian ? QByteArray{1, hi} + QByteArray{1, lo} : QByteArray{1, lo} + QByteArray{1, hi};
+    }
+    return bytes;
+}
+
+} // namespace
+
+void TestTextTable::records_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("records");
+    QTest::addColumn<QString>("columns");
+
+    QTest::newRow("CR LF line ends") << QByteArray("A,B\r\n1,2\r\n3,4\r\n") << "1|2;3|4"
+                                     << "A,B";
+    QTest::newRow("LF line ends") << QByteArray("A,B\n1,2\n3,4") << "1|2;3|4"
+                                  << "A,B";
+    QTest::newRow("lone CR line ends, as old exports write them") << QByteArray("A,B\r1,2\r3,4\r") << "1|2;3|4"
+                                                                  << "A,B";
+    QTest::newRow("mixed line ends") << QByteArray("A,B\r1,2\n3,4\r\n5,6") << "1|2;3|4;5|6"
+                                     << "A,B";
+    QTest::newRow("blank lines hold no record") << QByteArray("\r\nA,B\r\n\r\n1,2\n\n\r3,4") << "1|2;3|4"
+                                                << "A,B";
+    QTest::newRow("CR inside quotes stays in the field") << QByteArray("A,B\r1,\"x\ry\"\r2,z") << "1|x\ry;2|z"
+                                                         << "A,B";
+    QTest::newRow("CR LF inside quotes stays in the field") << QByteArray("A\n\"x\r\ny\"\n") << "x\r\ny"
+                                                            << "A";
+    QTest::newRow("doubled quotes and a comma inside quotes")
+        << QByteArray("A,B\n\"say \"\"hi\"\"\",\"a,b\"") << "say \"hi\"|a,b"
+        << "A,B";
+    QTest::newRow("text after a closing quote is kept") << QByteArray("A,B\n\"ab\"cd,e") << "abcd|e"
+                                                        << "A,B";
+    QTest::newRow("a quote inside an unquoted field is a character") << QByteArray("A,B\nO\"BRIEN,x") << "O\"BRIEN|x"
+                                                                     << "A,B";
+    QTest::newRow("trailing comma is an empty last field") << QByteArray("A,B\n1,") << "1|"
+                                                           << "A,B";
+    QTest::newRow("UTF-8 BOM is dropped")
+        << QByteArray("\xEF\xBB\xBFNAME\nM\xC3\x9CLLER") << QString::fromUtf8("MÜLLER") << "NAME";
+    QTest::newRow("UTF-16 LE with its BOM") << utf16(QString::fromUtf8("NAME,X\r\nMÜLLER,\"a\rb\"\r\n"), false)
+                                            << QString::fromUtf8("MÜLLER|a\rb") << "NAME,X";
+    QTest::newRow("UTF-16 BE with its BOM")
+        << utf16(QString::fromUtf8("NAME\nJOSÉ\n"), true) << QString::fromUtf8("JOSÉ") << "NAME";
+    QTest::newRow("Windows-1252 field among UTF-8 ones")
+        << QByteArray("NAME,CITY\nM\xC3\x9CLLER,K\xD6LN") << QString::fromUtf8("MÜLLER|KÖLN") << "NAME,CITY";
+    QTest::newRow("header only") << QByteArray("A,B\r\n") << ""
+                                 << "A,B";
+    QTest::newRow("empty file") << QByteArray() << ""
+                                << "";
+}
+
+void TestTextTable::records()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, records);
+    QFETCH(QString, columns);
+    const TextTable table(bytes, true, QStringLiteral("list.csv"));
+    QCOMPARE(recordsOf(table), records);
+    QCOMPARE(table.columnNames().join(u','), columns);
+}
+
+void TestTextTable::refusals_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("unclosed quote on line 3 swallows the rest")
+        << QByteArray("SID,LASTNAME\r\n1,SMITH\r\n2,\"JONES\r\n3,BROWN\r\n4,GREEN\r\n")
+        << "Unclosed quote in Veyra_No_Fly.csv at line 3";
+    QTest::newRow("lines counted across lone CRs and a quoted line break")
+        << QByteArray("A\r\"x\ny\"\r1\r\"2") << "Unclosed quote in Veyra_No_Fly.csv at line 5";
+    QTest::newRow("doubled quote at the end does not close")
+        << QByteArray("A\n\"abc\"\"\n") << "Unclosed quote in Veyra_No_Fly.csv at line 2";
+    QTest::newRow("UTF-16 without its BOM") << QByteArray("N\0A\0\n\0", 6)
+                                            << "NUL byte (a UTF-16 file without its byte-order mark?) in "
+                                               "Veyra_No_Fly.csv at line 1";
+    QTest::newRow("lone surrogate in UTF-16") << QByteArray("\xFF\xFE"
+                                                            "A\0\n\0\x00\xD8"
+                                                            "B\0",
+                                                            10)
+                                              << "Invalid UTF-16 in Veyra_No_Fly.csv at line 2";
+    QTest::newRow("UTF-16 cut in half a character") << QByteArray("\xFF\xFE"
+                                                                  "A\0B",
+                                                                  5)
+                                                    << "Invalid UTF-16 in Veyra_No_Fly.csv at line 1";
+}
+
+void TestTextTable::refusals()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, message);
+    try {
+        TextTable table(bytes, true, QStringLiteral("Veyra_No_Fly.csv"));
+        QFAIL("the file was read");
+    } catch (const TextTableError &e) {
+        QCOMPARE(e.number(), int(TextTableError::BadFormat));
+        QCOMPARE(e.message(), message);
+    }
+}
+
+// Random texts made of the characters that matter to the reader, read by both readers.
+void TestTextTable::agreesWithTheReferenceReader()
+{
+    static const std::vector<std::string> pieces = {"a",    "b", ",",        "\"",   "\"\"",         "\r",       "\n",
+                                                    "\r\n", " ", "\xC3\xA9", "\xE9", "\xEF\xBB\xBF", "\xFF\xFE", "x,y"};
+    std::mt19937 rng(20261206);
+    for (int i = 0; i < 2500; ++i) {
+        std::string input;
+        const size_t length = rng() % 24;
+        for (size_t k = 0; k < length; ++k)
+            input += pieces[rng() % pieces.size()];
+        const bool header = rng() % 2;
+        const std::string difference = CsvDifference::first(input, header);
+        if (!difference.empty())
+            QFAIL(qPrintable(QString::fromStdString(difference + " on \"" + CsvDifference::show(input) + "\"")));
+        // The index must list every record under its field's key, however the field is written.
+        try {
+            const TextTable table(QByteArray(input.data(), qsizetype(input.size())), header);
+            TextTable::Cursor cursor(table);
+            std::string key;
+            for (int column = 0; column < 3; ++column) {
+                for (size_t r = 0; r < table.rowCount(); ++r) {
+                    cursor.start(r);
+                    table.fold(cursor.field(column), key);
+                    // And so must the prefixes of the next column, however that field is written.
+                    std::string next;
+                    table.fold(cursor.field(column + 1), next);
+                    const auto filter = TextTable::prefixFilter(column + 1, next, true);
+                    for (const auto &rows : {table.candidates(column, key), table.candidates(column, key, filter)})
+                        QVERIFY2(std::find(rows.begin(), rows.end(), r) != rows.end(),
+                                 qPrintable(QString::fromStdString(CsvDifference::show(input))));
+                }
+            }
+        } catch (const TextTableError &) {
+        }
+    }
+}
+
+void TestTextTable::oneBadByteChangesNoOtherField()
+{
+    // One Windows-1252 byte in the last record must not turn the UTF-8 names above into mojibake.
+    const TextTable table(QByteArray("LASTNAME,NOTE\nM\xC3\x9CLLER,ok\nJOS\xC3\x89,caf\xE9\n"), true);
+    QVERIFY(!table.isUtf8());
+    std::string key;
+    TextTable::Cursor cursor(table);
+    cursor.start(0);
+    table.fold(cursor.field(0), key);
+    QCOMPARE(key, std::string("muller"));
+    cursor.start(1);
+    QCOMPARE(table.decode(cursor.field(0)), QString::fromUtf8("JOSÉ"));
+    QCOMPARE(table.decode(cursor.field(1)), QString::fromUtf8("café"));
+}
+
+void TestTextTable::fileReadInPiecesReadsTheSame_data()
+{
+    QTest::addColumn<unsigned>("seed");
+    QTest::addColumn<QByteArray>("ending");
+
+    QTest::newRow("UTF-8, line ends and quotes across the pieces") << 1u << QByteArray("9,end\r\n");
+    QTest::newRow("another cut") << 2u << QByteArray("9,end");
+    QTest::newRow("a Windows-1252 byte near the end") << 3u << QByteArray("9,caf\xE9\r\n");
+    QTest::newRow("an unclosed quote near the end") << 4u << QByteArray("9,\"end\r\n10,x\r\n");
+    QTest::newRow("a NUL byte near the end") << 5u << QByteArray("9,a\0b\n");
+    QTest::newRow("CR as the last byte") << 6u << QByteArray("9,end\r");
+}
+
+// Large files are read a piece at a time while their records are found; whatever falls on the cut between two
+// pieces (a CR LF, a quoted line break, a doubled quote, a character of several bytes), they must read exactly as
+// the same bytes read at once.
+void TestTextTable::fileReadInPiecesReadsTheSame()
+{
+    QFETCH(unsigned, seed);
+    QFETCH(QByteArray, ending);
+    static const char *pieces[] = {
+        "a", "bc", ",", "\r\n", "\n", "\r", "\"x\r\ny\"", "\"q\"\"q\"", "\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80",
+        " "};
+    std::mt19937 rng(seed);
+    QByteArray bytes = seed % 2 ? QByteArray("\xEF\xBB\xBFID,NAME\r\n") : QByteArray("ID,NAME\r\n");
+    while (bytes.size() < 5 * 1024 * 1024) {
+        bytes += QByteArray::number(uint(rng() % 1000));
+        bytes += ',';
+        const int n = int(rng() % 6);
+        for (int k = 0; k < n; ++k)
+            bytes += pieces[rng() % std::size(pieces)];
+        bytes += "\r\n";
+    }
+    bytes += ending;
+    QTemporaryDir dir;
+    TestSupport::writeFile(dir.filePath("list.csv"), bytes);
+
+    auto outcome = [](const std::function<std::unique_ptr<TextTable>()> &read) {
+        QStringList said;
+        try {
+            const auto table = read();
+            said << QString::number(table->rowCount()) << QString::number(table->isUtf8())
+                 << table->columnNames().join(u',');
+            TextTable::Cursor cursor(*table);
+            std::string key;
+            for (size_t r = 0; r < table->rowCount(); r += std::max<size_t>(997, table->rowCount() / 40)) {
+                cursor.start(r);
+                said << QString::number(cursor.count()) << table->decode(cursor.field(1));
+                // The index of the names, hashed while the file was read in pieces, lists the record.
+                table->fold(cursor.field(1), key);
+                const auto rows = table->candidates(1, key);
+                said << QString::number(std::find(rows.begin(), rows.end(), r) != rows.end());
+            }
+            cursor.start(table->rowCount() - 1);
+            said << table->decode(cursor.field(1));
+        } catch (const TextTableError &e) {
+            said << e.message();
+        }
+        return said;
+    };
+    const QStringList atOnce = outcome([&] { return std::make_unique<TextTable>(bytes, true, "list.csv"); });
+    const QStringList inPieces = outcome([&] {
+        QFile file(dir.filePath("list.csv"));
+        file.open(QIODevice::ReadOnly);
+        return TextTable::fromFile(file, true, "list.csv", {"NOSUCH", "name"});
+    });
+    QCOMPARE(inPieces, atOnce);
+    QVERIFY(atOnce.size() > 1 || atOnce.first().contains(" at line "));
+}
+
+VEYRA_TEST(TestTextTable)
+#include "TestTextTable.moc"

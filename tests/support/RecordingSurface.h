@@ -1,0 +1,40 @@
+#pragma once
+
+#include "platform/printing/MeasuredSurface.h"
+
+#include <QList>
+
+// A page that keeps what is drawn on it, for tests: texts and lines with their positions on the paper.
+class RecordingSurface : public MeasuredSurface
+{
+public:
+    struct Op
+    {
+        enum Kind { Text, Line, EndDoc };
+        Kind kind = Text;
+        double x = 0, y = 0, x2 = 0, y2 = 0;
+        QString text;
+        PrintFont font;
+    };
+
+    // A Letter page by default, in twips.
+    explicit RecordingSurface(double width = 12240, double height = 15840);
+
+    double pageWidth() const override { return m_width; }
+    double pageHeight() const override { return m_height; }
+
+    QList<Op> ops;
+    // Draws this many times, then fails as a printer that went away would; -1 never fails.
+    int failAfter = -1;
+
+protected:
+    void drawText(double x, double y, const QString &text) override;
+    void drawLine(double x1, double y1, double x2, double y2) override;
+    void endDocument() override;
+
+private:
+    void countDraw();
+
+    double m_width;
+    double m_height;
+};
