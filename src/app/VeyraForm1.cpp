@@ -1,12 +1,10 @@
 #include "app/VeyraForm1.h"
 
 #include "app/FolderConfig.h"
-#include "app/VeyraModule1.h"
+#include "app/MainWindowHost.h"
 #include "engine/TableCache.h"
 #include "engine/TextTableConnection.h"
 #include "engine/TextTableError.h"
-#include "lists/VeyraExcelImport.h"
-#include "manifest/VeyraManifest.h"
 #include "platform/files/DataFolder.h"
 #include "platform/files/SpreadsheetReader.h"
 #include "platform/widgets/DriveList.h"
@@ -15,8 +13,10 @@
 #include "platform/widgets/FolderList.h"
 #include "platform/widgets/Label.h"
 #include "platform/widgets/MessageBox.h"
+#include "platform/widgets/Named.h"
 #include "platform/widgets/TextBox.h"
 #include "platform/widgets/Twips.h"
+#include "platform/widgets/WindowFront.h"
 #include "search/ImportedNamesSearch.h"
 #include "search/NameQuery.h"
 #include "search/NameRowsSearch.h"
@@ -24,8 +24,9 @@
 #include "search/RowMarks.h"
 #include "search/SearchRun.h"
 #include "search/WatchListFile.h"
-#include "settings/VeyraSettings.h"
+#include "search/WatchListSelection.h"
 #include "shared/RgbColor.h"
+#include "shared/VeyraVariables.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -62,12 +63,6 @@ constexpr Column SearchColumn{RowsLeft + 9180, 780};
 constexpr Column KeepColumn{RowsLeft + 9960, 780};
 constexpr int RowsWidth = KeepColumn.left + KeepColumn.width - RowsLeft;
 
-template <typename Widget> Widget *named(Widget *widget, const QString &name)
-{
-    widget->setObjectName(name);
-    return widget;
-}
-
 QString indexed(const char *name, int index)
 {
     return QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(index);
@@ -77,8 +72,9 @@ constexpr auto KeepCheckedCaption = "Keep Checked";
 
 } // namespace
 
-VeyraForm1::VeyraForm1(VeyraModule1 &module)
-    : m_module(module)
+VeyraForm1::VeyraForm1(MainWindowHost &host)
+    : m_host(host)
+    , m_vars(host.variables())
 {
     setObjectName(QStringLiteral("VeyraForm1"));
     setWindowTitle(QStringLiteral("VeyraCheck     v3.1"));
@@ -274,39 +270,39 @@ void VeyraForm1::Form_Load()
     if (!loadRememberedFolders())
         fallBackToDataFolder();
     // The manifest window exists, hidden, from start-up on, even when the step that points its list failed.
-    m_module.manifestWindow();
+    m_host.loadManifestWindow();
     createHeader();
     show();
     m_lastNames[0]->setFocus();
-    if (!m_module.settingsWindow().loadCompanyInfo())
+    if (!m_host.loadCompanyInfo())
         fallBackToDataFolder();
 }
 
 bool VeyraForm1::loadRememberedFolders()
 {
-    if (!QFileInfo::exists(FolderConfig::path(m_module.DataFolder))) {
-        if (!m_folderList->changePath(m_module.DataFolder))
+    if (!QFileInfo::exists(FolderConfig::path(m_vars.DataFolder))) {
+        if (!m_folderList->changePath(m_vars.DataFolder))
             return false;
-        return m_module.manifestWindow().setFolder(m_module.DataFolder);
+        return m_host.setManifestFolder(m_vars.DataFolder);
     }
     // All three values are read before the folder list moves: its change handler rewrites the file at once.
-    const QStringList values = FolderConfig::read(m_module.DataFolder);
-    QString *folders[] = {&m_module.MainFolder, &m_module.ManifestFolder, &m_module.SpreadsheetFolder};
+    const QStringList values = FolderConfig::read(m_vars.DataFolder);
+    QString *folders[] = {&m_vars.MainFolder, &m_vars.ManifestFolder, &m_vars.SpreadsheetFolder};
     for (qsizetype i = 0; i < 3; ++i) {
         if (i >= values.size())
             return false;
         *folders[i] = values[i];
     }
-    if (!m_folderList->changePath(m_module.MainFolder))
+    if (!m_folderList->changePath(m_vars.MainFolder))
         return false;
-    return m_module.manifestWindow().setFolder(m_module.ManifestFolder);
+    return m_host.setManifestFolder(m_vars.ManifestFolder);
 }
 
 void VeyraForm1::fallBackToDataFolder()
 {
-    m_folderList->changePath(m_module.DataFolder);
-    m_module.MainFolder = m_module.DataFolder;
-    m_module.ManifestFolder = m_module.DataFolder;
+    m_folderList->changePath(m_vars.DataFolder);
+    m_vars.MainFolder = m_vars.DataFolder;
+    m_vars.ManifestFolder = m_vars.DataFolder;
 }
 
 void VeyraForm1::Dir1_Change()
@@ -316,7 +312,7 @@ void VeyraForm1::Dir1_Change()
     m_searchButton->setEnabled(false);
     createHeader();
     restoreActiveList();
-    m_module.MainFolder = folder;
+    m_vars.MainFolder = folder;
     m_driveList->showDriveOf(folder);
     m_driveFolders.insert(m_driveList->drive(), folder);
     saveFolderConfig();
@@ -343,7 +339,7 @@ void VeyraForm1::File1_Click(const QString &fileName)
 {
     createHeader();
     QString error;
-    if (!m_module.watchList().select(m_folderList->path(), fileName, &error)) {
+    if (!m_host.watchList().select(m_folderList->path(), fileName, &error)) {
         m_fileList->refresh();
         MessageBox::show(this, QStringLiteral("The list %1 cannot be opened.\n%2").arg(fileName, error));
         return;
@@ -352,8 +348,8 @@ void VeyraForm1::File1_Click(const QString &fileName)
     // Read now: the operator learns at once of a list that cannot be read whole, and the first search finds
     // it parsed. Search stays enabled and, on such a list, ends as an incomplete search.
     try {
-        if (!m_module.WorkingListPath.isEmpty())
-            m_module.tableCache().table(m_module.WorkingListPath, true, fileName);
+        if (!m_vars.WorkingListPath.isEmpty())
+            m_host.tableCache().table(m_vars.WorkingListPath, true, fileName);
     } catch (const TextTableError &e) {
         MessageBox::show(this, QStringLiteral("The list %1 cannot be read.\n%2").arg(fileName, e.message()));
     }
@@ -362,30 +358,24 @@ void VeyraForm1::File1_Click(const QString &fileName)
 void VeyraForm1::Command4_Click()
 {
     QString error;
-    if (!m_module.watchList().deleteWorkingFile(m_folderList->path(), &error))
+    if (!m_host.watchList().deleteWorkingFile(m_folderList->path(), &error))
         MessageBox::show(this, error);
     m_fileList->refresh();
 }
 
 void VeyraForm1::ManifestOpen_Click()
 {
-    VeyraManifest &manifest = m_module.manifestWindow();
-    manifest.show();
-    manifest.raise();
-    manifest.activateWindow();
+    WindowFront::show(m_host.manifestWindowWidget());
 }
 
 void VeyraForm1::Settings_Click()
 {
-    VeyraSettings &settings = m_module.settingsWindow();
-    settings.show();
-    settings.raise();
-    settings.activateWindow();
+    WindowFront::show(m_host.settingsWindowWidget());
 }
 
 void VeyraForm1::Form_MouseDown()
 {
-    VeyraSettings *settings = m_module.existingSettingsWindow();
+    QWidget *settings = m_host.existingSettingsWindowWidget();
     if (settings && settings->isVisible()) {
         settings->raise();
         settings->activateWindow();
@@ -410,14 +400,14 @@ void VeyraForm1::Form_Unload()
         return;
     m_unloaded = true;
     restoreActiveList();
-    m_module.unloadOtherWindows();
+    m_host.unloadOtherWindows();
 }
 
 void VeyraForm1::restoreActiveList()
 {
-    const QString listPath = m_module.SelectedListPath;
+    const QString listPath = m_vars.SelectedListPath;
     QString error;
-    if (!m_module.watchList().restore(&error))
+    if (!m_host.watchList().restore(&error))
         MessageBox::show(this, QStringLiteral("The list %1 could not get its own name back; it will at the next "
                                               "start.\n%2")
                                    .arg(listPath, error));
@@ -425,7 +415,7 @@ void VeyraForm1::restoreActiveList()
 
 void VeyraForm1::saveFolderConfig()
 {
-    m_module.SaveFolderConfig();
+    m_host.saveFolderConfig();
 }
 
 void VeyraForm1::createHeader()
@@ -441,14 +431,9 @@ void VeyraForm1::createHeader()
     for (int c = 0; c < columns.size(); ++c) {
         const auto &column = columns[c];
         m_resultGrid->setTextMatrix(0, c, column.text);
-        const int base = column.baseWidthTwips > 0 ? column.baseWidthTwips : textWidthTwips(column.text);
+        const int base = column.baseWidthTwips > 0 ? column.baseWidthTwips : Twips::textWidth(*this, column.text);
         m_resultGrid->setColWidth(c, base + WatchListFile::HeaderPaddingTwips);
     }
-}
-
-int VeyraForm1::textWidthTwips(const QString &text) const
-{
-    return Twips::fromPixelsX(fontMetrics().horizontalAdvance(text), *this);
 }
 
 void VeyraForm1::Text1_Change(int index)
@@ -511,7 +496,7 @@ void VeyraForm1::Command1_Click()
     const QString folder = m_folderList->path();
     if (!QFileInfo::exists(DataFolder::filePath(folder, QString::fromLatin1(WatchListFile::WorkingName))))
         return;
-    TextTableConnection connection(m_module.tableCache());
+    TextTableConnection connection(m_host.tableCache());
     try {
         connection.open(NameQuery::connectionText(folder));
     } catch (const TextTableError &) {
@@ -529,13 +514,13 @@ void VeyraForm1::Command1_Click()
     SearchRun::Outcome outcome;
     if (gridMode()) {
         ImportedNamesSearch rows(m_importedNamesGrid, m_progressBar, this);
-        outcome = SearchRun::run(connection, m_module.SelectedListPath, rows, results);
+        outcome = SearchRun::run(connection, m_vars.SelectedListPath, rows, results);
         if (outcome != SearchRun::Outcome::Failed)
             showGridSummary(rows.uncleared());
     } else {
         NameRowsSearch rows({&m_lastNames, &m_firstNames, &m_datesOfBirth, &m_passports}, m_keepBoxes, m_searchBoxes,
                             this);
-        outcome = SearchRun::run(connection, m_module.SelectedListPath, rows, results);
+        outcome = SearchRun::run(connection, m_vars.SelectedListPath, rows, results);
         if (outcome != SearchRun::Outcome::Failed) {
             m_statusLine->setForeColor(toColor(RowColors::StatusBlue));
             m_statusLine->setText(QStringLiteral("Search succesful"));
@@ -615,7 +600,7 @@ void VeyraForm1::saveNameList(NameListFile::Kind kind, int n)
             {m_lastNames[i]->text(), m_firstNames[i]->text(), m_datesOfBirth[i]->text(), m_passports[i]->text()});
     const QString name = NameListFile::fileName(kind, n);
     QString error;
-    if (!NameListFile::write(DataFolder::filePath(m_module.ManifestFolder, name), rows, &error))
+    if (!NameListFile::write(DataFolder::filePath(m_vars.ManifestFolder, name), rows, &error))
         MessageBox::show(
             this, QStringLiteral("The names could not be saved as %1.\n%2\nThe list is as it was.").arg(name, error));
 }
@@ -631,8 +616,8 @@ void VeyraForm1::importNameList(NameListFile::Kind kind, int n)
         }
     }
     const QString name = NameListFile::fileName(kind, n);
-    m_module.CurrentNameFile = name;
-    const QList<NameQuery::Row> rows = NameListFile::read(DataFolder::filePath(m_module.ManifestFolder, name));
+    m_vars.CurrentNameFile = name;
+    const QList<NameQuery::Row> rows = NameListFile::read(DataFolder::filePath(m_vars.ManifestFolder, name));
     for (int i = 0; i < rows.size(); ++i) {
         m_lastNames[i]->setText(rows[i].lastName);
         m_firstNames[i]->setText(rows[i].firstAndMiddleName);
@@ -659,10 +644,7 @@ void VeyraForm1::FromExcel_Click()
     m_progressBar->show();
     m_progressBar->setValue(1);
     repaint();
-    VeyraExcelImport &import = m_module.excelImportWindow();
-    import.show();
-    import.raise();
-    import.activateWindow();
+    WindowFront::show(m_host.excelImportWindowWidget());
 }
 
 void VeyraForm1::hideImportedNames()
@@ -701,12 +683,8 @@ void VeyraForm1::showPrintNotice(const QString &text, const QColor &color)
 
 void VeyraForm1::Command3_Click()
 {
-    QMainWindow *browser = m_module.browserWindow();
-    if (!browser)
-        return;
-    browser->show();
-    browser->raise();
-    browser->activateWindow();
+    if (QWidget *browser = m_host.browserWindowWidget())
+        WindowFront::show(*browser);
 }
 
 void VeyraForm1::refreshFileList()
@@ -716,7 +694,7 @@ void VeyraForm1::refreshFileList()
 
 void VeyraForm1::printlog_Click()
 {
-    m_module.PrintSearchLog();
+    m_host.PrintSearchLog();
 }
 
 void VeyraForm1::showNameRows()

@@ -18,7 +18,8 @@ class FlexGrid;
 class FolderList;
 class Label;
 class TextBox;
-class VeyraModule1;
+class MainWindowHost;
+struct VeyraVariables;
 
 // The main window: the folder lists through which watch lists are reached, the name rows, the search buttons
 // and the result grid.
@@ -29,7 +30,7 @@ class VeyraForm1 : public QMainWindow
 public:
     static constexpr int NameRowCount = 10;
 
-    explicit VeyraForm1(VeyraModule1 &module);
+    explicit VeyraForm1(MainWindowHost &host);
 
     void Form_Load();
     void Form_Unload();
@@ -113,9 +114,9 @@ private:
     void fallBackToDataFolder();
     void restoreActiveList();
     void saveFolderConfig();
-    int textWidthTwips(const QString &text) const;
 
-    VeyraModule1 &m_module;
+    MainWindowHost &m_host;
+    VeyraVariables &m_vars;
     bool m_unloaded = false;
     qint64 m_lastRepaint = 0;
     // Where each drive's folder list stood last, so returning to a drive returns to its folder.

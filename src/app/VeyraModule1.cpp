@@ -182,6 +182,81 @@ void VeyraModule1::unloadOtherWindows()
     m_settings.reset();
 }
 
+QWidget &VeyraModule1::mainWindowWidget()
+{
+    return mainWindow();
+}
+
+QList<ManifestScreening::SearchedRow> VeyraModule1::searchedRows() const
+{
+    QList<ManifestScreening::SearchedRow> rows;
+    if (m_mainWindow) {
+        for (int k = 0; k < VeyraForm1::NameRowCount; ++k)
+            rows.append(m_mainWindow->searchedRow(k));
+    }
+    return rows;
+}
+
+QString VeyraModule1::settingsEmailAddress()
+{
+    return settingsWindow().emailAddress();
+}
+
+void VeyraModule1::hideImportedNames()
+{
+    mainWindow().hideImportedNames();
+}
+
+void VeyraModule1::fillImportedNames(const QList<QStringList> &rows)
+{
+    mainWindow().fillImportedNames(rows);
+}
+
+void VeyraModule1::reportUnreadableSpreadsheet(const QString &fileName, const QString &reason)
+{
+    mainWindow().reportUnreadableSpreadsheet(fileName, reason);
+}
+
+void VeyraModule1::reportSpreadsheetNotice(const QString &fileName, const QString &notice)
+{
+    mainWindow().reportSpreadsheetNotice(fileName, notice);
+}
+
+bool VeyraModule1::setManifestFolder(const QString &folder)
+{
+    return manifestWindow().setFolder(folder);
+}
+
+bool VeyraModule1::loadCompanyInfo()
+{
+    return settingsWindow().loadCompanyInfo();
+}
+
+QWidget &VeyraModule1::manifestWindowWidget()
+{
+    return manifestWindow();
+}
+
+QWidget &VeyraModule1::settingsWindowWidget()
+{
+    return settingsWindow();
+}
+
+QWidget *VeyraModule1::existingSettingsWindowWidget()
+{
+    return m_settings.get();
+}
+
+QWidget &VeyraModule1::excelImportWindowWidget()
+{
+    return excelImportWindow();
+}
+
+QWidget *VeyraModule1::browserWindowWidget()
+{
+    return browserWindow();
+}
+
 void VeyraModule1::SaveFolderConfig()
 {
     QString error;

@@ -1,9 +1,13 @@
 #pragma once
 
+#include "app/MainWindowHost.h"
 #include "engine/TableCache.h"
+#include "lists/ExcelImportHost.h"
+#include "manifest/ManifestHost.h"
 #include "platform/files/WorkingNames.h"
 #include "platform/mail/MailTransport.h"
 #include "search/WatchListSelection.h"
+#include "settings/SettingsHost.h"
 #include "shared/VeyraVariables.h"
 
 #include <QPointer>
@@ -19,7 +23,12 @@ class VeyraManifest;
 class VeyraSettings;
 
 // The shared module: the application-wide variables and the one instance of each window, created on first use.
-class VeyraModule1 : public VeyraVariables
+// It is each window's host: what one window may read or call of another passes through here.
+class VeyraModule1 : public VeyraVariables,
+                     public MainWindowHost,
+                     public ManifestHost,
+                     public SettingsHost,
+                     public ExcelImportHost
 {
 public:
     explicit VeyraModule1(const QString &dataFolder);
@@ -34,13 +43,13 @@ public:
     VeyraManifest &manifestWindow();
     VeyraManifest *existingManifestWindow() const { return m_manifest.get(); }
     // The manifest window unloads itself on "Back"; the next opening creates it anew.
-    void unloadManifestWindow();
+    void unloadManifestWindow() override;
 
     VeyraExcelImport &excelImportWindow();
     VeyraExcelImport *existingExcelImportWindow() const { return m_excelImport.get(); }
-    void unloadExcelImportWindow();
+    void unloadExcelImportWindow() override;
     // The helper that reads spreadsheets: next to the program unless told otherwise.
-    QString spreadsheetHelper() const;
+    QString spreadsheetHelper() const override;
     void setSpreadsheetHelper(const QString &path) { m_spreadsheetHelper = path; }
 
     // The browser window, loaded with its library on first use; nothing (and a message) when it cannot be.
@@ -53,7 +62,7 @@ public:
     QString browserLibrary;
 
     // Unloads every window but the main window.
-    void unloadOtherWindows();
+    void unloadOtherWindows() override;
 
     // Writes the three remembered folders. A failure is reported once a run: every folder change would fail
     // the same way.
@@ -62,13 +71,13 @@ public:
     // Sends one HTML message. Settings that are not set get their defaults, written back into the caller's
     // variables. Leaves "Yes" or "No" in MailSentFlag; a failure is reported in a message box.
     void SendMail(QString &server, QString &userName, QString &password, qint16 &port, QString &from, QString &to,
-                  QString &bcc, QString &subject, QString &body);
+                  QString &bcc, QString &subject, QString &body) override;
     MailTransport::Options &mailOptions() { return m_mailOptions; }
 
     // The printouts. With no printer installed they are written as PDF files into the data folder, and the
     // main window's status line names the file. False when the printout could not be drawn whole.
-    bool PrintSearchLog();
-    bool PrintManifest();
+    bool PrintSearchLog() override;
+    bool PrintManifest() override;
     struct PrintOptions
     {
         PrintSurface *surface = nullptr; // draw here instead (tests)
@@ -76,14 +85,33 @@ public:
     };
     PrintOptions &printOptions() { return m_printOptions; }
 
-    WorkingNames &workingNames() { return m_workingNames; }
+    WorkingNames &workingNames() override { return m_workingNames; }
     // At start-up, before any folder is read: a list or manifest left under its working name by a crash gets
     // its own name back, in the remembered main and manifest folders only. What is not done is reported on
     // standard error.
     WorkingNames::Recovery recoverWorkingNames();
-    WatchListSelection &watchList() { return m_watchList; }
+    WatchListSelection &watchList() override { return m_watchList; }
     // Parsed watch lists, kept across searches so that a list is read once however often it is searched.
-    TableCache &tableCache() { return m_tableCache; }
+    TableCache &tableCache() override { return m_tableCache; }
+
+    // What the windows may reach of each other.
+    VeyraVariables &variables() override { return *this; }
+    void saveFolderConfig() override { SaveFolderConfig(); }
+    QWidget &mainWindowWidget() override;
+    QList<ManifestScreening::SearchedRow> searchedRows() const override;
+    QString settingsEmailAddress() override;
+    void hideImportedNames() override;
+    void fillImportedNames(const QList<QStringList> &rows) override;
+    void reportUnreadableSpreadsheet(const QString &fileName, const QString &reason) override;
+    void reportSpreadsheetNotice(const QString &fileName, const QString &notice) override;
+    void loadManifestWindow() override { manifestWindow(); }
+    bool setManifestFolder(const QString &folder) override;
+    bool loadCompanyInfo() override;
+    QWidget &manifestWindowWidget() override;
+    QWidget &settingsWindowWidget() override;
+    QWidget *existingSettingsWindowWidget() override;
+    QWidget &excelImportWindowWidget() override;
+    QWidget *browserWindowWidget() override;
 
 private:
     WorkingNames m_workingNames;

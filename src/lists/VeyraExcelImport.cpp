@@ -1,7 +1,6 @@
 #include "lists/VeyraExcelImport.h"
 
-#include "app/VeyraForm1.h"
-#include "app/VeyraModule1.h"
+#include "lists/ExcelImportHost.h"
 #include "platform/files/DataFolder.h"
 #include "platform/files/SpreadsheetReader.h"
 #include "platform/widgets/DriveList.h"
@@ -10,14 +9,16 @@
 #include "platform/widgets/Label.h"
 #include "platform/widgets/MessageBox.h"
 #include "platform/widgets/Twips.h"
+#include "shared/VeyraVariables.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QPushButton>
 
-VeyraExcelImport::VeyraExcelImport(VeyraModule1 &module)
+VeyraExcelImport::VeyraExcelImport(ExcelImportHost &host)
     : QWidget(nullptr, Qt::Window)
-    , m_module(module)
+    , m_host(host)
+    , m_vars(host.variables())
 {
     setObjectName(QStringLiteral("VeyraExcelImport"));
     setWindowTitle(QStringLiteral("Import Excel File"));
@@ -57,10 +58,10 @@ VeyraExcelImport::VeyraExcelImport(VeyraModule1 &module)
 
 void VeyraExcelImport::Form_Load()
 {
-    const QString remembered = m_module.SpreadsheetFolder;
+    const QString remembered = m_vars.SpreadsheetFolder;
     // A remembered folder that is gone is no reason to refuse the import: start in the data folder.
     if (remembered.isEmpty() || !m_folderList->changePath(remembered))
-        m_folderList->changePath(m_module.DataFolder);
+        m_folderList->changePath(m_vars.DataFolder);
     m_fileList->refresh();
 }
 
@@ -100,8 +101,8 @@ void VeyraExcelImport::Dir1_Change()
     const QString folder = m_folderList->path();
     m_fileList->setPath(folder);
     m_driveList->showDriveOf(folder);
-    m_module.SpreadsheetFolder = folder;
-    m_module.SaveFolderConfig();
+    m_vars.SpreadsheetFolder = folder;
+    m_host.saveFolderConfig();
     // A file chosen in the folder left behind is not in this one: "Open" waits for a click here.
     m_selectedFile.clear();
     m_openButton->setEnabled(false);
@@ -116,37 +117,35 @@ void VeyraExcelImport::File1_Click(const QString &fileName)
     }
     m_openButton->setEnabled(true);
     m_selectedFile = fileName;
-    m_module.CurrentNameFile = fileName;
+    m_vars.CurrentNameFile = fileName;
 }
 
 void VeyraExcelImport::Command1_Click(int index)
 {
-    VeyraForm1 &main = m_module.mainWindow();
     if (index == 1) {
         open();
     } else {
-        main.hideImportedNames();
+        m_host.hideImportedNames();
     }
     hide();
-    m_module.unloadExcelImportWindow();
+    m_host.unloadExcelImportWindow();
 }
 
 void VeyraExcelImport::open()
 {
     m_openButton->setEnabled(false);
-    if (m_module.SpreadsheetFolder.isEmpty())
-        m_module.SpreadsheetFolder = m_module.DataFolder;
-    const QString path = DataFolder::filePath(m_module.SpreadsheetFolder, m_selectedFile);
+    if (m_vars.SpreadsheetFolder.isEmpty())
+        m_vars.SpreadsheetFolder = m_vars.DataFolder;
+    const QString path = DataFolder::filePath(m_vars.SpreadsheetFolder, m_selectedFile);
 
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const SpreadsheetReader::Result read = SpreadsheetReader::read(m_module.spreadsheetHelper(), path);
+    const SpreadsheetReader::Result read = SpreadsheetReader::read(m_host.spreadsheetHelper(), path);
     QApplication::restoreOverrideCursor();
 
-    VeyraForm1 &main = m_module.mainWindow();
     if (read.ok) {
-        main.fillImportedNames(read.rows);
+        m_host.fillImportedNames(read.rows);
         if (!read.notice.isEmpty())
-            main.reportSpreadsheetNotice(m_selectedFile, read.notice);
+            m_host.reportSpreadsheetNotice(m_selectedFile, read.notice);
     } else
-        main.reportUnreadableSpreadsheet(m_selectedFile, read.error);
+        m_host.reportUnreadableSpreadsheet(m_selectedFile, read.error);
 }

@@ -6,7 +6,8 @@ class DriveList;
 class FileList;
 class FolderList;
 class QPushButton;
-class VeyraModule1;
+class ExcelImportHost;
+struct VeyraVariables;
 
 // The spreadsheet import window: pick an .xls file; "Open" copies its A1:D1000 into the main window's
 // imported-names grid and unloads the window.
@@ -19,7 +20,7 @@ public:
                                          "columns must be lastname, firstname, DOB and Passport Info. 3) Remove "
                                          "any header rows. 4) Up to 1000 names";
 
-    explicit VeyraExcelImport(VeyraModule1 &module);
+    explicit VeyraExcelImport(ExcelImportHost &host);
 
     void Form_Load();
     void Form_Activate();
@@ -35,7 +36,8 @@ protected:
 private:
     void open();
 
-    VeyraModule1 &m_module;
+    ExcelImportHost &m_host;
+    VeyraVariables &m_vars;
     QString m_selectedFile;
     DriveList *m_driveList = nullptr;      // Drive1
     FolderList *m_folderList = nullptr;    // Dir1

@@ -1,9 +1,8 @@
 #include "manifest/VeyraManifest.h"
 
-#include "app/VeyraForm1.h"
-#include "app/VeyraModule1.h"
 #include "engine/TableCache.h"
 #include "manifest/ManifestFile.h"
+#include "manifest/ManifestHost.h"
 #include "manifest/ManifestMessage.h"
 #include "manifest/ManifestScreening.h"
 #include "platform/files/DataFolder.h"
@@ -13,9 +12,10 @@
 #include "platform/widgets/FolderList.h"
 #include "platform/widgets/Label.h"
 #include "platform/widgets/MessageBox.h"
+#include "platform/widgets/Named.h"
 #include "platform/widgets/TextBox.h"
 #include "platform/widgets/Twips.h"
-#include "settings/VeyraSettings.h"
+#include "shared/VeyraVariables.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -57,17 +57,12 @@ constexpr int PassportColumn = 3;
 constexpr int BirthDateColumn = 5;
 constexpr int StatusColumn = 6;
 
-template <typename Widget> Widget *named(Widget *widget, const char *name)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
 } // namespace
 
-VeyraManifest::VeyraManifest(VeyraModule1 &module)
-    : m_module(module)
-    , m_workingCopy(module, module.workingNames())
+VeyraManifest::VeyraManifest(ManifestHost &host)
+    : m_host(host)
+    , m_vars(host.variables())
+    , m_workingCopy(host.variables(), host.workingNames())
 {
     setObjectName(QStringLiteral("VeyraManifest"));
     setWindowTitle(QStringLiteral("Manifest"));
@@ -75,7 +70,7 @@ VeyraManifest::VeyraManifest(VeyraModule1 &module)
             &VeyraManifest::Back_Click);
     buildControls();
     createHeader1();
-    const QWidget &main = m_module.mainWindow();
+    const QWidget &main = m_host.mainWindowWidget();
     resize(main.size());
     connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, &VeyraManifest::focusWindowChanged);
 }
@@ -174,16 +169,11 @@ void VeyraManifest::createHeader1()
         const QString header = QString::fromLatin1(column.header);
         m_grid->setColAlignment(c, column.alignment);
         m_grid->setTextMatrix(0, c, header);
-        const int base = column.baseWidth > 0 ? column.baseWidth : textWidthTwips(header) + column.extraWidth;
+        const int base = column.baseWidth > 0 ? column.baseWidth : Twips::textWidth(*this, header) + column.extraWidth;
         m_grid->setColWidth(c, base + ColumnPadding);
     }
     for (int row = 1; row <= ManifestFile::PersonRows; ++row)
         m_grid->setTextMatrix(row, 0, QString::number(row));
-}
-
-int VeyraManifest::textWidthTwips(const QString &text) const
-{
-    return Twips::fromPixelsX(fontMetrics().horizontalAdvance(text), *this);
 }
 
 void VeyraManifest::focusWindowChanged(QWindow *window)
@@ -209,15 +199,15 @@ bool VeyraManifest::ownsWindow(const QWindow *window) const
 
 void VeyraManifest::Form_Activate()
 {
-    setGeometry(m_module.mainWindow().geometry());
-    if (m_folderList->path() != m_module.ManifestFolder && !setFolder(m_module.ManifestFolder)) {
+    setGeometry(m_host.mainWindowWidget().geometry());
+    if (m_folderList->path() != m_vars.ManifestFolder && !setFolder(m_vars.ManifestFolder)) {
         // The remembered folder is gone: stay where the list is, or start in the data folder.
         if (m_folderList->path().isEmpty())
-            setFolder(m_module.DataFolder);
-        m_module.ManifestFolder = m_folderList->path();
+            setFolder(m_vars.DataFolder);
+        m_vars.ManifestFolder = m_folderList->path();
     }
     createHeader1();
-    m_recipients->setText(m_module.settingsWindow().emailAddress());
+    m_recipients->setText(m_host.settingsEmailAddress());
     show();
     m_fileList->refresh();
     m_emailButton->setText(QString::fromLatin1(EmailCaption));
@@ -236,8 +226,8 @@ void VeyraManifest::closeEvent(QCloseEvent *event)
 
 void VeyraManifest::Back_Click()
 {
-    m_module.mainWindow().show();
-    m_module.unloadManifestWindow();
+    m_host.mainWindowWidget().show();
+    m_host.unloadManifestWindow();
 }
 
 void VeyraManifest::Dir1_Change()
@@ -247,10 +237,10 @@ void VeyraManifest::Dir1_Change()
     m_saveButton->setEnabled(false);
     createHeader1();
     m_workingCopy.giveBack(false);
-    m_module.ManifestFolder = folder;
+    m_vars.ManifestFolder = folder;
     m_driveList->showDriveOf(folder);
     m_driveFolders.insert(m_driveList->drive(), folder);
-    m_module.SaveFolderConfig();
+    m_host.saveFolderConfig();
 }
 
 void VeyraManifest::Drive1_Change(const QString &drive)
@@ -320,7 +310,7 @@ void VeyraManifest::Command1_Click()
     }
     // The new file is written first: until it is whole, the opened manifest keeps its working copy.
     QString error;
-    if (!ManifestFile::write(DataFolder::filePath(m_module.ManifestFolder, fileName), persons, &error)) {
+    if (!ManifestFile::write(DataFolder::filePath(m_vars.ManifestFolder, fileName), persons, &error)) {
         showMessage(
             QStringLiteral("The manifest could not be saved as %1.\n%2\nNo file was changed.").arg(fileName, error));
         return;
@@ -337,10 +327,7 @@ void VeyraManifest::Command1_Click()
 
 void VeyraManifest::Command2_Click()
 {
-    const VeyraForm1 &main = m_module.mainWindow();
-    QList<ManifestScreening::SearchedRow> searched;
-    for (int k = 0; k < VeyraForm1::NameRowCount; ++k)
-        searched.append(main.searchedRow(k));
+    const QList<ManifestScreening::SearchedRow> searched = m_host.searchedRows();
     QStringList fullNames;
     for (int r = 1; r <= ManifestFile::PersonRows; ++r)
         fullNames.append(m_grid->textMatrix(r, FullNameColumn));
@@ -367,13 +354,13 @@ QString VeyraManifest::manifestNumber() const
 
 void VeyraManifest::Command3_Click()
 {
-    m_module.PrintManifest();
+    m_host.PrintManifest();
 }
 
 void VeyraManifest::MakeMessage()
 {
-    m_module.MessageBody = ManifestMessage::build({m_module.CompanyName, m_manifestNumber->text(), personRows(),
-                                                   m_module.NoFlyListName, m_module.SelecteeListName});
+    m_vars.MessageBody = ManifestMessage::build(
+        {m_vars.CompanyName, m_manifestNumber->text(), personRows(), m_vars.NoFlyListName, m_vars.SelecteeListName});
 }
 
 void VeyraManifest::Command4_Click()
@@ -384,10 +371,10 @@ void VeyraManifest::Command4_Click()
     QString blindCopies;
     m_emailButton->setEnabled(false);
     // The user name goes in as the sender too: once its default is applied, the sender is the default account.
-    m_module.SendMail(m_module.SmtpServer, m_module.SmtpUser, m_module.SmtpPassword, m_module.SmtpPort,
-                      m_module.SmtpUser, recipients, blindCopies, subject, m_module.MessageBody);
+    m_host.SendMail(m_vars.SmtpServer, m_vars.SmtpUser, m_vars.SmtpPassword, m_vars.SmtpPort, m_vars.SmtpUser,
+                    recipients, blindCopies, subject, m_vars.MessageBody);
     m_emailButton->setEnabled(true);
-    if (m_module.MailSentFlag == QLatin1String("Yes"))
+    if (m_vars.MailSentFlag == QLatin1String("Yes"))
         m_emailButton->setText(QString::fromLatin1(SentCaption));
 }
 

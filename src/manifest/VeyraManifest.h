@@ -13,7 +13,8 @@ class QGroupBox;
 class QPushButton;
 class QWindow;
 class TextBox;
-class VeyraModule1;
+class ManifestHost;
+struct VeyraVariables;
 
 // The manifest window: up to 49 persons with their screening status, saved as "Manifest-<number>" in the
 // manifest folder, reopened from its file list, mailed as HTML.
@@ -25,7 +26,7 @@ public:
     static constexpr auto EmailCaption = "Email";
     static constexpr auto SentCaption = "SENT";
 
-    explicit VeyraManifest(VeyraModule1 &module);
+    explicit VeyraManifest(ManifestHost &host);
 
     // Points the folder list at folder (its change handler runs); false when the folder cannot be read.
     bool setFolder(const QString &folder, QString *error = nullptr);
@@ -64,10 +65,10 @@ private:
     void buildControls();
     void focusWindowChanged(QWindow *window);
     bool ownsWindow(const QWindow *window) const;
-    int textWidthTwips(const QString &text) const;
     void showMessage(const QString &text);
 
-    VeyraModule1 &m_module;
+    ManifestHost &m_host;
+    VeyraVariables &m_vars;
     ManifestWorkingCopy m_workingCopy;
     bool m_unloaded = false;
     // Whether the window that had the focus last was this one or one of its own boxes: activation resets the

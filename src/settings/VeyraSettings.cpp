@@ -1,10 +1,10 @@
 #include "settings/VeyraSettings.h"
 
-#include "app/VeyraForm1.h"
-#include "app/VeyraModule1.h"
 #include "platform/widgets/Label.h"
 #include "platform/widgets/MessageBox.h"
 #include "platform/widgets/TextBox.h"
+#include "settings/SettingsHost.h"
+#include "shared/VeyraVariables.h"
 
 #include <QEvent>
 #include <QFormLayout>
@@ -21,9 +21,10 @@ constexpr int PasswordField = 7;
 constexpr int PortField = 8;
 } // namespace
 
-VeyraSettings::VeyraSettings(VeyraModule1 &module)
+VeyraSettings::VeyraSettings(SettingsHost &host)
     : QWidget(nullptr, Qt::Window)
-    , m_module(module)
+    , m_host(host)
+    , m_vars(host.variables())
 {
     setObjectName(QStringLiteral("VeyraSettings"));
     setWindowTitle(QStringLiteral("Settings"));
@@ -73,7 +74,7 @@ QString VeyraSettings::emailAddress() const
 
 bool VeyraSettings::loadCompanyInfo()
 {
-    const CompanyInfoFile::ReadResult read = CompanyInfoFile::read(m_module.DataFolder);
+    const CompanyInfoFile::ReadResult read = CompanyInfoFile::read(m_vars.DataFolder);
     takeIntoVariables(read.info);
     fillFields(read.info.emailAddress);
     return read.complete;
@@ -82,21 +83,21 @@ bool VeyraSettings::loadCompanyInfo()
 void VeyraSettings::takeIntoVariables(const CompanyInfo &info)
 {
     m_stored = info;
-    m_module.CompanyName = info.companyName;
-    m_module.SmtpServer = info.smtpServer;
-    m_module.SmtpUser = info.smtpUser;
-    m_module.SmtpPassword = info.smtpPassword;
-    m_module.SmtpPort = info.smtpPort;
+    m_vars.CompanyName = info.companyName;
+    m_vars.SmtpServer = info.smtpServer;
+    m_vars.SmtpUser = info.smtpUser;
+    m_vars.SmtpPassword = info.smtpPassword;
+    m_vars.SmtpPort = info.smtpPort;
 }
 
 void VeyraSettings::fillFields(const QString &emailAddress)
 {
-    field(CompanyField)->setText(m_module.CompanyName);
+    field(CompanyField)->setText(m_vars.CompanyName);
     field(EmailField)->setText(emailAddress);
-    field(ServerField)->setText(m_module.SmtpServer);
-    field(UserField)->setText(m_module.SmtpUser);
-    field(PasswordField)->setText(m_module.SmtpPassword);
-    field(PortField)->setText(QString::number(m_module.SmtpPort));
+    field(ServerField)->setText(m_vars.SmtpServer);
+    field(UserField)->setText(m_vars.SmtpUser);
+    field(PasswordField)->setText(m_vars.SmtpPassword);
+    field(PortField)->setText(QString::number(m_vars.SmtpPort));
 }
 
 SettingsFields VeyraSettings::fields() const
@@ -109,7 +110,7 @@ void VeyraSettings::Command1_Click()
 {
     const QString refusal = CompanyInfoFile::refusal(fields());
     if (!refusal.isEmpty()) {
-        MessageBox::show(&m_module.mainWindow(), refusal);
+        MessageBox::show(&m_host.mainWindowWidget(), refusal);
         return;
     }
     if (SaveCompany())
@@ -133,8 +134,8 @@ bool VeyraSettings::CompanyInfoSave()
     info.smtpPort = CompanyInfoFile::parsePort(typed.smtpPort).value_or(0);
 
     QString error;
-    if (!CompanyInfoFile::write(m_module.DataFolder, info, &error)) {
-        MessageBox::show(&m_module.mainWindow(),
+    if (!CompanyInfoFile::write(m_vars.DataFolder, info, &error)) {
+        MessageBox::show(&m_host.mainWindowWidget(),
                          QStringLiteral("The settings could not be saved: %1\nThe file is as it was.").arg(error));
         return false;
     }
@@ -145,7 +146,7 @@ bool VeyraSettings::CompanyInfoSave()
 
 void VeyraSettings::Form_Activate()
 {
-    const QRect main = m_module.mainWindow().frameGeometry();
+    const QRect main = m_host.mainWindowWidget().frameGeometry();
     const QRect own = frameGeometry();
     move(main.left() + (main.width() - own.width()) / 2, main.top() + (main.height() - own.height()) / 2);
 }

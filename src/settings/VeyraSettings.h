@@ -6,7 +6,8 @@
 
 class QPushButton;
 class TextBox;
-class VeyraModule1;
+class SettingsHost;
+struct VeyraVariables;
 
 // The settings window: company name, default recipient and mail settings, kept in CIinfo.cdb.
 class VeyraSettings : public QWidget
@@ -14,7 +15,7 @@ class VeyraSettings : public QWidget
     Q_OBJECT
 
 public:
-    explicit VeyraSettings(VeyraModule1 &module);
+    explicit VeyraSettings(SettingsHost &host);
 
     // Start-up's reading of the company information: fills the variables and the fields with what could be
     // read. False when the file is missing or ends early.
@@ -37,7 +38,8 @@ private:
     void takeIntoVariables(const CompanyInfo &info);
     void fillFields(const QString &emailAddress);
 
-    VeyraModule1 &m_module;
+    SettingsHost &m_host;
+    VeyraVariables &m_vars;
     // The values read at start-up that this program does not use, written back unchanged.
     CompanyInfo m_stored;
     TextBox *m_fields[9] = {};

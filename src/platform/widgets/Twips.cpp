@@ -37,4 +37,9 @@ void place(QWidget *widget, int left, int top, int width, int height)
                         toPixelsY(height, *widget));
 }
 
+int textWidth(const QWidget &widget, const QString &text)
+{
+    return fromPixelsX(widget.fontMetrics().horizontalAdvance(text), widget);
+}
+
 } // namespace Twips

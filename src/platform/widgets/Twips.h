@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QRect>
+#include <QString>
 
 class QPaintDevice;
 class QWidget;
@@ -17,5 +18,8 @@ int fromPixelsY(int pixels, const QPaintDevice &device);
 
 // Places a child widget at a position and size given in twips.
 void place(QWidget *widget, int left, int top, int width, int height);
+
+// How wide text is in the widget's own font.
+int textWidth(const QWidget &widget, const QString &text);
 
 } // namespace Twips
