@@ -5,6 +5,9 @@
 
 #include <QTest>
 
+#include <memory>
+#include <vector>
+
 // The program as main() starts it, on a data folder of the test's own.
 class RunningApp
 {
@@ -18,13 +21,20 @@ public:
 
     VeyraForm1 &window() { return module.mainWindow(); }
 
+    // A control of the main window by its name. A missing control fails the running test with its name and hands
+    // back a stand-in, so that the test ends with that message instead of crashing the executable.
     template <typename T> T *find(const QString &objectName)
     {
-        T *child = window().findChild<T *>(objectName);
-        if (!child)
-            qWarning("no control %s", qPrintable(objectName));
-        return child;
+        if (T *child = window().findChild<T *>(objectName))
+            return child;
+        const QByteArray message = "no control " + objectName.toUtf8() + " of type " + T::staticMetaObject.className();
+        QTest::qFail(message.constData(), __FILE__, __LINE__);
+        m_standIns.push_back(std::make_unique<T>());
+        return static_cast<T *>(m_standIns.back().get());
     }
 
     VeyraModule1 module;
+
+private:
+    std::vector<std::unique_ptr<QObject>> m_standIns;
 };
