@@ -29,6 +29,8 @@ class VeyraForm1 : public QMainWindow
 
 public:
     static constexpr int NameRowCount = 10;
+    // Command2's caption in text-box mode; any other caption means grid mode.
+    static constexpr auto KeepCheckedCaption = "Keep Checked";
 
     explicit VeyraForm1(MainWindowHost &host);
 

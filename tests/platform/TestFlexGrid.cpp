@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 #include "platform/widgets/FlexGrid.h"
 
+#include <QAbstractItemModelTester>
 #include <QHeaderView>
 #include <QTest>
 
@@ -13,6 +14,7 @@ private slots:
     void fixedRowIsTheHeader();
     void widthsAreKeptInTwips();
     void clearEmptiesTextsAndColours();
+    void modelStaysConsistentThroughEveryChange();
 };
 
 void TestFlexGrid::fixedRowIsTheHeader_data()
@@ -76,6 +78,31 @@ void TestFlexGrid::clearEmptiesTextsAndColours()
     QCOMPARE(grid.textMatrix(1, 1), QString());
     QCOMPARE(grid.cellBackColor(1, 1), QColor(255, 255, 255));
     QCOMPARE(grid.rows(), 2);
+}
+
+// Every shape change the windows make, watched by Qt's model tester: rows and columns grown and shrunk, the fixed
+// row switched on and off, rows removed down to the last, a clip past the edges, a clear.
+void TestFlexGrid::modelStaysConsistentThroughEveryChange()
+{
+    FlexGrid grid;
+    QAbstractItemModelTester tester(grid.QTableView::model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+    grid.setCols(4);
+    grid.setRows(1001);
+    grid.setClip(998, 2, {{"a", "b", "c"}, {"d"}, {"e", "f"}, {"past the last row"}});
+    QCOMPARE(grid.textMatrix(1000, 3), "f");
+    QCOMPARE(grid.QTableView::model()->rowCount(), 1001);
+    grid.setFixedRows(1);
+    QCOMPARE(grid.QTableView::model()->rowCount(), 1000);
+    grid.setCols(7);
+    grid.setRows(50);
+    grid.setFixedRows(0);
+    QCOMPARE(grid.QTableView::model()->rowCount(), 50);
+    while (grid.rows() > 1)
+        grid.removeRow(0);
+    grid.setCols(2);
+    grid.clear();
+    QCOMPARE(grid.QTableView::model()->columnCount(), 2);
+    QCOMPARE(grid.QTableView::model()->rowCount(), 1);
 }
 
 VEYRA_TEST(TestFlexGrid)

@@ -1,0 +1,195 @@
+#include "app/VeyraForm1.h"
+
+#include "app/MainWindowHost.h"
+#include "engine/TextTableConnection.h"
+#include "platform/files/DataFolder.h"
+#include "platform/widgets/FlexGrid.h"
+#include "platform/widgets/FolderList.h"
+#include "platform/widgets/Label.h"
+#include "platform/widgets/TextBox.h"
+#include "search/ImportedNamesSearch.h"
+#include "search/NameRowsSearch.h"
+#include "search/ResultGridWriter.h"
+#include "search/WatchListFile.h"
+#include "shared/RgbColor.h"
+#include "shared/VeyraVariables.h"
+
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QProgressBar>
+#include <QPushButton>
+
+void VeyraForm1::Text1_Change(int index)
+{
+    rowChanged(index);
+    m_keepCheckedButton->setEnabled(true);
+}
+
+// Every change of a row's text puts the row into the next search and clears the last search's summary.
+void VeyraForm1::rowChanged(int index)
+{
+    m_searchBoxes[index]->setChecked(true);
+    m_statusLine->setText(QString());
+    m_statusLine->setForeColor(QColor(0, 0, 255));
+}
+
+void VeyraForm1::Text1_KeyPress(int index, int keyCode)
+{
+    if (keyCode == 13)
+        m_lastNames[(index + 1) % NameRowCount]->setFocus();
+}
+
+void VeyraForm1::Check1_Click(int)
+{
+    m_keepCheckedButton->setEnabled(true);
+}
+
+void VeyraForm1::Check2_Click(int index)
+{
+    const bool leftOut = !m_searchBoxes[index]->isChecked() && !m_lastNames[index]->text().isEmpty();
+    setRowBackground(index, toColor(leftOut ? RowColors::PaleYellow : RowColors::White));
+}
+
+ManifestScreening::SearchedRow VeyraForm1::searchedRow(int index) const
+{
+    const TextBox *firstNames = m_firstNames[index];
+    return {m_lastNames[index]->text(),     firstNames->text(),
+            m_datesOfBirth[index]->text(),  m_passports[index]->text(),
+            toRgb(firstNames->foreColor()), toRgb(firstNames->backColor())};
+}
+
+std::array<TextBox *, 4> VeyraForm1::rowBoxes(int index) const
+{
+    return {m_lastNames[index], m_firstNames[index], m_datesOfBirth[index], m_passports[index]};
+}
+
+void VeyraForm1::setRowBackground(int index, const QColor &color)
+{
+    for (TextBox *box : rowBoxes(index))
+        box->setBackColor(color);
+}
+
+bool VeyraForm1::gridMode() const
+{
+    return !m_importedNamesGrid->isHidden();
+}
+
+void VeyraForm1::Command1_Click()
+{
+    const QString folder = m_folderList->path();
+    if (!QFileInfo::exists(DataFolder::filePath(folder, QString::fromLatin1(WatchListFile::WorkingName))))
+        return;
+    TextTableConnection connection(m_host.tableCache());
+    try {
+        connection.open(NameQuery::connectionText(folder));
+    } catch (const TextTableError &) {
+        // The run would go on to reset the grid and then fail on its first statement: end there at once.
+        createHeader();
+        showSearchFailure();
+        return;
+    }
+    createHeader();
+    m_statusLine->setText(QStringLiteral("Searching..."));
+    m_lastRepaint = 0;
+    repaint();
+
+    ResultGridWriter results(m_resultGrid, [this] { repaintCoalesced(); });
+    SearchRun::Outcome outcome;
+    if (gridMode()) {
+        ImportedNamesSearch rows(m_importedNamesGrid, m_progressBar, this);
+        outcome = SearchRun::run(connection, m_vars.SelectedListPath, rows, results);
+        if (outcome != SearchRun::Outcome::Failed)
+            showGridSummary(rows.uncleared());
+    } else {
+        NameRowsSearch rows({&m_lastNames, &m_firstNames, &m_datesOfBirth, &m_passports}, m_keepBoxes, m_searchBoxes,
+                            this);
+        outcome = SearchRun::run(connection, m_vars.SelectedListPath, rows, results);
+        if (outcome != SearchRun::Outcome::Failed) {
+            m_statusLine->setForeColor(toColor(RowColors::StatusBlue));
+            m_statusLine->setText(QStringLiteral("Search succesful"));
+        }
+    }
+    // A failed run keeps its error text; a refused one reports success, as the operators know it.
+    if (outcome == SearchRun::Outcome::Failed)
+        showSearchFailure();
+    connection.close();
+}
+
+void VeyraForm1::showSearchFailure()
+{
+    m_statusLine->setForeColor(toColor(RowColors::Red));
+    m_statusLine->setText(QStringLiteral(" Incomplete Search, Try again"));
+}
+
+void VeyraForm1::showGridSummary(int uncleared)
+{
+    m_importedNamesGrid->setCurrentCell(m_importedNamesGrid->row(), 0);
+    if (uncleared > 0) {
+        m_statusLine->setForeColor(toColor(RowColors::Red));
+        m_statusLine->setText(QStringLiteral("Search successful. There are %1 uncleared names").arg(uncleared));
+        m_keepCheckedButton->setEnabled(true);
+    } else {
+        m_statusLine->setForeColor(toColor(RowColors::StatusBlue));
+        m_statusLine->setText(QStringLiteral("Search successful. All names have cleared"));
+    }
+}
+
+void VeyraForm1::repaintCoalesced()
+{
+    // At most about 30 frames a second, so that painting never dominates a long search.
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    if (now - m_lastRepaint < 33)
+        return;
+    m_lastRepaint = now;
+    repaint();
+}
+
+void VeyraForm1::Command2_Click()
+{
+    if (m_keepCheckedButton->text() == QLatin1String(VeyraForm1::KeepCheckedCaption)) {
+        for (int i = 0; i < NameRowCount; ++i) {
+            if (m_keepBoxes[i]->isChecked())
+                continue;
+            for (TextBox *box : rowBoxes(i))
+                box->setText(QString());
+            m_searchBoxes[i]->setChecked(false);
+        }
+    } else {
+        // Only rows marked red in the current column survive, in their order.
+        const int col = m_importedNamesGrid->col();
+        const int bound = m_importedNamesGrid->rows() - 1;
+        for (int i = 0; i <= bound && i < m_importedNamesGrid->rows();) {
+            if (m_importedNamesGrid->cellForeColor(i, col) == toColor(RowColors::Red)) {
+                ++i;
+                continue;
+            }
+            if (m_importedNamesGrid->rows() == 1) {
+                // The grid keeps one empty row rather than none, with no text, colour or mark left from before.
+                m_importedNamesGrid->clear();
+                break;
+            }
+            m_importedNamesGrid->removeRow(i);
+        }
+    }
+    m_keepCheckedButton->setEnabled(false);
+}
+
+void VeyraForm1::showNameRows()
+{
+    m_importedNamesGrid->hide();
+    m_progressBar->hide();
+    m_keepCheckedButton->setText(QString::fromLatin1(VeyraForm1::KeepCheckedCaption));
+    m_keepCheckedButton->setEnabled(false);
+}
+
+// Only letters, digits and a few signs can be typed into an imported name; backspace takes the last one away.
+void VeyraForm1::MSFlexGrid2_KeyPress(int keyCode)
+{
+    const int row = m_importedNamesGrid->row();
+    const int col = m_importedNamesGrid->col();
+    const QString text = m_importedNamesGrid->textMatrix(row, col);
+    if ((keyCode >= 47 && keyCode <= 57) || (keyCode >= 65 && keyCode <= 122))
+        m_importedNamesGrid->setTextMatrix(row, col, text + QChar(keyCode));
+    if (keyCode == 8 && !text.isEmpty())
+        m_importedNamesGrid->setTextMatrix(row, col, text.chopped(1));
+}
