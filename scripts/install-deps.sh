@@ -15,6 +15,8 @@ packages=(
     # tests and tools: PDF checks, benchmark comparison, fuzzing, a mail server with TLS, .xls fixtures
     poppler-utils sqlite3 clang libclang-rt-14-dev python3-aiosmtpd openssl python3-xlwt
     python3-openpyxl
+    # the Debian package
+    dpkg-dev file
 )
 
 missing=()

@@ -4,6 +4,7 @@
 #include "engine/TableCache.h"
 #include "engine/TextTable.h"
 #include "engine/TextTableError.h"
+#include "platform/files/ProgramFiles.h"
 #include "platform/files/SavedFile.h"
 #include "platform/files/SpreadsheetReader.h"
 #include "search/BatchScreening.h"
@@ -65,11 +66,7 @@ std::optional<QList<NameQuery::Row>> readNames(const QString &path, QString *err
     const bool csv = QFileInfo(path).suffix().compare(QLatin1String("csv"), Qt::CaseInsensitive) == 0;
     SpreadsheetReader::Result read;
     if (SpreadsheetReader::isReadable(path) && !csv) {
-        const QString here = QCoreApplication::applicationDirPath();
-        QString helper = here + QStringLiteral("/veyracheck-sheet");
-        if (!QFileInfo::exists(helper))
-            helper = here + QStringLiteral("/../src/veyracheck-sheet"); // the build tree
-        read = SpreadsheetReader::read(helper, path);
+        read = SpreadsheetReader::read(ProgramFiles::spreadsheetHelper(), path);
     } else {
         read = SpreadsheetReader::readCsv(path, 0); // no row limit: a batch screens everyone it is given
     }

@@ -7,6 +7,7 @@
 #include "lists/VeyraExcelImport.h"
 #include "manifest/VeyraManifest.h"
 #include "platform/files/DataFolder.h"
+#include "platform/files/ProgramFiles.h"
 #include "platform/printing/PaintedSurface.h"
 #include "platform/widgets/BusyWait.h"
 #include "platform/widgets/MessageBox.h"
@@ -125,7 +126,7 @@ QString VeyraModule1::spreadsheetHelper() const
 {
     if (!m_spreadsheetHelper.isEmpty())
         return m_spreadsheetHelper;
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/veyracheck-sheet");
+    return ProgramFiles::spreadsheetHelper();
 }
 
 namespace {
@@ -150,9 +151,7 @@ QMainWindow *VeyraModule1::browserWindow()
 {
     if (m_browser)
         return m_browser.get();
-    const QString path = browserLibrary.isEmpty()
-                             ? QCoreApplication::applicationDirPath() + QStringLiteral("/veyra_browser")
-                             : browserLibrary;
+    const QString path = browserLibrary.isEmpty() ? ProgramFiles::browserLibrary() : browserLibrary;
     QLibrary library(path);
     const auto create = reinterpret_cast<CreateBrowserFunction>(library.resolve(CreateBrowserSymbol));
     if (!create) {

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+// Where the program's other parts are: beside the executable in the build tree, and in the library and libexec
+// folders once installed.
+namespace ProgramFiles {
+
+// The process that reads spreadsheets.
+QString spreadsheetHelper();
+// The browser window's library, as QLibrary takes it (without "lib" and ".so").
+QString browserLibrary();
+
+} // namespace ProgramFiles
