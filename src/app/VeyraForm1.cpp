@@ -11,6 +11,7 @@
 #include "platform/widgets/FileList.h"
 #include "platform/widgets/FlexGrid.h"
 #include "platform/widgets/FolderList.h"
+#include "platform/widgets/FolderNavigator.h"
 #include "platform/widgets/Label.h"
 #include "platform/widgets/MessageBox.h"
 #include "platform/widgets/Named.h"
@@ -71,28 +72,18 @@ void VeyraForm1::fallBackToDataFolder()
 void VeyraForm1::Dir1_Change()
 {
     const QString folder = m_folderList->path();
-    m_fileList->setPath(folder);
+    m_navigator->followFolder();
     m_searchButton->setEnabled(false);
     createHeader();
     restoreActiveList();
     m_vars.MainFolder = folder;
-    m_driveList->showDriveOf(folder);
-    m_driveFolders.insert(m_driveList->drive(), folder);
     saveFolderConfig();
 }
 
 void VeyraForm1::Drive1_Change(const QString &drive)
 {
-    const QString previousFolder = m_folderList->path();
-    const QString target = m_driveFolders.value(drive, drive);
-    QString error;
-    const bool moved =
-        m_folderList->changePath(target, &error) || (target != drive && m_folderList->changePath(drive, &error));
-    if (!moved) {
-        m_driveList->showDriveOf(previousFolder);
-        MessageBox::show(this, QStringLiteral("The drive %1 cannot be read.\n%2").arg(drive, error));
+    if (!m_navigator->changeDrive(drive))
         return;
-    }
     m_searchButton->setEnabled(false);
     createHeader();
     restoreActiveList();

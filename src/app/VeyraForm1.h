@@ -2,10 +2,12 @@
 
 #include "lists/NameListFile.h"
 #include "manifest/ManifestScreening.h"
+#include "platform/widgets/FolderNavigator.h"
 
 #include <QMainWindow>
 
 #include <array>
+#include <memory>
 
 class QAction;
 class QCheckBox;
@@ -121,8 +123,7 @@ private:
     VeyraVariables &m_vars;
     bool m_unloaded = false;
     qint64 m_lastRepaint = 0;
-    // Where each drive's folder list stood last, so returning to a drive returns to its folder.
-    QHash<QString, QString> m_driveFolders;
+    std::unique_ptr<FolderNavigator> m_navigator;
 
     // Controls, named for what they are; their object names are the control names (Drive1, Text1_3, ...).
     DriveList *m_driveList = nullptr;                      // Drive1

@@ -11,8 +11,8 @@
 #include "platform/widgets/FileList.h"
 #include "platform/widgets/FlexGrid.h"
 #include "platform/widgets/FolderList.h"
+#include "platform/widgets/FolderNavigator.h"
 #include "platform/widgets/Label.h"
-#include "platform/widgets/MessageBox.h"
 #include "platform/widgets/Named.h"
 #include "platform/widgets/TextBox.h"
 #include "platform/widgets/Twips.h"
@@ -166,8 +166,7 @@ void VeyraForm1::buildControls()
     setTabOrderFromRows();
 
     connect(m_folderList, &FolderList::pathChanged, this, &VeyraForm1::Dir1_Change);
-    connect(m_folderList, &FolderList::pathRejected, this,
-            [this](const QString &, const QString &reason) { MessageBox::show(this, reason); });
+    m_navigator = std::make_unique<FolderNavigator>(*this, m_driveList, m_folderList, m_fileList, true);
     connect(m_driveList, &DriveList::driveChanged, this, &VeyraForm1::Drive1_Change);
     connect(m_fileList, &FileList::fileClicked, this, &VeyraForm1::File1_Click);
     connect(m_downloadButton, &QPushButton::clicked, this, &VeyraForm1::Command3_Click);

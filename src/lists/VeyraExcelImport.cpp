@@ -7,7 +7,6 @@
 #include "platform/widgets/FileList.h"
 #include "platform/widgets/FolderList.h"
 #include "platform/widgets/Label.h"
-#include "platform/widgets/MessageBox.h"
 #include "platform/widgets/Twips.h"
 #include "shared/VeyraVariables.h"
 
@@ -47,8 +46,7 @@ VeyraExcelImport::VeyraExcelImport(ExcelImportHost &host)
     resize(Twips::toPixelsX(7320, *this), Twips::toPixelsY(4920, *this));
 
     connect(m_folderList, &FolderList::pathChanged, this, &VeyraExcelImport::Dir1_Change);
-    connect(m_folderList, &FolderList::pathRejected, this,
-            [this](const QString &, const QString &reason) { MessageBox::show(this, reason); });
+    m_navigator = std::make_unique<FolderNavigator>(*this, m_driveList, m_folderList, m_fileList, false);
     connect(m_driveList, &DriveList::driveChanged, this, &VeyraExcelImport::Drive1_Change);
     connect(m_fileList, &FileList::fileClicked, this, &VeyraExcelImport::File1_Click);
     connect(m_cancelButton, &QPushButton::clicked, this, [this] { Command1_Click(0); });
@@ -86,22 +84,15 @@ void VeyraExcelImport::closeEvent(QCloseEvent *event)
 
 void VeyraExcelImport::Drive1_Change(const QString &drive)
 {
-    const QString previousFolder = m_folderList->path();
-    QString error;
-    if (!m_folderList->changePath(drive, &error)) {
-        m_driveList->showDriveOf(previousFolder);
-        MessageBox::show(this, QStringLiteral("The drive %1 cannot be read.\n%2").arg(drive, error));
+    if (!m_navigator->changeDrive(drive))
         return;
-    }
     m_openButton->setEnabled(false);
 }
 
 void VeyraExcelImport::Dir1_Change()
 {
-    const QString folder = m_folderList->path();
-    m_fileList->setPath(folder);
-    m_driveList->showDriveOf(folder);
-    m_vars.SpreadsheetFolder = folder;
+    m_navigator->followFolder();
+    m_vars.SpreadsheetFolder = m_folderList->path();
     m_host.saveFolderConfig();
     // A file chosen in the folder left behind is not in this one: "Open" waits for a click here.
     m_selectedFile.clear();

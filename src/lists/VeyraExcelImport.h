@@ -1,6 +1,10 @@
 #pragma once
 
+#include "platform/widgets/FolderNavigator.h"
+
 #include <QWidget>
+
+#include <memory>
 
 class DriveList;
 class FileList;
@@ -39,6 +43,7 @@ private:
     ExcelImportHost &m_host;
     VeyraVariables &m_vars;
     QString m_selectedFile;
+    std::unique_ptr<FolderNavigator> m_navigator;
     DriveList *m_driveList = nullptr;      // Drive1
     FolderList *m_folderList = nullptr;    // Dir1
     FileList *m_fileList = nullptr;        // File1

@@ -119,8 +119,7 @@ void VeyraManifest::buildControls()
     connect(m_grid->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &VeyraManifest::MSFlexGrid1_RowColChange);
     connect(m_folderList, &FolderList::pathChanged, this, &VeyraManifest::Dir1_Change);
-    connect(m_folderList, &FolderList::pathRejected, this,
-            [this](const QString &, const QString &reason) { showMessage(reason); });
+    m_navigator = std::make_unique<FolderNavigator>(*this, m_driveList, m_folderList, m_fileList, true);
     connect(m_driveList, &DriveList::driveChanged, this, &VeyraManifest::Drive1_Change);
     connect(m_fileList, &FileList::fileClicked, this, &VeyraManifest::File1_Click);
     connect(m_saveButton, &QPushButton::clicked, this, &VeyraManifest::Command1_Click);
@@ -233,26 +232,18 @@ void VeyraManifest::Back_Click()
 void VeyraManifest::Dir1_Change()
 {
     const QString folder = m_folderList->path();
-    m_fileList->setPath(folder);
+    m_navigator->followFolder();
     m_saveButton->setEnabled(false);
     createHeader1();
     m_workingCopy.giveBack(false);
     m_vars.ManifestFolder = folder;
-    m_driveList->showDriveOf(folder);
-    m_driveFolders.insert(m_driveList->drive(), folder);
     m_host.saveFolderConfig();
 }
 
 void VeyraManifest::Drive1_Change(const QString &drive)
 {
-    const QString previousFolder = m_folderList->path();
-    const QString target = m_driveFolders.value(drive, drive);
-    QString error;
-    if (!setFolder(target, &error) && (target == drive || !setFolder(drive, &error))) {
-        m_driveList->showDriveOf(previousFolder);
-        showMessage(QStringLiteral("The drive %1 cannot be read.\n%2").arg(drive, error));
+    if (!m_navigator->changeDrive(drive))
         return;
-    }
     m_saveButton->setEnabled(false);
     createHeader1();
     m_workingCopy.giveBack(false);

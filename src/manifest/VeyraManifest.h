@@ -1,8 +1,11 @@
 #pragma once
 
 #include "manifest/ManifestWorkingCopy.h"
+#include "platform/widgets/FolderNavigator.h"
 
 #include <QMainWindow>
+
+#include <memory>
 
 class DriveList;
 class FileList;
@@ -75,7 +78,7 @@ private:
     // manifest only when the operator comes from another of the program's windows. Kept as a flag, since a
     // closed box is gone by the time the focus comes back.
     bool m_focusWasHere = false;
-    QHash<QString, QString> m_driveFolders;
+    std::unique_ptr<FolderNavigator> m_navigator;
 
     TextBox *m_manifestNumber = nullptr; // Text1
     TextBox *m_recipients = nullptr;     // Text2
