@@ -7,6 +7,7 @@
 #include "platform/widgets/FolderList.h"
 #include "platform/widgets/Label.h"
 #include "platform/widgets/TextBox.h"
+#include "search/ClearedRemoval.h"
 #include "search/ImportedNamesSearch.h"
 #include "search/NameRowsSearch.h"
 #include "search/ResultGridWriter.h"
@@ -155,21 +156,7 @@ void VeyraForm1::Command2_Click()
             m_searchBoxes[i]->setChecked(false);
         }
     } else {
-        // Only rows marked red in the current column survive, in their order.
-        const int col = m_importedNamesGrid->col();
-        const int bound = m_importedNamesGrid->rows() - 1;
-        for (int i = 0; i <= bound && i < m_importedNamesGrid->rows();) {
-            if (m_importedNamesGrid->cellForeColor(i, col) == toColor(RowColors::Red)) {
-                ++i;
-                continue;
-            }
-            if (m_importedNamesGrid->rows() == 1) {
-                // The grid keeps one empty row rather than none, with no text, colour or mark left from before.
-                m_importedNamesGrid->clear();
-                break;
-            }
-            m_importedNamesGrid->removeRow(i);
-        }
+        ClearedRemoval::keepMarkedRows(*m_importedNamesGrid);
     }
     m_keepCheckedButton->setEnabled(false);
 }
