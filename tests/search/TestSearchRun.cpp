@@ -1,32 +1,24 @@
-#include "RunningApp.h"
 #include "TestSupport.h"
-#include "platform/widgets/FlexGrid.h"
-#include "platform/widgets/Label.h"
-#include "platform/widgets/TextBox.h"
+#include "engine/TableCache.h"
+#include "engine/TextTableConnection.h"
+#include "search/SearchRun.h"
 
-#include <QCheckBox>
-#include <QPushButton>
 #include <QTemporaryDir>
 
-using TestSupport::MessageBoxAnswerer;
 using TestSupport::writeFile;
 
+// One search run over rows held in memory, against a list in the working name: which rows are visited, what is
+// written back, the marks each row gets, the records handed over, and where a run stops.
 class TestSearchRun : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void noFlyThenClearedThenSelectee();
-    void gridModeCarriesTheMarks();
-    void refusalStopsAtTheRow();
-    void apostropheEndsTheRunWithTheErrorText();
-    void unclosedQuoteIsToldAndNeverCleared();
-    void noWorkingFileChangesNothing();
-    void keepCheckedKeepsTickedRows();
-    void removeClearedKeepsRedRows();
-    void gridTyping_data();
-    void gridTyping();
-    void rowRules();
+    void nameRows_data();
+    void nameRows();
+    void gridRowsOnACleared();
+    void refusalStopsOrGoesOn();
+    void engineFailureIsTheRunsFailure();
 };
 
 namespace {
@@ -34,301 +26,205 @@ namespace {
 const QByteArray Header =
     "SID,CLEARED,LASTNAME,FIRSTNAME,MIDDLENAME,TYPE,DOB,POB,CITIZENSHIP,PASSPORT/IDNUMBER,MISC\r\n";
 
-// Three lists in one folder: DOE is on the No-Fly list and cleared, ROE is on the No-Fly list and not cleared,
-// POE only on the Selectee list, and ROE also on the Selectee list.
-void writeLists(const QString &folder)
+struct MemoryRow
 {
-    writeFile(folder + "/Veyra_No_Fly.csv",
-              Header + "1,,DOE,JANE,,P,1/2/1960,,,,\r\n2,,ROE,RICHARD,,P,3/4/1970,,,,\r\n");
-    writeFile(folder + "/Veyra_Cleared.csv", Header + "7,YES,DOE,JANE,,P,1960-01-02,,,,cleared\r\n");
-    writeFile(folder + "/Veyra_Selectee.csv", Header + "9,,POE,EDGAR,,P,,,,,\r\n10,,ROE,RICHARD,,P,1970-03-04,,,,\r\n");
-}
-
-struct Rows
-{
-    RunningApp &app;
-    TextBox *text(int field, int row) { return app.find<TextBox>(QStringLiteral("Text%1_%2").arg(field).arg(row)); }
-    QCheckBox *keep(int row) { return app.find<QCheckBox>(QStringLiteral("Check1_%1").arg(row)); }
-    QCheckBox *search(int row) { return app.find<QCheckBox>(QStringLiteral("Check2_%1").arg(row)); }
-    void fill(int row, const QStringList &texts)
-    {
-        for (int f = 0; f < texts.size(); ++f)
-            text(f + 1, row)->setText(texts[f]);
-    }
+    NameQuery::Row texts;
+    bool ticked = true;
+    bool red = false;
+    std::optional<RowMarks> marks; // the last marks the run left
+    QString refusal;
+    bool started = false;
 };
 
-void search(RunningApp &app, const QString &list)
+class MemoryRows : public SearchRows
 {
-    app.window().File1_Click(list);
-    QTest::mouseClick(app.find<QPushButton>("Command1"), Qt::LeftButton);
+public:
+    explicit MemoryRows(QList<MemoryRow> rows, bool grid = false)
+        : rows(std::move(rows))
+        , m_grid(grid)
+    {}
+
+    bool gridMode() const override { return m_grid; }
+    int lastRow() const override { return int(rows.size()) - 1; }
+    void startRow(int row) override { rows[row].started = true; }
+    void resetBackground(int) override {}
+    bool isRed(int row) const override { return rows[row].red; }
+    bool isTicked(int row) const override { return rows[row].ticked; }
+    bool dateRuleApplies(int row) const override { return m_grid || rows[row].red; }
+    NameQuery::Row texts(int row) const override { return rows[row].texts; }
+    void writeBack(int row, const NameQuery::Row &written) override { rows[row].texts = written; }
+    void mark(int row, const RowMarks &marks) override { rows[row].marks = marks; }
+    void refused(int row, const QString &message) override { rows[row].refusal = message; }
+
+    QList<MemoryRow> rows;
+
+private:
+    bool m_grid;
+};
+
+class MemoryResults : public SearchResults
+{
+public:
+    void setFieldCount(int) override {}
+    void addRecord(const std::vector<std::optional<QString>> &fields) override
+    {
+        sids.append(fields.empty() ? QString() : fields[0].value_or(QString()));
+    }
+    void rowDone() override { sids.append("|"); }
+    QStringList sids; // each record's SID, "|" after each searched row
+};
+
+MemoryRow person(const QString &last, const QString &first = QString(), const QString &dob = QString())
+{
+    MemoryRow row;
+    row.texts = {last, first, dob, QString()};
+    return row;
 }
 
-const QColor Red(255, 0, 0), Black(0, 0, 0), Yellow(255, 255, 0), Green(0, 255, 0), White(255, 255, 255);
-
-FlexGrid *importedNames(RunningApp &app, const QList<QStringList> &rows)
+// The list under its working name in a folder of its own; listName says which kind of list it is.
+SearchRun::Outcome runOn(const QByteArray &records, const QString &listName, SearchRows &rows, MemoryResults &results,
+                         SearchRun::Refusals refusals = SearchRun::Refusals::Stop, QString *failure = nullptr)
 {
-    auto *grid = app.find<FlexGrid>("MSFlexGrid2");
-    grid->setCols(4);
-    grid->setRows(1001);
-    for (int r = 0; r < rows.size(); ++r)
-        for (int c = 0; c < rows[r].size(); ++c)
-            grid->setTextMatrix(r, c, rows[r][c]);
-    grid->show();
-    app.find<QPushButton>("Command2")->setText("Remove Cleared");
-    return grid;
+    QTemporaryDir folder;
+    writeFile(folder.filePath("Veyra.csv"), records);
+    TableCache cache;
+    TextTableConnection connection(cache);
+    connection.open(NameQuery::connectionText(folder.path()));
+    return SearchRun::run(connection, listName, rows, results, refusals, failure);
 }
 
 } // namespace
 
-void TestSearchRun::noFlyThenClearedThenSelectee()
+Q_DECLARE_METATYPE(MemoryRow)
+
+void TestSearchRun::nameRows_data()
 {
-    QTemporaryDir data;
-    writeLists(data.path());
-    RunningApp app(data.path());
-    Rows rows{app};
-    rows.fill(0, {"doe", "jane", "1/2/1960"});
-    rows.fill(1, {"roe", "richard", "3/4/1970"});
-    rows.fill(2, {"poe", "edgar"});
-    rows.fill(3, {"nobody"});
+    QTest::addColumn<MemoryRow>("row");
+    QTest::addColumn<QString>("list");
+    QTest::addColumn<QString>("written"); // the last name as written back
+    QTest::addColumn<QString>("fore");    // of the marks left, "" when none
+    QTest::addColumn<QString>("back");    // "" when unchanged
+    QTest::addColumn<bool>("keep");
+    QTest::addColumn<QStringList>("sids");
 
-    search(app, "Veyra_No_Fly.csv");
-    auto *status = app.find<Label>("Label3");
-    QCOMPARE(status->text(), QStringLiteral("Search succesful"));
-    QCOMPARE(status->foreColor(), QColor(0, 0, 225));
-    QCOMPARE(rows.text(1, 0)->text(), QStringLiteral("DOE")); // written back upper-cased
-    QCOMPARE(rows.text(1, 0)->foreColor(), Red);
-    QCOMPARE(rows.text(2, 1)->foreColor(), Red);
-    QVERIFY(rows.keep(0)->isChecked() && rows.keep(1)->isChecked());
-    QCOMPARE(rows.text(1, 3)->foreColor(), Black);
-    QVERIFY(!rows.keep(3)->isChecked());
-    auto *results = app.find<FlexGrid>("MSFlexGrid1");
-    QCOMPARE(results->rows(), 3);
-    QCOMPARE(results->textMatrix(1, 2), QStringLiteral("DOE"));
-    QCOMPARE(results->textMatrix(2, 3), QStringLiteral("RICHARD"));
+    const QString noFly = "Veyra_No_Fly_1205.csv", cleared = "Veyra_Cleared_1205.csv",
+                  selectee = "Veyra_Selectee_1205.csv";
+    MemoryRow red = person("roe", "richard", "3/4/1970");
+    red.red = true;
+    MemoryRow unticked = person("roe", "richard");
+    unticked.ticked = false;
 
-    search(app, "Veyra_Cleared.csv");
-    QCOMPARE(rows.text(1, 0)->foreColor(), Black);
-    QCOMPARE(rows.text(1, 0)->backColor(), Green);
-    QVERIFY(!rows.keep(0)->isChecked());
-    QCOMPARE(rows.text(1, 1)->foreColor(), Red); // not on the Cleared list: stays red
-
-    search(app, "Veyra_Selectee.csv");
-    QCOMPARE(rows.text(1, 2)->backColor(), Yellow);
-    QCOMPARE(rows.text(1, 2)->foreColor(), Black);
-    QVERIFY(rows.keep(2)->isChecked());
-    QCOMPARE(rows.text(1, 1)->foreColor(), Red); // a Selectee match never hides a red row
-    QCOMPARE(rows.text(1, 1)->backColor(), White);
+    QTest::newRow("a No-Fly match is red and kept") << person("roe", "richard") << noFly << "ROE"
+                                                    << "red"
+                                                    << "" << true << QStringList{"2", "|"};
+    QTest::newRow("no match turns the text black") << person("zed") << noFly << "ZED"
+                                                   << "black"
+                                                   << "" << false << QStringList{"|"};
+    QTest::newRow("an unticked row is not visited") << unticked << noFly << "roe"
+                                                    << ""
+                                                    << "" << false << QStringList{};
+    QTest::newRow("a Selectee match is yellow and kept") << person("poe", "edgar") << selectee << "POE"
+                                                         << "black"
+                                                         << "yellow" << true << QStringList{"9", "|"};
+    QTest::newRow("a Selectee match never hides a red row") << red << selectee << "ROE"
+                                                            << ""
+                                                            << "" << false << QStringList{"10", "|"};
+    QTest::newRow("a cleared entry turns a red row green") <<
+        [] {
+            MemoryRow doe = person("doe", "jane", "1/2/1960");
+            doe.red = true;
+            return doe;
+        }() << cleared << "DOE"
+                                                           << "black"
+                                                           << "green" << false << QStringList{"7", "|"};
+    QTest::newRow("no cleared entry leaves a red row as it is") << red << cleared << "ROE"
+                                                                << ""
+                                                                << "" << false << QStringList{"|"};
 }
 
-void TestSearchRun::gridModeCarriesTheMarks()
+void TestSearchRun::nameRows()
 {
-    QTemporaryDir data;
-    writeLists(data.path());
-    RunningApp app(data.path());
-    FlexGrid *grid = importedNames(app, {{"doe", "jane", "1/2/1960"}, {"roe", "richard", ""}, {"poe", "edgar"}});
+    QFETCH(MemoryRow, row);
+    QFETCH(QString, list);
+    QFETCH(QString, written);
+    QFETCH(QString, fore);
+    QFETCH(QString, back);
+    QFETCH(bool, keep);
+    QFETCH(QStringList, sids);
 
-    search(app, "Veyra_No_Fly.csv");
-    QCOMPARE(grid->cellForeColor(0, 0), Red);
-    QCOMPARE(grid->cellForeColor(1, 1), Red);
-    QCOMPARE(grid->cellForeColor(2, 0), Black);
-    auto *status = app.find<Label>("Label3");
-    QCOMPARE(status->text(), QStringLiteral("Search successful. There are 2 uncleared names"));
-    QCOMPARE(status->foreColor(), Red);
-
-    // The Cleared list visits only red rows and requires their date of birth: row 1 has none.
-    MessageBoxAnswerer answerer;
-    search(app, "Veyra_Cleared.csv");
-    QCOMPARE(answerer.texts, QStringList{"Must enter DOB"});
-    QCOMPARE(answerer.titles, QStringList{"Missing Information"});
-    QCOMPARE(grid->cellBackColor(0, 0), Green);
-    QCOMPARE(grid->cellForeColor(0, 0), Black);
-    QCOMPARE(grid->topRow(), 1);
-    QCOMPARE(status->text(), QStringLiteral("Search successful. There are 1 uncleared names"));
-
-    // A Selectee search passes over red rows: ROE stays red although the Selectee list names him.
-    search(app, "Veyra_Selectee.csv");
-    QCOMPARE(grid->cellBackColor(2, 0), Yellow);
-    QCOMPARE(grid->cellForeColor(2, 1), Black);
-    QCOMPARE(grid->cellForeColor(1, 0), Red);
-    QCOMPARE(grid->cellBackColor(1, 0), White);
-}
-
-void TestSearchRun::refusalStopsAtTheRow()
-{
-    QTemporaryDir data;
-    writeLists(data.path());
-    RunningApp app(data.path());
-    Rows rows{app};
-    rows.fill(0, {"doe"});
-    rows.fill(3, {"", "", "1/2/1960"});
-    rows.fill(5, {"roe"});
-    MessageBoxAnswerer answerer;
-    search(app, "Veyra_No_Fly.csv");
-    QCOMPARE(answerer.texts, QStringList{"Need Last Name"});
-    QCOMPARE(rows.text(1, 0)->foreColor(), Red);
-    QCOMPARE(rows.text(1, 5)->text(), QStringLiteral("roe")); // never visited
-    QCOMPARE(rows.text(1, 5)->foreColor(), Black);
-    QCOMPARE(app.find<Label>("Label3")->text(), QStringLiteral("Search succesful"));
-}
-
-void TestSearchRun::apostropheEndsTheRunWithTheErrorText()
-{
-    QTemporaryDir data;
-    writeLists(data.path());
-    RunningApp app(data.path());
-    Rows rows{app};
-    rows.fill(0, {"o'brien"});
-    rows.fill(1, {"doe"});
-    search(app, "Veyra_No_Fly.csv");
-    auto *status = app.find<Label>("Label3");
-    QCOMPARE(status->text(), QStringLiteral(" Incomplete Search, Try again"));
-    QCOMPARE(status->foreColor(), Red);
-    QCOMPARE(rows.text(1, 1)->foreColor(), Black);
-}
-
-void TestSearchRun::unclosedQuoteIsToldAndNeverCleared()
-{
-    QTemporaryDir data;
-    writeFile(data.filePath("Veyra_No_Fly.csv"),
-              Header + "1,,DOE,JANE,,P,,,,,\r\n2,,\"ROE,RICHARD,,P,,,,,\r\n3,,SMITH,JOHN,,P,,,,,\r\n");
-    RunningApp app(data.path());
-    Rows rows{app};
-    rows.fill(0, {"doe"});
-    rows.fill(1, {"smith"});
-    MessageBoxAnswerer answerer;
-    app.window().File1_Click("Veyra_No_Fly.csv");
-    QCOMPARE(answerer.texts.size(), 1);
-    QVERIFY2(answerer.texts.first().contains("Unclosed quote in Veyra_No_Fly.csv at line 3"),
-             qPrintable(answerer.texts.first()));
-
-    QTest::mouseClick(app.find<QPushButton>("Command1"), Qt::LeftButton);
-    auto *status = app.find<Label>("Label3");
-    QCOMPARE(status->text(), QStringLiteral(" Incomplete Search, Try again"));
-    QCOMPARE(status->foreColor(), Red);
-    QCOMPARE(app.find<FlexGrid>("MSFlexGrid1")->rows(), 1);
-    QCOMPARE(answerer.texts.size(), 1);
-}
-
-void TestSearchRun::noWorkingFileChangesNothing()
-{
-    QTemporaryDir data;
-    writeLists(data.path());
-    RunningApp app(data.path());
-    Rows rows{app};
-    rows.fill(0, {"doe"});
-    app.window().File1_Click("Veyra_No_Fly.csv");
-    app.window().Command4_Click(); // Delete File: the working file is gone, Search stays enabled
-    app.find<Label>("Label3")->setText("before");
-    QTest::mouseClick(app.find<QPushButton>("Command1"), Qt::LeftButton);
-    QCOMPARE(app.find<Label>("Label3")->text(), QStringLiteral("before"));
-    QCOMPARE(rows.text(1, 0)->text(), QStringLiteral("doe"));
-}
-
-void TestSearchRun::keepCheckedKeepsTickedRows()
-{
-    QTemporaryDir data;
-    RunningApp app(data.path());
-    Rows rows{app};
-    for (int i = 0; i < 10; ++i)
-        rows.fill(i, {QStringLiteral("name%1").arg(i), "x", "1/1/1970", "p"});
-    rows.keep(2)->setChecked(true);
-    rows.keep(7)->setChecked(true);
-    rows.text(1, 7)->setForeColor(Red);
-    QTest::mouseClick(app.find<QPushButton>("Command2"), Qt::LeftButton);
-    for (int i = 0; i < 10; ++i) {
-        const bool kept = i == 2 || i == 7;
-        QCOMPARE(rows.text(1, i)->text().isEmpty(), !kept);
-        QCOMPARE(rows.text(4, i)->text().isEmpty(), !kept);
-        QCOMPARE(rows.search(i)->isChecked(), kept);
-        QCOMPARE(rows.text(1, i)->backColor(), White);
+    const QByteArray records = list.contains("Cleared")    ? Header + "7,YES,DOE,JANE,,P,1960-01-02,,,,cleared\r\n"
+                               : list.contains("Selectee") ? Header + "9,,POE,EDGAR,,P,,,,,\r\n"
+                                                                      "10,,ROE,RICHARD,,P,1970-03-04,,,,\r\n"
+                                                           : Header + "1,,DOE,JANE,,P,1/2/1960,,,,\r\n"
+                                                                      "2,,ROE,RICHARD,,P,3/4/1970,,,,\r\n";
+    MemoryRows rows({row});
+    MemoryResults results;
+    QCOMPARE(runOn(records, list, rows, results), SearchRun::Outcome::Finished);
+    const MemoryRow &after = rows.rows[0];
+    QCOMPARE(after.texts.lastName, written);
+    const QMap<QString, Rgb> colours{
+        {"red", {255, 0, 0}}, {"black", {0, 0, 0}}, {"yellow", {255, 255, 0}}, {"green", {0, 255, 0}}};
+    QCOMPARE(after.marks.has_value(), !fore.isEmpty());
+    if (after.marks) {
+        QVERIFY(after.marks->fore == colours[fore]);
+        QCOMPARE(after.marks->back.has_value(), !back.isEmpty());
+        if (!back.isEmpty())
+            QVERIFY(*after.marks->back == colours[back]);
+        QCOMPARE(after.marks->keep, keep);
     }
-    QCOMPARE(rows.text(1, 7)->foreColor(), Red);
-    QVERIFY(!app.find<QPushButton>("Command2")->isEnabled());
+    QCOMPARE(results.sids, sids);
 }
 
-void TestSearchRun::removeClearedKeepsRedRows()
+// In grid mode a Cleared list looks only at red rows, and needs no ticks.
+void TestSearchRun::gridRowsOnACleared()
 {
-    QTemporaryDir data;
-    RunningApp app(data.path());
-    QList<QStringList> names;
-    for (int i = 0; i < 12; ++i)
-        names << QStringList{QStringLiteral("N%1").arg(i)};
-    FlexGrid *grid = importedNames(app, names);
-    grid->setCellForeColor(4, 0, Red);
-    grid->setCellForeColor(9, 0, Red);
-    grid->setCellBackColor(9, 0, QColor(254, 254, 34));
-    grid->setCurrentCell(0, 0);
-    app.window().Command2_Click();
-    QCOMPARE(grid->rows(), 2);
-    QCOMPARE(grid->textMatrix(0, 0), QStringLiteral("N4"));
-    QCOMPARE(grid->textMatrix(1, 0), QStringLiteral("N9"));
-
-    // With no red row left in the current column, one empty row remains, without the red mark of N9.
-    grid->setCurrentCell(0, 2);
-    app.window().Command2_Click();
-    QCOMPARE(grid->rows(), 1);
-    QCOMPARE(grid->textMatrix(0, 0), QString());
-    QCOMPARE(grid->cellForeColor(0, 0), QColor(Qt::black));
-    QCOMPARE(grid->cellBackColor(0, 0), QColor(Qt::white));
+    MemoryRow doe = person("DOE", "JANE", "1/2/1960");
+    doe.red = true;
+    MemoryRow roe = person("ROE", "RICHARD", "3/4/1970");
+    MemoryRows rows({roe, doe}, true);
+    MemoryResults results;
+    QCOMPARE(runOn(Header + "7,YES,DOE,JANE,,P,1960-01-02,,,,\r\n", "Veyra_Cleared.csv", rows, results),
+             SearchRun::Outcome::Finished);
+    QVERIFY(!rows.rows[0].marks);
+    QVERIFY(rows.rows[1].marks && rows.rows[1].marks->back == Rgb(0, 255, 0));
+    QCOMPARE(results.sids, (QStringList{"7", "|"}));
 }
 
-void TestSearchRun::gridTyping_data()
+// A red row without a date of birth on a Cleared list: the window stops there, a batch goes on to the next row.
+void TestSearchRun::refusalStopsOrGoesOn()
 {
-    QTest::addColumn<QString>("keys");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("letters, digits and slash are appended") << "a1/Z"
-                                                            << "ABa1/Z";
-    QTest::newRow("space, hyphen, apostrophe and full stop are not") << " -'."
-                                                                     << "AB";
-    QTest::newRow("backspace takes the last character") << "\b"
-                                                        << "A";
-    QTest::newRow("backspace on an empty cell does nothing") << "\b\b\b"
-                                                             << "";
+    for (const auto refusals : {SearchRun::Refusals::Stop, SearchRun::Refusals::Continue}) {
+        MemoryRow undated = person("DOE", "JANE");
+        undated.red = true;
+        MemoryRow dated = person("DOE", "JANE", "1/2/1960");
+        dated.red = true;
+        MemoryRows rows({undated, dated});
+        MemoryResults results;
+        const SearchRun::Outcome outcome =
+            runOn(Header + "7,YES,DOE,JANE,,P,1960-01-02,,,,\r\n", "Veyra_Cleared.csv", rows, results, refusals);
+        QCOMPARE(rows.rows[0].refusal, "Must enter DOB");
+        if (refusals == SearchRun::Refusals::Stop) {
+            QCOMPARE(outcome, SearchRun::Outcome::Refused);
+            QVERIFY(!rows.rows[1].marks);
+        } else {
+            QCOMPARE(outcome, SearchRun::Outcome::Finished);
+            QVERIFY(rows.rows[1].marks && rows.rows[1].marks->back == Rgb(0, 255, 0));
+        }
+    }
 }
 
-void TestSearchRun::gridTyping()
+// A list the engine cannot read whole fails the run at its first statement, with the engine's number and text,
+// and no row is marked.
+void TestSearchRun::engineFailureIsTheRunsFailure()
 {
-    QFETCH(QString, keys);
-    QFETCH(QString, text);
-    QTemporaryDir data;
-    RunningApp app(data.path());
-    FlexGrid *grid = importedNames(app, {{"AB"}});
-    grid->setCurrentCell(0, 0);
-    for (QChar key : keys)
-        app.window().MSFlexGrid2_KeyPress(key.unicode());
-    QCOMPARE(grid->textMatrix(0, 0), text);
-}
-
-void TestSearchRun::rowRules()
-{
-    QTemporaryDir data;
-    RunningApp app(data.path());
-    Rows rows{app};
-    auto *keepChecked = app.find<QPushButton>("Command2");
-    auto *status = app.find<Label>("Label3");
-    status->setText("old");
-    QTest::keyClicks(rows.text(4, 6), "x");
-    QVERIFY(rows.search(6)->isChecked());
-    QCOMPARE(status->text(), QString());
-    QCOMPARE(status->foreColor(), QColor(0, 0, 255));
-    QVERIFY(!keepChecked->isEnabled());
-
-    QTest::keyClicks(rows.text(1, 6), "smith, j.");
-    QCOMPARE(rows.text(1, 6)->text(), QStringLiteral("smith, j.")); // nothing changes while typing
-    QVERIFY(keepChecked->isEnabled());
-    rows.search(6)->setChecked(false);
-    QCOMPARE(rows.text(3, 6)->backColor(), QColor(254, 254, 34));
-    rows.search(6)->setChecked(true);
-    QCOMPARE(rows.text(3, 6)->backColor(), White);
-    rows.search(5)->setChecked(true);
-    rows.search(5)->setChecked(false);
-    QCOMPARE(rows.text(1, 5)->backColor(), White);
-
-    rows.text(1, 9)->setFocus();
-    QTest::keyClick(rows.text(1, 9), Qt::Key_Return);
-    QCOMPARE(app.window().focusWidget(), rows.text(1, 0));
-    QTest::keyClick(rows.text(1, 4), Qt::Key_Return);
-    QCOMPARE(app.window().focusWidget(), rows.text(1, 5));
+    MemoryRows rows({person("ROE"), person("DOE")});
+    MemoryResults results;
+    QString failure;
+    const SearchRun::Outcome outcome =
+        runOn(Header + "2,,\"ROE,RICHARD\r\n", "Veyra_No_Fly.csv", rows, results, SearchRun::Refusals::Stop, &failure);
+    QCOMPARE(outcome, SearchRun::Outcome::Failed);
+    QVERIFY2(failure.startsWith("error ") && failure.contains("line 2"), qPrintable(failure));
+    QVERIFY(!rows.rows[0].marks && !rows.rows[1].marks);
 }
 
 VEYRA_TEST(TestSearchRun)

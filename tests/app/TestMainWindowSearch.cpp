@@ -1,0 +1,336 @@
+#include "RunningApp.h"
+#include "TestSupport.h"
+#include "platform/widgets/FlexGrid.h"
+#include "platform/widgets/Label.h"
+#include "platform/widgets/TextBox.h"
+
+#include <QCheckBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+using TestSupport::MessageBoxAnswerer;
+using TestSupport::writeFile;
+
+// The main window's search, Keep Checked and Remove Cleared, driven through its controls.
+class TestMainWindowSearch : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void noFlyThenClearedThenSelectee();
+    void gridModeCarriesTheMarks();
+    void refusalStopsAtTheRow();
+    void apostropheEndsTheRunWithTheErrorText();
+    void unclosedQuoteIsToldAndNeverCleared();
+    void noWorkingFileChangesNothing();
+    void keepCheckedKeepsTickedRows();
+    void removeClearedKeepsRedRows();
+    void gridTyping_data();
+    void gridTyping();
+    void rowRules();
+};
+
+namespace {
+
+const QByteArray Header =
+    "SID,CLEARED,LASTNAME,FIRSTNAME,MIDDLENAME,TYPE,DOB,POB,CITIZENSHIP,PASSPORT/IDNUMBER,MISC\r\n";
+
+// Three lists in one folder: DOE is on the No-Fly list and cleared, ROE is on the No-Fly list and not cleared,
+// POE only on the Selectee list, and ROE also on the Selectee list.
+void writeLists(const QString &folder)
+{
+    writeFile(folder + "/Veyra_No_Fly.csv",
+              Header + "1,,DOE,JANE,,P,1/2/1960,,,,\r\n2,,ROE,RICHARD,,P,3/4/1970,,,,\r\n");
+    writeFile(folder + "/Veyra_Cleared.csv", Header + "7,YES,DOE,JANE,,P,1960-01-02,,,,cleared\r\n");
+    writeFile(folder + "/Veyra_Selectee.csv", Header + "9,,POE,EDGAR,,P,,,,,\r\n10,,ROE,RICHARD,,P,1970-03-04,,,,\r\n");
+}
+
+struct Rows
+{
+    RunningApp &app;
+    TextBox *text(int field, int row) { return app.find<TextBox>(QStringLiteral("Text%1_%2").arg(field).arg(row)); }
+    QCheckBox *keep(int row) { return app.find<QCheckBox>(QStringLiteral("Check1_%1").arg(row)); }
+    QCheckBox *search(int row) { return app.find<QCheckBox>(QStringLiteral("Check2_%1").arg(row)); }
+    void fill(int row, const QStringList &texts)
+    {
+        for (int f = 0; f < texts.size(); ++f)
+            text(f + 1, row)->setText(texts[f]);
+    }
+};
+
+void search(RunningApp &app, const QString &list)
+{
+    app.window().File1_Click(list);
+    QTest::mouseClick(app.find<QPushButton>("Command1"), Qt::LeftButton);
+}
+
+const QColor Red(255, 0, 0), Black(0, 0, 0), Yellow(255, 255, 0), Green(0, 255, 0), White(255, 255, 255);
+
+FlexGrid *importedNames(RunningApp &app, const QList<QStringList> &rows)
+{
+    auto *grid = app.find<FlexGrid>("MSFlexGrid2");
+    grid->setCols(4);
+    grid->setRows(1001);
+    for (int r = 0; r < rows.size(); ++r)
+        for (int c = 0; c < rows[r].size(); ++c)
+            grid->setTextMatrix(r, c, rows[r][c]);
+    grid->show();
+    app.find<QPushButton>("Command2")->setText("Remove Cleared");
+    return grid;
+}
+
+} // namespace
+
+void TestMainWindowSearch::noFlyThenClearedThenSelectee()
+{
+    QTemporaryDir data;
+    writeLists(data.path());
+    RunningApp app(data.path());
+    Rows rows{app};
+    rows.fill(0, {"doe", "jane", "1/2/1960"});
+    rows.fill(1, {"roe", "richard", "3/4/1970"});
+    rows.fill(2, {"poe", "edgar"});
+    rows.fill(3, {"nobody"});
+
+    search(app, "Veyra_No_Fly.csv");
+    auto *status = app.find<Label>("Label3");
+    QCOMPARE(status->text(), QStringLiteral("Search succesful"));
+    QCOMPARE(status->foreColor(), QColor(0, 0, 225));
+    QCOMPARE(rows.text(1, 0)->text(), QStringLiteral("DOE")); // written back upper-cased
+    QCOMPARE(rows.text(1, 0)->foreColor(), Red);
+    QCOMPARE(rows.text(2, 1)->foreColor(), Red);
+    QVERIFY(rows.keep(0)->isChecked() && rows.keep(1)->isChecked());
+    QCOMPARE(rows.text(1, 3)->foreColor(), Black);
+    QVERIFY(!rows.keep(3)->isChecked());
+    auto *results = app.find<FlexGrid>("MSFlexGrid1");
+    QCOMPARE(results->rows(), 3);
+    QCOMPARE(results->textMatrix(1, 2), QStringLiteral("DOE"));
+    QCOMPARE(results->textMatrix(2, 3), QStringLiteral("RICHARD"));
+
+    search(app, "Veyra_Cleared.csv");
+    QCOMPARE(rows.text(1, 0)->foreColor(), Black);
+    QCOMPARE(rows.text(1, 0)->backColor(), Green);
+    QVERIFY(!rows.keep(0)->isChecked());
+    QCOMPARE(rows.text(1, 1)->foreColor(), Red); // not on the Cleared list: stays red
+
+    search(app, "Veyra_Selectee.csv");
+    QCOMPARE(rows.text(1, 2)->backColor(), Yellow);
+    QCOMPARE(rows.text(1, 2)->foreColor(), Black);
+    QVERIFY(rows.keep(2)->isChecked());
+    QCOMPARE(rows.text(1, 1)->foreColor(), Red); // a Selectee match never hides a red row
+    QCOMPARE(rows.text(1, 1)->backColor(), White);
+}
+
+void TestMainWindowSearch::gridModeCarriesTheMarks()
+{
+    QTemporaryDir data;
+    writeLists(data.path());
+    RunningApp app(data.path());
+    FlexGrid *grid = importedNames(app, {{"doe", "jane", "1/2/1960"}, {"roe", "richard", ""}, {"poe", "edgar"}});
+
+    search(app, "Veyra_No_Fly.csv");
+    QCOMPARE(grid->cellForeColor(0, 0), Red);
+    QCOMPARE(grid->cellForeColor(1, 1), Red);
+    QCOMPARE(grid->cellForeColor(2, 0), Black);
+    auto *status = app.find<Label>("Label3");
+    QCOMPARE(status->text(), QStringLiteral("Search successful. There are 2 uncleared names"));
+    QCOMPARE(status->foreColor(), Red);
+
+    // The Cleared list visits only red rows and requires their date of birth: row 1 has none.
+    MessageBoxAnswerer answerer;
+    search(app, "Veyra_Cleared.csv");
+    QCOMPARE(answerer.texts, QStringList{"Must enter DOB"});
+    QCOMPARE(answerer.titles, QStringList{"Missing Information"});
+    QCOMPARE(grid->cellBackColor(0, 0), Green);
+    QCOMPARE(grid->cellForeColor(0, 0), Black);
+    QCOMPARE(grid->topRow(), 1);
+    QCOMPARE(status->text(), QStringLiteral("Search successful. There are 1 uncleared names"));
+
+    // A Selectee search passes over red rows: ROE stays red although the Selectee list names him.
+    search(app, "Veyra_Selectee.csv");
+    QCOMPARE(grid->cellBackColor(2, 0), Yellow);
+    QCOMPARE(grid->cellForeColor(2, 1), Black);
+    QCOMPARE(grid->cellForeColor(1, 0), Red);
+    QCOMPARE(grid->cellBackColor(1, 0), White);
+}
+
+void TestMainWindowSearch::refusalStopsAtTheRow()
+{
+    QTemporaryDir data;
+    writeLists(data.path());
+    RunningApp app(data.path());
+    Rows rows{app};
+    rows.fill(0, {"doe"});
+    rows.fill(3, {"", "", "1/2/1960"});
+    rows.fill(5, {"roe"});
+    MessageBoxAnswerer answerer;
+    search(app, "Veyra_No_Fly.csv");
+    QCOMPARE(answerer.texts, QStringList{"Need Last Name"});
+    QCOMPARE(rows.text(1, 0)->foreColor(), Red);
+    QCOMPARE(rows.text(1, 5)->text(), QStringLiteral("roe")); // never visited
+    QCOMPARE(rows.text(1, 5)->foreColor(), Black);
+    QCOMPARE(app.find<Label>("Label3")->text(), QStringLiteral("Search succesful"));
+}
+
+void TestMainWindowSearch::apostropheEndsTheRunWithTheErrorText()
+{
+    QTemporaryDir data;
+    writeLists(data.path());
+    RunningApp app(data.path());
+    Rows rows{app};
+    rows.fill(0, {"o'brien"});
+    rows.fill(1, {"doe"});
+    search(app, "Veyra_No_Fly.csv");
+    auto *status = app.find<Label>("Label3");
+    QCOMPARE(status->text(), QStringLiteral(" Incomplete Search, Try again"));
+    QCOMPARE(status->foreColor(), Red);
+    QCOMPARE(rows.text(1, 1)->foreColor(), Black);
+}
+
+void TestMainWindowSearch::unclosedQuoteIsToldAndNeverCleared()
+{
+    QTemporaryDir data;
+    writeFile(data.filePath("Veyra_No_Fly.csv"),
+              Header + "1,,DOE,JANE,,P,,,,,\r\n2,,\"ROE,RICHARD,,P,,,,,\r\n3,,SMITH,JOHN,,P,,,,,\r\n");
+    RunningApp app(data.path());
+    Rows rows{app};
+    rows.fill(0, {"doe"});
+    rows.fill(1, {"smith"});
+    MessageBoxAnswerer answerer;
+    app.window().File1_Click("Veyra_No_Fly.csv");
+    QCOMPARE(answerer.texts.size(), 1);
+    QVERIFY2(answerer.texts.first().contains("Unclosed quote in Veyra_No_Fly.csv at line 3"),
+             qPrintable(answerer.texts.first()));
+
+    QTest::mouseClick(app.find<QPushButton>("Command1"), Qt::LeftButton);
+    auto *status = app.find<Label>("Label3");
+    QCOMPARE(status->text(), QStringLiteral(" Incomplete Search, Try again"));
+    QCOMPARE(status->foreColor(), Red);
+    QCOMPARE(app.find<FlexGrid>("MSFlexGrid1")->rows(), 1);
+    QCOMPARE(answerer.texts.size(), 1);
+}
+
+void TestMainWindowSearch::noWorkingFileChangesNothing()
+{
+    QTemporaryDir data;
+    writeLists(data.path());
+    RunningApp app(data.path());
+    Rows rows{app};
+    rows.fill(0, {"doe"});
+    app.window().File1_Click("Veyra_No_Fly.csv");
+    app.window().Command4_Click(); // Delete File: the working file is gone, Search stays enabled
+    app.find<Label>("Label3")->setText("before");
+    QTest::mouseClick(app.find<QPushButton>("Command1"), Qt::LeftButton);
+    QCOMPARE(app.find<Label>("Label3")->text(), QStringLiteral("before"));
+    QCOMPARE(rows.text(1, 0)->text(), QStringLiteral("doe"));
+}
+
+void TestMainWindowSearch::keepCheckedKeepsTickedRows()
+{
+    QTemporaryDir data;
+    RunningApp app(data.path());
+    Rows rows{app};
+    for (int i = 0; i < 10; ++i)
+        rows.fill(i, {QStringLiteral("name%1").arg(i), "x", "1/1/1970", "p"});
+    rows.keep(2)->setChecked(true);
+    rows.keep(7)->setChecked(true);
+    rows.text(1, 7)->setForeColor(Red);
+    QTest::mouseClick(app.find<QPushButton>("Command2"), Qt::LeftButton);
+    for (int i = 0; i < 10; ++i) {
+        const bool kept = i == 2 || i == 7;
+        QCOMPARE(rows.text(1, i)->text().isEmpty(), !kept);
+        QCOMPARE(rows.text(4, i)->text().isEmpty(), !kept);
+        QCOMPARE(rows.search(i)->isChecked(), kept);
+        QCOMPARE(rows.text(1, i)->backColor(), White);
+    }
+    QCOMPARE(rows.text(1, 7)->foreColor(), Red);
+    QVERIFY(!app.find<QPushButton>("Command2")->isEnabled());
+}
+
+void TestMainWindowSearch::removeClearedKeepsRedRows()
+{
+    QTemporaryDir data;
+    RunningApp app(data.path());
+    QList<QStringList> names;
+    for (int i = 0; i < 12; ++i)
+        names << QStringList{QStringLiteral("N%1").arg(i)};
+    FlexGrid *grid = importedNames(app, names);
+    grid->setCellForeColor(4, 0, Red);
+    grid->setCellForeColor(9, 0, Red);
+    grid->setCellBackColor(9, 0, QColor(254, 254, 34));
+    grid->setCurrentCell(0, 0);
+    app.window().Command2_Click();
+    QCOMPARE(grid->rows(), 2);
+    QCOMPARE(grid->textMatrix(0, 0), QStringLiteral("N4"));
+    QCOMPARE(grid->textMatrix(1, 0), QStringLiteral("N9"));
+
+    // With no red row left in the current column, one empty row remains, without the red mark of N9.
+    grid->setCurrentCell(0, 2);
+    app.window().Command2_Click();
+    QCOMPARE(grid->rows(), 1);
+    QCOMPARE(grid->textMatrix(0, 0), QString());
+    QCOMPARE(grid->cellForeColor(0, 0), QColor(Qt::black));
+    QCOMPARE(grid->cellBackColor(0, 0), QColor(Qt::white));
+}
+
+void TestMainWindowSearch::gridTyping_data()
+{
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("letters, digits and slash are appended") << "a1/Z"
+                                                            << "ABa1/Z";
+    QTest::newRow("space, hyphen, apostrophe and full stop are not") << " -'."
+                                                                     << "AB";
+    QTest::newRow("backspace takes the last character") << "\b"
+                                                        << "A";
+    QTest::newRow("backspace on an empty cell does nothing") << "\b\b\b"
+                                                             << "";
+}
+
+void TestMainWindowSearch::gridTyping()
+{
+    QFETCH(QString, keys);
+    QFETCH(QString, text);
+    QTemporaryDir data;
+    RunningApp app(data.path());
+    FlexGrid *grid = importedNames(app, {{"AB"}});
+    grid->setCurrentCell(0, 0);
+    for (QChar key : keys)
+        app.window().MSFlexGrid2_KeyPress(key.unicode());
+    QCOMPARE(grid->textMatrix(0, 0), text);
+}
+
+void TestMainWindowSearch::rowRules()
+{
+    QTemporaryDir data;
+    RunningApp app(data.path());
+    Rows rows{app};
+    auto *keepChecked = app.find<QPushButton>("Command2");
+    auto *status = app.find<Label>("Label3");
+    status->setText("old");
+    QTest::keyClicks(rows.text(4, 6), "x");
+    QVERIFY(rows.search(6)->isChecked());
+    QCOMPARE(status->text(), QString());
+    QCOMPARE(status->foreColor(), QColor(0, 0, 255));
+    QVERIFY(!keepChecked->isEnabled());
+
+    QTest::keyClicks(rows.text(1, 6), "smith, j.");
+    QCOMPARE(rows.text(1, 6)->text(), QStringLiteral("smith, j.")); // nothing changes while typing
+    QVERIFY(keepChecked->isEnabled());
+    rows.search(6)->setChecked(false);
+    QCOMPARE(rows.text(3, 6)->backColor(), QColor(254, 254, 34));
+    rows.search(6)->setChecked(true);
+    QCOMPARE(rows.text(3, 6)->backColor(), White);
+    rows.search(5)->setChecked(true);
+    rows.search(5)->setChecked(false);
+    QCOMPARE(rows.text(1, 5)->backColor(), White);
+
+    rows.text(1, 9)->setFocus();
+    QTest::keyClick(rows.text(1, 9), Qt::Key_Return);
+    QCOMPARE(app.window().focusWidget(), rows.text(1, 0));
+    QTest::keyClick(rows.text(1, 4), Qt::Key_Return);
+    QCOMPARE(app.window().focusWidget(), rows.text(1, 5));
+}
+
+VEYRA_TEST(TestMainWindowSearch)
+#include "TestMainWindowSearch.moc"
