@@ -22,9 +22,6 @@ using namespace TextTableDetail;
 
 namespace {
 
-// A file is read in pieces of this size while its records are found.
-constexpr qint64 Chunk = 1 << 20;
-
 void appendUtf8(QByteArray &out, char32_t c)
 {
     if (c < 0x80) {
@@ -125,8 +122,9 @@ struct TextTable::Arrival
     }
 };
 
-TextTable::TextTable(QByteArray bytes, bool hasHeader, const QString &name)
+TextTable::TextTable(QByteArray bytes, bool hasHeader, const QString &name, const TextTableThresholds &thresholds)
     : m_data(std::move(bytes))
+    , m_thresholds(thresholds)
 {
     const QString fileName = name.isEmpty() ? QStringLiteral("the file") : name;
     std::string_view raw(m_data.constData(), size_t(m_data.size()));
@@ -155,7 +153,7 @@ TextTable::TextTable(QByteArray bytes, bool hasHeader, const QString &name)
     };
     {
         std::jthread validation;
-        if (m_bytes.size() >= ParallelBytes)
+        if (m_bytes.size() >= m_thresholds.parallelBytes)
             validation = std::jthread(check);
         else
             check();
@@ -166,23 +164,32 @@ TextTable::TextTable(QByteArray bytes, bool hasHeader, const QString &name)
 }
 
 std::unique_ptr<TextTable> TextTable::fromFile(QFile &file, bool hasHeader, const QString &name,
-                                               const QStringList &keyColumns)
+                                               const QStringList &keyColumns, const TextTableThresholds &thresholds)
 {
     const qint64 size = file.size();
-    if (size < qint64(ParallelBytes)) {
+    const qint64 chunk = std::max<qint64>(thresholds.chunk, 1);
+    if (size < qint64(thresholds.parallelBytes)) {
         QByteArray bytes = file.readAll();
         if (file.error() != QFileDevice::NoError)
             throw TextTableError(TextTableError::InvalidPath,
                                  QStringLiteral("%1 cannot be read: %2").arg(name, file.errorString()));
         requireWhole(name, size, bytes.size());
-        return std::make_unique<TextTable>(std::move(bytes), hasHeader, name);
+        return std::make_unique<TextTable>(std::move(bytes), hasHeader, name, thresholds);
     }
     QByteArray data(size, Qt::Uninitialized);
     char *buffer = data.data();
-    qint64 first = file.read(buffer, Chunk);
-    if (first < 0)
-        throw TextTableError(TextTableError::InvalidPath,
-                             QStringLiteral("%1 cannot be read: %2").arg(name, file.errorString()));
+    // The first piece holds at least the longest byte order mark, even where a read comes back short.
+    const qint64 firstPiece = std::min<qint64>(size, std::max<qint64>(chunk, 4));
+    qint64 first = 0;
+    while (first < firstPiece) {
+        const qint64 n = file.read(buffer + first, firstPiece - first);
+        if (n < 0)
+            throw TextTableError(TextTableError::InvalidPath,
+                                 QStringLiteral("%1 cannot be read: %2").arg(name, file.errorString()));
+        if (n == 0)
+            break;
+        first += n;
+    }
     const std::string_view start(buffer, size_t(first));
     if (start.starts_with("\xFF\xFE") || start.starts_with("\xFE\xFF")) {
         // UTF-16 is turned into UTF-8 whole before it is read.
@@ -193,12 +200,13 @@ std::unique_ptr<TextTable> TextTable::fromFile(QFile &file, bool hasHeader, cons
             first += n;
         }
         requireWhole(name, size, first);
-        return std::make_unique<TextTable>(std::move(data), hasHeader, name);
+        return std::make_unique<TextTable>(std::move(data), hasHeader, name, thresholds);
     }
 
     // The file is copied into memory of our own a megabyte at a time, each checked for its encoding as it comes,
     // while this thread finds the records in what has come so far.
     std::unique_ptr<TextTable> table(new TextTable());
+    table->m_thresholds = thresholds;
     table->m_data = std::move(data);
     const size_t offset = start.starts_with("\xEF\xBB\xBF") ? 3 : 0;
     table->m_encoding = offset ? Encoding::Utf8Bom : Encoding::Utf8;
@@ -207,7 +215,7 @@ std::unique_ptr<TextTable> TextTable::fromFile(QFile &file, bool hasHeader, cons
     arrival.offset = offset;
     arrival.progress.store(uint64_t(first) << 1); // the records of the first piece can be found at once
     {
-        std::jthread reader([&arrival, &file, buffer, size, first, offset] {
+        std::jthread reader([&arrival, &file, buffer, size, first, offset, chunk] {
             size_t got = size_t(first), checked = offset, searched = offset;
             auto check = [&](size_t upTo) {
                 if (arrival.utf8 && !isValidUtf8(std::string_view(buffer + checked, upTo - checked)))
@@ -234,7 +242,7 @@ std::unique_ptr<TextTable> TextTable::fromFile(QFile &file, bool hasHeader, cons
                     break;
                 arrival.progress.store(uint64_t(got) << 1, std::memory_order_release);
                 arrival.progress.notify_one();
-                const qint64 n = file.read(buffer + got, std::min<qint64>(Chunk, size - qint64(got)));
+                const qint64 n = file.read(buffer + got, std::min<qint64>(chunk, size - qint64(got)));
                 if (n < 0)
                     arrival.readError = file.errorString();
                 if (n <= 0)

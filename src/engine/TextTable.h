@@ -15,6 +15,15 @@
 #include <unordered_map>
 #include <vector>
 
+// When a file is big enough for a second thread, and the size of the pieces it is read in. Tests make them small
+// to run the two-thread paths on small files.
+struct TextTableThresholds
+{
+    size_t parallelBytes = 4 * 1024 * 1024; // below this, one thread reads and checks the bytes
+    size_t parallelRows = 50000;            // below this, one thread builds an index
+    qint64 chunk = 1 << 20;                 // a large file is read a piece of this size at a time
+};
+
 // A comma-separated file parsed once: where each record starts, the column names, and the file's encoding.
 // Fields are split from the bytes on demand, so the table costs little more memory than the file itself.
 // Records end at CR LF, LF or a lone CR outside quotes; a UTF-8 BOM is dropped and a UTF-16 file (with its BOM)
@@ -27,12 +36,14 @@ public:
 
     // Throws TextTableError BadFormat, naming the file by name and the line where the trouble starts, for a
     // file that cannot be read completely: an unclosed quote, a NUL byte (UTF-16 without its BOM), bad UTF-16.
-    TextTable(QByteArray bytes, bool hasHeader, const QString &name = QString());
+    TextTable(QByteArray bytes, bool hasHeader, const QString &name = QString(),
+              const TextTableThresholds &thresholds = {});
     // Reads an open file into memory of its own and finds its records as the bytes come in, on two cores.
     // Throws as the constructor does, and InvalidPath when the file cannot be read.
     // The first of keyColumns that the header names gets its index keys read on the way.
     static std::unique_ptr<TextTable> fromFile(QFile &file, bool hasHeader, const QString &name,
-                                               const QStringList &keyColumns = {});
+                                               const QStringList &keyColumns = {},
+                                               const TextTableThresholds &thresholds = {});
 
     int columnCount() const { return m_columnCount; }
     const QStringList &columnNames() const { return m_columnNames; }
@@ -137,6 +148,7 @@ private:
     QByteArray m_data;
     std::string_view m_bytes;
     Encoding m_encoding = Encoding::Utf8;
+    TextTableThresholds m_thresholds;
     bool m_utf8 = false; // false until the whole file is known to be UTF-8: each field is checked till then
     size_t m_unclosedQuote = SIZE_MAX;
     bool m_headerPending = false;

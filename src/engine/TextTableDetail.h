@@ -14,10 +14,6 @@ inline bool isValidUtf8(std::string_view bytes)
     return QByteArrayView(bytes.data(), qsizetype(bytes.size())).isValidUtf8();
 }
 
-// Below these sizes a second thread costs more than it saves.
-inline constexpr size_t ParallelBytes = 4 * 1024 * 1024;
-inline constexpr size_t ParallelRows = 50000;
-
 // The finaliser of MurmurHash3: every bit of the input moves every bit of the output.
 inline uint64_t mix(uint64_t x)
 {

@@ -307,7 +307,7 @@ TextTable::Index &TextTable::index(int column) const
             rowHashes[r] = keyHashAt(m_rowStarts[r], column, cursor, folded);
     };
     // Reading the key of every record is most of the work; the two halves of the file go to two cores.
-    if (!hashed && rows >= ParallelRows) {
+    if (!hashed && rows >= m_thresholds.parallelRows) {
         std::thread second(hashRows, rows / 2, rows);
         hashRows(0, rows / 2);
         second.join();

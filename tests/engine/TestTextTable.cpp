@@ -20,6 +20,8 @@ private slots:
     void oneBadByteChangesNoOtherField();
     void fileReadInPiecesReadsTheSame_data();
     void fileReadInPiecesReadsTheSame();
+    void twoThreadPathsOnASmallFile_data();
+    void twoThreadPathsOnASmallFile();
 };
 
 namespace {
@@ -196,6 +198,55 @@ void TestTextTable::oneBadByteChangesNoOtherField()
     QCOMPARE(table.decode(cursor.field(1)), QString::fromUtf8("café"));
 }
 
+namespace {
+
+// A list of random records whose fields hold every kind of trouble for a reader cut into pieces.
+QByteArray generatedList(unsigned seed, qsizetype size)
+{
+    static const char *pieces[] = {
+        "a", "bc", ",", "\r\n", "\n", "\r", "\"x\r\ny\"", "\"q\"\"q\"", "\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80",
+        " "};
+    std::mt19937 rng(seed);
+    QByteArray bytes = seed % 2 ? QByteArray("\xEF\xBB\xBFID,NAME\r\n") : QByteArray("ID,NAME\r\n");
+    while (bytes.size() < size) {
+        bytes += QByteArray::number(uint(rng() % 1000));
+        bytes += ',';
+        const int n = int(rng() % 6);
+        for (int k = 0; k < n; ++k)
+            bytes += pieces[rng() % std::size(pieces)];
+        bytes += "\r\n";
+    }
+    return bytes;
+}
+
+// What a reading gives: the counts, the encoding, the header, and every so many records' fields and index entry.
+QStringList outcome(const std::function<std::unique_ptr<TextTable>()> &read)
+{
+    QStringList said;
+    try {
+        const auto table = read();
+        said << QString::number(table->rowCount()) << QString::number(table->isUtf8())
+             << table->columnNames().join(u',');
+        TextTable::Cursor cursor(*table);
+        std::string key;
+        for (size_t r = 0; r < table->rowCount(); r += std::max<size_t>(997, table->rowCount() / 40)) {
+            cursor.start(r);
+            said << QString::number(cursor.count()) << table->decode(cursor.field(1));
+            // The index of the names, hashed while the file was read in pieces, lists the record.
+            table->fold(cursor.field(1), key);
+            const auto rows = table->candidates(1, key);
+            said << QString::number(std::find(rows.begin(), rows.end(), r) != rows.end());
+        }
+        cursor.start(table->rowCount() - 1);
+        said << table->decode(cursor.field(1));
+    } catch (const TextTableError &e) {
+        said << e.message();
+    }
+    return said;
+}
+
+} // namespace
+
 void TestTextTable::fileReadInPiecesReadsTheSame_data()
 {
     QTest::addColumn<unsigned>("seed");
@@ -216,46 +267,11 @@ void TestTextTable::fileReadInPiecesReadsTheSame()
 {
     QFETCH(unsigned, seed);
     QFETCH(QByteArray, ending);
-    static const char *pieces[] = {
-        "a", "bc", ",", "\r\n", "\n", "\r", "\"x\r\ny\"", "\"q\"\"q\"", "\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80",
-        " "};
-    std::mt19937 rng(seed);
-    QByteArray bytes = seed % 2 ? QByteArray("\xEF\xBB\xBFID,NAME\r\n") : QByteArray("ID,NAME\r\n");
-    while (bytes.size() < 5 * 1024 * 1024) {
-        bytes += QByteArray::number(uint(rng() % 1000));
-        bytes += ',';
-        const int n = int(rng() % 6);
-        for (int k = 0; k < n; ++k)
-            bytes += pieces[rng() % std::size(pieces)];
-        bytes += "\r\n";
-    }
+    QByteArray bytes = generatedList(seed, 5 * 1024 * 1024);
     bytes += ending;
     QTemporaryDir dir;
     TestSupport::writeFile(dir.filePath("list.csv"), bytes);
 
-    auto outcome = [](const std::function<std::unique_ptr<TextTable>()> &read) {
-        QStringList said;
-        try {
-            const auto table = read();
-            said << QString::number(table->rowCount()) << QString::number(table->isUtf8())
-                 << table->columnNames().join(u',');
-            TextTable::Cursor cursor(*table);
-            std::string key;
-            for (size_t r = 0; r < table->rowCount(); r += std::max<size_t>(997, table->rowCount() / 40)) {
-                cursor.start(r);
-                said << QString::number(cursor.count()) << table->decode(cursor.field(1));
-                // The index of the names, hashed while the file was read in pieces, lists the record.
-                table->fold(cursor.field(1), key);
-                const auto rows = table->candidates(1, key);
-                said << QString::number(std::find(rows.begin(), rows.end(), r) != rows.end());
-            }
-            cursor.start(table->rowCount() - 1);
-            said << table->decode(cursor.field(1));
-        } catch (const TextTableError &e) {
-            said << e.message();
-        }
-        return said;
-    };
     const QStringList atOnce = outcome([&] { return std::make_unique<TextTable>(bytes, true, "list.csv"); });
     const QStringList inPieces = outcome([&] {
         QFile file(dir.filePath("list.csv"));
@@ -264,6 +280,37 @@ void TestTextTable::fileReadInPiecesReadsTheSame()
     });
     QCOMPARE(inPieces, atOnce);
     QVERIFY(atOnce.size() > 1 || atOnce.first().contains(" at line "));
+}
+
+void TestTextTable::twoThreadPathsOnASmallFile_data()
+{
+    QTest::addColumn<unsigned>("seed");
+    QTest::addColumn<qint64>("chunk");
+
+    QTest::newRow("pieces of one byte") << 11u << qint64(1);
+    QTest::newRow("pieces of seven bytes") << 12u << qint64(7);
+    QTest::newRow("pieces of a page") << 13u << qint64(4096);
+}
+
+// The second thread that reads a large file and the one that builds half of a large index, run on a small file
+// by thresholds of one byte and one row: they must give what one thread gives.
+void TestTextTable::twoThreadPathsOnASmallFile()
+{
+    QFETCH(unsigned, seed);
+    QFETCH(qint64, chunk);
+    const QByteArray bytes = generatedList(seed, 64 * 1024) + "9,end\r\n";
+    QTemporaryDir dir;
+    TestSupport::writeFile(dir.filePath("list.csv"), bytes);
+
+    const QStringList atOnce = outcome([&] { return std::make_unique<TextTable>(bytes, true, "list.csv"); });
+    const QStringList twoThreads = outcome([&] {
+        QFile file(dir.filePath("list.csv"));
+        file.open(QIODevice::ReadOnly);
+        // No key column: the index of the names is built afterwards, its two halves on two threads.
+        return TextTable::fromFile(file, true, "list.csv", {}, {1, 1, chunk});
+    });
+    QCOMPARE(twoThreads, atOnce);
+    QCOMPARE(atOnce.last(), "end");
 }
 
 VEYRA_TEST(TestTextTable)
