@@ -93,46 +93,54 @@ ManifestPrintout::Inputs manifest(int filledRows, const QString &footerFolder)
 void TestPrintouts::searchLog_data()
 {
     QTest::addColumn<SearchLogPrintout::Inputs>("inputs");
-    QTest::newRow("all filled") << SearchLogPrintout::Inputs{
-        "ACME Air", "7/4/25", "Crew-1", "Veyra_No_Fly_1.csv", "Veyra_Selectee_1.csv", "Veyra_Cleared_1.csv"};
-    QTest::newRow("nothing selected, labels only") << SearchLogPrintout::Inputs{"", "7/4/25", "", "", "", ""};
-    QTest::newRow("company wider than the page")
-        << SearchLogPrintout::Inputs{QString(300, u'W'), "7/4/25", "", "", "", ""};
+    // Where the centred lines start, with characters of 140 twips (14 point) on a page 12240 twips wide.
+    QTest::addColumn<double>("companyX");
+    QTest::addColumn<double>("dateX");
+    QTest::addColumn<double>("nameFileX");
+    QTest::newRow("all filled") << SearchLogPrintout::Inputs{"ACME Air",
+                                                             "7/4/25",
+                                                             "Crew-1",
+                                                             "Veyra_No_Fly_1.csv",
+                                                             "Veyra_Selectee_1.csv",
+                                                             "Veyra_Cleared_1.csv"}
+                                << 5560.0 << 5280.0 << 4930.0;
+    QTest::newRow("nothing selected, labels only")
+        << SearchLogPrintout::Inputs{"", "7/4/25", "", "", "", ""} << 6120.0 << 5280.0 << 5350.0;
+    QTest::newRow("company wider than the page: starts left of the page")
+        << SearchLogPrintout::Inputs{QString(300, u'W'), "7/4/25", "", "", "", ""} << -14880.0 << 5280.0 << 5350.0;
 }
 
 void TestPrintouts::searchLog()
 {
     QFETCH(SearchLogPrintout::Inputs, inputs);
+    QFETCH(double, companyX);
+    QFETCH(double, dateX);
+    QFETCH(double, nameFileX);
     RecordingSurface page;
+    page.fixedMetrics = true;
     page.setFont({"Courier", 12, false, true});
     QVERIFY(SearchLogPrintout::print(page, inputs));
 
-    Metrics m;
-    const double w = page.pageWidth();
-    const double big = m.height(14, true);
-    const double small = m.height(10, true);
+    // Lines of 350 twips in 14 point and 250 in 10 point; every y lands 400 twips lower on the paper.
     if (!inputs.companyName.isEmpty())
-        verifyAt(page.ops, inputs.companyName, w / 2 - m.width(inputs.companyName, 14, true) / 2, 400 + Shift);
-    const QString date = "Date: " + inputs.date;
-    verifyAt(page.ops, date, w / 2 - m.width(date, 14, true) / 2, 400 + 2 * big + Shift);
-    const QString nameFile = "Name File: " + inputs.currentNameFile;
-    verifyAt(page.ops, nameFile, w / 2 - m.width(nameFile, 14, true) / 2, 400 + 3 * big + Shift);
-    const double rule = 400 + 5 * big;
-    verifyAt(page.ops, "No-Fly-List #: " + inputs.noFlyListName, w * 0.2, rule + small + Shift);
-    verifyAt(page.ops, "Cleared List #: " + inputs.clearedListName, w * 0.2, rule + 3 * small + Shift);
-    const double signature = rule + 5 * small + 1800;
-    verifyAt(page.ops, "Approved By", 400, rule + 5 * small + 800 + Shift);
-    verifyAt(page.ops, "Veyra No-Fly Verifier", 400, signature + Shift);
-    verifyAt(page.ops, "Date", w * 0.8, signature + Shift);
+        verifyAt(page.ops, inputs.companyName, companyX, 800);
+    verifyAt(page.ops, "Date: " + inputs.date, dateX, 1500);
+    verifyAt(page.ops, "Name File: " + inputs.currentNameFile, nameFileX, 1850);
+    verifyAt(page.ops, "No-Fly-List #: " + inputs.noFlyListName, 2448, 2800);
+    verifyAt(page.ops, "Selectee List #: " + inputs.selecteeListName, 2448, 3050);
+    verifyAt(page.ops, "Cleared List #: " + inputs.clearedListName, 2448, 3300);
+    verifyAt(page.ops, "Approved By", 400, 4600);
+    verifyAt(page.ops, "Veyra No-Fly Verifier", 400, 5600);
+    verifyAt(page.ops, "Date", 9792, 5600);
 
     QList<double> rules;
     for (const Op &op : page.ops)
         if (op.kind == Op::Line) {
             QCOMPARE(op.x, 200.0);
-            QCOMPARE(op.x2, w);
-            rules.append(op.y - Shift);
+            QCOMPARE(op.x2, 12240.0);
+            rules.append(op.y);
         }
-    QCOMPARE(rules, (QList<double>{rule, rule + 5 * small, signature}));
+    QCOMPARE(rules, (QList<double>{2550, 3800, 5600}));
     QCOMPARE(page.ops.last().kind, Op::EndDoc);
     // The font is put back, italic off.
     QCOMPARE(page.font().name, "Courier");
@@ -157,44 +165,36 @@ void TestPrintouts::manifestOnePage()
     ManifestPrintout::Inputs in = manifest(2, dir.path());
     in.rows[3][1] = "FOURTH"; // rows 1, 2 and 4 filled: three rows printed, row 3 with its number only
     RecordingSurface page;
+    page.fixedMetrics = true;
     QVERIFY(ManifestPrintout::print(page, in));
 
-    Metrics m;
-    const double w = page.pageWidth();
-    const double h = page.pageHeight();
-    const double big = m.height(14, true);
-    const double small = m.height(10, true);
-    const double plain = m.height(10, false);
-    verifyAt(page.ops, "ACME Air", w / 2 - m.width("ACME Air", 14, true) / 2, Shift);
-    verifyAt(page.ops, "Manifest #: 123", w / 2 - m.width("Manifest #: 123", 14, true) / 2, big + Shift);
-    verifyAt(page.ops, "Status", 10000, 3 * big + Shift);
-    verifyAt(page.ops, "Date of Birth", 8300, 3 * big + Shift);
-    const double firstRow = 3 * big + small;
-    verifyAt(page.ops, "PERSON 1", 400, firstRow + Shift);
-    verifyAt(page.ops, "F", 4300, firstRow + Shift);
-    verifyAt(page.ops, "3", 0, firstRow + 2 * plain + Shift);
+    // A Letter page of 12240 by 15840 twips; lines of 350 twips in 14 point and 250 in 10 point, characters of
+    // 140 and 100 twips; every y lands 400 twips lower on the paper.
+    verifyAt(page.ops, "ACME Air", 5560, 400);
+    verifyAt(page.ops, "Manifest #: 123", 5070, 750);
+    verifyAt(page.ops, "Status", 10000, 1450);
+    verifyAt(page.ops, "Date of Birth", 8300, 1450);
+    verifyAt(page.ops, "PERSON 1", 400, 1700);
+    verifyAt(page.ops, "F", 4300, 1700);
+    verifyAt(page.ops, "3", 0, 2200);
     QVERIFY(!find(page.ops, "4"));
     QVERIFY(!find(page.ops, "FOURTH"));
 
-    const double footer = h - ManifestPrintout::FooterSpace;
-    const QString first = "I certify, as required, that this list is complete.";
-    verifyAt(page.ops, first, w * 0.5 - m.width(first, 10, false) / 2, footer + 500 + Shift);
-    const double second = footer + 500 + plain + 500;
-    verifyAt(page.ops, "Signed at the gate", w * 0.5 - m.width("Signed at the gate", 10, false) / 2, second + Shift);
-    const double block = second + plain + 500;
-    verifyAt(page.ops, "Veyra No-Fly List Verifier", 200, block + Shift);
-    verifyAt(page.ops, "No-Fly-List #", w * 0.5, block + Shift);
-    verifyAt(page.ops, "Veyra_No_Fly_1.csv", w * 0.4, block + 2 * plain + Shift);
-    verifyAt(page.ops, "07-04-2025", w * 0.78, block + 2 * plain + Shift);
-    const double selectee = block + 3 * plain + 200;
-    verifyAt(page.ops, "Passenger ID Verifier", 200, selectee + Shift);
-    verifyAt(page.ops, "Veyra_Selectee_1.csv", w * 0.4, selectee + 2 * plain + Shift);
+    // The footer block starts at H - 4890 = 10950.
+    verifyAt(page.ops, "I certify, as required, that this list is complete.", 3570, 11850);
+    verifyAt(page.ops, "Signed at the gate", 5220, 12600);
+    verifyAt(page.ops, "Veyra No-Fly List Verifier", 200, 13350);
+    verifyAt(page.ops, "No-Fly-List #", 6120, 13350);
+    verifyAt(page.ops, "Veyra_No_Fly_1.csv", 4896, 13850);
+    verifyAt(page.ops, "07-04-2025", 9547.2, 13850);
+    verifyAt(page.ops, "Passenger ID Verifier", 200, 14300);
+    verifyAt(page.ops, "Veyra_Selectee_1.csv", 4896, 14800);
 
     QList<double> rules;
     for (const Op &op : page.ops)
         if (op.kind == Op::Line)
-            rules.append(op.y - Shift);
-    QCOMPARE(rules, (QList<double>{footer, block, selectee, selectee + 3 * plain + 500}));
+            rules.append(op.y);
+    QCOMPARE(rules, (QList<double>{11350, 13350, 14300, 15550}));
     QCOMPARE(texts(page.ops).count("<end>"), 1);
 }
 
@@ -204,15 +204,18 @@ void TestPrintouts::manifestLongEnoughForPage2()
     writeFile(dir.filePath("Footer1.txt"), "One\r\n");
     writeFile(dir.filePath("Footer2.txt"), "Two\r\n");
     RecordingSurface page;
+    page.fixedMetrics = true;
     QVERIFY(ManifestPrintout::print(page, manifest(49, dir.path())));
 
     const QStringList printed = texts(page.ops);
     const qsizetype continued = printed.indexOf("Continued on next page");
     QVERIFY(continued > 0);
     QCOMPARE(printed.mid(continued, 4), (QStringList{"Continued on next page", "<end>", "Page 2 of 2", "<line>"}));
-    Metrics m;
-    verifyAt(page.ops, "Page 2 of 2", 0, Shift);
-    QCOMPARE(page.ops[continued + 3].y, m.height(10, false) + Shift);
+    // 49 rows of 250 twips below the headings (1300 to 13550) and 500 more: past 10950, so a second page.
+    verifyAt(page.ops, "PERSON 49", 400, 13700);
+    verifyAt(page.ops, "Continued on next page", 0, 14450);
+    verifyAt(page.ops, "Page 2 of 2", 0, 400);
+    QCOMPARE(page.ops[continued + 3].y, 650.0);
     QCOMPARE(printed.last(), "<end>");
 }
 

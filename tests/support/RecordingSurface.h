@@ -23,6 +23,16 @@ public:
     double pageWidth() const override { return m_width; }
     double pageHeight() const override { return m_height; }
 
+    // Type of made-up, round measures, so that a test can write every position out as a number: each character
+    // is as wide as ten twips per point of the font's size, and a line is 25 twips per point high. Wrapping keeps
+    // the real font's measures.
+    bool fixedMetrics = false;
+    double textWidth(const QString &text) const override
+    {
+        return fixedMetrics ? double(text.size()) * font().size * 10 : MeasuredSurface::textWidth(text);
+    }
+    double lineHeight() const override { return fixedMetrics ? font().size * 25 : MeasuredSurface::lineHeight(); }
+
     QList<Op> ops;
     // Draws this many times, then fails as a printer that went away would; -1 never fails.
     int failAfter = -1;
