@@ -22,7 +22,6 @@ private slots:
     void windows1252AndBom();
     void headerlessFilesArePositional();
     void closedObjectsRaise3704();
-    void cacheFollowsTheFileNotItsName();
     void connectionText_data();
     void connectionText();
     void unstatedValues_data();
@@ -229,21 +228,6 @@ void TestTextTableRecordSet::closedObjectsRaise3704()
         QCOMPARE(errorNumber(operation), closed);
     connection.close();
     QCOMPARE(errorNumber([&] { records.open("SELECT * FROM Veyra.csv", connection); }), closed);
-}
-
-void TestTextTableRecordSet::cacheFollowsTheFileNotItsName()
-{
-    QTemporaryDir dir;
-    writeFile(dir.filePath("Veyra_No_Fly.csv"), List);
-    TableCache cache;
-    QCOMPARE(firstFields(cache, dir.path(), "SELECT * FROM Veyra_No_Fly.csv WHERE LASTNAME='SMITH'").size(), 4);
-    QVERIFY(QFile::rename(dir.filePath("Veyra_No_Fly.csv"), dir.filePath("Veyra.csv")));
-    QCOMPARE(firstFields(cache, dir.path(), "SELECT * FROM Veyra.csv WHERE LASTNAME='SMITH'").size(), 4);
-    QCOMPARE(cache.parses(), 1);
-
-    writeFile(dir.filePath("Veyra.csv"), "SID,LASTNAME\r\n9,SMITH\r\n");
-    QCOMPARE(firstFields(cache, dir.path(), "SELECT * FROM Veyra.csv WHERE LASTNAME='SMITH'"), QStringList{"9"});
-    QCOMPARE(cache.parses(), 2);
 }
 
 void TestTextTableRecordSet::connectionText_data()
