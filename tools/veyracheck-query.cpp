@@ -6,6 +6,7 @@
 #include "engine/TextTableError.h"
 #include "engine/TextTableRecordSet.h"
 #include "search/NameQuery.h"
+#include "shared/CsvField.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -14,15 +15,6 @@
 #include <QTextStream>
 
 namespace {
-
-QString csvField(const QString &value)
-{
-    if (!value.contains(u',') && !value.contains(u'"') && !value.contains(u'\n') && !value.contains(u'\r'))
-        return value;
-    QString quoted = value;
-    quoted.replace(u'"', QStringLiteral("\"\""));
-    return u'"' + quoted + u'"';
-}
 
 void printRecords(TextTableRecordSet &records, QTextStream &out)
 {

@@ -9,6 +9,7 @@
 #include "platform/files/SpreadsheetReader.h"
 #include "search/BatchScreening.h"
 #include "search/NameQuery.h"
+#include "shared/CsvField.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -53,13 +54,6 @@ JSON output: an array with one object per person: lastName, firstAndMiddleName, 
 and matches: [{"list": file name, "record": {column: value}}].
 
 Exit status: 0 when nobody is NO FLY, SSSS or refused; 1 when somebody is; 2 on an error.)";
-
-QString csvField(const QString &text)
-{
-    if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\n') && !text.contains(u'\r'))
-        return text;
-    return u'"' + QString(text).replace(u'"', QLatin1String("\"\"")) + u'"';
-}
 
 std::optional<QList<NameQuery::Row>> readNames(const QString &path, QString *error)
 {
