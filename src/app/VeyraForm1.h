@@ -20,6 +20,7 @@ class FlexGrid;
 class FolderList;
 class Label;
 class TextBox;
+struct SearchSummary;
 class MainWindowHost;
 struct VeyraVariables;
 
@@ -110,8 +111,7 @@ private:
     std::array<TextBox *, 4> rowBoxes(int index) const;
 
     bool gridMode() const;
-    void showSearchFailure();
-    void showGridSummary(int uncleared);
+    void showSummary(const SearchSummary &summary);
     void repaintCoalesced();
 
     bool loadRememberedFolders();

@@ -11,6 +11,7 @@
 #include "search/ImportedNamesSearch.h"
 #include "search/NameRowsSearch.h"
 #include "search/ResultGridWriter.h"
+#include "search/SearchSummary.h"
 #include "search/WatchListFile.h"
 #include "shared/RgbColor.h"
 #include "shared/VeyraVariables.h"
@@ -86,7 +87,7 @@ void VeyraForm1::Command1_Click()
     } catch (const TextTableError &) {
         // The run would go on to reset the grid and then fail on its first statement: end there at once.
         createHeader();
-        showSearchFailure();
+        showSummary(SearchSummary::of(SearchRun::Outcome::Failed, gridMode(), 0));
         return;
     }
     createHeader();
@@ -96,43 +97,28 @@ void VeyraForm1::Command1_Click()
 
     ResultGridWriter results(m_resultGrid, [this] { repaintCoalesced(); });
     SearchRun::Outcome outcome;
+    int uncleared = 0;
     if (gridMode()) {
         ImportedNamesSearch rows(m_importedNamesGrid, m_progressBar, this);
         outcome = SearchRun::run(connection, m_vars.SelectedListPath, rows, results);
+        uncleared = rows.uncleared();
         if (outcome != SearchRun::Outcome::Failed)
-            showGridSummary(rows.uncleared());
+            m_importedNamesGrid->setCurrentCell(m_importedNamesGrid->row(), 0);
     } else {
         NameRowsSearch rows({&m_lastNames, &m_firstNames, &m_datesOfBirth, &m_passports}, m_keepBoxes, m_searchBoxes,
                             this);
         outcome = SearchRun::run(connection, m_vars.SelectedListPath, rows, results);
-        if (outcome != SearchRun::Outcome::Failed) {
-            m_statusLine->setForeColor(toColor(RowColors::StatusBlue));
-            m_statusLine->setText(QStringLiteral("Search succesful"));
-        }
     }
-    // A failed run keeps its error text; a refused one reports success, as the operators know it.
-    if (outcome == SearchRun::Outcome::Failed)
-        showSearchFailure();
+    showSummary(SearchSummary::of(outcome, gridMode(), uncleared));
     connection.close();
 }
 
-void VeyraForm1::showSearchFailure()
+void VeyraForm1::showSummary(const SearchSummary &summary)
 {
-    m_statusLine->setForeColor(toColor(RowColors::Red));
-    m_statusLine->setText(QStringLiteral(" Incomplete Search, Try again"));
-}
-
-void VeyraForm1::showGridSummary(int uncleared)
-{
-    m_importedNamesGrid->setCurrentCell(m_importedNamesGrid->row(), 0);
-    if (uncleared > 0) {
-        m_statusLine->setForeColor(toColor(RowColors::Red));
-        m_statusLine->setText(QStringLiteral("Search successful. There are %1 uncleared names").arg(uncleared));
+    m_statusLine->setForeColor(toColor(summary.color));
+    m_statusLine->setText(summary.text);
+    if (summary.offerRemoval)
         m_keepCheckedButton->setEnabled(true);
-    } else {
-        m_statusLine->setForeColor(toColor(RowColors::StatusBlue));
-        m_statusLine->setText(QStringLiteral("Search successful. All names have cleared"));
-    }
 }
 
 void VeyraForm1::repaintCoalesced()
