@@ -1,7 +1,8 @@
-// veyracheck-lists: checks watch-list files before they are trusted: how the engine reads them, and what in them
-// would make a search less than exact.
+// veyracheck-lists: checks watch-list files before they are trusted (how the engine reads them, and what in them
+// would make a search less than exact), and says what changed between two versions of a list.
 
 #include "search/ListCheck.h"
+#include "search/ListDiff.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -20,17 +21,44 @@ int main(int argc, char *argv[])
         "columns a search names that it lacks, and the dates of birth that cannot be read (how many, and the first\n"
         "ten with their lines; the header is line 1), besides those that give only a year or a month.\n\n"
         "Exit status: 0 when nothing is wrong, 1 when there are warnings, 2 when a file cannot be read (an\n"
-        "unclosed quote, a NUL byte, bad UTF-16: the line is named) or the arguments are wrong."));
+        "unclosed quote, a NUL byte, bad UTF-16: the line is named) or the arguments are wrong.\n\n"
+        "veyracheck-lists diff OLD NEW [--format csv|json]\n\n"
+        "Prints the records added, removed and changed between two versions of a list. A record is known by its\n"
+        "first column when both lists begin with a column named SID, by the whole record otherwise. CSV:\n"
+        "change,SID,field,old,new, one line per changed field; an added or removed record is one line, with the\n"
+        "record in new or old. Exit status: 0 when the lists hold the same records, 1 when they differ, 2 when a\n"
+        "list cannot be read or the arguments are wrong."));
     parser.addHelpOption();
-    parser.addPositionalArgument(QStringLiteral("check"), QStringLiteral("The command: check."));
+    const QCommandLineOption format(QStringLiteral("format"), QStringLiteral("diff: csv (the default) or json."),
+                                    QStringLiteral("csv|json"), QStringLiteral("csv"));
+    parser.addOption(format);
+    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("check or diff."));
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The watch-list files."),
                                  QStringLiteral("FILE..."));
     parser.process(app);
 
     QTextStream out(stdout), err(stderr);
     const QStringList arguments = parser.positionalArguments();
-    if (arguments.size() < 2 || arguments.first() != QLatin1String("check")) {
-        err << "Usage: veyracheck-lists check FILE...\n";
+    const QString command = arguments.value(0);
+    if (command == QLatin1String("diff")) {
+        const QString kind = parser.value(format);
+        if (arguments.size() != 3 || (kind != QLatin1String("csv") && kind != QLatin1String("json"))) {
+            err << "Usage: veyracheck-lists diff OLD NEW [--format csv|json]\n";
+            return 2;
+        }
+        const ListDiff diff = ListDiff::compare(arguments[1], arguments[2]);
+        if (!diff.error.isEmpty()) {
+            err << diff.error << "\n";
+            return 2;
+        }
+        if (kind == QLatin1String("json"))
+            out << QString::fromUtf8(diff.json());
+        else
+            out << diff.csv();
+        return diff.identical() ? 0 : 1;
+    }
+    if (arguments.size() < 2 || command != QLatin1String("check")) {
+        err << "Usage: veyracheck-lists check FILE...\n       veyracheck-lists diff OLD NEW [--format csv|json]\n";
         return 2;
     }
     int status = 0;

@@ -1,0 +1,147 @@
+#include "TestSupport.h"
+#include "search/ListDiff.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+
+using TestSupport::writeFile;
+
+// Two versions of a list, written by the test: what veyracheck-lists diff says changed.
+class TestListDiff : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void compare_data();
+    void compare();
+    void jsonNamesEachField();
+    void tool_data();
+    void tool();
+};
+
+namespace {
+const QByteArray Header = "SID,LASTNAME,FIRSTNAME,DOB\r\n";
+}
+
+void TestListDiff::compare_data()
+{
+    QTest::addColumn<QByteArray>("oldList");
+    QTest::addColumn<QByteArray>("newList");
+    QTest::addColumn<QStringList>("lines"); // after the header line
+
+    const QByteArray base = Header + "1,ROE,RICHARD,3/4/1970\r\n2,DOE,JANE,1/2/1960\r\n3,POE,EDGAR,\r\n";
+    QTest::newRow("identical") << base << base << QStringList{};
+    QTest::newRow("one added, one removed, one changed")
+        << base << Header + "1,ROE,RICHARD,3/4/1970\r\n3,POE,\"EDGAR, ALLAN\",1/19/1809\r\n4,NEW,X,\r\n"
+        << QStringList{"changed,3,FIRSTNAME,EDGAR,\"EDGAR, ALLAN\"", "changed,3,DOB,,1/19/1809",
+                       "added,4,,,\"4,NEW,X,\"", "removed,2,,\"2,DOE,JANE,1/2/1960\","};
+    QTest::newRow("reordered records are the same records")
+        << base << Header + "3,POE,EDGAR,\r\n1,ROE,RICHARD,3/4/1970\r\n2,DOE,JANE,1/2/1960\r\n"
+        << QStringList{};
+    QTest::newRow("other line ends alone change nothing")
+        << base << QByteArray("SID,LASTNAME,FIRSTNAME,DOB\n1,ROE,RICHARD,3/4/1970\n2,DOE,JANE,1/2/1960\n3,POE,EDGAR,")
+        << QStringList{};
+    QTest::newRow("the same text in Windows-1252 and in UTF-8 with a BOM")
+        << Header + "1,M\xDCLLER,J\xD6RG,\r\n"
+        << "\xEF\xBB\xBF" + Header + "1,M\xC3\x9CLLER,J\xC3\x96RG,\r\n"
+        << QStringList{};
+    QTest::newRow("letter case is a change") << base
+                                             << Header + "1,Roe,RICHARD,3/4/1970\r\n2,DOE,JANE,1/2/1960\r\n"
+                                                         "3,POE,EDGAR,\r\n"
+                                             << QStringList{"changed,1,LASTNAME,ROE,Roe"};
+    QTest::newRow("a column moved to another place changes no record")
+        << base
+        << QByteArray("SID,FIRSTNAME,LASTNAME,DOB\r\n1,RICHARD,ROE,3/4/1970\r\n2,JANE,DOE,1/2/1960\r\n"
+                      "3,EDGAR,POE,\r\n")
+        << QStringList{};
+    QTest::newRow("a new column changes the records that fill it")
+        << base
+        << QByteArray("SID,LASTNAME,FIRSTNAME,DOB,MISC\r\n1,ROE,RICHARD,3/4/1970,\r\n2,DOE,JANE,1/2/1960,x\r\n"
+                      "3,POE,EDGAR,,\r\n")
+        << QStringList{"changed,2,MISC,,x"};
+    QTest::newRow("a SID given twice is matched in order") << Header + "7,A,ONE,\r\n7,B,TWO,\r\n"
+                                                           << Header + "7,A,ONE,\r\n7,C,TWO,\r\n"
+                                                           << QStringList{"changed,7,LASTNAME,B,C"};
+    QTest::newRow("a quoted SID with doubled quotes") << Header + "\"7\"\"A\",X,Y,\r\n"
+                                                      << Header + "\"7\"\"A\",X,Z,\r\n"
+                                                      << QStringList{"changed,\"7\"\"A\",FIRSTNAME,Y,Z"};
+    QTest::newRow("without a SID column a record is its whole text")
+        << QByteArray("LASTNAME,FIRSTNAME\r\nROE,RICHARD\r\nDOE,JANE\r\nDOE,JANE\r\n")
+        << QByteArray("LASTNAME,FIRSTNAME\r\nDOE,JANE\r\nROE,RICK\r\n")
+        << QStringList{"added,,,,\"ROE,RICK\"", "removed,,,\"ROE,RICHARD\",", "removed,,,\"DOE,JANE\","};
+}
+
+void TestListDiff::compare()
+{
+    QFETCH(QByteArray, oldList);
+    QFETCH(QByteArray, newList);
+    QFETCH(QStringList, lines);
+
+    QTemporaryDir dir;
+    writeFile(dir.filePath("old.csv"), oldList);
+    writeFile(dir.filePath("new.csv"), newList);
+    const ListDiff diff = ListDiff::compare(dir.filePath("old.csv"), dir.filePath("new.csv"));
+    QCOMPARE(diff.error, QString());
+    QCOMPARE(diff.identical(), lines.isEmpty());
+    QStringList printed = diff.csv().split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(printed.takeFirst(), "change,SID,field,old,new");
+    QCOMPARE(printed, lines);
+}
+
+void TestListDiff::jsonNamesEachField()
+{
+    QTemporaryDir dir;
+    writeFile(dir.filePath("old.csv"), Header + "1,ROE,RICHARD,3/4/1970\r\n2,DOE,JANE,\r\n");
+    writeFile(dir.filePath("new.csv"), Header + "1,ROE,RICK,3/4/1970\r\n3,POE,EDGAR,\r\n");
+    const QJsonObject root =
+        QJsonDocument::fromJson(ListDiff::compare(dir.filePath("old.csv"), dir.filePath("new.csv")).json()).object();
+    QCOMPARE(root["bySid"].toBool(), true);
+    const QJsonObject changed = root["changed"].toArray().at(0).toObject();
+    QCOMPARE(changed["SID"].toString(), "1");
+    QCOMPARE(changed["fields"].toArray().at(0).toObject(),
+             (QJsonObject{{"field", "FIRSTNAME"}, {"old", "RICHARD"}, {"new", "RICK"}}));
+    QCOMPARE(root["added"].toArray().at(0).toObject()["record"].toObject()["LASTNAME"].toString(), "POE");
+    QCOMPARE(root["removed"].toArray().at(0).toObject()["SID"].toString(), "2");
+}
+
+void TestListDiff::tool_data()
+{
+    QTest::addColumn<QByteArray>("newList");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("said");
+
+    QTest::newRow("the same records: 0") << Header + "1,ROE,RICHARD,\r\n"
+                                         << QStringList{} << 0 << "change,SID,field,old,new\n";
+    QTest::newRow("a change: 1") << Header + "1,ROE,RICK,\r\n"
+                                 << QStringList{} << 1 << "changed,1,FIRSTNAME,RICHARD,RICK";
+    QTest::newRow("json") << Header + "1,ROE,RICK,\r\n" << QStringList{"--format", "json"} << 1 << "\"changed\"";
+    QTest::newRow("an unreadable new list: 2, with its line") << Header + "1,\"ROE,RICHARD,\r\n"
+                                                              << QStringList{} << 2 << "line 2";
+    QTest::newRow("an unknown format: 2") << Header << QStringList{"--format", "xml"} << 2 << "Usage";
+}
+
+void TestListDiff::tool()
+{
+    QFETCH(QByteArray, newList);
+    QFETCH(QStringList, options);
+    QFETCH(int, exitCode);
+    QFETCH(QString, said);
+
+    QTemporaryDir dir;
+    writeFile(dir.filePath("old.csv"), Header + "1,ROE,RICHARD,\r\n");
+    writeFile(dir.filePath("new.csv"), newList);
+    QProcess lists;
+    lists.start(VEYRACHECK_LISTS_EXECUTABLE,
+                QStringList{"diff", dir.filePath("old.csv"), dir.filePath("new.csv")} + options);
+    QVERIFY(lists.waitForFinished(30000));
+    QCOMPARE(lists.exitCode(), exitCode);
+    const QString out = QString::fromUtf8(lists.readAllStandardOutput() + lists.readAllStandardError());
+    QVERIFY2(out.contains(said), qPrintable(out));
+}
+
+VEYRA_TEST(TestListDiff)
+#include "TestListDiff.moc"
