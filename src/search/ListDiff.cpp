@@ -9,6 +9,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <climits>
 #include <deque>
 #include <memory>
 #include <string>
@@ -100,11 +101,13 @@ ListDiff ListDiff::compare(const QString &oldPath, const QString &newPath)
     diff.bySid = startsWithSid(*before.table) && startsWithSid(*after.table);
     const size_t oldRows = before.table->rowCount(), newRows = after.table->rowCount();
     std::vector<bool> matched(oldRows, false);
-    // Old records by their key: the SID's bytes, or the whole record's. The n-th record of a key in the new list
-    // meets the n-th of the old.
-    std::unordered_map<std::string_view, std::vector<uint32_t>> oldRowsOf;
-    oldRowsOf.reserve(oldRows);
     TextTable::Cursor oldCursor(*before.table), newCursor(*after.table);
+    // Old records by their key (the SID's bytes, or the whole record's), each key's rows chained in file order, so
+    // that the n-th record of a key in the new list meets the n-th of the old.
+    constexpr uint32_t None = UINT32_MAX;
+    std::unordered_map<std::string_view, uint32_t> firstOldRow;
+    firstOldRow.reserve(oldRows);
+    std::vector<uint32_t> nextOldRow(oldRows, None);
     // A SID with doubled quotes is unescaped into the cursor's own memory: such keys are kept here.
     std::deque<std::string> unescapedKeys;
     const std::string_view oldContent = before.table->content();
@@ -113,20 +116,24 @@ ListDiff ListDiff::compare(const QString &oldPath, const QString &newPath)
         std::string_view key = diff.bySid ? oldCursor.field(0) : before.raw(r);
         if (key.data() < oldContent.data() || key.data() + key.size() > oldContent.data() + oldContent.size())
             key = unescapedKeys.emplace_back(key);
-        oldRowsOf[key].push_back(uint32_t(r));
+        auto [slot, fresh] = firstOldRow.try_emplace(key, uint32_t(r));
+        if (!fresh) {
+            nextOldRow[r] = slot->second;
+            slot->second = uint32_t(r);
+        }
     }
     for (size_t r = 0; r < newRows; ++r) {
         newCursor.start(r);
         const std::string_view key = diff.bySid ? newCursor.field(0) : after.raw(r);
-        auto found = oldRowsOf.find(key);
-        if (found == oldRowsOf.end() || found->second.empty()) {
+        auto found = firstOldRow.find(key);
+        if (found == firstOldRow.end() || found->second == None) {
             Entry entry{
                 Change::Added, diff.bySid ? after.table->decode(key) : QString(), valuesOf(after, r, false), {}};
             diff.entries.append(entry);
             continue;
         }
-        const uint32_t oldRow = found->second.back();
-        found->second.pop_back();
+        const uint32_t oldRow = found->second;
+        found->second = nextOldRow[oldRow];
         matched[oldRow] = true;
         if (sameShape && before.raw(oldRow) == after.raw(r))
             continue;
