@@ -1,6 +1,7 @@
 #include "engine/TextTable.h"
 
 #include "engine/ComparisonKey.h"
+#include "engine/Sha256.h"
 #include "engine/TextTableDetail.h"
 #include "engine/TextTableError.h"
 #include "shared/TextEncoding.h"
@@ -108,6 +109,7 @@ struct TextTable::Arrival
     bool utf8 = true;
     size_t nul = SIZE_MAX; // the first NUL byte, in the buffer
     QString readError;
+    QByteArray sha256; // of the whole file, once read
 
     // Content bytes ready beyond have, or all of them: {ready, final}.
     std::pair<size_t, bool> waitBeyond(size_t have)
@@ -126,6 +128,7 @@ TextTable::TextTable(QByteArray bytes, bool hasHeader, const QString &name, cons
     : m_data(std::move(bytes))
     , m_thresholds(thresholds)
 {
+    m_sha256 = Sha256::hexOf(m_data); // the bytes as they came, before a UTF-16 file is turned into UTF-8
     const QString fileName = name.isEmpty() ? QStringLiteral("the file") : name;
     std::string_view raw(m_data.constData(), size_t(m_data.size()));
     if (raw.starts_with("\xFF\xFE") || raw.starts_with("\xFE\xFF")) {
@@ -216,7 +219,9 @@ std::unique_ptr<TextTable> TextTable::fromFile(QFile &file, bool hasHeader, cons
     arrival.progress.store(uint64_t(first) << 1); // the records of the first piece can be found at once
     {
         std::jthread reader([&arrival, &file, buffer, size, first, offset, chunk] {
-            size_t got = size_t(first), checked = offset, searched = offset;
+            size_t got = size_t(first), checked = offset, searched = offset, hashed = 0;
+            // The file's own bytes, its byte order mark included, as sha256sum reads them.
+            Sha256 hash;
             auto check = [&](size_t upTo) {
                 if (arrival.utf8 && !isValidUtf8(std::string_view(buffer + checked, upTo - checked)))
                     arrival.utf8 = false;
@@ -242,6 +247,9 @@ std::unique_ptr<TextTable> TextTable::fromFile(QFile &file, bool hasHeader, cons
                     break;
                 arrival.progress.store(uint64_t(got) << 1, std::memory_order_release);
                 arrival.progress.notify_one();
+                // Hashed while the records of what came are found on the other thread.
+                hash.add(buffer + hashed, got - hashed);
+                hashed = got;
                 const qint64 n = file.read(buffer + got, std::min<qint64>(chunk, size - qint64(got)));
                 if (n < 0)
                     arrival.readError = file.errorString();
@@ -250,6 +258,8 @@ std::unique_ptr<TextTable> TextTable::fromFile(QFile &file, bool hasHeader, cons
                 got += size_t(n);
             }
             check(got);
+            hash.add(buffer + hashed, got - hashed);
+            arrival.sha256 = hash.hex();
             arrival.progress.store((uint64_t(got) << 1) | 1, std::memory_order_release);
             arrival.progress.notify_one();
         });
@@ -260,6 +270,7 @@ std::unique_ptr<TextTable> TextTable::fromFile(QFile &file, bool hasHeader, cons
                              QStringLiteral("%1 cannot be read: %2").arg(name, arrival.readError));
     requireWhole(name, size, qint64(arrival.progress.load() >> 1));
     table->m_utf8 = arrival.utf8;
+    table->m_sha256 = arrival.sha256;
     table->finish(hasHeader, name, arrival.nul == SIZE_MAX ? SIZE_MAX : arrival.nul - offset);
     return table;
 }

@@ -82,6 +82,8 @@ public:
     // Every field is valid UTF-8 (none falls back to Windows-1252).
     bool isUtf8() const { return m_utf8; }
     Encoding encoding() const { return m_encoding; }
+    // The SHA-256 of the file's bytes as they are on disk, in lower-case hex: which version of a list was read.
+    const QByteArray &sha256() const { return m_sha256; }
     // The text the records are read from: the file's bytes after the BOM, or their UTF-8 form for UTF-16.
     std::string_view content() const { return m_bytes; }
     // The physical line, from 1, that the byte at offset of content() stands on; CR LF is one line end.
@@ -149,6 +151,7 @@ private:
     std::string_view m_bytes;
     Encoding m_encoding = Encoding::Utf8;
     TextTableThresholds m_thresholds;
+    QByteArray m_sha256;
     bool m_utf8 = false; // false until the whole file is known to be UTF-8: each field is checked till then
     size_t m_unclosedQuote = SIZE_MAX;
     bool m_headerPending = false;

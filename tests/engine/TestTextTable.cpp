@@ -3,6 +3,7 @@
 #include "engine/TextTableError.h"
 #include "support/CsvDifference.h"
 
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <random>
@@ -22,6 +23,8 @@ private slots:
     void fileReadInPiecesReadsTheSame();
     void twoThreadPathsOnASmallFile_data();
     void twoThreadPathsOnASmallFile();
+    void sha256IsThatOfTheFile_data();
+    void sha256IsThatOfTheFile();
 };
 
 namespace {
@@ -311,6 +314,38 @@ void TestTextTable::twoThreadPathsOnASmallFile()
     });
     QCOMPARE(twoThreads, atOnce);
     QCOMPARE(atOnce.last(), "end");
+}
+
+void TestTextTable::sha256IsThatOfTheFile_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("inPieces"); // read by the two threads, in pieces of 7 bytes
+
+    QTest::newRow("a small list") << QByteArray("SID,LASTNAME\r\n1,ROE\r\n") << false;
+    QTest::newRow("the byte order mark is part of the file") << QByteArray("\xEF\xBB\xBFSID\r\n1\r\n") << false;
+    QTest::newRow("UTF-16 is hashed as it is on disk, not as read")
+        << QByteArray("\xFF\xFES\0I\0D\0\r\0\n\0001\0", 14) << false;
+    QTest::newRow("read in pieces") << generatedList(22, 32 * 1024) << true;
+    QTest::newRow("read in pieces, with a BOM") << generatedList(21, 32 * 1024) << true;
+}
+
+// Held against sha256sum of the same bytes.
+void TestTextTable::sha256IsThatOfTheFile()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, inPieces);
+    QTemporaryDir dir;
+    TestSupport::writeFile(dir.filePath("list.csv"), bytes);
+    QProcess sum;
+    sum.start("sha256sum", {dir.filePath("list.csv")});
+    QVERIFY(sum.waitForFinished(10000));
+    const QByteArray expected = sum.readAllStandardOutput().left(64);
+    QCOMPARE(expected.size(), 64);
+
+    QFile file(dir.filePath("list.csv"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const TextTableThresholds thresholds = inPieces ? TextTableThresholds{1, 1, 7} : TextTableThresholds{};
+    QCOMPARE(TextTable::fromFile(file, true, "list.csv", {}, thresholds)->sha256(), expected);
 }
 
 VEYRA_TEST(TestTextTable)
