@@ -19,6 +19,7 @@
 #include "platform/widgets/Twips.h"
 #include "platform/widgets/WindowFront.h"
 #include "search/ImportedNamesSearch.h"
+#include "search/ListIdentity.h"
 #include "search/WatchListSelection.h"
 #include "shared/RgbColor.h"
 #include "shared/VeyraVariables.h"
@@ -101,9 +102,15 @@ void VeyraForm1::File1_Click(const QString &fileName)
     m_searchButton->setEnabled(true);
     // Read now: the operator learns at once of a list that cannot be read whole, and the first search finds
     // it parsed. Search stays enabled and, on such a list, ends as an incomplete search.
+    m_listIdentity->setText(QString());
     try {
-        if (!m_vars.WorkingListPath.isEmpty())
-            m_host.tableCache().table(m_vars.WorkingListPath, true, fileName);
+        if (!m_vars.WorkingListPath.isEmpty()) {
+            const auto table = m_host.tableCache().table(m_vars.WorkingListPath, true, fileName);
+            const ListIdentity identity =
+                ListIdentity::of(*table, fileName, QFileInfo(m_vars.WorkingListPath).lastModified());
+            m_host.watchList().recordIdentity(identity);
+            m_listIdentity->setText(identity.line());
+        }
     } catch (const TextTableError &e) {
         MessageBox::show(this, QStringLiteral("The list %1 cannot be read.\n%2").arg(fileName, e.message()));
     }
@@ -114,6 +121,7 @@ void VeyraForm1::Command4_Click()
     QString error;
     if (!m_host.watchList().deleteWorkingFile(m_folderList->path(), &error))
         MessageBox::show(this, error);
+    m_listIdentity->setText(QString());
     m_fileList->refresh();
 }
 
@@ -159,6 +167,7 @@ void VeyraForm1::Form_Unload()
 
 void VeyraForm1::restoreActiveList()
 {
+    m_listIdentity->setText(QString());
     const QString listPath = m_vars.SelectedListPath;
     QString error;
     if (!m_host.watchList().restore(&error))

@@ -141,6 +141,7 @@ private:
     std::array<QCheckBox *, NameRowCount> m_searchBoxes{}; // Check2
     Label *m_statusLine = nullptr;                         // Label3
     Label *m_printNotice = nullptr;
+    Label *m_listIdentity = nullptr;         // which version of the active list: name, records, date, hash
     FlexGrid *m_resultGrid = nullptr;        // MSFlexGrid1
     FlexGrid *m_importedNamesGrid = nullptr; // MSFlexGrid2
     QProgressBar *m_progressBar = nullptr;   // ProgressBar1

@@ -157,6 +157,7 @@ void VeyraForm1::buildControls()
     m_printNotice->setWordWrap(true);
     m_printNotice->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Twips::place(m_printNotice, RowsLeft, 5280, RowsWidth, 2 * RowHeight);
+    m_listIdentity = named(new Label(QString(), surface), QStringLiteral("ListIdentity"));
 
     m_importedNamesGrid = named(new FlexGrid(surface), QStringLiteral("MSFlexGrid2"));
     Twips::place(m_importedNamesGrid, RowsLeft, Margin, RowsWidth, RowsTop + 10 * RowPitch - Margin);
@@ -243,8 +244,11 @@ void VeyraForm1::resizeEvent(QResizeEvent *event)
     QMainWindow::resizeEvent(event);
     const QWidget *surface = centralWidget();
     const int width = Twips::fromPixelsX(surface->width(), *this) - 2 * Margin;
-    const int height = Twips::fromPixelsY(surface->height(), *this) - ResultGridTop - Margin;
+    // The list identity takes one line at the bottom, below the result grid.
+    const int height = Twips::fromPixelsY(surface->height(), *this) - ResultGridTop - Margin - RowHeight;
     Twips::place(m_resultGrid, Margin, ResultGridTop, std::max(width, 1440), std::max(height, 720));
+    Twips::place(m_listIdentity, Margin, ResultGridTop + std::max(height, 720) + 30, std::max(width, 1440),
+                 RowHeight - 30);
 }
 
 void VeyraForm1::createHeader()

@@ -2,6 +2,7 @@
 
 #include "platform/files/DataFolder.h"
 #include "platform/files/WorkingNames.h"
+#include "search/ListIdentity.h"
 #include "search/WatchListFile.h"
 #include "shared/VeyraVariables.h"
 
@@ -66,4 +67,14 @@ bool WatchListSelection::deleteWorkingFile(const QString &folder, QString *error
     m_vars.SelectedListPath.clear();
     m_vars.WorkingListPath.clear();
     return deleted;
+}
+
+void WatchListSelection::recordIdentity(const ListIdentity &identity)
+{
+    if (WatchListFile::isNoFly(identity.file))
+        m_vars.NoFlyListIdentity = identity.printed();
+    if (WatchListFile::isSelectee(identity.file))
+        m_vars.SelecteeListIdentity = identity.printed();
+    if (WatchListFile::isCleared(identity.file))
+        m_vars.ClearedListIdentity = identity.printed();
 }

@@ -7,6 +7,8 @@ class WorkingNames;
 
 // Making a watch-list file the active list: it is read under the working name "Veyra.csv" while selected and
 // gets its own name back on every way out.
+struct ListIdentity;
+
 class WatchListSelection
 {
 public:
@@ -22,6 +24,9 @@ public:
 
     // "Delete File": removes the working file of folder and forgets the active list.
     bool deleteWorkingFile(const QString &folder, QString *error);
+
+    // The active list was read: the printouts name this version for its kind of list, as they name the file.
+    void recordIdentity(const ListIdentity &identity);
 
 private:
     VeyraVariables &m_vars;

@@ -19,6 +19,10 @@ struct VeyraVariables
     QString NoFlyListName;
     QString SelecteeListName;
     QString ClearedListName;
+    // Which version of each was read: "file  SHA-256 prefix", as the printouts name it
+    QString NoFlyListIdentity;
+    QString SelecteeListIdentity;
+    QString ClearedListIdentity;
 
     // The name list or spreadsheet the names came from
     QString CurrentNameFile;

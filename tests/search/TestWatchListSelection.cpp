@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QHeaderView>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 
@@ -26,6 +27,7 @@ private slots:
     void workingNameEntryOnlyEndsTheActiveList();
     void vanishedFileIsRefusedWithAMessage();
     void headerHasElevenMeasuredColumns();
+    void activeListIsNamedWithItsVersion();
 };
 
 namespace {
@@ -205,6 +207,37 @@ void TestWatchListSelection::headerHasElevenMeasuredColumns()
     QVERIFY(grid->colWidth(0) < grid->colWidth(1)); // SID, CLEARED
     QVERIFY(grid->colWidth(1) < grid->colWidth(4)); // CLEARED, MIDDLENAME
     QVERIFY(grid->colWidth(4) < grid->colWidth(9)); // MIDDLENAME, PASSPORT / IDNUMBER
+}
+
+// The line under the lists names the active list's version: name, records, file date and the start of the
+// SHA-256 that sha256sum gives for the same bytes; the printouts get the name and hash for its kind of list.
+void TestWatchListSelection::activeListIsNamedWithItsVersion()
+{
+    QTemporaryDir data;
+    const QString path = data.filePath("Veyra_No_Fly_1205.csv");
+    writeFile(path, "SID,LASTNAME\r\n1,ROE\r\n2,DOE\r\n");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.setFileTime(QDateTime(QDate(2026, 12, 5), QTime(14, 2)), QFileDevice::FileModificationTime));
+    file.close();
+    QProcess sum;
+    sum.start("sha256sum", {path});
+    QVERIFY(sum.waitForFinished(10000));
+    const QString hash = QString::fromLatin1(sum.readAllStandardOutput().left(12));
+
+    RunningApp app(data.path());
+    auto *identity = app.find<Label>("ListIdentity");
+    QCOMPARE(identity->text(), QString());
+    clickFile(app, "Veyra_No_Fly_1205.csv");
+    QCOMPARE(identity->text(), "Veyra_No_Fly_1205.csv   2 records   2026-12-05 14:02   SHA-256 " + hash);
+    QCOMPARE(app.module.NoFlyListIdentity, "Veyra_No_Fly_1205.csv  SHA-256 " + hash);
+    QVERIFY(identity->isVisible());
+    QVERIFY(!identity->geometry().intersects(app.find<FlexGrid>("MSFlexGrid1")->geometry()));
+
+    // No active list, no line: the printouts keep naming the version last searched.
+    app.find<QPushButton>("Command4")->click();
+    QCOMPARE(identity->text(), QString());
+    QCOMPARE(app.module.NoFlyListIdentity, "Veyra_No_Fly_1205.csv  SHA-256 " + hash);
 }
 
 VEYRA_TEST(TestWatchListSelection)
