@@ -346,10 +346,13 @@ bool printTo(VeyraModule1 &module, const QString &pdfStem, const Draw &draw, con
 
 bool VeyraModule1::PrintSearchLog()
 {
-    const SearchLogPrintout::Inputs inputs{
-        CompanyName,      QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat),
-        CurrentNameFile,  NoFlyListName,
-        SelecteeListName, ClearedListName};
+    const SearchLogPrintout::Inputs inputs{CompanyName,
+                                           QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat),
+                                           CurrentNameFile,
+                                           NoFlyListName,
+                                           SelecteeListName,
+                                           ClearedListName,
+                                           {NoFlyListIdentity, SelecteeListIdentity, ClearedListIdentity}};
     return printTo(
         *this, QStringLiteral("SearchLog"),
         [&](PrintSurface &surface) { return SearchLogPrintout::print(surface, inputs); },
@@ -359,9 +362,10 @@ bool VeyraModule1::PrintSearchLog()
 bool VeyraModule1::PrintManifest()
 {
     const VeyraManifest &manifest = manifestWindow();
-    const ManifestPrintout::Inputs inputs{CompanyName,         manifest.manifestNumber(), manifest.personRows(),
-                                          NoFlyListName,       SelecteeListName,          MainFolder,
-                                          QDate::currentDate()};
+    const ManifestPrintout::Inputs inputs{CompanyName,           manifest.manifestNumber(),
+                                          manifest.personRows(), NoFlyListName,
+                                          SelecteeListName,      MainFolder,
+                                          QDate::currentDate(),  {NoFlyListIdentity, SelecteeListIdentity}};
     return printTo(
         *this, QStringLiteral("ManifestPrint-") + inputs.manifestNumber,
         [&](PrintSurface &surface) { return ManifestPrintout::print(surface, inputs); },

@@ -124,5 +124,6 @@ bool ManifestPrintout::print(PrintSurface &page, const Inputs &in)
                       in.selecteeListName, date);
         page.currentY += 500;
         page.line(200, page.currentY, w, page.currentY);
+        PrintSteps::listIdentities(page, in.listIdentities);
     });
 }

@@ -21,6 +21,7 @@ public:
         QString selecteeListName;
         QString footerFolder; // where Footer1.txt and Footer2.txt lie
         QDate today;
+        QStringList listIdentities; // the lists' versions, named in small type at the bottom of the last page
     };
 
     static constexpr double FooterSpace = 4890; // the footer block starts this far above the page's end

@@ -27,4 +27,19 @@ void centred(PrintSurface &page, const QString &text)
     page.print(text, true);
 }
 
+void listIdentities(PrintSurface &page, const QStringList &identities)
+{
+    QStringList shown = identities;
+    shown.removeAll(QString());
+    if (shown.isEmpty())
+        return;
+    page.setFont({QStringLiteral("Tahoma"), 7, false, false});
+    // The lines end 60 twips above the page's bottom on the paper, where every y lands OriginShift lower.
+    page.currentY = page.pageHeight() - PrintSurface::OriginShift - 60 - double(shown.size()) * page.lineHeight();
+    for (const QString &line : std::as_const(shown)) {
+        page.currentX = 200;
+        page.print(line, true);
+    }
+}
+
 } // namespace PrintSteps

@@ -15,4 +15,8 @@ bool run(PrintSurface &page, const std::function<void()> &draw);
 // Prints text centred on the page (it may start left of the edge when it is wider) and ends the line.
 void centred(PrintSurface &page, const QString &text);
 
+// Names the versions of the lists used ("file  SHA-256 prefix", empty ones left out) in small type at the
+// bottom left of the page, below all the printout draws.
+void listIdentities(PrintSurface &page, const QStringList &identities);
+
 } // namespace PrintSteps

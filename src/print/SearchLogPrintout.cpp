@@ -37,5 +37,6 @@ bool SearchLogPrintout::print(PrintSurface &page, const Inputs &in)
         page.print(QStringLiteral("Veyra No-Fly Verifier"), false);
         page.currentX = w * 0.8;
         page.print(QStringLiteral("Date"), true);
+        PrintSteps::listIdentities(page, in.listIdentities);
     });
 }

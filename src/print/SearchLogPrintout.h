@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class PrintSurface;
 
@@ -16,6 +17,7 @@ public:
         QString noFlyListName;
         QString selecteeListName;
         QString clearedListName;
+        QStringList listIdentities; // the lists' versions, named in small type at the bottom of the page
     };
 
     // Draws the page and ends the document. A failure while drawing ends it with what was drawn; the surface's

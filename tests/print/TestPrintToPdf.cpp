@@ -115,8 +115,14 @@ void TestPrintToPdf::manifestPdfMatchesTheRecorder()
     const QPageSize pageSize = PaintedSurface::defaultPageSize();
     const QSizeF twips = pageSize.size(QPageSize::Point) * 20;
     RecordingSurface recorder(twips.width(), twips.height());
-    QVERIFY(ManifestPrintout::print(recorder, {"ACME Air", "123", manifest.personRows(), "Veyra_No_Fly_1205.csv", "",
-                                               data.path(), QDate::currentDate()}));
+    QVERIFY(ManifestPrintout::print(recorder, {"ACME Air",
+                                               "123",
+                                               manifest.personRows(),
+                                               "Veyra_No_Fly_1205.csv",
+                                               "",
+                                               data.path(),
+                                               QDate::currentDate(),
+                                               {}}));
 
     // Each recorded text's first word, on the page the recorder put it, at the recorder's place.
     int page = 0;
@@ -160,7 +166,7 @@ void TestPrintToPdf::printerDrawsOnItsPrintableArea()
     std::unique_ptr<PaintedSurface> surface = PaintedSurface::forPrinter(std::move(printer));
     QCOMPARE(surface->pageWidth(), 10800.0);  // (612 - 72) pt
     QCOMPARE(surface->pageHeight(), 14400.0); // (792 - 72) pt
-    QVERIFY(SearchLogPrintout::print(*surface, {"ACME", "12/6/2026", "", "", "", ""}));
+    QVERIFY(SearchLogPrintout::print(*surface, {"ACME", "12/6/2026", "", "", "", "", {}}));
     QVERIFY(surface->finish());
     surface.reset();
 

@@ -28,6 +28,7 @@ private slots:
     void longFooterWrapsIntoCentredLines();
     void footerWrapsAsATextBox_data();
     void footerWrapsAsATextBox();
+    void listVersionsAtTheBottom();
 };
 
 namespace {
@@ -76,8 +77,8 @@ void verifyAt(const QList<Op> &ops, const QString &text, double x, double y)
 
 ManifestPrintout::Inputs manifest(int filledRows, const QString &footerFolder)
 {
-    ManifestPrintout::Inputs in{"ACME Air",       "123", {}, "Veyra_No_Fly_1.csv", "Veyra_Selectee_1.csv", footerFolder,
-                                QDate(2025, 7, 4)};
+    ManifestPrintout::Inputs in{
+        "ACME Air", "123", {}, "Veyra_No_Fly_1.csv", "Veyra_Selectee_1.csv", footerFolder, QDate(2025, 7, 4), {}};
     for (int r = 1; r <= 49; ++r) {
         QStringList cells(7);
         cells[0] = QString::number(r);
@@ -102,12 +103,13 @@ void TestPrintouts::searchLog_data()
                                                              "Crew-1",
                                                              "Veyra_No_Fly_1.csv",
                                                              "Veyra_Selectee_1.csv",
-                                                             "Veyra_Cleared_1.csv"}
+                                                             "Veyra_Cleared_1.csv",
+                                                             {}}
                                 << 5560.0 << 5280.0 << 4930.0;
     QTest::newRow("nothing selected, labels only")
-        << SearchLogPrintout::Inputs{"", "7/4/25", "", "", "", ""} << 6120.0 << 5280.0 << 5350.0;
+        << SearchLogPrintout::Inputs{"", "7/4/25", "", "", "", "", {}} << 6120.0 << 5280.0 << 5350.0;
     QTest::newRow("company wider than the page: starts left of the page")
-        << SearchLogPrintout::Inputs{QString(300, u'W'), "7/4/25", "", "", "", ""} << -14880.0 << 5280.0 << 5350.0;
+        << SearchLogPrintout::Inputs{QString(300, u'W'), "7/4/25", "", "", "", "", {}} << -14880.0 << 5280.0 << 5350.0;
 }
 
 void TestPrintouts::searchLog()
@@ -152,7 +154,7 @@ void TestPrintouts::searchLogFailureEndsTheDocument()
 {
     RecordingSurface page;
     page.failAfter = 3;
-    QVERIFY(!SearchLogPrintout::print(page, {"ACME", "7/4/25", "", "", "", ""}));
+    QVERIFY(!SearchLogPrintout::print(page, {"ACME", "7/4/25", "", "", "", "", {}}));
     QCOMPARE(texts(page.ops), (QStringList{"ACME", "Date: 7/4/25", "Name File: ", "<end>"}));
     QCOMPARE(page.font().name, "Arial");
 }
@@ -318,6 +320,40 @@ void TestPrintouts::footerWrapsAsATextBox()
     Metrics m;
     for (const QString &line : lines)
         QVERIFY2(m.width(line, 10, false) <= page.pageWidth() * 0.5, qPrintable(line));
+}
+
+// The lists' versions in 7 point at the bottom left of the (last) page, empty ones left out, below everything the
+// printout draws; nothing at all when no list was read.
+void TestPrintouts::listVersionsAtTheBottom()
+{
+    const QStringList identities{"Veyra_No_Fly_1.csv  SHA-256 0f71a86597c7", "",
+                                 "Veyra_Cleared_1.csv  SHA-256 9b2c44e01d5a"};
+    RecordingSurface log;
+    log.fixedMetrics = true;
+    QVERIFY(SearchLogPrintout::print(log, {"ACME", "7/4/25", "", "", "", "", identities}));
+    // Two lines of 175 twips ending 60 twips above the page's end (15840), the 400-twip shift included.
+    verifyAt(log.ops, identities[0], 200, 15430);
+    verifyAt(log.ops, identities[2], 200, 15605);
+    QCOMPARE(find(log.ops, identities[0])->font.size, 7.0);
+    QCOMPARE(log.ops.last().kind, Op::EndDoc);
+
+    QTemporaryDir dir;
+    writeFile(dir.filePath("Footer1.txt"), "One\r\n");
+    writeFile(dir.filePath("Footer2.txt"), "Two\r\n");
+    ManifestPrintout::Inputs in = manifest(49, dir.path());
+    in.listIdentities = {identities[0]};
+    RecordingSurface manifestPage;
+    manifestPage.fixedMetrics = true;
+    QVERIFY(ManifestPrintout::print(manifestPage, in));
+    const QStringList printed = texts(manifestPage.ops);
+    // On the second page, after its last line.
+    QVERIFY(printed.indexOf(identities[0]) > printed.indexOf("Page 2 of 2"));
+    QCOMPARE(printed[printed.size() - 2], identities[0]);
+    verifyAt(manifestPage.ops, identities[0], 200, 15605);
+
+    RecordingSurface none;
+    QVERIFY(SearchLogPrintout::print(none, {"ACME", "7/4/25", "", "", "", "", {"", ""}}));
+    QCOMPARE(none.ops[none.ops.size() - 2].text, "Date");
 }
 
 VEYRA_TEST(TestPrintouts)
