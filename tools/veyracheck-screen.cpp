@@ -49,9 +49,11 @@ person's statement (an apostrophe in a name): the engine's reason is written to 
 "reason". A refusal does not stop the batch. A column name a list repeats is numbered: MISC, MISC_2.
 
 CSV output: a header row, then one line per matching list record (or one line for a person without a match):
-lastName,firstAndMiddleName,dateOfBirth,passport,status,list, and the record's columns.
-JSON output: an array with one object per person: lastName, firstAndMiddleName, dateOfBirth, passport, status,
-and matches: [{"list": file name, "record": {column: value}}].
+lastName,firstAndMiddleName,dateOfBirth,passport,status,list, and the record's columns. Which version of each
+list was read goes to standard error, a line per list: its file name, records and SHA-256.
+JSON output: one object, {"lists": [{"file", "records", "sha256"}], "people": [...]}, with one object per person:
+lastName, firstAndMiddleName, dateOfBirth, passport, status, and matches: [{"list": file name, "record":
+{column: value}}].
 
 Exit status: 0 when nobody is NO FLY, SSSS or refused; 1 when somebody is; 2 on an error.)";
 
@@ -128,8 +130,11 @@ QByteArray toCsv(const QList<BatchScreening::Person> &persons)
     return out.toUtf8();
 }
 
-QByteArray toJson(const QList<BatchScreening::Person> &persons)
+QByteArray toJson(const QList<ListIdentity> &lists, const QList<BatchScreening::Person> &persons)
 {
+    QJsonArray read;
+    for (const ListIdentity &list : lists)
+        read.append(QJsonObject{{"file", list.file}, {"records", list.records}, {"sha256", list.sha256}});
     QJsonArray all;
     for (const auto &person : persons) {
         QJsonArray matches;
@@ -151,7 +156,7 @@ QByteArray toJson(const QList<BatchScreening::Person> &persons)
             object.insert("reason", person.reason);
         all.append(object);
     }
-    return QJsonDocument(all).toJson(QJsonDocument::Indented);
+    return QJsonDocument(QJsonObject{{"lists", read}, {"people", all}}).toJson(QJsonDocument::Indented);
 }
 
 } // namespace
@@ -228,7 +233,13 @@ int main(int argc, char *argv[])
                 << person.reason << "\n";
     }
 
-    const QByteArray out = format == "json" ? toJson(batch.persons()) : toCsv(batch.persons());
+    if (format != "json") {
+        // Which version of each list the statuses come from; in JSON it is part of the output.
+        for (const ListIdentity &list : batch.lists())
+            err << "list " << list.file << ": " << list.records << (list.records == 1 ? " record" : " records")
+                << ", SHA-256 " << list.sha256 << "\n";
+    }
+    const QByteArray out = format == "json" ? toJson(batch.lists(), batch.persons()) : toCsv(batch.persons());
     if (parser.isSet(outputOption)) {
         QString cause;
         if (!SavedFile::replace(parser.value(outputOption), out, &cause)) {

@@ -1,6 +1,7 @@
 #include "search/BatchScreening.h"
 
 #include "engine/TableCache.h"
+#include "engine/TextTable.h"
 #include "engine/TextTableConnection.h"
 #include "engine/TextTableError.h"
 #include "search/RowMarks.h"
@@ -157,7 +158,8 @@ bool BatchScreening::screen(const QString &listPath, TableCache &cache, QString 
     try {
         // Read under its own name first, so that a list that cannot be read is named as the operator knows it;
         // the statements then find it in the cache by the file's identity.
-        cache.table(list.absoluteFilePath(), true);
+        const auto table = cache.table(list.absoluteFilePath(), true);
+        m_lists.append(ListIdentity::of(*table, list.fileName(), list.lastModified()));
         connection.open(NameQuery::connectionText(QDir::toNativeSeparators(folder.path())));
     } catch (const TextTableError &e) {
         return fail(QStringLiteral("error %1: %2").arg(e.number()).arg(e.message()));

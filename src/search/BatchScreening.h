@@ -1,5 +1,6 @@
 #pragma once
 
+#include "search/ListIdentity.h"
 #include "search/NameQuery.h"
 #include "shared/Rgb.h"
 
@@ -52,7 +53,10 @@ public:
     bool screen(const QString &listPath, TableCache &cache, QString *error, const Progress &progress = {});
 
     const QList<Person> &persons() const { return m_persons; }
+    // The lists screened against, in order: which version of each was read.
+    const QList<ListIdentity> &lists() const { return m_lists; }
 
 private:
     QList<Person> m_persons;
+    QList<ListIdentity> m_lists;
 };

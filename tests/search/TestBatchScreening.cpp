@@ -263,7 +263,7 @@ void TestBatchScreening::rejectedPersonIsReportedAndTheBatchGoesOn()
     QVERIFY2(csv.err.contains("O'BRIEN, PAT: REFUSED: Syntax error"), csv.err.constData());
 
     const Screened json = screen({"--names", dir.filePath("names.csv"), "--list", list, "--format", "json"});
-    const QJsonObject first = QJsonDocument::fromJson(json.out).array()[0].toObject();
+    const QJsonObject first = QJsonDocument::fromJson(json.out).object()["people"].toArray().at(0).toObject();
     QCOMPARE(first["status"].toString(), "REFUSED");
     QVERIFY(first["reason"].toString().startsWith("Syntax error"));
 }
@@ -319,7 +319,7 @@ void TestBatchScreening::spreadsheetNamesAsTheSheetShowsThem()
     const Screened run = screen(
         {"--names", dir.filePath("people3." + suffix), "--list", list("Veyra_No_Fly_Sample.csv"), "--format", "json"});
     QVERIFY2(run.exitCode == 0 || run.exitCode == 1, run.err.constData());
-    const QJsonArray persons = QJsonDocument::fromJson(run.out).array();
+    const QJsonArray persons = QJsonDocument::fromJson(run.out).object()["people"].toArray();
     QCOMPARE(persons.size(), 3);
     const QJsonObject first = persons[0].toObject();
     QCOMPARE(first["lastName"].toString(), "NAME1");
@@ -346,8 +346,14 @@ void TestBatchScreening::repeatedColumnsKeepEveryValue()
     QCOMPARE(csv.out, QByteArray("lastName,firstAndMiddleName,dateOfBirth,passport,status,list,SID,LASTNAME,MISC,"
                                  "MISC_3,MISC_2\r\nDOE,,,,NO FLY,Veyra_No_Fly_Twice.csv,1,DOE,first,second,third\r\n"));
     const Screened json = screen(args + QStringList{"--format", "json"});
-    const QJsonObject record =
-        QJsonDocument::fromJson(json.out).array()[0].toObject()["matches"].toArray()[0].toObject()["record"].toObject();
+    const QJsonObject record = QJsonDocument::fromJson(json.out)
+                                   .object()["people"]
+                                   .toArray()
+                                   .at(0)
+                                   .toObject()["matches"]
+                                   .toArray()[0]
+                                   .toObject()["record"]
+                                   .toObject();
     QCOMPARE(record["MISC"].toString(), "first");
     QCOMPARE(record["MISC_3"].toString(), "second");
     QCOMPARE(record["MISC_2"].toString(), "third");
@@ -406,7 +412,15 @@ void TestBatchScreening::jsonOutput()
                   "--output", dir.filePath("out.json")});
     QVERIFY(screen.waitForFinished(30000));
     QCOMPARE(screen.exitCode(), 1);
-    const QJsonArray persons = QJsonDocument::fromJson(TestSupport::readFile(dir.filePath("out.json"))).array();
+    const QJsonObject root = QJsonDocument::fromJson(TestSupport::readFile(dir.filePath("out.json"))).object();
+    // Which version of the list the statuses come from, its hash as sha256sum gives it.
+    QProcess sum;
+    sum.start("sha256sum", {list("Veyra_Selectee_Sample.csv")});
+    QVERIFY(sum.waitForFinished(10000));
+    const QString hash = QString::fromLatin1(sum.readAllStandardOutput().left(64));
+    QCOMPARE(root["lists"].toArray(),
+             (QJsonArray{QJsonObject{{"file", "Veyra_Selectee_Sample.csv"}, {"records", 1}, {"sha256", hash}}}));
+    const QJsonArray persons = root["people"].toArray();
     QCOMPARE(persons.size(), 2);
     const QJsonObject first = persons[0].toObject();
     QCOMPARE(first["lastName"].toString(), "PEMBERLEAF");
@@ -417,6 +431,14 @@ void TestBatchScreening::jsonOutput()
     QVERIFY(match["record"].toObject()["CLEARED"].isNull());
     QCOMPARE(persons[1].toObject()["status"].toString(), "CLEARED");
     QVERIFY(persons[1].toObject()["matches"].toArray().isEmpty());
+
+    // In CSV the same goes to standard error, a line per list.
+    QProcess csv;
+    csv.start(VEYRACHECK_SCREEN_EXECUTABLE, {"--names", dir.filePath("names.csv"), "--list",
+                                             list("Veyra_Selectee_Sample.csv"), "--output", dir.filePath("out.csv")});
+    QVERIFY(csv.waitForFinished(30000));
+    QCOMPARE(QString::fromUtf8(csv.readAllStandardError()),
+             "list Veyra_Selectee_Sample.csv: 1 record, SHA-256 " + hash + "\n");
 
     QProcess bad;
     bad.start(VEYRACHECK_SCREEN_EXECUTABLE, {"--names", dir.filePath("names.csv"), "--list", "x", "--format", "xml"});
