@@ -1,6 +1,10 @@
 // veyracheck-lists: checks watch-list files before they are trusted (how the engine reads them, and what in them
 // would make a search less than exact), and says what changed between two versions of a list.
 
+#include "app/FolderConfig.h"
+#include "engine/TableCache.h"
+#include "manifest/Rescreening.h"
+#include "platform/files/DataFolder.h"
 #include "search/ListCheck.h"
 #include "search/ListDiff.h"
 
@@ -27,12 +31,26 @@ int main(int argc, char *argv[])
         "first column when both lists begin with a column named SID, by the whole record otherwise. CSV:\n"
         "change,SID,field,old,new, one line per changed field; an added or removed record is one line, with the\n"
         "record in new or old. Exit status: 0 when the lists hold the same records, 1 when they differ, 2 when a\n"
-        "list cannot be read or the arguments are wrong."));
+        "list cannot be read or the arguments are wrong.\n\n"
+        "veyracheck-lists rescreen --list FILE... [--folder DIR]\n\n"
+        "Screens every saved name list (Crew-1 to Passenger-4) and every saved manifest (Manifest-*) of the\n"
+        "manifest folder (default: the one VeyraCheck remembers) against the lists given, in order, as\n"
+        "veyracheck-screen does, and prints each person whose status differs from the one saved in their manifest,\n"
+        "or who is now NO FLY or SSSS in a saved name list: source,lastName,firstAndMiddleName,dateOfBirth,\n"
+        "oldStatus,newStatus,list,record. Exit status: 0 when nobody changed, 1 when somebody did, 2 when a list\n"
+        "or a manifest cannot be read."));
     parser.addHelpOption();
     const QCommandLineOption format(QStringLiteral("format"), QStringLiteral("diff: csv (the default) or json."),
                                     QStringLiteral("csv|json"), QStringLiteral("csv"));
     parser.addOption(format);
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("check or diff."));
+    const QCommandLineOption listOption(QStringLiteral("list"), QStringLiteral("rescreen: a watch list (repeatable)."),
+                                        QStringLiteral("FILE"));
+    const QCommandLineOption folderOption(QStringLiteral("folder"),
+                                          QStringLiteral("rescreen: the folder of the saved lists and manifests."),
+                                          QStringLiteral("DIR"));
+    parser.addOption(listOption);
+    parser.addOption(folderOption);
+    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("check, diff or rescreen."));
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The watch-list files."),
                                  QStringLiteral("FILE..."));
     parser.process(app);
@@ -40,6 +58,28 @@ int main(int argc, char *argv[])
     QTextStream out(stdout), err(stderr);
     const QStringList arguments = parser.positionalArguments();
     const QString command = arguments.value(0);
+    if (command == QLatin1String("rescreen")) {
+        if (arguments.size() != 1 || !parser.isSet(listOption)) {
+            err << "Usage: veyracheck-lists rescreen --list FILE... [--folder DIR]\n";
+            return 2;
+        }
+        QString folder = parser.value(folderOption);
+        if (folder.isEmpty()) {
+            const QString data = DataFolder::defaultPath();
+            folder = FolderConfig::read(data).value(1);
+            if (folder.isEmpty())
+                folder = data;
+        }
+        TableCache cache;
+        cache.setKeyColumns({QString::fromLatin1(NameQuery::KeyColumn)});
+        const Rescreening result = Rescreening::run(folder, parser.values(listOption), cache);
+        if (!result.error.isEmpty()) {
+            err << result.error << "\n";
+            return 2;
+        }
+        out << result.csv();
+        return result.findings.isEmpty() ? 0 : 1;
+    }
     if (command == QLatin1String("diff")) {
         const QString kind = parser.value(format);
         if (arguments.size() != 3 || (kind != QLatin1String("csv") && kind != QLatin1String("json"))) {
@@ -58,7 +98,8 @@ int main(int argc, char *argv[])
         return diff.identical() ? 0 : 1;
     }
     if (arguments.size() < 2 || command != QLatin1String("check")) {
-        err << "Usage: veyracheck-lists check FILE...\n       veyracheck-lists diff OLD NEW [--format csv|json]\n";
+        err << "Usage: veyracheck-lists check FILE...\n       veyracheck-lists diff OLD NEW [--format csv|json]\n"
+               "       veyracheck-lists rescreen --list FILE... [--folder DIR]\n";
         return 2;
     }
     int status = 0;
