@@ -4,6 +4,7 @@
 #include "platform/widgets/FlexGrid.h"
 #include "platform/widgets/Label.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QHeaderView>
 #include <QProcess>
@@ -233,6 +234,20 @@ void TestWatchListSelection::activeListIsNamedWithItsVersion()
     QCOMPARE(app.module.NoFlyListIdentity, "Veyra_No_Fly_1205.csv  SHA-256 " + hash);
     QVERIFY(identity->isVisible());
     QVERIFY(!identity->geometry().intersects(app.find<FlexGrid>("MSFlexGrid1")->geometry()));
+
+    // A list large enough to be read by two threads, and hashed as it is read.
+    QByteArray large = "SID,LASTNAME\r\n";
+    for (int i = 0; large.size() < 5 * 1024 * 1024; ++i)
+        large += QByteArray::number(i) + ",NAME" + QByteArray::number(i) + "\r\n";
+    writeFile(data.filePath("Veyra_No_Fly_Large.csv"), large);
+    app.find<FileList>("File1")->refresh();
+    clickFile(app, "Veyra_No_Fly_Large.csv");
+    const QString largeHash = QString::fromLatin1(QCryptographicHash::hash(large, QCryptographicHash::Sha256).toHex());
+    QVERIFY(identity->text().endsWith("SHA-256 " + largeHash.left(12)));
+    QCOMPARE(app.module.NoFlyListIdentity, "Veyra_No_Fly_Large.csv  SHA-256 " + largeHash.left(12));
+    app.find<FileList>("File1")->refresh();
+    clickFile(app, "Veyra_No_Fly_1205.csv");
+    QCOMPARE(identity->text(), "Veyra_No_Fly_1205.csv   2 records   2026-12-05 14:02   SHA-256 " + hash);
 
     // No active list, no line: the printouts keep naming the version last searched.
     app.find<QPushButton>("Command4")->click();
