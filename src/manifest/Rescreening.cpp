@@ -23,31 +23,38 @@ struct Source
     QStringList savedStatuses; // a manifest's; empty for a name list
 };
 
-// Screens persons against every list in turn; false, with the reason in error, when a list cannot be read.
-bool screen(const Source &source, const QStringList &lists, TableCache &cache, QList<Rescreening::Finding> &out,
+// Every person of every source screened in one batch: each list is linked and searched once, not once a source.
+// False, with the reason in error, when a list cannot be read.
+bool screen(const QList<Source> &sources, const QStringList &lists, TableCache &cache, QList<Rescreening::Finding> &out,
             QString &error)
 {
-    if (source.persons.isEmpty())
+    QList<NameQuery::Row> everyone;
+    for (const Source &source : sources)
+        everyone += source.persons;
+    if (everyone.isEmpty())
         return true;
-    BatchScreening batch(source.persons);
+    BatchScreening batch(everyone);
     for (const QString &list : lists) {
         if (!batch.screen(list, cache, &error))
             return false;
     }
-    const bool manifest = !source.savedStatuses.isEmpty();
-    for (qsizetype i = 0; i < batch.persons().size(); ++i) {
-        const BatchScreening::Person &person = batch.persons()[i];
-        const QString now = person.status();
-        const QString before = manifest ? source.savedStatuses[i] : QString();
-        const bool report =
-            manifest ? now != before
-                     : now == QLatin1String(ScreeningStatus::NoFly) || now == QLatin1String(ScreeningStatus::Selectee);
-        if (!report)
-            continue;
-        std::optional<BatchScreening::Match> first;
-        if (!person.matches.isEmpty())
-            first = person.matches.first();
-        out.append({source.name, person.texts, before, now, first});
+    qsizetype next = 0;
+    for (const Source &source : sources) {
+        const bool manifest = !source.savedStatuses.isEmpty();
+        for (qsizetype i = 0; i < source.persons.size(); ++i) {
+            const BatchScreening::Person &person = batch.persons()[next++];
+            const QString now = person.status();
+            const QString before = manifest ? source.savedStatuses[i] : QString();
+            const bool report = manifest ? now != before
+                                         : now == QLatin1String(ScreeningStatus::NoFly) ||
+                                               now == QLatin1String(ScreeningStatus::Selectee);
+            if (!report)
+                continue;
+            std::optional<BatchScreening::Match> first;
+            if (!person.matches.isEmpty())
+                first = person.matches.first();
+            out.append({source.name, person.texts, before, now, first});
+        }
     }
     return true;
 }
@@ -105,10 +112,7 @@ Rescreening Rescreening::run(const QString &folder, const QStringList &lists, Ta
         }
         sources.append(source);
     }
-    for (const Source &source : sources) {
-        if (!screen(source, lists, cache, result.findings, result.error))
-            return result;
-    }
+    screen(sources, lists, cache, result.findings, result.error);
     return result;
 }
 
