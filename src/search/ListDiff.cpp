@@ -9,6 +9,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
 #include <climits>
 #include <deque>
 #include <memory>
@@ -40,7 +41,7 @@ struct List
         TextTable::Cursor cursor(*table);
         cursor.start(row);
         QStringList out;
-        for (int k = 0; k < columns; ++k)
+        for (int k = 0; k < std::max(columns, cursor.count()); ++k)
             out.append(table->decode(cursor.field(k)));
         return out;
     }
@@ -88,12 +89,26 @@ ListDiff ListDiff::compare(const QString &oldPath, const QString &newPath)
         }
     }
     const bool sameShape = before.table->columnNames() == after.table->columnNames();
+    const qsizetype named = diff.columns.size();
     auto valuesOf = [&](const List &list, size_t row, bool old) {
         const QStringList fields = list.fields(row);
         QStringList values;
-        for (qsizetype c = 0; c < diff.columns.size(); ++c) {
+        for (qsizetype c = 0; c < named; ++c) {
             const int k = old ? oldColumnOf[c] : (c < after.columns ? int(c) : -1);
             values.append(k >= 0 ? fields.value(k) : QString());
+        }
+        // A field beyond the header is compared too, by its place in the record: a change there is no less a
+        // change for having no column name.
+        for (qsizetype k = list.columns; k < fields.size(); ++k) {
+            const QString name = QStringLiteral("(field %1)").arg(k + 1);
+            qsizetype c = diff.columns.indexOf(name);
+            if (c < 0) {
+                diff.columns.append(name);
+                c = diff.columns.size() - 1;
+            }
+            while (values.size() <= c)
+                values.append(QString());
+            values[c] = fields[k];
         }
         return values;
     };
@@ -139,9 +154,9 @@ ListDiff ListDiff::compare(const QString &oldPath, const QString &newPath)
             continue;
         const QStringList oldValues = valuesOf(before, oldRow, true), newValues = valuesOf(after, r, false);
         Entry entry{Change::Changed, after.table->decode(key), {}, {}};
-        for (qsizetype c = 0; c < diff.columns.size(); ++c) {
-            if (oldValues[c] != newValues[c])
-                entry.changed.append({diff.columns[c], oldValues[c], newValues[c]});
+        for (qsizetype c = 0; c < std::max(oldValues.size(), newValues.size()); ++c) {
+            if (oldValues.value(c) != newValues.value(c))
+                entry.changed.append({diff.columns[c], oldValues.value(c), newValues.value(c)});
         }
         if (!entry.changed.isEmpty())
             diff.entries.append(entry);

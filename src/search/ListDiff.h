@@ -30,7 +30,8 @@ struct ListDiff
 
     QString error; // why a list could not be compared: it cannot be read whole
     bool bySid = false;
-    QStringList columns;  // the new list's columns, then any the old one alone has
+    QStringList columns;  // the new list's columns, then any the old one alone has, then "(field N)" for a field
+                          // a record holds beyond its list's header
     QList<Entry> entries; // changed and added in the new list's order, then removed in the old list's order
 
     bool identical() const { return error.isEmpty() && entries.isEmpty(); }

@@ -62,6 +62,9 @@ void TestListDiff::compare_data()
         << QByteArray("SID,LASTNAME,FIRSTNAME,DOB,MISC\r\n1,ROE,RICHARD,3/4/1970,\r\n2,DOE,JANE,1/2/1960,x\r\n"
                       "3,POE,EDGAR,,\r\n")
         << QStringList{"changed,2,MISC,,x"};
+    QTest::newRow("a field beyond the header is compared too")
+        << base << Header + "1,ROE,RICHARD,3/4/1970,ALIAS RR\r\n2,DOE,JANE,1/2/1960\r\n3,POE,EDGAR,\r\n"
+        << QStringList{"changed,1,(field 5),,ALIAS RR"};
     QTest::newRow("a SID given twice is matched in order") << Header + "7,A,ONE,\r\n7,B,TWO,\r\n"
                                                            << Header + "7,A,ONE,\r\n7,C,TWO,\r\n"
                                                            << QStringList{"changed,7,LASTNAME,B,C"};
