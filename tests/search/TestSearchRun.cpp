@@ -109,8 +109,6 @@ void TestSearchRun::nameRows_data()
 
     const QString noFly = "Veyra_No_Fly_1205.csv", cleared = "Veyra_Cleared_1205.csv",
                   selectee = "Veyra_Selectee_1205.csv";
-    MemoryRow red = person("roe", "richard", "3/4/1970");
-    red.red = true;
     MemoryRow unticked = person("roe", "richard");
     unticked.ticked = false;
 
@@ -126,9 +124,6 @@ void TestSearchRun::nameRows_data()
     QTest::newRow("a Selectee match is yellow and kept") << person("poe", "edgar") << selectee << "POE"
                                                          << "black"
                                                          << "yellow" << true << QStringList{"9", "|"};
-    QTest::newRow("a Selectee match never hides a red row") << red << selectee << "ROE"
-                                                            << ""
-                                                            << "" << false << QStringList{"10", "|"};
     QTest::newRow("a cleared entry turns a red row green") <<
         [] {
             MemoryRow doe = person("doe", "jane", "1/2/1960");
@@ -137,9 +132,6 @@ void TestSearchRun::nameRows_data()
         }() << cleared << "DOE"
                                                            << "black"
                                                            << "green" << false << QStringList{"7", "|"};
-    QTest::newRow("no cleared entry leaves a red row as it is") << red << cleared << "ROE"
-                                                                << ""
-                                                                << "" << false << QStringList{"|"};
 }
 
 void TestSearchRun::nameRows()

@@ -28,14 +28,10 @@ void TestSearchSummary::of_data()
         << O::Refused << false << 0 << "Search succesful" << false << false;
     QTest::newRow("grid with uncleared names offers Remove Cleared")
         << O::Finished << true << 3 << "Search successful. There are 3 uncleared names" << true << true;
-    QTest::newRow("one uncleared name is still 'names'")
-        << O::Finished << true << 1 << "Search successful. There are 1 uncleared names" << true << true;
     QTest::newRow("grid with every name cleared")
         << O::Finished << true << 0 << "Search successful. All names have cleared" << false << false;
     QTest::newRow("a failed run asks for another, with its leading blank")
         << O::Failed << true << 5 << " Incomplete Search, Try again" << true << false;
-    QTest::newRow("a failed name-row run")
-        << O::Failed << false << 0 << " Incomplete Search, Try again" << true << false;
 }
 
 void TestSearchSummary::of()
