@@ -82,10 +82,25 @@ Rescreening Rescreening::run(const QString &folder, const QStringList &lists, Ta
     for (const Kind kind : {Kind::Crew, Kind::Employee, Kind::Mechanic, Kind::Passenger}) {
         for (int n = 1; n <= NameListFile::Slots; ++n) {
             const QString name = NameListFile::fileName(kind, n);
-            QList<NameQuery::Row> rows;
-            for (const NameQuery::Row &row : NameListFile::read(DataFolder::filePath(folder, name))) {
-                if (!row.lastName.isEmpty())
-                    rows.append(row);
+            const QString path = DataFolder::filePath(folder, name);
+            const QList<NameQuery::Row> rows = NameListFile::read(path);
+            // The import stops at a record it cannot take whole; here a person left out would be reported as
+            // unchanged, so such a list is refused with the record where it stops.
+            if (QFileInfo::exists(path)) {
+                qsizetype records = 0;
+                try {
+                    records = qsizetype(cache.table(path, false, name)->rowCount());
+                } catch (const TextTableError &e) {
+                    result.error = QStringLiteral("The name list %1 cannot be read: %2").arg(name, e.message());
+                    return result;
+                }
+                if (records != rows.size()) {
+                    result.error = QStringLiteral("The name list %1 cannot be read whole: record %2 is not four "
+                                                  "names and dates, or it is past the tenth.")
+                                       .arg(name)
+                                       .arg(rows.size() + 1);
+                    return result;
+                }
             }
             sources.append({name, rows, {}});
         }

@@ -102,6 +102,8 @@ void TestRescreening::tool_data()
     QTest::newRow("somebody changed: 1") << true << QByteArray() << 1 << "Manifest-VX1,QUILLFEATHER";
     QTest::newRow("nobody changed: 0") << false << QByteArray() << 0
                                        << "source,lastName,firstAndMiddleName,dateOfBirth,oldStatus,newStatus";
+    QTest::newRow("a name list cut short: 2, with the record")
+        << false << QByteArray() << 2 << "Crew-2 cannot be read whole: record 2";
     QTest::newRow("a manifest that cannot be read: 2, named")
         << false << QByteArray("\"BROKEN,M\r\n") << 2 << "Manifest-BAD";
 }
@@ -119,6 +121,8 @@ void TestRescreening::tool()
     else
         writeFile(folder.filePath("Manifest-VX2"),
                   "\"ARNO BEDE QUILLFEATHER\",\"M\",\"\",\"\",\"3/14/1971\",\"NO FLY\"\r\n");
+    if (QByteArray(QTest::currentDataTag()).startsWith("a name list"))
+        writeFile(folder.filePath("Crew-2"), "\"ROE\",\"RICHARD\",\"\",\"\"\r\n\"DOE\",\"JANE\"\r\n");
     if (!extraManifest.isEmpty())
         writeFile(folder.filePath("Manifest-BAD"), extraManifest);
     QStringList args{"rescreen", "--folder", folder.path()};
