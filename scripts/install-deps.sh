@@ -7,7 +7,7 @@ packages=(
     # build
     cmake ninja-build g++ pkg-config clang-format
     # libraries
-    qt6-base-dev qt6-webengine-dev libcurl4-openssl-dev libssl-dev
+    qt6-base-dev qt6-webengine-dev libcurl4-openssl-dev libssl-dev libicu-dev
     # the spreadsheet reader: LibreOffice without a desktop, driven from Python, and the .xls container
     libreoffice-calc-nogui python3-uno python3-olefile
     # running and looking at the program without a desktop

@@ -9,6 +9,7 @@
 #include "platform/files/SpreadsheetReader.h"
 #include "search/BatchScreening.h"
 #include "search/NameQuery.h"
+#include "search/NearMissFinder.h"
 #include "shared/CsvField.h"
 
 #include <QCommandLineParser>
@@ -23,6 +24,7 @@
 #include <QTextStream>
 
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <unistd.h>
@@ -55,6 +57,15 @@ JSON output: one object, {"lists": [{"file", "records", "sha256"}], "people": [.
 lastName, firstAndMiddleName, dateOfBirth, passport, status, and matches: [{"list": file name, "record":
 {column: value}}].
 
+With --near-miss, each list is also searched for near misses: records whose names come close to a searched
+person's (another transliteration, a letter mistyped, surname and given names swapped, given names in other
+order, a hyphen or an apostrophe) without the exact search finding them, scored from 0 to 1 with the date of birth
+(equal, day and month swapped, within one year) and the passport weighing in. They are advisories: statuses and
+the exit status stay those of the exact search. In JSON each person gets "nearMisses": [{"list", "record",
+"score", "reasons"}], best score first; in CSV the near misses are lines of their own and every line ends with two
+more columns, match ("exact" or "near", empty for a person without either) and score (near misses only).
+--near-miss-threshold T (0 to 1, default 0.85) is the lowest score reported; at most ten per person and list.
+
 Exit status: 0 when nobody is NO FLY, SSSS or refused; 1 when somebody is; 2 on an error.)";
 
 std::optional<QList<NameQuery::Row>> readNames(const QString &path, QString *error)
@@ -78,7 +89,12 @@ std::optional<QList<NameQuery::Row>> readNames(const QString &path, QString *err
     return names;
 }
 
-QByteArray toCsv(const QList<BatchScreening::Person> &persons)
+QString scoreText(double score)
+{
+    return QString::number(score, 'f', 3);
+}
+
+QByteArray toCsv(const QList<BatchScreening::Person> &persons, bool nearMisses)
 {
     // The columns of all lists, in the order met; a list's own columns are placed among them once per list.
     QStringList columns;
@@ -99,38 +115,66 @@ QByteArray toCsv(const QList<BatchScreening::Person> &persons)
         }
         return *placeOfList.insert(listColumns.constData(), std::move(places));
     };
-    for (const auto &person : persons)
+    for (const auto &person : persons) {
         for (const auto &match : person.matches)
             place(match.columns);
+        for (const auto &near : person.nearMisses)
+            place(near.columns);
+    }
     QStringList header{"lastName", "firstAndMiddleName", "dateOfBirth", "passport", "status", "list"};
     for (const QString &column : columns)
         header.append(csvField(column));
+    if (nearMisses)
+        header << "match"
+               << "score";
     QString out = header.join(u',') + QLatin1String("\r\n");
+    auto recordLine = [&](const QStringList &own, const QString &listName, const QStringList &listColumns,
+                          const std::vector<std::optional<QString>> &fields) {
+        QStringList line = own;
+        line.append(csvField(listName));
+        QStringList values(columns.size());
+        const std::vector<int> &places = place(listColumns);
+        for (size_t c = 0; c < places.size() && c < fields.size(); ++c) {
+            if (fields[c])
+                values[places[c]] = csvField(*fields[c]);
+        }
+        line.append(values);
+        return line;
+    };
     for (const auto &person : persons) {
         const QStringList own{csvField(person.texts.lastName), csvField(person.texts.firstAndMiddleName),
                               csvField(person.texts.dateOfBirth), csvField(person.texts.passport),
                               csvField(person.status())};
-        if (person.matches.isEmpty()) {
-            out += own.join(u',') + QString(columns.size() + 1, u',') + QLatin1String("\r\n");
+        if (person.matches.isEmpty() && person.nearMisses.isEmpty()) {
+            out += own.join(u',') + QString(columns.size() + 1 + (nearMisses ? 2 : 0), u',') + QLatin1String("\r\n");
             continue;
         }
         for (const auto &match : person.matches) {
-            QStringList line = own;
-            line.append(csvField(match.listName));
-            QStringList values(columns.size());
-            const std::vector<int> &places = place(match.columns);
-            for (size_t c = 0; c < places.size() && c < match.fields.size(); ++c) {
-                if (match.fields[c])
-                    values[places[c]] = csvField(*match.fields[c]);
-            }
-            line.append(values);
+            QStringList line = recordLine(own, match.listName, match.columns, match.fields);
+            if (nearMisses)
+                line << QStringLiteral("exact") << QString();
+            out += line.join(u',') + QLatin1String("\r\n");
+        }
+        for (const auto &near : person.nearMisses) {
+            QStringList line = recordLine(own, near.listName, near.columns, near.fields);
+            line << QStringLiteral("near") << scoreText(near.score);
             out += line.join(u',') + QLatin1String("\r\n");
         }
     }
     return out.toUtf8();
 }
 
-QByteArray toJson(const QList<ListIdentity> &lists, const QList<BatchScreening::Person> &persons)
+QJsonObject recordObject(const QStringList &columns, const std::vector<std::optional<QString>> &fields)
+{
+    QJsonObject record;
+    for (qsizetype c = 0; c < columns.size(); ++c) {
+        const auto &field = fields[size_t(c)];
+        record.insert(columns[c], field ? QJsonValue(*field) : QJsonValue());
+    }
+    return record;
+}
+
+QByteArray toJson(const QList<ListIdentity> &lists, const QList<BatchScreening::Person> &persons, bool nearMisses)
 {
     QJsonArray read;
     for (const ListIdentity &list : lists)
@@ -138,14 +182,9 @@ QByteArray toJson(const QList<ListIdentity> &lists, const QList<BatchScreening::
     QJsonArray all;
     for (const auto &person : persons) {
         QJsonArray matches;
-        for (const auto &match : person.matches) {
-            QJsonObject record;
-            for (qsizetype c = 0; c < match.columns.size(); ++c) {
-                const auto &field = match.fields[size_t(c)];
-                record.insert(match.columns[c], field ? QJsonValue(*field) : QJsonValue());
-            }
-            matches.append(QJsonObject{{"list", match.listName}, {"record", record}});
-        }
+        for (const auto &match : person.matches)
+            matches.append(
+                QJsonObject{{"list", match.listName}, {"record", recordObject(match.columns, match.fields)}});
         QJsonObject object{{"lastName", person.texts.lastName},
                            {"firstAndMiddleName", person.texts.firstAndMiddleName},
                            {"dateOfBirth", person.texts.dateOfBirth},
@@ -154,6 +193,16 @@ QByteArray toJson(const QList<ListIdentity> &lists, const QList<BatchScreening::
                            {"matches", matches}};
         if (!person.reason.isEmpty())
             object.insert("reason", person.reason);
+        if (nearMisses) {
+            QJsonArray near;
+            for (const auto &miss : person.nearMisses) {
+                near.append(QJsonObject{{"list", miss.listName},
+                                        {"record", recordObject(miss.columns, miss.fields)},
+                                        {"score", std::round(miss.score * 1000) / 1000},
+                                        {"reasons", QJsonArray::fromStringList(miss.reasons)}});
+            }
+            object.insert("nearMisses", near);
+        }
         all.append(object);
     }
     return QJsonDocument(QJsonObject{{"lists", read}, {"people", all}}).toJson(QJsonDocument::Indented);
@@ -176,7 +225,10 @@ int main(int argc, char *argv[])
     const QCommandLineOption listOption("list", "A watch list, searched in the order given; repeat it.", "file");
     const QCommandLineOption formatOption("format", "csv (the default) or json.", "format", "csv");
     const QCommandLineOption outputOption("output", "Write to <file> instead of standard output.", "file");
-    parser.addOptions({namesOption, listOption, formatOption, outputOption});
+    const QCommandLineOption nearMissOption("near-miss", "Also report near misses, as advisories.");
+    const QCommandLineOption thresholdOption("near-miss-threshold", "The lowest near-miss score reported (0 to 1).",
+                                             "T", QString::number(NearMissFinder::DefaultThreshold));
+    parser.addOptions({namesOption, listOption, formatOption, outputOption, nearMissOption, thresholdOption});
     if (!parser.parse(app.arguments())) {
         err << parser.errorText() << "\n";
         return 2;
@@ -186,10 +238,17 @@ int main(int argc, char *argv[])
         return 0;
     }
     const QString format = parser.value(formatOption);
+    const bool nearMisses = parser.isSet(nearMissOption);
+    bool thresholdRead = false;
+    const double threshold = parser.value(thresholdOption).toDouble(&thresholdRead);
     if (!parser.isSet(namesOption) || !parser.isSet(listOption) || (format != "csv" && format != "json") ||
-        !parser.positionalArguments().isEmpty()) {
+        !parser.positionalArguments().isEmpty() || (parser.isSet(thresholdOption) && !nearMisses)) {
         err << "usage: veyracheck-screen --names FILE --list LIST [--list LIST ...] [--format csv|json] "
-               "[--output FILE]\n";
+               "[--output FILE] [--near-miss [--near-miss-threshold T]]\n";
+        return 2;
+    }
+    if (!thresholdRead || !(threshold >= 0.0 && threshold <= 1.0)) {
+        err << "The near-miss threshold must be a number from 0 to 1, not " << parser.value(thresholdOption) << "\n";
         return 2;
     }
 
@@ -205,6 +264,8 @@ int main(int argc, char *argv[])
         return 2;
     }
     BatchScreening batch(*names);
+    if (nearMisses)
+        batch.findNearMisses(threshold, NearMissFinder::DefaultLimit);
     TableCache cache;
     cache.setKeyColumns({QString::fromLatin1(NameQuery::KeyColumn)});
     const bool terminal = isatty(fileno(stderr));
@@ -239,7 +300,8 @@ int main(int argc, char *argv[])
             err << "list " << list.file << ": " << list.records << (list.records == 1 ? " record" : " records")
                 << ", SHA-256 " << list.sha256 << "\n";
     }
-    const QByteArray out = format == "json" ? toJson(batch.lists(), batch.persons()) : toCsv(batch.persons());
+    const QByteArray out =
+        format == "json" ? toJson(batch.lists(), batch.persons(), nearMisses) : toCsv(batch.persons(), nearMisses);
     if (parser.isSet(outputOption)) {
         QString cause;
         if (!SavedFile::replace(parser.value(outputOption), out, &cause)) {

@@ -246,6 +246,12 @@ QString TextTableRecordSet::fieldName(int position) const
     return m_table->columnNames()[position];
 }
 
+uint64_t TextTableRecordSet::recordStart() const
+{
+    requireRecord();
+    return m_starts[m_current];
+}
+
 std::optional<QString> TextTableRecordSet::value(int position) const
 {
     requireRecord();

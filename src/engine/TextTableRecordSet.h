@@ -34,6 +34,8 @@ public:
     std::optional<QString> value(int position) const;
 
     size_t recordCount() const;
+    // Where the current record starts in its file (TextTable::recordStart): which record of the list it is.
+    uint64_t recordStart() const;
 
 private:
     void requireOpen() const;

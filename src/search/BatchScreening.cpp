@@ -4,6 +4,8 @@
 #include "engine/TextTable.h"
 #include "engine/TextTableConnection.h"
 #include "engine/TextTableError.h"
+#include "search/NearMissFinder.h"
+#include "search/NearMissIndex.h"
 #include "search/RowMarks.h"
 #include "search/ScreeningStatus.h"
 #include "search/SearchRun.h"
@@ -133,7 +135,13 @@ QStringList BatchScreening::distinctNames(const QStringList &names)
 BatchScreening::BatchScreening(const QList<NameQuery::Row> &names)
 {
     for (const NameQuery::Row &name : names)
-        m_persons.append({name, RowColors::Black, RowColors::White, QString(), QString(), {}});
+        m_persons.append({name, RowColors::Black, RowColors::White, QString(), QString(), {}, {}});
+}
+
+void BatchScreening::findNearMisses(double threshold, size_t limit)
+{
+    m_nearMissThreshold = threshold;
+    m_nearMissLimit = limit;
 }
 
 bool BatchScreening::screen(const QString &listPath, TableCache &cache, QString *error, const Progress &progress)
@@ -155,10 +163,11 @@ bool BatchScreening::screen(const QString &listPath, TableCache &cache, QString 
         return fail(QStringLiteral("No working folder could be made for %1.").arg(listPath));
 
     TextTableConnection connection(cache);
+    std::shared_ptr<TextTable> table;
     try {
         // Read under its own name first, so that a list that cannot be read is named as the operator knows it;
         // the statements then find it in the cache by the file's identity.
-        const auto table = cache.table(list.absoluteFilePath(), true);
+        table = cache.table(list.absoluteFilePath(), true);
         m_lists.append(ListIdentity::of(*table, list.fileName(), list.lastModified()));
         connection.open(NameQuery::connectionText(QDir::toNativeSeparators(folder.path())));
     } catch (const TextTableError &e) {
@@ -168,9 +177,26 @@ bool BatchScreening::screen(const QString &listPath, TableCache &cache, QString 
     BatchResults results(m_persons, rows, list.fileName());
     // The kind of list is read off its own name, as the window reads it off the selected file.
     QString failure;
+    std::unique_ptr<NearMissIndex> index;
+    std::unique_ptr<NearMissFinder> finder;
+    SearchRun::Searched searched;
+    const QStringList columns = distinctNames(table->columnNames());
+    if (m_nearMissThreshold) {
+        index = std::make_unique<NearMissIndex>(*table);
+        finder = std::make_unique<NearMissFinder>(*table, *index, *m_nearMissThreshold);
+        searched = [&](int row, const NameQuery::Row &written, const std::vector<uint64_t> &found) {
+            for (const NearMiss &miss : finder->find(written, found, m_nearMissLimit))
+                m_persons[row].nearMisses.append(
+                    {list.fileName(), columns, finder->fields(miss.row), miss.row, miss.score, miss.reasons});
+        };
+    }
     const SearchRun::Outcome outcome =
-        SearchRun::run(connection, list.fileName(), rows, results, SearchRun::Refusals::Continue, &failure);
+        SearchRun::run(connection, list.fileName(), rows, results, SearchRun::Refusals::Continue, &failure, searched);
     if (outcome == SearchRun::Outcome::Failed)
         return fail(QStringLiteral("The list %1 could not be searched: %2").arg(listPath, failure));
+    for (Person &person : m_persons) {
+        std::stable_sort(person.nearMisses.begin(), person.nearMisses.end(),
+                         [](const NearMatch &a, const NearMatch &b) { return a.score > b.score; });
+    }
     return true;
 }

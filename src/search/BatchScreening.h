@@ -27,6 +27,17 @@ public:
         std::vector<std::optional<QString>> fields;
     };
 
+    // A record that comes close to the person without the exact search finding it: an advisory only.
+    struct NearMatch
+    {
+        QString listName;
+        QStringList columns;
+        std::vector<std::optional<QString>> fields;
+        uint32_t row = 0; // the record's place in its list, from 0
+        double score = 0;
+        QStringList reasons;
+    };
+
     struct Person
     {
         NameQuery::Row texts; // as the search writes them back: upper-cased
@@ -35,6 +46,7 @@ public:
         QString refusal; // "Need Last Name", "Must enter DOB", "REFUSED" (the engine's), or empty
         QString reason;  // why the engine refused the person's statement
         QList<Match> matches;
+        QList<NearMatch> nearMisses; // best score first, when asked for
 
         // "NO FLY", "SSSS" or "CLEARED" as the manifest screening reads the marks, or the refusal.
         QString status() const;
@@ -42,6 +54,10 @@ public:
     };
 
     explicit BatchScreening(const QList<NameQuery::Row> &names);
+
+    // From now on each list is also searched for near misses of every searched person, at most limit per person
+    // and list, scoring at least threshold. The verdicts stay those of the exact search.
+    void findNearMisses(double threshold, size_t limit);
 
     static constexpr auto Rejected = "REFUSED";
 
@@ -59,4 +75,6 @@ public:
 private:
     QList<Person> m_persons;
     QList<ListIdentity> m_lists;
+    std::optional<double> m_nearMissThreshold;
+    size_t m_nearMissLimit = 0;
 };

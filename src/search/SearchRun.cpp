@@ -7,7 +7,7 @@
 namespace SearchRun {
 
 Outcome run(const TextTableConnection &connection, const QString &listPath, SearchRows &rows, SearchResults &results,
-            Refusals refusals, QString *failure)
+            Refusals refusals, QString *failure, const Searched &searched)
 {
     const bool noFlyList = WatchListFile::isNoFly(listPath);
     const bool clearedList = WatchListFile::isCleared(listPath);
@@ -40,6 +40,7 @@ Outcome run(const TextTableConnection &connection, const QString &listPath, Sear
         }
 
         MatchState state = MatchState::None;
+        std::vector<uint64_t> found;
         try {
             TextTableRecordSet records;
             records.open(query.statement, connection, unstated);
@@ -61,6 +62,8 @@ Outcome run(const TextTableConnection &connection, const QString &listPath, Sear
                     any = any || fields[size_t(j)].has_value();
                 }
                 results.addRecord(fields);
+                if (searched)
+                    found.push_back(records.recordStart());
                 // The last record decides; a record with no field at all decides nothing.
                 if (any)
                     state = count > 1 && fields[1] == QStringLiteral("YES") ? MatchState::MatchedCleared
@@ -70,6 +73,9 @@ Outcome run(const TextTableConnection &connection, const QString &listPath, Sear
         } catch (const TextTableError &e) {
             if (refusals == Refusals::Continue && e.number() == TextTableError::SyntaxError) {
                 rows.rejected(i, e.message());
+                // Nothing was found for the row, so whatever comes close is all the more worth knowing.
+                if (searched)
+                    searched(i, query.written, {});
                 continue;
             }
             if (failure)
@@ -82,6 +88,8 @@ Outcome run(const TextTableConnection &connection, const QString &listPath, Sear
                                     : RowMarks::forNameRow(state, clearedList, selecteeList, rows.isRed(i));
         if (marks.change)
             rows.mark(i, marks);
+        if (searched)
+            searched(i, query.written, found);
     }
     return Outcome::Finished;
 }

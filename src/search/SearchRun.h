@@ -5,6 +5,7 @@
 
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -62,10 +63,15 @@ enum class Outcome {
 // The window stops at a refused row, as the operators know it; a batch reports the row and goes on.
 enum class Refusals { Stop, Continue };
 
+// A row whose statement ran, after its records and marks: the row, its texts as the search wrote them back, and
+// where each record found for it starts in the list's file (TextTable::recordStart). A batch also hands over a
+// row whose statement the engine rejected, with nothing found.
+using Searched = std::function<void(int row, const NameQuery::Row &written, const std::vector<uint64_t> &found)>;
+
 // failure, when given, receives the engine's number and message when the outcome is Failed. With
 // Refusals::Continue a statement the engine cannot parse is the row's own failure (SearchRows::rejected), not
 // the run's.
 Outcome run(const TextTableConnection &connection, const QString &listPath, SearchRows &rows, SearchResults &results,
-            Refusals refusals = Refusals::Stop, QString *failure = nullptr);
+            Refusals refusals = Refusals::Stop, QString *failure = nullptr, const Searched &searched = {});
 
 } // namespace SearchRun

@@ -12,6 +12,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 using TestSupport::writeFile;
@@ -38,6 +39,9 @@ private slots:
     void command_data();
     void command();
     void jsonOutput();
+    void nearMissesAreAdvisories();
+    void nearMissOptions_data();
+    void nearMissOptions();
     void outputThatCannotBeWrittenIsAnError_data();
     void outputThatCannotBeWrittenIsAnError();
 
@@ -444,6 +448,87 @@ void TestBatchScreening::jsonOutput()
     bad.start(VEYRACHECK_SCREEN_EXECUTABLE, {"--names", dir.filePath("names.csv"), "--list", "x", "--format", "xml"});
     QVERIFY(bad.waitForFinished(30000));
     QCOMPARE(bad.exitCode(), 2);
+}
+
+void TestBatchScreening::nearMissesAreAdvisories()
+{
+    QTemporaryDir dir;
+    writeFile(dir.filePath("names.csv"), "quilfeather,arno bede,3/14/1971,\r\nmarrowby,celeste,11/2/1984,\r\n");
+    const QStringList base{"--names", dir.filePath("names.csv"), "--list", list("Veyra_No_Fly_Sample.csv")};
+
+    const Screened json = screen(base + QStringList{"--near-miss", "--format", "json"});
+    QCOMPARE(json.exitCode, 1); // the exact match of the second person decides, as without near misses
+    const QJsonArray people = QJsonDocument::fromJson(json.out).object()["people"].toArray();
+    const QJsonObject misspelled = people[0].toObject();
+    QCOMPARE(misspelled["status"].toString(), "CLEARED");
+    QVERIFY(misspelled["matches"].toArray().isEmpty());
+    const QJsonArray near = misspelled["nearMisses"].toArray();
+    QCOMPARE(near.size(), 1);
+    const QJsonObject miss = near[0].toObject();
+    QCOMPARE(miss["list"].toString(), "Veyra_No_Fly_Sample.csv");
+    QCOMPARE(miss["record"].toObject()["SID"].toString(), "100001");
+    QCOMPARE(miss["record"].toObject()["LASTNAME"].toString(), "QUILLFEATHER");
+    QVERIFY(miss["record"].toObject()["CLEARED"].isNull());
+    QVERIFY2(miss["score"].toDouble() > 0.95 && miss["score"].toDouble() < 1.0, json.out.constData());
+    QCOMPARE(miss["reasons"].toArray(),
+             (QJsonArray{"surname spelled differently: QUILFEATHER / QUILLFEATHER", "same date of birth"}));
+    // The record the exact search found is not a near miss of its own person.
+    const QJsonObject listed = people[1].toObject();
+    QCOMPARE(listed["status"].toString(), "NO FLY");
+    QCOMPARE(listed["matches"].toArray().size(), 1);
+    QCOMPARE(listed["nearMisses"].toArray(), QJsonArray());
+
+    const Screened csv = screen(base + QStringList{"--near-miss"});
+    const QList<QByteArray> lines = csv.out.split('\n');
+    QVERIFY(lines[0].endsWith(",MISC,match,score\r"));
+    QVERIFY2(QRegularExpression("^QUILFEATHER,ARNO BEDE,3/14/1971,,CLEARED,Veyra_No_Fly_Sample.csv,100001,.*,near,"
+                                "0\\.9\\d\\d\r$")
+                 .match(QString::fromUtf8(lines[1]))
+                 .hasMatch(),
+             lines[1].constData());
+    QVERIFY2(lines[2].startsWith("MARROWBY,CELESTE,11/2/1984,,NO FLY,") && lines[2].endsWith(",exact,\r"),
+             lines[2].constData());
+
+    // Without the option nothing of the output changes.
+    const Screened plain = screen(base + QStringList{"--format", "json"});
+    QVERIFY(!plain.out.contains("nearMisses"));
+    const Screened plainCsv = screen(base);
+    QVERIFY(plainCsv.out.startsWith("lastName,firstAndMiddleName,dateOfBirth,passport,status,list,SID,CLEARED,"
+                                    "LASTNAME,FIRSTNAME,MIDDLENAME,TYPE,DOB,POB,CITIZENSHIP,PASSPORT/IDNUMBER,MISC\r\n"
+                                    "QUILFEATHER,ARNO BEDE,3/14/1971,,CLEARED,,,,,,,,,,,,\r\n"));
+}
+
+void TestBatchScreening::nearMissOptions_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<int>("nearMisses");
+    QTest::newRow("default threshold") << QStringList{"--near-miss"} << 0 << 1;
+    QTest::newRow("a threshold above the score") << QStringList{"--near-miss", "--near-miss-threshold", "1"} << 0 << 0;
+    QTest::newRow("a threshold above one") << QStringList{"--near-miss", "--near-miss-threshold", "1.5"} << 2 << 0;
+    QTest::newRow("a threshold that is no number")
+        << QStringList{"--near-miss", "--near-miss-threshold", "high"} << 2 << 0;
+    QTest::newRow("a threshold without near misses") << QStringList{"--near-miss-threshold", "0.5"} << 2 << 0;
+}
+
+void TestBatchScreening::nearMissOptions()
+{
+    QFETCH(QStringList, options);
+    QFETCH(int, exitCode);
+    QFETCH(int, nearMisses);
+    QTemporaryDir dir;
+    writeFile(dir.filePath("names.csv"), "quilfeather,arno bede,3/14/1971,\r\n");
+    const Screened run = screen(QStringList{"--names", dir.filePath("names.csv"), "--list",
+                                            list("Veyra_No_Fly_Sample.csv"), "--format", "json"} +
+                                options);
+    QCOMPARE(run.exitCode, exitCode);
+    if (exitCode == 2) {
+        QVERIFY(!run.err.isEmpty());
+        QVERIFY(run.out.isEmpty());
+        return;
+    }
+    const QJsonObject person = QJsonDocument::fromJson(run.out).object()["people"].toArray()[0].toObject();
+    QCOMPARE(person["nearMisses"].toArray().size(), nearMisses);
 }
 
 void TestBatchScreening::outputThatCannotBeWrittenIsAnError_data()

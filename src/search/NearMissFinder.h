@@ -1,0 +1,51 @@
+#pragma once
+
+#include "search/NameQuery.h"
+#include "search/NearMissScorer.h"
+
+#include <QStringList>
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+class NearMissIndex;
+class TextTable;
+
+// One record of a list that comes close to a person.
+struct NearMiss
+{
+    uint32_t row = 0; // the record's place in the list, from 0
+    double score = 0;
+    QStringList reasons;
+};
+
+// Finds, for one person, the records of a list whose names come close to the person's without the exact search
+// finding them: the records that share at least two of the person's words (or every word of the shorter name),
+// each word spelled the same or close, scored by NearMissScorer. An advisory only; it decides nothing.
+class NearMissFinder
+{
+public:
+    static constexpr double DefaultThreshold = 0.85;
+    static constexpr size_t DefaultLimit = 10;
+
+    NearMissFinder(const TextTable &table, const NearMissIndex &index, double threshold = DefaultThreshold);
+
+    // The records scoring at least the threshold, best first (then in file order), at most limit; exactStarts are
+    // the records the exact search found for the person (by their start in the file), which are never near misses.
+    // Not safe to call from two threads at once.
+    std::vector<NearMiss> find(const NameQuery::Row &person, const std::vector<uint64_t> &exactStarts = {},
+                               size_t limit = DefaultLimit) const;
+
+    // A record's fields as a search hands them out: an empty field is nullopt.
+    std::vector<std::optional<QString>> fields(uint32_t row) const;
+
+private:
+    NearMissScorer::Record record(uint32_t row, bool withTexts) const;
+
+    const TextTable &m_table;
+    const NearMissIndex &m_index;
+    double m_threshold;
+    int m_lastName, m_firstName, m_middleName, m_dateOfBirth, m_passport;
+    mutable std::vector<uint8_t> m_wordsHeld; // per record, a bit for each of the person's words it holds
+};

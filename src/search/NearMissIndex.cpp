@@ -1,0 +1,192 @@
+#include "search/NearMissIndex.h"
+
+#include "engine/TextTable.h"
+#include "search/NameNormaliser.h"
+#include "search/NameSimilarity.h"
+
+#include <algorithm>
+#include <numeric>
+
+namespace {
+
+// A word and, from four letters on, the word with each one letter left out: two words one letter added, left
+// out, changed or two swapped apart always share one of these forms. Shorter words would share them with too
+// many others.
+template <typename Use> void forEachForm(std::string_view word, std::string &scratch, Use &&use)
+{
+    use(word);
+    if (word.size() < 4)
+        return;
+    for (size_t i = 0; i < word.size(); ++i) {
+        if (i > 0 && word[i] == word[i - 1])
+            continue; // the same form as leaving out the letter before
+        scratch.assign(word.substr(0, i));
+        scratch.append(word.substr(i + 1));
+        use(std::string_view(scratch));
+    }
+}
+
+void sortByHash(std::vector<uint64_t> &hashes, std::vector<uint32_t> &ids)
+{
+    std::vector<std::pair<uint64_t, uint32_t>> pairs(hashes.size());
+    for (size_t i = 0; i < hashes.size(); ++i)
+        pairs[i] = {hashes[i], ids[i]};
+    std::sort(pairs.begin(), pairs.end());
+    pairs.erase(std::unique(pairs.begin(), pairs.end()), pairs.end());
+    hashes.resize(pairs.size());
+    ids.resize(pairs.size());
+    for (size_t i = 0; i < pairs.size(); ++i) {
+        hashes[i] = pairs[i].first;
+        ids[i] = pairs[i].second;
+    }
+    hashes.shrink_to_fit();
+    ids.shrink_to_fit();
+}
+
+} // namespace
+
+NearMissIndex::NearMissIndex(const TextTable &table)
+{
+    m_recordWordStarts.push_back(0);
+    const int columns[] = {table.columnIndex(QStringLiteral("LASTNAME")),
+                           table.columnIndex(QStringLiteral("FIRSTNAME")),
+                           table.columnIndex(QStringLiteral("MIDDLENAME"))};
+    if (columns[Surname] < 0) {
+        m_postingStarts.push_back(0);
+        return;
+    }
+    const size_t rows = table.rowCount();
+    m_recordWordStarts.reserve(rows + 1);
+    m_recordWords.reserve(rows * 3);
+    m_slots.assign(size_t(1) << 16, 0);
+    TextTable::Cursor cursor(table);
+    std::vector<std::string> words;
+    for (size_t row = 0; row < rows; ++row) {
+        cursor.start(row);
+        for (uint32_t f = Surname; f <= Middle; ++f) {
+            if (columns[f] < 0)
+                continue;
+            const std::string_view field = cursor.field(columns[f]);
+            if (field.empty())
+                continue;
+            words.clear();
+            if (!NameNormaliser::asciiTokens(field, words))
+                words = NameNormaliser::tokens(table.decode(field));
+            for (const std::string &word : words)
+                m_recordWords.push_back(intern(word) << 2 | f);
+            if (f == Surname && words.size() > 1) {
+                std::string joined;
+                for (const std::string &word : words)
+                    joined += word;
+                m_recordWords.push_back(intern(joined) << 2 | JoinedSurname);
+            }
+        }
+        m_recordWordStarts.push_back(uint32_t(m_recordWords.size()));
+    }
+    m_slots = {};
+    m_recordWords.shrink_to_fit();
+    m_text.shrink_to_fit();
+    m_wordStarts.shrink_to_fit();
+
+    // Each word's records, by counting first: one array for all, in file order.
+    const size_t vocabulary = m_wordStarts.size() - 1;
+    m_postingStarts.assign(vocabulary + 1, 0);
+    for (uint32_t entry : m_recordWords)
+        ++m_postingStarts[(entry >> 2) + 1];
+    std::partial_sum(m_postingStarts.begin(), m_postingStarts.end(), m_postingStarts.begin());
+    m_postings.resize(m_recordWords.size());
+    std::vector<uint32_t> next(m_postingStarts.begin(), m_postingStarts.end() - 1);
+    // A word a name repeats (ALI MOHAMMED ALI) is posted twice for the record, which the look-up takes as once.
+    for (uint32_t row = 0; row + 1 < m_recordWordStarts.size(); ++row) {
+        for (uint32_t k = m_recordWordStarts[row]; k < m_recordWordStarts[row + 1]; ++k)
+            m_postings[next[m_recordWords[k] >> 2]++] = row;
+    }
+
+    std::string scratch;
+    for (uint32_t id = 0; id < vocabulary; ++id) {
+        const std::string_view w = word(id);
+        if (w.size() >= 2) {
+            m_keyHashes.push_back(TextTable::hash(NameSimilarity::phoneticKey(w)));
+            m_keyWords.push_back(id);
+            const std::string other = NameSimilarity::otherPhoneticKey(w);
+            if (!other.empty()) {
+                m_keyHashes.push_back(TextTable::hash(other));
+                m_keyWords.push_back(id);
+            }
+        }
+        forEachForm(w, scratch, [&](std::string_view form) {
+            m_formHashes.push_back(TextTable::hash(form));
+            m_formWords.push_back(id);
+        });
+    }
+    sortByHash(m_keyHashes, m_keyWords);
+    sortByHash(m_formHashes, m_formWords);
+}
+
+uint32_t NearMissIndex::intern(std::string_view w)
+{
+    if ((m_wordStarts.size() - 1) * 2 >= m_slots.size()) {
+        std::vector<uint32_t> bigger(m_slots.size() * 2, 0);
+        const size_t mask = bigger.size() - 1;
+        for (uint32_t id = 0; id + 1 < m_wordStarts.size(); ++id) {
+            size_t slot = TextTable::hash(word(id)) & mask;
+            while (bigger[slot])
+                slot = (slot + 1) & mask;
+            bigger[slot] = id + 1;
+        }
+        m_slots.swap(bigger);
+    }
+    const size_t mask = m_slots.size() - 1;
+    size_t slot = TextTable::hash(w) & mask;
+    while (const uint32_t held = m_slots[slot]) {
+        if (word(held - 1) == w)
+            return held - 1;
+        slot = (slot + 1) & mask;
+    }
+    const uint32_t id = uint32_t(m_wordStarts.size() - 1);
+    m_text.append(w);
+    m_wordStarts.push_back(uint32_t(m_text.size()));
+    m_slots[slot] = id + 1;
+    return id;
+}
+
+void NearMissIndex::lookUp(const std::vector<uint64_t> &hashes, const std::vector<uint32_t> &ids, uint64_t hash,
+                           std::vector<uint32_t> &out) const
+{
+    auto at = std::lower_bound(hashes.begin(), hashes.end(), hash);
+    for (; at != hashes.end() && *at == hash; ++at)
+        out.push_back(ids[size_t(at - hashes.begin())]);
+}
+
+std::vector<NearMissIndex::CloseWord> NearMissIndex::closeWords(std::string_view w, double minimum) const
+{
+    std::vector<uint32_t> ids;
+    std::string scratch;
+    forEachForm(w, scratch,
+                [&](std::string_view form) { lookUp(m_formHashes, m_formWords, TextTable::hash(form), ids); });
+    if (w.size() >= 2) {
+        lookUp(m_keyHashes, m_keyWords, TextTable::hash(NameSimilarity::phoneticKey(w)), ids);
+        const std::string other = NameSimilarity::otherPhoneticKey(w);
+        if (!other.empty())
+            lookUp(m_keyHashes, m_keyWords, TextTable::hash(other), ids);
+    }
+    std::sort(ids.begin(), ids.end());
+    ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+    std::vector<CloseWord> close;
+    const NameSimilarity::Keys keys = NameSimilarity::Keys::of(w);
+    for (uint32_t id : ids) {
+        const std::string_view other = word(id);
+        const double similarity = NameSimilarity::wordSimilarity(w, keys, other, NameSimilarity::Keys::of(other));
+        if (similarity >= minimum)
+            close.push_back({id, similarity});
+    }
+    return close;
+}
+
+size_t NearMissIndex::memoryBytes() const
+{
+    auto bytes = [](const auto &v) { return v.capacity() * sizeof(v[0]); };
+    return m_text.capacity() + bytes(m_wordStarts) + bytes(m_recordWordStarts) + bytes(m_recordWords) +
+           bytes(m_postingStarts) + bytes(m_postings) + bytes(m_keyHashes) + bytes(m_formHashes) + bytes(m_keyWords) +
+           bytes(m_formWords);
+}

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class TextTable;
+
+// The words of a watch list's names, built once when the list is read, so that finding the records whose names
+// come close to a person's never reads the whole list: each distinct word once, the records that hold it, its
+// phonetic key, and the word with each one letter left out (two words a letter apart share such a form).
+class NearMissIndex
+{
+public:
+    // JoinedSurname: the words of a surname of several written as one (GARCIA LOPEZ as GARCIALOPEZ), so that a
+    // person who writes it either way finds the record.
+    enum Field : uint32_t { Surname = 0, First = 1, Middle = 2, JoinedSurname = 3 };
+
+    // Reads the LASTNAME, FIRSTNAME and MIDDLENAME columns of table; an index of no records when the list has no
+    // LASTNAME column.
+    explicit NearMissIndex(const TextTable &table);
+
+    size_t recordCount() const { return m_recordWordStarts.empty() ? 0 : m_recordWordStarts.size() - 1; }
+    // The memory the index holds, in bytes.
+    size_t memoryBytes() const;
+
+    struct CloseWord
+    {
+        uint32_t id;
+        double similarity;
+    };
+    // The words of the list that come close to word: the same, one phonetic key, or one letter added, left out,
+    // changed or two swapped; each with its similarity (NameSimilarity::wordSimilarity), at least minimum.
+    std::vector<CloseWord> closeWords(std::string_view word, double minimum) const;
+
+    std::string_view word(uint32_t id) const
+    {
+        return std::string_view(m_text).substr(m_wordStarts[id], m_wordStarts[id + 1] - m_wordStarts[id]);
+    }
+    // The records that hold a word, in file order.
+    std::span<const uint32_t> recordsWith(uint32_t id) const
+    {
+        return std::span<const uint32_t>(m_postings)
+            .subspan(m_postingStarts[id], m_postingStarts[id + 1] - m_postingStarts[id]);
+    }
+    // A record's words in field order, each as id << 2 | Field.
+    std::span<const uint32_t> recordWords(uint32_t row) const
+    {
+        return std::span<const uint32_t>(m_recordWords)
+            .subspan(m_recordWordStarts[row], m_recordWordStarts[row + 1] - m_recordWordStarts[row]);
+    }
+
+private:
+    uint32_t intern(std::string_view word);
+    void lookUp(const std::vector<uint64_t> &hashes, const std::vector<uint32_t> &ids, uint64_t hash,
+                std::vector<uint32_t> &out) const;
+
+    std::string m_text;                    // every distinct word, one after another
+    std::vector<uint32_t> m_wordStarts{0}; // word i is m_text[m_wordStarts[i] .. m_wordStarts[i + 1]]
+    std::vector<uint32_t> m_slots;         // open addressing while reading: word id + 1, 0 for a free slot
+    std::vector<uint32_t> m_recordWordStarts;
+    std::vector<uint32_t> m_recordWords;
+    std::vector<uint32_t> m_postingStarts;
+    std::vector<uint32_t> m_postings;
+    // Sorted by hash: the hash of a phonetic key, or of a word or a word with one letter left out, with its word.
+    std::vector<uint64_t> m_keyHashes, m_formHashes;
+    std::vector<uint32_t> m_keyWords, m_formWords;
+};

@@ -1,0 +1,126 @@
+#include "TestSupport.h"
+#include "engine/TextTable.h"
+#include "search/NearMissFinder.h"
+#include "search/NearMissIndex.h"
+
+Q_DECLARE_METATYPE(QList<int>)
+
+// Which records of a list come close to a person, found through the index, best first.
+class TestNearMissFinder : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void closeRecords_data();
+    void closeRecords();
+    void exactMatchesAreNotNearMisses();
+    void thresholdAndLimit();
+    void recordsAsASearchHandsThemOut();
+    void listWithoutSurnames();
+
+private:
+    static TextTable list();
+};
+
+TextTable TestNearMissFinder::list()
+{
+    QByteArray bytes = "SID,CLEARED,LASTNAME,FIRSTNAME,MIDDLENAME,TYPE,DOB,POB,CITIZENSHIP,PASSPORT/IDNUMBER,MISC\r\n"
+                       "1,,MOHAMMED,ALI,,PERSON,3/4/1970,,,,\r\n"
+                       "2,,MUHAMMAD,ALI,,PERSON,3/4/1970,,,,\r\n"
+                       "3,,HASSAN,OMAR,KHALID,PERSON,1/1/1980,,,P77,\r\n"
+                       "4,,GARCIA-LOPEZ,ANA,,PERSON,5/6/1977,,,,\r\n"
+                       "5,,SMITH,ALI,,PERSON,3/4/1970,,,,\r\n"
+                       "6,,MOHAMED,ALI,,PERSON,3/4/1990,,,,\r\n"
+                       "7,,M\xdcLLER,HANS,,PERSON,2/2/1950,,,,\r\n"                              // Windows-1252
+                       "8,YES,\xd0\x90\xd0\x9b\xd0\x98\xd0\x95\xd0\x92,RUSTAM,,PERSON,,,,,\r\n"; // UTF-8 Cyrillic
+    return TextTable(bytes, true, QStringLiteral("Veyra_No_Fly_Test.csv"));
+}
+
+void TestNearMissFinder::closeRecords_data()
+{
+    QTest::addColumn<QStringList>("person");
+    QTest::addColumn<QList<int>>("rows");
+    QTest::newRow("both spellings, the closer first; another date stays out")
+        << QStringList{"muhammad", "ali", "3/4/1970", ""} << QList<int>{1, 0};
+    QTest::newRow("a shared given name and date without the surname is not enough")
+        << QStringList{"WOJCIK", "ALI", "3/4/1970", ""} << QList<int>{};
+    QTest::newRow("surname and given name swapped")
+        << QStringList{"OMAR", "HASSAN KHALID", "1/1/1980", ""} << QList<int>{2};
+    QTest::newRow("hyphenated surname written as one word")
+        << QStringList{"GARCIALOPEZ", "ANA", "", ""} << QList<int>{3};
+    QTest::newRow("hyphenated surname written as two") << QStringList{"GARCIA LOPEZ", "ANA", "", ""} << QList<int>{3};
+    QTest::newRow("a Windows-1252 field is read as such")
+        << QStringList{"MULLER", "HANS", "2/2/1950", ""} << QList<int>{6};
+    QTest::newRow("a Cyrillic record, a Latin person") << QStringList{"ALIEV", "RUSTAM", "", ""} << QList<int>{7};
+    QTest::newRow("nobody close") << QStringList{"WOJCIECHOWSKA", "BARBARA", "9/9/1999", ""} << QList<int>{};
+    QTest::newRow("no name at all") << QStringList{"", "", "3/4/1970", "P77"} << QList<int>{};
+}
+
+void TestNearMissFinder::closeRecords()
+{
+    QFETCH(QStringList, person);
+    QFETCH(QList<int>, rows);
+    const TextTable table = list();
+    const NearMissIndex index(table);
+    const NearMissFinder finder(table, index);
+    QList<int> found;
+    for (const NearMiss &miss : finder.find({person[0], person[1], person[2], person[3]})) {
+        found.append(int(miss.row));
+        QVERIFY(!miss.reasons.isEmpty());
+        QVERIFY(miss.score >= NearMissFinder::DefaultThreshold && miss.score <= 1.0);
+    }
+    QCOMPARE(found, rows);
+}
+
+void TestNearMissFinder::exactMatchesAreNotNearMisses()
+{
+    const TextTable table = list();
+    const NearMissIndex index(table);
+    const NearMissFinder finder(table, index);
+    const auto misses = finder.find({"MUHAMMAD", "ALI", "3/4/1970", ""}, {table.recordStart(1)});
+    QCOMPARE(misses.size(), size_t(1));
+    QCOMPARE(misses[0].row, 0u);
+    QCOMPARE(misses[0].reasons,
+             (QStringList{"surname spelled differently: MUHAMMAD / MOHAMMED", "same date of birth"}));
+}
+
+void TestNearMissFinder::thresholdAndLimit()
+{
+    const TextTable table = list();
+    const NearMissIndex index(table);
+    const NameQuery::Row person{"MOHAMAD", "ALI", "3/4/1970", ""};
+    QCOMPARE(NearMissFinder(table, index).find(person).size(), size_t(2));
+    QCOMPARE(NearMissFinder(table, index).find(person, {}, 1).size(), size_t(1));
+    QCOMPARE(NearMissFinder(table, index, 0.99).find(person).size(), size_t(0));
+    // A low threshold lets in the record with another date of birth, last.
+    const auto all = NearMissFinder(table, index, 0.5).find(person);
+    QCOMPARE(all.size(), size_t(3));
+    QCOMPARE(all.back().row, 5u);
+    QVERIFY(all.back().reasons.contains("date of birth differs: 3/4/1970 / 3/4/1990"));
+}
+
+void TestNearMissFinder::recordsAsASearchHandsThemOut()
+{
+    const TextTable table = list();
+    const NearMissIndex index(table);
+    const NearMissFinder finder(table, index);
+    const auto fields = finder.fields(2);
+    QCOMPARE(fields.size(), size_t(11));
+    QCOMPARE(fields[0], std::optional<QString>("3"));
+    QCOMPARE(fields[1], std::nullopt);
+    QCOMPARE(fields[4], std::optional<QString>("KHALID"));
+    QCOMPARE(fields[9], std::optional<QString>("P77"));
+    QCOMPARE(finder.fields(6)[2], std::optional<QString>(u"M\u00dcLLER"_qs));
+    QCOMPARE(index.recordCount(), size_t(8));
+}
+
+void TestNearMissFinder::listWithoutSurnames()
+{
+    const TextTable table(QByteArray("NAME,DOB\r\nMOHAMMED ALI,3/4/1970\r\n"), true);
+    const NearMissIndex index(table);
+    QCOMPARE(index.recordCount(), size_t(0));
+    QVERIFY(NearMissFinder(table, index).find({"MOHAMMED", "ALI", "3/4/1970", ""}).empty());
+}
+
+VEYRA_TEST(TestNearMissFinder)
+#include "TestNearMissFinder.moc"
