@@ -2,6 +2,8 @@
 //   search.png       four people searched against the No-Fly, Cleared and Selectee lists in turn
 //   manifest.png     the manifest those rows give
 //   grid-search.png  the people of a spreadsheet searched in grid mode against the No-Fly list
+//   possible-matches.png  misspelled names searched against the No-Fly list: the advisory marks, and the
+//                    "Possible matches" panel of the first row over the window
 //   browser.png      the browser window on a stand-in for the portal
 //   search-log.pdf, manifest.pdf  the two printouts, the manifest long enough for a second page
 // Usage: build/tools/veyracheck-screenshots EXAMPLES_FOLDER PEOPLE.xls OUTPUT_FOLDER
@@ -15,9 +17,11 @@
 #include "platform/widgets/TextBox.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
@@ -128,6 +132,41 @@ int main(int argc, char *argv[])
     window.Command1_Click();
     if (!save(window, out, "grid-search.png"))
         return 1;
+
+    window.showNameRows();
+    const QStringList misspelled[] = {{"quilfeather", "arno bede", "3/14/1971", ""},
+                                      {"marowby", "celeste", "2/11/1984", ""},
+                                      {"tanglewood", "dunstan eliot", "", "kv9912345"},
+                                      {"smith", "john", "", ""}};
+    for (int row = 0; row < 4; ++row) {
+        for (int field = 0; field < 4; ++field) {
+            // Fresh rows: the marks of the first picture's searches would otherwise stay on them.
+            auto *box = window.findChild<TextBox *>(QStringLiteral("Text%1_%2").arg(field + 1).arg(row));
+            box->setText(misspelled[row][field]);
+            box->setForeColor(Qt::black);
+            box->setBackColor(Qt::white);
+        }
+        window.findChild<QCheckBox *>(QStringLiteral("Check1_%1").arg(row))->setChecked(false);
+    }
+    window.File1_Click(QStringLiteral("Veyra_No_Fly_Sample.csv"));
+    window.Command1_Click();
+    window.NearMiss_Click(0);
+    auto *panel = window.findChild<QWidget *>(QStringLiteral("PossibleMatches"));
+    if (!panel)
+        return 1;
+    // The panel is a window of its own; the picture shows it where it opens, over the main window's lower part.
+    QPixmap picture = window.grab();
+    const QPixmap panelPicture = panel->grab();
+    QPainter painter(&picture);
+    const QPoint at(picture.width() - panelPicture.width() - 16, picture.height() - panelPicture.height() - 16);
+    painter.fillRect(QRect(at - QPoint(2, 2), panelPicture.size() + QSize(4, 4)), Qt::darkGray);
+    painter.drawPixmap(at, panelPicture);
+    painter.end();
+    if (!picture.save(out.filePath("possible-matches.png"))) {
+        QTextStream(stderr) << "cannot write " << out.filePath("possible-matches.png") << "\n";
+        return 1;
+    }
+    panel->hide();
 
     QFile portal(data.filePath("portal.html"));
     portal.open(QIODevice::WriteOnly);

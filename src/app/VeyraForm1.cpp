@@ -20,6 +20,8 @@
 #include "platform/widgets/WindowFront.h"
 #include "search/ImportedNamesSearch.h"
 #include "search/ListIdentity.h"
+#include "search/NearMissIndex.h"
+#include "search/NearMissIndexes.h"
 #include "search/WatchListSelection.h"
 #include "shared/RgbColor.h"
 #include "shared/VeyraVariables.h"
@@ -110,6 +112,8 @@ void VeyraForm1::File1_Click(const QString &fileName)
                 ListIdentity::of(*table, fileName, QFileInfo(m_vars.WorkingListPath).lastModified());
             m_host.watchList().recordIdentity(identity);
             m_listIdentity->setText(identity.line());
+            // Indexed for the near-miss advisory while the list is being opened, not at the first search.
+            m_nearMissIndexes->of(table);
         }
     } catch (const TextTableError &e) {
         MessageBox::show(this, QStringLiteral("The list %1 cannot be read.\n%2").arg(fileName, e.message()));
@@ -218,6 +222,7 @@ void VeyraForm1::importNameList(NameListFile::Kind kind, int n)
 
 void VeyraForm1::FromExcel_Click()
 {
+    clearNearMisses();
     for (int i = 0; i < NameRowCount; ++i)
         for (TextBox *box : rowBoxes(i))
             box->setText(QString());
@@ -239,11 +244,13 @@ void VeyraForm1::FromExcel_Click()
 
 void VeyraForm1::hideImportedNames()
 {
+    clearNearMisses();
     m_importedNamesGrid->hide();
 }
 
 void VeyraForm1::fillImportedNames(const QList<QStringList> &rows)
 {
+    clearNearMisses();
     m_importedNamesGrid->setClip(0, 0, rows);
     m_importedNamesGrid->setCurrentCell(0, 1);
 }

@@ -3,17 +3,21 @@
 #include "lists/NameListFile.h"
 #include "manifest/ManifestScreening.h"
 #include "platform/widgets/FolderNavigator.h"
+#include "search/NearMissRecord.h"
+#include "search/SearchRun.h"
 
 #include <QMainWindow>
 
 #include <array>
 #include <memory>
+#include <vector>
 
 class QAction;
 class QCheckBox;
 class QMenu;
 class QProgressBar;
 class QPushButton;
+class QToolButton;
 class DriveList;
 class FileList;
 class FlexGrid;
@@ -22,6 +26,9 @@ class Label;
 class TextBox;
 struct SearchSummary;
 class MainWindowHost;
+class NearMissFinder;
+class NearMissIndexes;
+class PossibleMatchesPanel;
 struct VeyraVariables;
 
 // The main window: the folder lists through which watch lists are reached, the name rows, the search buttons
@@ -36,6 +43,7 @@ public:
     static constexpr auto KeepCheckedCaption = "Keep Checked";
 
     explicit VeyraForm1(MainWindowHost &host);
+    ~VeyraForm1() override;
 
     void Form_Load();
     void Form_Unload();
@@ -84,6 +92,10 @@ public:
     void reportSpreadsheetNotice(const QString &fileName, const QString &notice);
 
     void printlog_Click();
+
+    // The near-miss advisory: a row's mark, and the menu item, open the "Possible matches" panel.
+    void NearMiss_Click(int row);
+    void PossibleMatches_Click();
     void refreshFileList();
     void showStatus(const QString &text, const QColor &color);
     // Where a printout went when no printer took it: a line of its own, so the search's summary stays.
@@ -113,6 +125,15 @@ private:
     bool gridMode() const;
     void showSummary(const SearchSummary &summary);
     void repaintCoalesced();
+
+    void buildNearMissMarks(QWidget *surface, int left, int top, int pitch, int height);
+    SearchRun::Searched nearMissPass(const NearMissFinder &finder, const QString &listName, const QStringList &columns);
+    bool nearMissMarked(int row) const;
+    QString nearMissTip(int row) const;
+    void showNearMissMarks();
+    void clearNearMiss(int row);
+    void clearNearMisses();
+    void showPossibleMatches(int row);
 
     bool loadRememberedFolders();
     void fallBackToDataFolder();
@@ -145,4 +166,18 @@ private:
     FlexGrid *m_resultGrid = nullptr;        // MSFlexGrid1
     FlexGrid *m_importedNamesGrid = nullptr; // MSFlexGrid2
     QProgressBar *m_progressBar = nullptr;   // ProgressBar1
+
+    // What the last search found close to each row it visited.
+    struct RowNearMisses
+    {
+        bool exact = false; // the search found the row's own matches
+        NameQuery::Row written;
+        QList<NearMissRecord> records;
+    };
+    std::vector<RowNearMisses> m_nearMisses;
+    std::unique_ptr<NearMissIndexes> m_nearMissIndexes;
+    std::array<QToolButton *, NameRowCount> m_nearMissMarks{}; // NearMiss_0 .. NearMiss_9, beside the Keep boxes
+    PossibleMatchesPanel *m_possibleMatches = nullptr;
+    QAction *m_possibleMatchesAction = nullptr; // PossibleMatches, in the rows' context menus
+    int m_possibleMatchesRow = 0;
 };

@@ -16,6 +16,7 @@
 #include "platform/widgets/Named.h"
 #include "platform/widgets/TextBox.h"
 #include "platform/widgets/Twips.h"
+#include "search/NearMissIndexes.h"
 #include "search/WatchListFile.h"
 
 #include <QCheckBox>
@@ -59,6 +60,7 @@ QString indexed(const char *name, int index)
 VeyraForm1::VeyraForm1(MainWindowHost &host)
     : m_host(host)
     , m_vars(host.variables())
+    , m_nearMissIndexes(std::make_unique<NearMissIndexes>())
 {
     setObjectName(QStringLiteral("VeyraForm1"));
     setWindowTitle(QStringLiteral("VeyraCheck     v3.1"));
@@ -66,6 +68,8 @@ VeyraForm1::VeyraForm1(MainWindowHost &host)
     buildControls();
     resize(Twips::toPixelsX(WindowWidth, *this), Twips::toPixelsY(WindowHeight, *this));
 }
+
+VeyraForm1::~VeyraForm1() = default;
 
 void VeyraForm1::buildMenus()
 {
@@ -163,6 +167,7 @@ void VeyraForm1::buildControls()
     Twips::place(m_importedNamesGrid, RowsLeft, Margin, RowsWidth, RowsTop + 10 * RowPitch - Margin);
     m_importedNamesGrid->hide();
     m_resultGrid = named(new FlexGrid(surface), QStringLiteral("MSFlexGrid1"));
+    buildNearMissMarks(surface, KeepColumn.left + KeepColumn.width, RowsTop, RowPitch, RowHeight);
 
     setTabOrderFromRows();
 
@@ -253,6 +258,7 @@ void VeyraForm1::resizeEvent(QResizeEvent *event)
 
 void VeyraForm1::createHeader()
 {
+    clearNearMisses();
     m_statusLine->setText(QString());
     m_resultGrid->clear();
     m_resultGrid->setRows(2);

@@ -1,15 +1,21 @@
 #include "app/VeyraForm1.h"
 
 #include "app/MainWindowHost.h"
+#include "engine/TableCache.h"
+#include "engine/TextTable.h"
 #include "engine/TextTableConnection.h"
+#include "engine/TextTableError.h"
 #include "platform/files/DataFolder.h"
 #include "platform/widgets/FlexGrid.h"
 #include "platform/widgets/FolderList.h"
 #include "platform/widgets/Label.h"
 #include "platform/widgets/TextBox.h"
+#include "search/BatchScreening.h"
 #include "search/ClearedRemoval.h"
 #include "search/ImportedNamesSearch.h"
 #include "search/NameRowsSearch.h"
+#include "search/NearMissFinder.h"
+#include "search/NearMissIndexes.h"
 #include "search/ResultGridWriter.h"
 #include "search/SearchSummary.h"
 #include "search/WatchListFile.h"
@@ -30,6 +36,7 @@ void VeyraForm1::Text1_Change(int index)
 // Every change of a row's text puts the row into the next search and clears the last search's summary.
 void VeyraForm1::rowChanged(int index)
 {
+    clearNearMiss(index);
     m_searchBoxes[index]->setChecked(true);
     m_statusLine->setText(QString());
     m_statusLine->setForeColor(QColor(0, 0, 255));
@@ -95,21 +102,38 @@ void VeyraForm1::Command1_Click()
     m_lastRepaint = 0;
     repaint();
 
+    // The list as the statements read it, for the near misses of each row they find nothing for.
+    std::shared_ptr<const TextTable> table;
+    std::unique_ptr<NearMissFinder> finder;
+    SearchRun::Searched nearMisses;
+    const QString listName = QFileInfo(m_vars.SelectedListPath).fileName();
+    try {
+        table = m_host.tableCache().table(DataFolder::filePath(folder, QString::fromLatin1(WatchListFile::WorkingName)),
+                                          true, listName);
+        finder = std::make_unique<NearMissFinder>(*table, *m_nearMissIndexes->of(table));
+        nearMisses = nearMissPass(*finder, listName, BatchScreening::distinctNames(table->columnNames()));
+    } catch (const TextTableError &) {
+        // The statements meet the same trouble and report it; the advisory is simply not there.
+    }
+
     ResultGridWriter results(m_resultGrid, [this] { repaintCoalesced(); });
     SearchRun::Outcome outcome;
     int uncleared = 0;
     if (gridMode()) {
         ImportedNamesSearch rows(m_importedNamesGrid, m_progressBar, this);
-        outcome = SearchRun::run(connection, m_vars.SelectedListPath, rows, results);
+        outcome = SearchRun::run(connection, m_vars.SelectedListPath, rows, results, SearchRun::Refusals::Stop, nullptr,
+                                 nearMisses);
         uncleared = rows.uncleared();
         if (outcome != SearchRun::Outcome::Failed)
             m_importedNamesGrid->setCurrentCell(m_importedNamesGrid->row(), 0);
     } else {
         NameRowsSearch rows({&m_lastNames, &m_firstNames, &m_datesOfBirth, &m_passports}, m_keepBoxes, m_searchBoxes,
                             this);
-        outcome = SearchRun::run(connection, m_vars.SelectedListPath, rows, results);
+        outcome = SearchRun::run(connection, m_vars.SelectedListPath, rows, results, SearchRun::Refusals::Stop, nullptr,
+                                 nearMisses);
     }
     showSummary(SearchSummary::of(outcome, gridMode(), uncleared));
+    showNearMissMarks();
     connection.close();
 }
 
@@ -144,11 +168,14 @@ void VeyraForm1::Command2_Click()
     } else {
         ClearedRemoval::keepMarkedRows(*m_importedNamesGrid);
     }
+    // The rows kept are those the search matched, which carry no advisory; the others are gone.
+    clearNearMisses();
     m_keepCheckedButton->setEnabled(false);
 }
 
 void VeyraForm1::showNameRows()
 {
+    clearNearMisses();
     m_importedNamesGrid->hide();
     m_progressBar->hide();
     m_keepCheckedButton->setText(QString::fromLatin1(VeyraForm1::KeepCheckedCaption));
@@ -161,8 +188,12 @@ void VeyraForm1::MSFlexGrid2_KeyPress(int keyCode)
     const int row = m_importedNamesGrid->row();
     const int col = m_importedNamesGrid->col();
     const QString text = m_importedNamesGrid->textMatrix(row, col);
-    if ((keyCode >= 47 && keyCode <= 57) || (keyCode >= 65 && keyCode <= 122))
+    if ((keyCode >= 47 && keyCode <= 57) || (keyCode >= 65 && keyCode <= 122)) {
         m_importedNamesGrid->setTextMatrix(row, col, text + QChar(keyCode));
-    if (keyCode == 8 && !text.isEmpty())
+        clearNearMiss(row);
+    }
+    if (keyCode == 8 && !text.isEmpty()) {
         m_importedNamesGrid->setTextMatrix(row, col, text.chopped(1));
+        clearNearMiss(row);
+    }
 }

@@ -2,6 +2,7 @@
 
 #include "search/ListIdentity.h"
 #include "search/NameQuery.h"
+#include "search/NearMissRecord.h"
 #include "shared/Rgb.h"
 
 #include <QList>
@@ -27,16 +28,7 @@ public:
         std::vector<std::optional<QString>> fields;
     };
 
-    // A record that comes close to the person without the exact search finding it: an advisory only.
-    struct NearMatch
-    {
-        QString listName;
-        QStringList columns;
-        std::vector<std::optional<QString>> fields;
-        uint32_t row = 0; // the record's place in its list, from 0
-        double score = 0;
-        QStringList reasons;
-    };
+    using NearMatch = NearMissRecord;
 
     struct Person
     {

@@ -4,9 +4,13 @@
 #include "platform/widgets/Label.h"
 #include "platform/widgets/TextBox.h"
 
+#include <QAction>
 #include <QCheckBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QToolButton>
+#include <QTreeWidget>
 
 using TestSupport::MessageBoxAnswerer;
 using TestSupport::writeFile;
@@ -28,6 +32,8 @@ private slots:
     void gridTyping_data();
     void gridTyping();
     void rowRules();
+    void nearMissIsAnAdvisoryBesideTheMarks();
+    void nearMissInGridMode();
 };
 
 namespace {
@@ -334,3 +340,106 @@ void TestMainWindowSearch::rowRules()
 
 VEYRA_TEST(TestMainWindowSearch)
 #include "TestMainWindowSearch.moc"
+
+namespace {
+
+// MOHAMMED is listed; MUHAMMAD, the same name in another transliteration, is what the operator types.
+void writeTransliterationList(const QString &folder)
+{
+    writeFile(folder + "/Veyra_No_Fly.csv",
+              Header + "1,,MOHAMMED,ALI,,P,3/4/1970,,,,\r\n2,,ROE,RICHARD,,P,3/4/1970,,,,\r\n");
+}
+
+} // namespace
+
+void TestMainWindowSearch::nearMissIsAnAdvisoryBesideTheMarks()
+{
+    QTemporaryDir data;
+    writeTransliterationList(data.path());
+    RunningApp app(data.path());
+    Rows rows{app};
+    rows.fill(0, {"muhammad", "ali", "3/4/1970"});
+    rows.fill(1, {"roe", "richard", "3/4/1970"});
+    rows.fill(2, {"nobody", "at all"});
+    search(app, "Veyra_No_Fly.csv");
+
+    // The exact search's marks are what they would be without the advisory.
+    QCOMPARE(rows.text(1, 0)->foreColor(), Black);
+    QCOMPARE(rows.text(1, 0)->backColor(), White);
+    QVERIFY(!rows.keep(0)->isChecked());
+    QCOMPARE(rows.text(1, 1)->foreColor(), Red);
+    QCOMPARE(app.find<Label>("Label3")->text(), QStringLiteral("Search succesful"));
+    QCOMPARE(app.find<FlexGrid>("MSFlexGrid1")->rows(), 2); // ROE's record only
+
+    auto *mark = app.find<QToolButton>("NearMiss_0");
+    QVERIFY(mark->isVisible());
+    QVERIFY(mark->toolTip().startsWith("1 possible match"));
+    QVERIFY(!app.find<QToolButton>("NearMiss_1")->isVisible()); // found exactly: no advisory
+    QVERIFY(!app.find<QToolButton>("NearMiss_2")->isVisible()); // nothing close
+
+    auto *panel = app.window().findChild<QWidget *>("PossibleMatches");
+    QVERIFY(panel && !panel->isVisible());
+    QTest::mouseClick(mark, Qt::LeftButton);
+    QVERIFY(panel->isVisible());
+    QCOMPARE(panel->windowTitle(), QStringLiteral("Possible matches"));
+    QCOMPARE(panel->findChild<QLabel *>("PossibleMatchesPerson")->text(),
+             QStringLiteral("Row 1: MUHAMMAD, ALI, 3/4/1970: 1 possible match."));
+    auto *list = panel->findChild<QTreeWidget *>("PossibleMatchesList");
+    QCOMPARE(list->topLevelItemCount(), 1);
+    const QTreeWidgetItem *record = list->topLevelItem(0);
+    QCOMPARE(record->text(1), QStringLiteral("Veyra_No_Fly.csv"));
+    QCOMPARE(record->text(2), QStringLiteral("1"));
+    QCOMPARE(record->text(3), QStringLiteral("MOHAMMED, ALI"));
+    QCOMPARE(record->text(4), QStringLiteral("3/4/1970"));
+    QCOMPARE(record->childCount(), 2);
+    QCOMPARE(record->child(0)->text(0), QStringLiteral("surname spelled differently: MUHAMMAD / MOHAMMED"));
+    QCOMPARE(record->child(1)->text(0), QStringLiteral("same date of birth"));
+
+    // Nothing of the search's result grid or rows moved for the mark.
+    QCOMPARE(rows.text(1, 0)->foreColor(), Black);
+    QCOMPARE(app.find<FlexGrid>("MSFlexGrid1")->rows(), 2);
+
+    // Changing the row takes the advisory away with the search's summary; so does another list.
+    rows.text(3, 0)->setText("3/4/1971");
+    QVERIFY(!mark->isVisible());
+    QCOMPARE(panel->findChild<QLabel *>("PossibleMatchesPerson")->text(),
+             QStringLiteral("Row 1 was not searched against the selected list since the last change."));
+    search(app, "Veyra_No_Fly.csv");
+    QVERIFY(mark->isVisible()); // within one year of the listed date: still close
+    app.window().File1_Click("Veyra_No_Fly.csv");
+    QVERIFY(!mark->isVisible());
+}
+
+void TestMainWindowSearch::nearMissInGridMode()
+{
+    QTemporaryDir data;
+    writeTransliterationList(data.path());
+    RunningApp app(data.path());
+    FlexGrid *grid = importedNames(app, {{"roe", "richard", "3/4/1970"}, {"mohamad", "ali", "4/3/1970"}});
+    search(app, "Veyra_No_Fly.csv");
+    QCOMPARE(grid->cellForeColor(0, 0), Red);
+    QCOMPARE(grid->cellForeColor(1, 0), Black);
+    QCOMPARE(grid->cellBackColor(1, 0), White);
+    QCOMPARE(app.find<Label>("Label3")->text(), QStringLiteral("Search successful. There are 1 uncleared names"));
+    QVERIFY(!grid->cellMarked(0, 0));
+    QVERIFY(grid->cellMarked(1, 0));
+    QVERIFY(!grid->cellMarked(1, 1));
+
+    grid->setCurrentCell(1, 0);
+    app.window().findChild<QAction *>("PossibleMatches")->trigger();
+    auto *panel = app.window().findChild<QWidget *>("PossibleMatches");
+    QVERIFY(panel->isVisible());
+    QCOMPARE(panel->findChild<QLabel *>("PossibleMatchesPerson")->text(),
+             QStringLiteral("Row 2: MOHAMAD, ALI, 4/3/1970: 1 possible match."));
+    const QTreeWidgetItem *record = panel->findChild<QTreeWidget *>("PossibleMatchesList")->topLevelItem(0);
+    QCOMPARE(record->child(1)->text(0),
+             QStringLiteral("date of birth with day and month swapped: 4/3/1970 / 3/4/1970"));
+    // The panel follows the row the operator moves to.
+    grid->setCurrentCell(0, 0);
+    QCOMPARE(panel->findChild<QLabel *>("PossibleMatchesPerson")->text(),
+             QStringLiteral("Row 1: ROE, RICHARD, 3/4/1970: no possible matches."));
+
+    // Remove Cleared keeps the red row only; the advisory goes with the rows.
+    QTest::mouseClick(app.find<QPushButton>("Command2"), Qt::LeftButton);
+    QVERIFY(!grid->cellMarked(0, 0) && !grid->cellMarked(1, 0));
+}

@@ -3,6 +3,8 @@
 
 #include <QAbstractItemModelTester>
 #include <QHeaderView>
+#include <QIcon>
+#include <QPixmap>
 #include <QTest>
 
 class TestFlexGrid : public QObject
@@ -14,6 +16,7 @@ private slots:
     void fixedRowIsTheHeader();
     void widthsAreKeptInTwips();
     void clearEmptiesTextsAndColours();
+    void markSitsBesideTheText();
     void modelStaysConsistentThroughEveryChange();
 };
 
@@ -78,6 +81,36 @@ void TestFlexGrid::clearEmptiesTextsAndColours()
     QCOMPARE(grid.textMatrix(1, 1), QString());
     QCOMPARE(grid.cellBackColor(1, 1), QColor(255, 255, 255));
     QCOMPARE(grid.rows(), 2);
+}
+
+void TestFlexGrid::markSitsBesideTheText()
+{
+    FlexGrid grid;
+    grid.setCols(2);
+    grid.setRows(3);
+    grid.setTextMatrix(1, 0, "HASSAN");
+    grid.setCellForeColor(1, 0, QColor(255, 0, 0));
+    QPixmap dot(8, 8);
+    dot.fill(Qt::blue);
+    grid.setCellMark(1, 0, QIcon(dot), "2 possible matches");
+    const QAbstractItemModel *model = grid.QTableView::model();
+    const QModelIndex cell = model->index(1, 0);
+    QVERIFY(grid.cellMarked(1, 0));
+    QVERIFY(!grid.cellMarked(1, 1));
+    QVERIFY(model->data(cell, Qt::DecorationRole).canConvert<QIcon>());
+    QCOMPARE(model->data(cell, Qt::ToolTipRole).toString(), QStringLiteral("2 possible matches"));
+    // Text and colours are the grid's own, the mark's only beside them.
+    QCOMPARE(model->data(cell, Qt::DisplayRole).toString(), QStringLiteral("HASSAN"));
+    QCOMPARE(grid.cellForeColor(1, 0), QColor(255, 0, 0));
+    QCOMPARE(grid.cellBackColor(1, 0), QColor(255, 255, 255));
+
+    grid.setCellMark(1, 0, QIcon(), "ignored");
+    QVERIFY(!grid.cellMarked(1, 0));
+    QVERIFY(!model->data(cell, Qt::ToolTipRole).isValid());
+    grid.setCellMark(2, 1, QIcon(dot), "x");
+    grid.setCellMark(7, 1, QIcon(dot), "outside the grid: nothing");
+    grid.clear();
+    QVERIFY(!grid.cellMarked(2, 1));
 }
 
 // Every shape change the windows make, watched by Qt's model tester: rows and columns grown and shrunk, the fixed

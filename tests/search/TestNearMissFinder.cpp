@@ -2,6 +2,7 @@
 #include "engine/TextTable.h"
 #include "search/NearMissFinder.h"
 #include "search/NearMissIndex.h"
+#include "search/NearMissIndexes.h"
 
 Q_DECLARE_METATYPE(QList<int>)
 
@@ -17,6 +18,7 @@ private slots:
     void thresholdAndLimit();
     void recordsAsASearchHandsThemOut();
     void listWithoutSurnames();
+    void aListIsIndexedOnce();
 
 private:
     static TextTable list();
@@ -97,6 +99,8 @@ void TestNearMissFinder::thresholdAndLimit()
     QCOMPARE(all.size(), size_t(3));
     QCOMPARE(all.back().row, 5u);
     QVERIFY(all.back().reasons.contains("date of birth differs: 3/4/1970 / 3/4/1990"));
+    // Given names and a date alone never make a candidate, however low the threshold: they are too common.
+    QVERIFY(NearMissFinder(table, index, 0.1).find({"WOJCIK", "OMAR KHALID", "1/1/1980", ""}).empty());
 }
 
 void TestNearMissFinder::recordsAsASearchHandsThemOut()
@@ -120,6 +124,26 @@ void TestNearMissFinder::listWithoutSurnames()
     const NearMissIndex index(table);
     QCOMPARE(index.recordCount(), size_t(0));
     QVERIFY(NearMissFinder(table, index).find({"MOHAMMED", "ALI", "3/4/1970", ""}).empty());
+}
+
+void TestNearMissFinder::aListIsIndexedOnce()
+{
+    NearMissIndexes indexes(2);
+    const auto first = std::make_shared<const TextTable>(list());
+    const auto index = indexes.of(first);
+    QCOMPARE(indexes.of(first), index);
+    QCOMPARE(indexes.builds(), 1);
+    // The same file read again is another table: its index is built anew.
+    const auto again = std::make_shared<const TextTable>(list());
+    QVERIFY(indexes.of(again) != index);
+    QCOMPARE(indexes.builds(), 2);
+    // Two lists are kept; a third pushes out the one used longest ago.
+    const auto third = std::make_shared<const TextTable>(QByteArray("LASTNAME\r\nX\r\n"), true);
+    indexes.of(third);
+    indexes.of(again);
+    QCOMPARE(indexes.builds(), 3);
+    indexes.of(first);
+    QCOMPARE(indexes.builds(), 4);
 }
 
 VEYRA_TEST(TestNearMissFinder)

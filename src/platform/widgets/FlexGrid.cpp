@@ -33,6 +33,10 @@ QVariant FlexGridModel::data(const QModelIndex &index, int role) const
         return c.backColor.isValid() ? c.backColor : QColor(Qt::white);
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(colAlignment(index.column()));
+    case Qt::DecorationRole:
+        return c.mark.isNull() ? QVariant() : QVariant(c.mark);
+    case Qt::ToolTipRole:
+        return c.markTip.isEmpty() ? QVariant() : QVariant(c.markTip);
     default:
         return {};
     }
@@ -222,6 +226,21 @@ void FlexGrid::setCellBackColor(int row, int col, const QColor &color)
 {
     if (inRange(row, col))
         m_model.updateCell(row, col, [&](FlexGridModel::Cell &c) { c.backColor = color; });
+}
+
+void FlexGrid::setCellMark(int row, int col, const QIcon &icon, const QString &toolTip)
+{
+    if (inRange(row, col)) {
+        m_model.updateCell(row, col, [&](FlexGridModel::Cell &c) {
+            c.mark = icon;
+            c.markTip = icon.isNull() ? QString() : toolTip;
+        });
+    }
+}
+
+bool FlexGrid::cellMarked(int row, int col) const
+{
+    return inRange(row, col) && !m_model.cell(row, col).mark.isNull();
 }
 
 int FlexGrid::colAlignment(int col) const

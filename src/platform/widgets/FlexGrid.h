@@ -2,6 +2,7 @@
 
 #include <QAbstractTableModel>
 #include <QColor>
+#include <QIcon>
 #include <QTableView>
 
 #include <functional>
@@ -19,6 +20,8 @@ public:
         QString text;
         QColor foreColor;
         QColor backColor;
+        QIcon mark; // an advisory drawn beside the text, with its tool tip
+        QString markTip;
     };
 
     using QAbstractTableModel::QAbstractTableModel;
@@ -75,6 +78,9 @@ public:
     void setCellForeColor(int row, int col, const QColor &color);
     QColor cellBackColor(int row, int col) const;
     void setCellBackColor(int row, int col, const QColor &color);
+    // A small mark beside a cell's text, which changes none of its colours; a null icon takes it away.
+    void setCellMark(int row, int col, const QIcon &icon, const QString &toolTip);
+    bool cellMarked(int row, int col) const;
 
     // The alignment codes of the person rows: 0 left at the top, 3 centred at the top.
     enum Alignment { LeftTop = 0, CenterTop = 3 };
