@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <array>
-#include <vector>
 
 namespace NameSimilarity {
 
 double jaroWinkler(std::string_view a, std::string_view b)
 {
+    // Its cost grows with the square of the length: a field far longer than any name is compared by its start.
+    a = a.substr(0, MaxComparedLength);
+    b = b.substr(0, MaxComparedLength);
     if (a.empty() || b.empty())
         return a.empty() && b.empty() ? 1.0 : 0.0;
     if (a == b)
@@ -15,27 +17,16 @@ double jaroWinkler(std::string_view a, std::string_view b)
     if (a.size() > b.size())
         std::swap(a, b);
     const size_t window = std::max<size_t>(b.size() / 2, 1) - 1;
-    // Names are short: flags on the stack, with a heap fallback for a pathological field.
-    std::array<bool, 64> aSmall{}, bSmall{};
-    std::vector<bool> aLarge, bLarge;
-    const bool small = b.size() <= 64;
-    if (!small) {
-        aLarge.assign(a.size(), false);
-        bLarge.assign(b.size(), false);
-    }
-    auto aMatched = [&](size_t i) -> bool { return small ? aSmall[i] : aLarge[i]; };
-    auto bMatched = [&](size_t i) -> bool { return small ? bSmall[i] : bLarge[i]; };
-    auto setA = [&](size_t i) { small ? void(aSmall[i] = true) : void(aLarge[i] = true); };
-    auto setB = [&](size_t i) { small ? void(bSmall[i] = true) : void(bLarge[i] = true); };
+    std::array<bool, MaxComparedLength> aMatched{}, bMatched{};
 
     size_t matches = 0;
     for (size_t i = 0; i < a.size(); ++i) {
         const size_t from = i > window ? i - window : 0;
         const size_t to = std::min(i + window + 1, b.size());
         for (size_t j = from; j < to; ++j) {
-            if (!bMatched(j) && a[i] == b[j]) {
-                setA(i);
-                setB(j);
+            if (!bMatched[j] && a[i] == b[j]) {
+                aMatched[i] = true;
+                bMatched[j] = true;
                 ++matches;
                 break;
             }
@@ -45,9 +36,9 @@ double jaroWinkler(std::string_view a, std::string_view b)
         return 0.0;
     size_t transpositions = 0;
     for (size_t i = 0, j = 0; i < a.size(); ++i) {
-        if (!aMatched(i))
+        if (!aMatched[i])
             continue;
-        while (!bMatched(j))
+        while (!bMatched[j])
             ++j;
         if (a[i] != b[j])
             ++transpositions;

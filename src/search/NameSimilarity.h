@@ -6,6 +6,9 @@
 // How alike two name words are, in the normalised form (upper-case ASCII letters and digits).
 namespace NameSimilarity {
 
+// Words are compared by at most their first letters this many.
+constexpr size_t MaxComparedLength = 64;
+
 // Jaro-Winkler similarity in [0, 1], with the usual prefix bonus (up to four letters, 0.1 each).
 double jaroWinkler(std::string_view a, std::string_view b);
 

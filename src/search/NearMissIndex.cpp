@@ -11,11 +11,14 @@ namespace {
 
 // A word and, from four letters on, the word with each one letter left out: two words one letter added, left
 // out, changed or two swapped apart always share one of these forms. Shorter words would share them with too
-// many others.
+// many others; a word longer than any name (a hostile field) gets no such forms, as they would cost the square
+// of its length.
+constexpr size_t LongestFormed = 32;
+
 template <typename Use> void forEachForm(std::string_view word, std::string &scratch, Use &&use)
 {
     use(word);
-    if (word.size() < 4)
+    if (word.size() < 4 || word.size() > LongestFormed)
         return;
     for (size_t i = 0; i < word.size(); ++i) {
         if (i > 0 && word[i] == word[i - 1])

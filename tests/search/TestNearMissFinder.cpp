@@ -19,6 +19,7 @@ private slots:
     void recordsAsASearchHandsThemOut();
     void listWithoutSurnames();
     void aListIsIndexedOnce();
+    void fieldsLongerThanAnyName();
 
 private:
     static TextTable list();
@@ -144,6 +145,26 @@ void TestNearMissFinder::aListIsIndexedOnce()
     QCOMPARE(indexes.builds(), 3);
     indexes.of(first);
     QCOMPARE(indexes.builds(), 4);
+}
+
+// A hostile list: a surname of 200,000 letters and one of 50,000 words. Forms of every word with a letter left
+// out would cost the square of the length; the index and a search must stay about linear.
+void TestNearMissFinder::fieldsLongerThanAnyName()
+{
+    const QByteArray longWord(200000, 'A');
+    QByteArray manyWords;
+    for (int i = 0; i < 50000; ++i)
+        manyWords += "AB" + QByteArray::number(i % 97) + ' ';
+    const TextTable table("LASTNAME,FIRSTNAME,DOB\r\n" + longWord + ",ALI,3/4/1970\r\n" + manyWords +
+                              ",ALI,3/4/1970\r\nMOHAMMED,ALI,3/4/1970\r\n",
+                          true);
+    const NearMissIndex index(table);
+    QVERIFY(index.memoryBytes() < 20 * 1000 * 1000);
+    const NearMissFinder finder(table, index);
+    const auto misses = finder.find({"MUHAMMAD", "ALI", "3/4/1970", ""});
+    QCOMPARE(misses.size(), size_t(1));
+    QCOMPARE(misses[0].row, 2u);
+    QVERIFY(finder.find({QString::fromLatin1(longWord.left(199999)), "ALI", "", ""}).size() <= 1);
 }
 
 VEYRA_TEST(TestNearMissFinder)
