@@ -111,6 +111,7 @@ int main(int argc, char *argv[])
     }
 
     TableCache cache;
+    cache.setHashWhileReading(false); // a query never names the list's version
     TextTableConnection connection(cache);
     try {
         connection.open(TextTableConnection::connectionText(positional[0], !parser.isSet(noHeader)));

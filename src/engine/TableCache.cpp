@@ -95,8 +95,8 @@ std::shared_ptr<TextTable> TableCache::table(const QString &path, bool hasHeader
     identifyOpen(file, entry.identity);
     ++m_parses;
     try {
-        entry.table =
-            TextTable::fromFile(file, hasHeader, name.isEmpty() ? QFileInfo(path).fileName() : name, m_keyColumns);
+        entry.table = TextTable::fromFile(file, hasHeader, name.isEmpty() ? QFileInfo(path).fileName() : name,
+                                          m_keyColumns, {}, m_hashWhileReading);
     } catch (const TextTableError &e) {
         if (e.number() != TextTableError::BadFormat)
             throw;

@@ -40,6 +40,8 @@ public:
     // The columns whose index keys are read while a file is read (the first of them a file's header names),
     // for the column every statement narrows by first.
     void setKeyColumns(const QStringList &columns) { m_keyColumns = columns; }
+    // Whether a large file's SHA-256 is made while it is read (on by default); off, it is made when first asked.
+    void setHashWhileReading(bool on) { m_hashWhileReading = on; }
 
     // How many files were parsed so far (not served from the cache).
     int parses() const { return m_parses; }
@@ -56,4 +58,5 @@ private:
     std::list<Entry> m_entries; // most recently used first
     int m_parses = 0;
     QStringList m_keyColumns;
+    bool m_hashWhileReading = true;
 };

@@ -128,11 +128,11 @@ TextTable::TextTable(QByteArray bytes, bool hasHeader, const QString &name, cons
     : m_data(std::move(bytes))
     , m_thresholds(thresholds)
 {
-    m_sha256 = Sha256::hexOf(m_data); // the bytes as they came, before a UTF-16 file is turned into UTF-8
     const QString fileName = name.isEmpty() ? QStringLiteral("the file") : name;
     std::string_view raw(m_data.constData(), size_t(m_data.size()));
     if (raw.starts_with("\xFF\xFE") || raw.starts_with("\xFE\xFF")) {
         const bool bigEndian = raw[0] == '\xFE';
+        m_sha256 = Sha256::hexOf(m_data); // the bytes as they came, before they are turned into UTF-8
         m_encoding = bigEndian ? Encoding::Utf16BE : Encoding::Utf16LE;
         QByteArray utf8;
         if (!utf16ToUtf8(raw.substr(2), bigEndian, utf8))
@@ -166,8 +166,19 @@ TextTable::TextTable(QByteArray bytes, bool hasHeader, const QString &name, cons
     finish(hasHeader, fileName, nul ? size_t(nul - m_bytes.data()) : SIZE_MAX);
 }
 
+const QByteArray &TextTable::sha256() const
+{
+    // Outside UTF-16 the buffer holds the file's own bytes, its byte order mark included, as sha256sum reads them.
+    std::call_once(*m_hashOnce, [this] {
+        if (m_sha256.isEmpty())
+            m_sha256 = Sha256::hexOf(m_data);
+    });
+    return m_sha256;
+}
+
 std::unique_ptr<TextTable> TextTable::fromFile(QFile &file, bool hasHeader, const QString &name,
-                                               const QStringList &keyColumns, const TextTableThresholds &thresholds)
+                                               const QStringList &keyColumns, const TextTableThresholds &thresholds,
+                                               bool hashWhileReading)
 {
     const qint64 size = file.size();
     const qint64 chunk = std::max<qint64>(thresholds.chunk, 1);
@@ -218,7 +229,7 @@ std::unique_ptr<TextTable> TextTable::fromFile(QFile &file, bool hasHeader, cons
     arrival.offset = offset;
     arrival.progress.store(uint64_t(first) << 1); // the records of the first piece can be found at once
     {
-        std::jthread reader([&arrival, &file, buffer, size, first, offset, chunk] {
+        std::jthread reader([&arrival, &file, buffer, size, first, offset, chunk, hashWhileReading] {
             size_t got = size_t(first), checked = offset, searched = offset, hashed = 0;
             // The file's own bytes, its byte order mark included, as sha256sum reads them.
             Sha256 hash;
@@ -248,8 +259,10 @@ std::unique_ptr<TextTable> TextTable::fromFile(QFile &file, bool hasHeader, cons
                 arrival.progress.store(uint64_t(got) << 1, std::memory_order_release);
                 arrival.progress.notify_one();
                 // Hashed while the records of what came are found on the other thread.
-                hash.add(buffer + hashed, got - hashed);
-                hashed = got;
+                if (hashWhileReading) {
+                    hash.add(buffer + hashed, got - hashed);
+                    hashed = got;
+                }
                 const qint64 n = file.read(buffer + got, std::min<qint64>(chunk, size - qint64(got)));
                 if (n < 0)
                     arrival.readError = file.errorString();
@@ -258,8 +271,10 @@ std::unique_ptr<TextTable> TextTable::fromFile(QFile &file, bool hasHeader, cons
                 got += size_t(n);
             }
             check(got);
-            hash.add(buffer + hashed, got - hashed);
-            arrival.sha256 = hash.hex();
+            if (hashWhileReading) {
+                hash.add(buffer + hashed, got - hashed);
+                arrival.sha256 = hash.hex();
+            }
             arrival.progress.store((uint64_t(got) << 1) | 1, std::memory_order_release);
             arrival.progress.notify_one();
         });

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/RecordStarts.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QHash>
@@ -8,6 +10,7 @@
 #include <cstdint>
 #include <list>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <span>
 #include <string>
@@ -41,9 +44,12 @@ public:
     // Reads an open file into memory of its own and finds its records as the bytes come in, on two cores.
     // Throws as the constructor does, and InvalidPath when the file cannot be read.
     // The first of keyColumns that the header names gets its index keys read on the way.
+    // hashWhileReading: the file's SHA-256 is made on the reading thread, where it costs the read nothing; else
+    // it is made when first asked for (a query that never asks never pays for it).
     static std::unique_ptr<TextTable> fromFile(QFile &file, bool hasHeader, const QString &name,
                                                const QStringList &keyColumns = {},
-                                               const TextTableThresholds &thresholds = {});
+                                               const TextTableThresholds &thresholds = {},
+                                               bool hashWhileReading = true);
 
     int columnCount() const { return m_columnCount; }
     const QStringList &columnNames() const { return m_columnNames; }
@@ -83,7 +89,8 @@ public:
     bool isUtf8() const { return m_utf8; }
     Encoding encoding() const { return m_encoding; }
     // The SHA-256 of the file's bytes as they are on disk, in lower-case hex: which version of a list was read.
-    const QByteArray &sha256() const { return m_sha256; }
+    // Made on first use where it was not made while reading.
+    const QByteArray &sha256() const;
     // The text the records are read from: the file's bytes after the BOM, or their UTF-8 form for UTF-16.
     std::string_view content() const { return m_bytes; }
     // The physical line, from 1, that the byte at offset of content() stands on; CR LF is one line end.
@@ -151,7 +158,8 @@ private:
     std::string_view m_bytes;
     Encoding m_encoding = Encoding::Utf8;
     TextTableThresholds m_thresholds;
-    QByteArray m_sha256;
+    mutable QByteArray m_sha256;
+    std::unique_ptr<std::once_flag> m_hashOnce = std::make_unique<std::once_flag>(); // a pointer: tables move
     bool m_utf8 = false; // false until the whole file is known to be UTF-8: each field is checked till then
     size_t m_unclosedQuote = SIZE_MAX;
     bool m_headerPending = false;
@@ -161,6 +169,6 @@ private:
     QStringList m_columnNames;
     mutable QHash<QString, int> m_columnByName;    // case-folded name to column, made on first use
     mutable QHash<QString, int> m_columnAsWritten; // the header's own spelling to the same column
-    std::vector<uint64_t> m_rowStarts;
+    RecordStarts m_rowStarts;
     mutable std::unordered_map<int, std::unique_ptr<Index>> m_indexes;
 };

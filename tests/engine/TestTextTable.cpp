@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include "engine/RecordStarts.h"
 #include "engine/TextTable.h"
 #include "engine/TextTableError.h"
 #include "support/CsvDifference.h"
@@ -25,6 +26,7 @@ private slots:
     void twoThreadPathsOnASmallFile();
     void sha256IsThatOfTheFile_data();
     void sha256IsThatOfTheFile();
+    void recordStartsPastFourGibibytes();
 };
 
 namespace {
@@ -342,10 +344,29 @@ void TestTextTable::sha256IsThatOfTheFile()
     const QByteArray expected = sum.readAllStandardOutput().left(64);
     QCOMPARE(expected.size(), 64);
 
-    QFile file(dir.filePath("list.csv"));
-    QVERIFY(file.open(QIODevice::ReadOnly));
     const TextTableThresholds thresholds = inPieces ? TextTableThresholds{1, 1, 7} : TextTableThresholds{};
-    QCOMPARE(TextTable::fromFile(file, true, "list.csv", {}, thresholds)->sha256(), expected);
+    // Made while the file is read, or when first asked for: the same hash.
+    for (bool whileReading : {true, false}) {
+        QFile file(dir.filePath("list.csv"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const auto table = TextTable::fromFile(file, true, "list.csv", {}, thresholds, whileReading);
+        QCOMPARE(table->sha256(), expected);
+        QCOMPARE(table->sha256(), expected);
+    }
+}
+
+// Offsets are kept as their low 32 bits and the rows where the high part grows: each must come back whole,
+// on both sides of every 4 GiB boundary, even where a record spans more than one.
+void TestTextTable::recordStartsPastFourGibibytes()
+{
+    const std::vector<uint64_t> offsets{0, 5, 4294967295, 4294967296, 4294967300, 8589934599, 17179869184, 17179869185};
+    RecordStarts starts;
+    for (uint64_t offset : offsets)
+        starts.push_back(offset);
+    QCOMPARE(starts.size(), offsets.size());
+    for (size_t row = 0; row < offsets.size(); ++row)
+        QCOMPARE(starts[row], offsets[row]);
+    QCOMPARE(starts.front(), uint64_t(0));
 }
 
 VEYRA_TEST(TestTextTable)
