@@ -64,12 +64,9 @@ SearchRun::Searched VeyraForm1::nearMissPass(const NearMissFinder &finder, const
 {
     return
         [this, &finder, listName, columns](int row, const NameQuery::Row &written, const std::vector<uint64_t> &found) {
-            QList<NearMissRecord> records;
-            for (const NearMiss &miss : finder.find(written, found))
-                records.append({listName, columns, finder.fields(miss.row), miss.row, miss.score, miss.reasons});
             if (size_t(row) >= m_nearMisses.size())
                 m_nearMisses.resize(size_t(row) + 1);
-            m_nearMisses[size_t(row)] = {!found.empty(), written, records};
+            m_nearMisses[size_t(row)] = {!found.empty(), written, finder.records(written, found, listName, columns)};
         };
 }
 

@@ -185,9 +185,7 @@ bool BatchScreening::screen(const QString &listPath, TableCache &cache, QString 
         index = std::make_unique<NearMissIndex>(*table);
         finder = std::make_unique<NearMissFinder>(*table, *index, *m_nearMissThreshold);
         searched = [&](int row, const NameQuery::Row &written, const std::vector<uint64_t> &found) {
-            for (const NearMiss &miss : finder->find(written, found, m_nearMissLimit))
-                m_persons[row].nearMisses.append(
-                    {list.fileName(), columns, finder->fields(miss.row), miss.row, miss.score, miss.reasons});
+            m_persons[row].nearMisses += finder->records(written, found, list.fileName(), columns, m_nearMissLimit);
         };
     }
     const SearchRun::Outcome outcome =

@@ -95,15 +95,4 @@ std::vector<std::string> tokens(QStringView text)
     return out;
 }
 
-std::string joined(QStringView text)
-{
-    std::string out;
-    for (const std::string &word : tokens(text)) {
-        if (!out.empty())
-            out += ' ';
-        out += word;
-    }
-    return out;
-}
-
 } // namespace NameNormaliser

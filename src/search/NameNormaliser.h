@@ -18,7 +18,4 @@ std::vector<std::string> tokens(QStringView text);
 // reads a list's names through this, without leaving its bytes.
 bool asciiTokens(std::string_view text, std::vector<std::string> &out);
 
-// The words joined by single blanks.
-std::string joined(QStringView text);
-
 } // namespace NameNormaliser

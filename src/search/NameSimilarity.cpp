@@ -167,11 +167,6 @@ bool Keys::shares(const Keys &with) const
            (!with.other.empty() && with.other == key);
 }
 
-bool sharePhoneticKey(std::string_view a, std::string_view b)
-{
-    return Keys::of(a).shares(Keys::of(b));
-}
-
 double wordSimilarity(std::string_view a, const Keys &keysOfA, std::string_view b, const Keys &keysOfB)
 {
     if (a == b)

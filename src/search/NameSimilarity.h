@@ -19,7 +19,6 @@ double jaroWinkler(std::string_view a, std::string_view b);
 std::string phoneticKey(std::string_view word);
 // The key of the word's other reading, with TH and DH read as S (OTHMAN as OSMAN); empty when it has none.
 std::string otherPhoneticKey(std::string_view word);
-bool sharePhoneticKey(std::string_view a, std::string_view b);
 
 // A word's phonetic keys, made once for the many comparisons a word takes part in.
 struct Keys

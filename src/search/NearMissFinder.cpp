@@ -119,6 +119,15 @@ std::vector<NearMiss> NearMissFinder::find(const NameQuery::Row &person, const s
     return found;
 }
 
+QList<NearMissRecord> NearMissFinder::records(const NameQuery::Row &person, const std::vector<uint64_t> &exactStarts,
+                                              const QString &listName, const QStringList &columns, size_t limit) const
+{
+    QList<NearMissRecord> out;
+    for (const NearMiss &miss : find(person, exactStarts, limit))
+        out.append({listName, columns, fields(miss.row), miss.row, miss.score, miss.reasons});
+    return out;
+}
+
 std::vector<std::optional<QString>> NearMissFinder::fields(uint32_t row) const
 {
     TextTable::Cursor cursor(m_table);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "search/NameQuery.h"
+#include "search/NearMissRecord.h"
 #include "search/NearMissScorer.h"
 
 #include <QStringList>
@@ -39,6 +40,11 @@ public:
 
     // A record's fields as a search hands them out: an empty field is nullopt.
     std::vector<std::optional<QString>> fields(uint32_t row) const;
+
+    // find(), each near miss with its record's fields, as the window and the batch show them.
+    QList<NearMissRecord> records(const NameQuery::Row &person, const std::vector<uint64_t> &exactStarts,
+                                  const QString &listName, const QStringList &columns,
+                                  size_t limit = DefaultLimit) const;
 
 private:
     NearMissScorer::Record record(uint32_t row, bool withTexts) const;

@@ -13,7 +13,7 @@ std::shared_ptr<const NearMissIndex> NearMissIndexes::of(const std::shared_ptr<c
     // A table read again (the file changed) is another object; the old one's entry then no longer matches and
     // ages out.
     for (auto it = m_entries.begin(); it != m_entries.end(); ++it) {
-        if (!it->table.owner_before(table) && !table.owner_before(it->table) && !it->table.expired()) {
+        if (it->table.lock() == table) {
             m_entries.splice(m_entries.begin(), m_entries, it);
             return it->index;
         }
