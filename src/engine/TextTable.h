@@ -85,6 +85,8 @@ public:
             m_unescaped; // fields whose doubled quotes were undone (a list: it allocates nothing until used)
     };
     QString decode(std::string_view field) const;
+    // decode(), written at out, which has room for field.size() units; returns the end of what was written.
+    QChar *decodeInto(std::string_view field, QChar *out) const;
     // Every field is valid UTF-8 (none falls back to Windows-1252).
     bool isUtf8() const { return m_utf8; }
     Encoding encoding() const { return m_encoding; }

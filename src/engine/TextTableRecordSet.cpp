@@ -181,19 +181,16 @@ void TextTableRecordSet::close()
     m_starts.clear();
 }
 
-void TextTableRecordSet::requireOpen() const
+void TextTableRecordSet::throwClosed()
 {
-    if (!isOpen())
-        throw TextTableError(TextTableError::ClosedObject,
-                             QStringLiteral("Operation is not allowed when the object is closed."));
+    throw TextTableError(TextTableError::ClosedObject,
+                         QStringLiteral("Operation is not allowed when the object is closed."));
 }
 
-void TextTableRecordSet::requireRecord() const
+void TextTableRecordSet::throwNoRecord()
 {
-    requireOpen();
-    if (m_current >= m_starts.size())
-        throw TextTableError(TextTableError::NoCurrentRecord,
-                             QStringLiteral("Either BOF or EOF is True, or the current record has been deleted."));
+    throw TextTableError(TextTableError::NoCurrentRecord,
+                         QStringLiteral("Either BOF or EOF is True, or the current record has been deleted."));
 }
 
 void TextTableRecordSet::moveFirst()
@@ -258,12 +255,37 @@ std::optional<QString> TextTableRecordSet::value(int position) const
     if (position < 0 || position >= m_table->columnCount())
         throw TextTableError(TextTableError::BadArgument,
                              QStringLiteral("Item cannot be found in the collection: field %1.").arg(position));
-    if (m_cursorRow != m_current) {
-        m_cursor->startAt(m_starts[m_current]);
-        m_cursorRow = m_current;
-    }
-    const std::string_view field = m_cursor->field(position);
-    if (field.empty())
+    if (m_cursorRow != m_current)
+        decodeCurrent();
+    const Span span = m_spans[size_t(position)];
+    if (span.length == 0)
         return std::nullopt;
-    return m_table->decode(field);
+    // The value shares the record's text: no allocation of its own. It ends in the NUL written after it, as
+    // every QString does; changing it copies it first, or, once nothing else shares the text, grows in place
+    // over fields nobody holds.
+    QStringPrivate &owner = m_recordText.data_ptr();
+    owner.d_ptr()->ref();
+    return QString(QStringPrivate(owner.d_ptr(), owner.data() + span.offset, span.length));
+}
+
+// Callers read most fields of the records they visit: each record is split and decoded once, into one buffer.
+void TextTableRecordSet::decodeCurrent() const
+{
+    m_cursor->startAt(m_starts[m_current]);
+    const int columns = m_table->columnCount();
+    size_t bytes = 0;
+    for (int k = 0; k < columns; ++k)
+        bytes += m_cursor->field(k).size();
+    // No field decodes to more UTF-16 units than it has bytes; each is followed by a NUL.
+    m_recordText = QString(qsizetype(bytes) + columns, Qt::Uninitialized);
+    QChar *begin = m_recordText.data();
+    QChar *out = begin;
+    m_spans.resize(size_t(columns));
+    for (int k = 0; k < columns; ++k) {
+        QChar *start = out;
+        out = m_table->decodeInto(m_cursor->field(k), out);
+        m_spans[size_t(k)] = {start - begin, out - start};
+        *out++ = QChar(u'\0');
+    }
+    m_cursorRow = m_current;
 }

@@ -38,13 +38,35 @@ public:
     uint64_t recordStart() const;
 
 private:
-    void requireOpen() const;
-    void requireRecord() const;
+    // Asked at every field: the tests are inline, the throws are not.
+    void requireOpen() const
+    {
+        if (!m_table) [[unlikely]]
+            throwClosed();
+    }
+    void requireRecord() const
+    {
+        requireOpen();
+        if (m_current >= m_starts.size()) [[unlikely]]
+            throwNoRecord();
+    }
+    [[noreturn]] static void throwClosed();
+    [[noreturn]] static void throwNoRecord();
     void prefetchAhead() const;
 
     std::shared_ptr<TextTable> m_table;
     std::vector<uint64_t> m_starts; // where each record begins in the file
     size_t m_current = 0;
+    void decodeCurrent() const;
+
     mutable std::unique_ptr<TextTable::Cursor> m_cursor;
-    mutable size_t m_cursorRow = SIZE_MAX;
+    mutable size_t m_cursorRow = SIZE_MAX; // the record m_recordText holds
+    // The current record's fields as text, one after another, each followed by a NUL; the values share it.
+    mutable QString m_recordText;
+    struct Span
+    {
+        qsizetype offset;
+        qsizetype length; // 0: an empty field
+    };
+    mutable std::vector<Span> m_spans;
 };

@@ -40,6 +40,29 @@ size_t nextSpecial(const char *data, size_t from, size_t to)
     return to;
 }
 
+bool endsField(char c)
+{
+    return c == ',' || c == '\n' || c == '\r';
+}
+
+// The first separator (a comma or a line end) at or after i, or to.
+size_t fieldEnd(const char *data, size_t i, size_t to)
+{
+#ifdef __SSE2__
+    const __m128i comma = _mm_set1_epi8(','), lf = _mm_set1_epi8('\n'), cr = _mm_set1_epi8('\r');
+    for (; i + 16 <= to; i += 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + i));
+        const __m128i hits = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, comma), _mm_cmpeq_epi8(block, lf)),
+                                          _mm_cmpeq_epi8(block, cr));
+        if (const int mask = _mm_movemask_epi8(hits))
+            return i + size_t(__builtin_ctz(unsigned(mask)));
+    }
+#endif
+    while (i < to && !endsField(data[i]))
+        ++i;
+    return i;
+}
+
 } // namespace
 
 // A record ends at the first line end that does not stand inside a quoted field, and a quoted field can only
@@ -85,15 +108,6 @@ size_t TextTable::endOfRecord(size_t pos, size_t end, bool final)
         p = close + 1;
     }
 }
-
-namespace {
-
-bool endsField(char c)
-{
-    return c == ',' || c == '\n' || c == '\r';
-}
-
-} // namespace
 
 size_t TextTable::parseField(size_t pos, std::string_view &value, std::list<std::string> &unescaped) const
 {
@@ -160,11 +174,20 @@ void TextTable::Cursor::startAt(uint64_t offset)
 
 std::string_view TextTable::Cursor::field(int k)
 {
+    const char *data = m_table.m_bytes.data();
     const size_t end = m_table.m_bytes.size();
     while (int(m_fields.size()) <= k && !m_atEnd) {
-        std::string_view value;
-        m_pos = m_table.parseField(m_pos, value, m_unescaped);
-        m_fields.push_back(value);
+        if (m_pos < end && data[m_pos] == '"') {
+            std::string_view value;
+            m_pos = m_table.parseField(m_pos, value, m_unescaped);
+            m_fields.push_back(value);
+        } else {
+            // Most fields are plain and found here. The view is made in registers: one written to memory in
+            // halves and read back whole stalls the store buffer at every field.
+            const size_t p = fieldEnd(data, m_pos, end);
+            m_fields.emplace_back(data + m_pos, p - m_pos);
+            m_pos = p;
+        }
         if (m_pos < end && m_table.m_bytes[m_pos] == ',')
             ++m_pos;
         else
@@ -190,6 +213,29 @@ QString TextTable::decode(std::string_view field) const
         return QString::fromUtf8(field.data(), qsizetype(field.size()));
     }
     return TextEncoding::decodeWindows1252(QByteArray(field.data(), qsizetype(field.size())));
+}
+
+QChar *TextTable::decodeInto(std::string_view field, QChar *out) const
+{
+    const auto *bytes = reinterpret_cast<const unsigned char *>(field.data());
+    unsigned char high = 0;
+    for (size_t i = 0; i < field.size(); ++i)
+        high |= bytes[i];
+    if (high < 0x80) {
+        // ASCII, as nearly every field of a list is: each byte is its character.
+        for (size_t i = 0; i < field.size(); ++i)
+            out[i] = QChar(char16_t(bytes[i]));
+        return out + field.size();
+    }
+    if (m_utf8 || isValidUtf8(field)) {
+        // A byte order mark at a field's start is kept, as decode keeps it.
+        QStringDecoder utf8(QStringConverter::Utf8,
+                            QStringConverter::Flag::ConvertInitialBom | QStringConverter::Flag::Stateless);
+        return utf8.appendToBuffer(out, QByteArrayView(field.data(), qsizetype(field.size())));
+    }
+    const QString text = TextEncoding::decodeWindows1252(QByteArray(field.data(), qsizetype(field.size())));
+    std::copy(text.cbegin(), text.cend(), out); // one character for each byte
+    return out + text.size();
 }
 
 int TextTable::columnIndex(const QString &name) const

@@ -20,6 +20,9 @@ private slots:
     void statement();
     void valuesComeBackAsStored();
     void windows1252AndBom();
+    void fieldsDecodeOneByOne_data();
+    void fieldsDecodeOneByOne();
+    void valuesOutliveTheirRecord();
     void headerlessFilesArePositional();
     void closedObjectsRaise3704();
     void connectionText_data();
@@ -185,6 +188,93 @@ void TestTextTableRecordSet::windows1252AndBom()
     QCOMPARE(firstFields(cache, dir.path(), "SELECT * FROM Veyra.csv WHERE LASTNAME='SMITH'"), QStringList{"3"});
     QCOMPARE(firstFields(cache, dir.path(), "SELECT * FROM Bom.csv WHERE SID='7' AND LASTNAME='østby'"),
              QStringList{"7"});
+}
+
+void TestTextTableRecordSet::fieldsDecodeOneByOne_data()
+{
+    QTest::addColumn<QString>("sid");
+    QTest::addColumn<QString>("lastName");
+    QTest::addColumn<QString>("firstName");
+    QTest::newRow("UTF-8 of two and three bytes") << "1" << u"\u00D8STBY"_qs << u"\u65E5\u672C"_qs;
+    QTest::newRow("Windows-1252 beside four-byte UTF-8") << "2" << u"M\u00DCLLER"_qs << u"\U0001F600"_qs;
+    QTest::newRow("a byte order mark inside, doubled quotes") << "3" << u"\uFEFFBOM"_qs << u"A \"B\""_qs;
+    QTest::newRow("no-break space, euro sign") << "4" << u"SMITH\u00A0"_qs << u"\u20AC"_qs;
+    QTest::newRow("an empty field, a short record") << "5" << QString() << QString();
+}
+
+// A file that is not UTF-8 throughout is read field by field: each field that is valid UTF-8 is read as such,
+// every other one as Windows-1252.
+void TestTextTableRecordSet::fieldsDecodeOneByOne()
+{
+    QFETCH(QString, sid);
+    QFETCH(QString, lastName);
+    QFETCH(QString, firstName);
+
+    QTemporaryDir dir;
+    writeFile(dir.filePath("Veyra.csv"), "SID,LASTNAME,FIRSTNAME\r\n"
+                                         "1,\xC3\x98STBY,\xE6\x97\xA5\xE6\x9C\xAC\r\n"
+                                         "2,M\xDCLLER,\xF0\x9F\x98\x80\r\n"
+                                         "3,\xEF\xBB\xBF"
+                                         "BOM,\"A \"\"B\"\"\"\r\n"
+                                         "4,SMITH\xA0,\x80\r\n"
+                                         "5,\r\n");
+    TableCache cache;
+    TextTableConnection connection(cache);
+    connection.open(connectionTextFor(dir.path()));
+    TextTableRecordSet records;
+    records.open(QStringLiteral("SELECT * FROM Veyra.csv WHERE SID='%1'").arg(sid), connection);
+    QVERIFY(!records.eof());
+    const auto expected = [](const QString &text) {
+        return text.isNull() ? std::optional<QString>() : std::optional<QString>(text);
+    };
+    QCOMPARE(records.value(2), expected(firstName));
+    QCOMPARE(records.value(1), expected(lastName));
+    QCOMPARE(records.value(0), std::optional<QString>(sid));
+}
+
+// Values share their record's text. Each must stay whole, ended by a NUL, and its own, after the record set
+// has moved on or gone, and when a neighbour of the same record is changed.
+void TestTextTableRecordSet::valuesOutliveTheirRecord()
+{
+    QTemporaryDir dir;
+    writeFile(dir.filePath("Veyra.csv"), List);
+    std::vector<std::vector<std::optional<QString>>> rows;
+    QString kept;
+    {
+        TableCache cache;
+        TextTableConnection connection(cache);
+        connection.open(connectionTextFor(dir.path()));
+        TextTableRecordSet records;
+        records.open("SELECT * FROM Veyra.csv", connection);
+        for (; !records.eof(); records.moveNext()) {
+            auto &row = rows.emplace_back();
+            for (int j = 0; j < records.fieldCount(); ++j)
+                row.push_back(records.value(j));
+        }
+        records.moveFirst();
+        kept = records.value(3).value(); // the only value left holding the first record's text
+        records.close();
+    }
+    QCOMPARE(rows.size(), size_t(5));
+    const std::vector<std::optional<QString>> first{"1", {},   "SMITH",           "JOHN", "PAUL", "P", "1/2/1960", "X",
+                                                    "Y", "A1", "note, with comma"};
+    QCOMPARE(rows[0], first);
+    QCOMPARE(rows[2][10], std::optional<QString>("multi\r\nline \"quoted\""));
+    QCOMPARE(rows[4][2], std::optional<QString>(" SMITH "));
+    for (const auto &row : rows) {
+        for (const auto &value : row) {
+            if (value)
+                QCOMPARE(value->utf16()[value->size()], u'\0');
+        }
+    }
+
+    rows[0][2]->append(u"SON"_qs);
+    QCOMPARE(rows[0][2], std::optional<QString>("SMITHSON"));
+    QCOMPARE(rows[0][3], std::optional<QString>("JOHN"));
+    QCOMPARE(rows[0][4], std::optional<QString>("PAUL"));
+    rows.clear();
+    kept.append(u"NY AND A TEXT LONGER THAN THE WHOLE RECORD WAS"_qs);
+    QCOMPARE(kept, u"JOHNNY AND A TEXT LONGER THAN THE WHOLE RECORD WAS"_qs);
 }
 
 void TestTextTableRecordSet::headerlessFilesArePositional()
