@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Fails when an include points the wrong way between the rooms of src/. Each room may include its own files and
 # those of the rooms before it in this order, never one after it:
-#   shared engine platform search lists manifest print settings browser app
+#   shared engine platform audit search lists manifest print settings browser app
 # and a window never includes another window (or the module that holds them): it reaches them through its host.
 set -euo pipefail
 cd "$(dirname "$0")/../src"
-rooms=(shared engine platform search lists manifest print settings browser app)
+rooms=(shared engine platform audit search lists manifest print settings browser app)
 declare -A rank
 for i in "${!rooms[@]}"; do rank[${rooms[$i]}]=$i; done
 windows='VeyraForm1|VeyraModule1|VeyraManifest|VeyraSettings|VeyraExcelImport|VeyraBrowser'

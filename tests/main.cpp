@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include <QTemporaryDir>
+
 #include <cstring>
 
 // Runs the test classes linked into this executable. With a class name first ("TestRecordFile fn ..."), only that
@@ -7,6 +9,10 @@
 // counts the classes that failed.
 int main(int argc, char *argv[])
 {
+    // A home of its own: a program or tool started without --data-folder keeps its data folder (and its
+    // screening record) under the home, never under the real one.
+    QTemporaryDir home;
+    qputenv("HOME", home.path().toLocal8Bit());
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); // as the program does, for its web view
     QApplication app(argc, argv);
     const char *only = argc > 1 && std::strncmp(argv[1], "Test", 4) == 0 ? argv[1] : nullptr;

@@ -1,9 +1,11 @@
 // veyracheck-screen: VeyraCheck's grid-mode search without the window, for scripts and machines without a
 // screen. `veyracheck-screen --help` tells the whole of it.
 
+#include "audit/ScreeningRecord.h"
 #include "engine/TableCache.h"
 #include "engine/TextTable.h"
 #include "engine/TextTableError.h"
+#include "platform/files/DataFolder.h"
 #include "platform/files/ProgramFiles.h"
 #include "platform/files/SavedFile.h"
 #include "platform/files/SpreadsheetReader.h"
@@ -65,6 +67,11 @@ the exit status stay those of the exact search. In JSON each person gets "nearMi
 "score", "reasons"}], best score first; in CSV the near misses are lines of their own and every line ends with two
 more columns, match ("exact" or "near", empty for a person without either) and score (near misses only).
 --near-miss-threshold T (0 to 1, default 0.85) is the lowest score reported; at most ten per person and list.
+
+Every run appends a line for each person each list's search looked at to ScreeningRecord.jsonl in the data
+folder (--data-folder, default the program's own): the time, user, machine, list, the person and the outcome,
+chained by SHA-256 (veyracheck-audit verify checks it). A run whose record cannot be written exits 2 after its
+output.
 
 Exit status: 0 when nobody is NO FLY, SSSS or refused; 1 when somebody is; 2 on an error.)";
 
@@ -228,7 +235,10 @@ int main(int argc, char *argv[])
     const QCommandLineOption nearMissOption("near-miss", "Also report near misses, as advisories.");
     const QCommandLineOption thresholdOption("near-miss-threshold", "The lowest near-miss score reported (0 to 1).",
                                              "T", QString::number(NearMissFinder::DefaultThreshold));
-    parser.addOptions({namesOption, listOption, formatOption, outputOption, nearMissOption, thresholdOption});
+    const QCommandLineOption dataFolderOption("data-folder", "Where the screening record is kept.", "folder",
+                                              DataFolder::defaultPath());
+    parser.addOptions(
+        {namesOption, listOption, formatOption, outputOption, nearMissOption, thresholdOption, dataFolderOption});
     if (!parser.parse(app.arguments())) {
         err << parser.errorText() << "\n";
         return 2;
@@ -244,7 +254,7 @@ int main(int argc, char *argv[])
     if (!parser.isSet(namesOption) || !parser.isSet(listOption) || (format != "csv" && format != "json") ||
         !parser.positionalArguments().isEmpty() || (parser.isSet(thresholdOption) && !nearMisses)) {
         err << "usage: veyracheck-screen --names FILE --list LIST [--list LIST ...] [--format csv|json] "
-               "[--output FILE] [--near-miss [--near-miss-threshold T]]\n";
+               "[--output FILE] [--near-miss [--near-miss-threshold T]] [--data-folder DIR]\n";
         return 2;
     }
     if (!thresholdRead || !(threshold >= 0.0 && threshold <= 1.0)) {
@@ -263,6 +273,18 @@ int main(int argc, char *argv[])
         err << "No person could be read from " << parser.value(namesOption) << "\n";
         return 2;
     }
+    // The persons each search looked at, in the screening record. False, said on standard error, when it cannot
+    // be written.
+    const ScreeningRecord screeningRecord(parser.value(dataFolderOption));
+    const auto record = [&](const QList<ScreeningEntry> &entries) {
+        const ScreeningRecord::Appended appended =
+            screeningRecord.append(entries, ScreeningRecord::currentUser(), ScreeningRecord::currentMachine());
+        if (!appended.repair.isEmpty())
+            err << appended.repair << "\n";
+        if (!appended.ok)
+            err << "The screening record could not be written: " << appended.error << "\n";
+        return appended.ok;
+    };
     BatchScreening batch(*names);
     if (nearMisses)
         batch.findNearMisses(threshold, NearMissFinder::DefaultLimit);
@@ -283,6 +305,7 @@ int main(int argc, char *argv[])
         };
         if (!batch.screen(list, cache, &error, progress)) {
             err << (shown ? "\n" : "") << error << "\n";
+            record(batch.entries());
             return 2;
         }
     }
@@ -302,18 +325,22 @@ int main(int argc, char *argv[])
     }
     const QByteArray out =
         format == "json" ? toJson(batch.lists(), batch.persons(), nearMisses) : toCsv(batch.persons(), nearMisses);
+    bool written = true;
     if (parser.isSet(outputOption)) {
         QString cause;
         if (!SavedFile::replace(parser.value(outputOption), out, &cause)) {
             err << "Cannot write " << parser.value(outputOption) << ": " << cause << "\n";
-            return 2;
+            written = false;
         }
     } else if (std::fwrite(out.constData(), 1, size_t(out.size()), stdout) != size_t(out.size()) ||
                std::fflush(stdout) != 0) {
         // A verdict that never reached its reader must not end as a success.
         err << "Cannot write the output: " << QString::fromLocal8Bit(std::strerror(errno)) << "\n";
-        return 2;
+        written = false;
     }
+    // The search happened whether or not its output reached anyone: it is recorded either way.
+    if (!record(batch.entries()) || !written)
+        return 2;
     const auto &persons = batch.persons();
     return std::any_of(persons.begin(), persons.end(), [](const auto &p) { return p.needsAttention(); }) ? 1 : 0;
 }

@@ -4,6 +4,7 @@
 #include "manifest/ManifestScreening.h"
 #include "platform/widgets/FolderNavigator.h"
 #include "search/NearMissRecord.h"
+#include "search/RecordedSearch.h"
 #include "search/SearchRun.h"
 
 #include <QMainWindow>
@@ -124,6 +125,8 @@ private:
 
     bool gridMode() const;
     void showSummary(const SearchSummary &summary);
+    // Appends what the search did with each row to the screening record; tells the operator when it cannot.
+    void recordSearch(const QList<RecordedSearch::Visited> &visited);
     void repaintCoalesced();
 
     void buildNearMissMarks(QWidget *surface, int left, int top, int pitch, int height);

@@ -1,6 +1,7 @@
 #include "app/VeyraForm1.h"
 
 #include "app/MainWindowHost.h"
+#include "audit/ScreeningRecord.h"
 #include "engine/TableCache.h"
 #include "engine/TextTable.h"
 #include "engine/TextTableConnection.h"
@@ -9,6 +10,7 @@
 #include "platform/widgets/FlexGrid.h"
 #include "platform/widgets/FolderList.h"
 #include "platform/widgets/Label.h"
+#include "platform/widgets/MessageBox.h"
 #include "platform/widgets/TextBox.h"
 #include "search/BatchScreening.h"
 #include "search/ClearedRemoval.h"
@@ -16,6 +18,7 @@
 #include "search/NameRowsSearch.h"
 #include "search/NearMissFinder.h"
 #include "search/NearMissIndexes.h"
+#include "search/RecordedSearch.h"
 #include "search/ResultGridWriter.h"
 #include "search/SearchSummary.h"
 #include "search/WatchListFile.h"
@@ -116,25 +119,52 @@ void VeyraForm1::Command1_Click()
         // The statements meet the same trouble and report it; the advisory is simply not there.
     }
 
+    ListIdentity list{listName, 0, {}, {}};
+    if (table)
+        list = ListIdentity::of(*table, listName, QFileInfo(m_vars.WorkingListPath).lastModified());
     ResultGridWriter results(m_resultGrid, [this] { repaintCoalesced(); });
     SearchRun::Outcome outcome;
     int uncleared = 0;
+    QList<RecordedSearch::Visited> visited;
     if (gridMode()) {
         ImportedNamesSearch rows(m_importedNamesGrid, m_progressBar, this);
-        outcome = SearchRun::run(connection, m_vars.SelectedListPath, rows, results, SearchRun::Refusals::Stop, nullptr,
-                                 nearMisses);
+        RecordedSearch recorded(rows, results, QString::fromLatin1(ScreeningEntry::GridMode), list);
+        outcome = SearchRun::run(connection, m_vars.SelectedListPath, recorded.rows(), recorded.results(),
+                                 SearchRun::Refusals::Stop, nullptr, nearMisses);
+        visited = recorded.visited(outcome);
         uncleared = rows.uncleared();
         if (outcome != SearchRun::Outcome::Failed)
             m_importedNamesGrid->setCurrentCell(m_importedNamesGrid->row(), 0);
     } else {
         NameRowsSearch rows({&m_lastNames, &m_firstNames, &m_datesOfBirth, &m_passports}, m_keepBoxes, m_searchBoxes,
                             this);
-        outcome = SearchRun::run(connection, m_vars.SelectedListPath, rows, results, SearchRun::Refusals::Stop, nullptr,
-                                 nearMisses);
+        RecordedSearch recorded(rows, results, QString::fromLatin1(ScreeningEntry::TextBoxMode), list);
+        outcome = SearchRun::run(connection, m_vars.SelectedListPath, recorded.rows(), recorded.results(),
+                                 SearchRun::Refusals::Stop, nullptr, nearMisses);
+        visited = recorded.visited(outcome);
     }
     showSummary(SearchSummary::of(outcome, gridMode(), uncleared));
     showNearMissMarks();
     connection.close();
+    recordSearch(visited);
+}
+
+void VeyraForm1::recordSearch(const QList<RecordedSearch::Visited> &visited)
+{
+    QList<ScreeningEntry> entries;
+    entries.reserve(visited.size());
+    for (const RecordedSearch::Visited &row : visited)
+        entries.append(row.entry);
+    // The result is on the screen already: a record that cannot be written is said, and changes nothing shown.
+    const ScreeningRecord::Appended appended =
+        ScreeningRecord(m_vars.DataFolder)
+            .append(entries, ScreeningRecord::currentUser(), ScreeningRecord::currentMachine());
+    if (!appended.repair.isEmpty())
+        MessageBox::show(this, appended.repair);
+    if (!appended.ok)
+        MessageBox::show(this, QStringLiteral("This search could not be written to the screening record.\n%1\n"
+                                              "The results shown are those of the search.")
+                                   .arg(appended.error));
 }
 
 void VeyraForm1::showSummary(const SearchSummary &summary)

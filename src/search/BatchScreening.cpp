@@ -6,6 +6,7 @@
 #include "engine/TextTableError.h"
 #include "search/NearMissFinder.h"
 #include "search/NearMissIndex.h"
+#include "search/RecordedSearch.h"
 #include "search/RowMarks.h"
 #include "search/ScreeningStatus.h"
 #include "search/SearchRun.h"
@@ -188,8 +189,15 @@ bool BatchScreening::screen(const QString &listPath, TableCache &cache, QString 
             m_persons[row].nearMisses += finder->records(written, found, list.fileName(), columns, m_nearMissLimit);
         };
     }
-    const SearchRun::Outcome outcome =
-        SearchRun::run(connection, list.fileName(), rows, results, SearchRun::Refusals::Continue, &failure, searched);
+    RecordedSearch recorded(rows, results, QString::fromLatin1(ScreeningEntry::BatchMode), m_lists.last());
+    const SearchRun::Outcome outcome = SearchRun::run(connection, list.fileName(), recorded.rows(), recorded.results(),
+                                                      SearchRun::Refusals::Continue, &failure, searched);
+    for (RecordedSearch::Visited &visited : recorded.visited(outcome)) {
+        // A searched person's outcome is the status the marks give so far, as the output states it.
+        if (visited.entry.match != QLatin1String("refused") && visited.entry.match != QLatin1String("failed"))
+            visited.entry.outcome = m_persons[visited.row].status();
+        m_entries.append(visited.entry);
+    }
     if (outcome == SearchRun::Outcome::Failed)
         return fail(QStringLiteral("The list %1 could not be searched: %2").arg(listPath, failure));
     for (Person &person : m_persons) {

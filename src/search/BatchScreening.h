@@ -1,5 +1,6 @@
 #pragma once
 
+#include "audit/ScreeningEntry.h"
 #include "search/ListIdentity.h"
 #include "search/NameQuery.h"
 #include "search/NearMissRecord.h"
@@ -63,10 +64,14 @@ public:
     const QList<Person> &persons() const { return m_persons; }
     // The lists screened against, in order: which version of each was read.
     const QList<ListIdentity> &lists() const { return m_lists; }
+    // Every person each list's search looked at, for the screening record: a list that failed included, up to
+    // the person it failed at.
+    const QList<ScreeningEntry> &entries() const { return m_entries; }
 
 private:
     QList<Person> m_persons;
     QList<ListIdentity> m_lists;
+    QList<ScreeningEntry> m_entries;
     std::optional<double> m_nearMissThreshold;
     size_t m_nearMissLimit = 0;
 };

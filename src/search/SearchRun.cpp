@@ -88,6 +88,7 @@ Outcome run(const TextTableConnection &connection, const QString &listPath, Sear
                                     : RowMarks::forNameRow(state, clearedList, selecteeList, rows.isRed(i));
         if (marks.change)
             rows.mark(i, marks);
+        rows.decided(i, state);
         if (searched)
             searched(i, query.written, found);
     }

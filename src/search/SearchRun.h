@@ -35,6 +35,8 @@ public:
     // A batch goes on past a row whose statement the engine rejects (an apostrophe in a name): the row and the
     // engine's reason. The window stops the search instead.
     virtual void rejected(int, const QString &) {}
+    // The row's statement ran and decided state; called after its records and its marks.
+    virtual void decided(int, MatchState) {}
 };
 
 // Where the matching records go, in order; nullopt stands for an empty field.

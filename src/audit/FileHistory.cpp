@@ -1,0 +1,214 @@
+#include "audit/FileHistory.h"
+
+#include "platform/files/AppendFile.h"
+#include "platform/files/DataFolder.h"
+#include "platform/files/SavedFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace {
+
+constexpr auto IndexName = "index.jsonl";
+constexpr auto DayFormat = "yyyy-MM-dd";
+constexpr QFileDevice::Permissions OwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+
+bool fail(QString *error, const QString &message)
+{
+    if (error)
+        *error = message;
+    return false;
+}
+
+bool isDay(const QString &name)
+{
+    return QDate::fromString(name, QLatin1String(DayFormat)).isValid();
+}
+
+} // namespace
+
+FileHistory::FileHistory(const QString &dataFolder)
+    : m_dataFolder(dataFolder)
+    , m_now([] { return QDateTime::currentDateTime(); })
+{}
+
+QString FileHistory::folder() const
+{
+    return DataFolder::filePath(m_dataFolder, QString::fromLatin1(FolderName));
+}
+
+QString FileHistory::absoluteOrigin(const QString &path, const QString &ownPath) const
+{
+    return QDir::toNativeSeparators(QFileInfo(ownPath.isEmpty() ? path : ownPath).absoluteFilePath());
+}
+
+QString FileHistory::newItemPath(const QString &name, QString *error) const
+{
+    const QDateTime now = m_now();
+    const QString day = DataFolder::filePath(folder(), now.toString(QLatin1String(DayFormat)));
+    if (!QDir().mkpath(day)) {
+        fail(error, QStringLiteral("The folder %1 cannot be made.").arg(day));
+        return {};
+    }
+    // The history holds the operator's manifests and lists: for the operator alone.
+    QFile::setPermissions(folder(), OwnerOnly | QFileDevice::ExeOwner);
+    QFile::setPermissions(day, OwnerOnly | QFileDevice::ExeOwner);
+    const QString path = DataFolder::filePath(day, now.toString(QStringLiteral("HHmmss.zzz-")) + name);
+    return QFileInfo::exists(path) ? DataFolder::freeFileName(path) : path;
+}
+
+bool FileHistory::note(const QString &itemPath, const QString &origin, const QString &reason, qint64 size,
+                       QString *error) const
+{
+    const QJsonObject line{{QStringLiteral("item"), QFileInfo(itemPath).fileName()},
+                           {QStringLiteral("origin"), origin},
+                           {QStringLiteral("kept"), m_now().toUTC().toString(Qt::ISODateWithMs)},
+                           {QStringLiteral("reason"), reason},
+                           {QStringLiteral("size"), size}};
+    AppendFile index(DataFolder::filePath(QFileInfo(itemPath).path(), QString::fromLatin1(IndexName)));
+    return index.open(error) && index.append(QJsonDocument(line).toJson(QJsonDocument::Compact) + '\n', error) &&
+           index.sync(error);
+}
+
+bool FileHistory::keepCopy(const QString &path, QString *error, const QString &ownPath) const
+{
+    QFile file(path);
+    if (!file.exists())
+        return true;
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(error, QStringLiteral("%1 cannot be read to keep it: %2").arg(path, file.errorString()));
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return fail(error, QStringLiteral("%1 cannot be read to keep it: %2").arg(path, file.errorString()));
+    return keepBytes(bytes, absoluteOrigin(path, ownPath), QStringLiteral("overwritten"), error);
+}
+
+bool FileHistory::keepBytes(const QByteArray &bytes, const QString &ownPath, const QString &reason,
+                            QString *error) const
+{
+    const QString item = newItemPath(QFileInfo(ownPath).fileName(), error);
+    if (item.isEmpty())
+        return false;
+    QString cause;
+    if (!SavedFile::replace(item, bytes, &cause, true))
+        return fail(error, QStringLiteral("%1 cannot be kept in %2: %3").arg(ownPath, item, cause));
+    return note(item, ownPath, reason, bytes.size(), error);
+}
+
+bool FileHistory::keepInsteadOfDeleting(const QString &path, QString *error, const QString &ownPath) const
+{
+    QFileInfo info(path);
+    if (!info.exists())
+        return true;
+    const QString origin = absoluteOrigin(path, ownPath);
+    const QString item = newItemPath(QFileInfo(origin).fileName(), error);
+    if (item.isEmpty())
+        return false;
+    // A move, not a copy: a watch list may be large. Across file systems Qt copies and then removes.
+    QFile file(path);
+    if (!file.rename(item))
+        return fail(error, QStringLiteral("%1 cannot be moved into %2: %3").arg(path, item, file.errorString()));
+    QFile::setPermissions(item, OwnerOnly);
+    return note(item, origin, QStringLiteral("deleted"), info.size(), error);
+}
+
+QList<FileHistory::Item> FileHistory::items() const
+{
+    QList<Item> all;
+    const QDir history(folder());
+    for (const QString &day : history.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
+        if (!isDay(day))
+            continue;
+        const QDir dayFolder(history.filePath(day));
+        QHash<QString, Item> described;
+        QFile index(dayFolder.filePath(QString::fromLatin1(IndexName)));
+        if (index.open(QIODevice::ReadOnly)) {
+            for (const QByteArray &line : index.readAll().split('\n')) {
+                const QJsonObject o = QJsonDocument::fromJson(line).object();
+                const QString name = o.value(QStringLiteral("item")).toString();
+                if (name.isEmpty() || name.contains(u'/') || name.contains(u'\\'))
+                    continue;
+                described.insert(name, {day + u'/' + name, o.value(QStringLiteral("origin")).toString(),
+                                        QDateTime::fromString(o.value(QStringLiteral("kept")).toString(), Qt::ISODate),
+                                        o.value(QStringLiteral("reason")).toString(),
+                                        qint64(o.value(QStringLiteral("size")).toDouble())});
+            }
+        }
+        // Named by the time they were kept, so the names sort as the times do.
+        for (const QFileInfo &file : dayFolder.entryInfoList(QDir::Files, QDir::Name)) {
+            if (file.fileName() == QLatin1String(IndexName))
+                continue;
+            Item item = described.value(file.fileName());
+            item.id = day + u'/' + file.fileName();
+            item.size = file.size();
+            if (!item.kept.isValid())
+                item.kept = file.lastModified().toUTC();
+            all.append(item);
+        }
+    }
+    return all;
+}
+
+bool FileHistory::restore(const QString &id, const QString &target, QString *restoredTo, QString *error) const
+{
+    Item found;
+    for (const Item &item : items()) {
+        if (item.id == id)
+            found = item;
+    }
+    if (found.id.isEmpty())
+        return fail(error, QStringLiteral("There is no item %1 in %2.").arg(id, folder()));
+    const QString destination = target.isEmpty() ? found.origin : target;
+    if (destination.isEmpty())
+        return fail(error, QStringLiteral("Where %1 came from is not known: name the file to restore it to.").arg(id));
+    if (!QFileInfo(destination).dir().exists())
+        return fail(error, QStringLiteral("The folder of %1 does not exist.").arg(destination));
+    QFile file(DataFolder::filePath(folder(), id));
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(error, QStringLiteral("%1 cannot be read: %2").arg(file.fileName(), file.errorString()));
+    const QByteArray bytes = file.readAll();
+    // What is there now is kept too: a restore loses nothing either.
+    if (QFileInfo::exists(destination)) {
+        QFile current(destination);
+        if (!current.open(QIODevice::ReadOnly))
+            return fail(error,
+                        QStringLiteral("%1 cannot be read to keep it: %2").arg(destination, current.errorString()));
+        if (!keepBytes(current.readAll(), absoluteOrigin(destination, {}), QStringLiteral("replaced by a restore"),
+                       error))
+            return false;
+    }
+    QString cause;
+    if (!SavedFile::replace(destination, bytes, &cause))
+        return fail(error, QStringLiteral("%1 cannot be written: %2").arg(destination, cause));
+    if (restoredTo)
+        *restoredTo = destination;
+    return true;
+}
+
+int FileHistory::prune(int days, QString *error) const
+{
+    if (days < 0) {
+        fail(error, QStringLiteral("The number of days to keep cannot be negative."));
+        return -1;
+    }
+    const QDate oldestKept = m_now().date().addDays(-days);
+    QDir history(folder());
+    int removed = 0;
+    for (const QString &day : history.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
+        if (!isDay(day) || QDate::fromString(day, QLatin1String(DayFormat)) >= oldestKept)
+            continue;
+        QDir dayFolder(history.filePath(day));
+        const int count =
+            int(dayFolder.entryList(QDir::Files).size()) - (dayFolder.exists(QString::fromLatin1(IndexName)) ? 1 : 0);
+        if (!dayFolder.removeRecursively()) {
+            fail(error, QStringLiteral("%1 could not be removed whole.").arg(dayFolder.path()));
+            return -1;
+        }
+        removed += count;
+    }
+    return removed;
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+#include <functional>
+
+// The operator's files as they were before the program overwrote or deleted them, kept in History/<yyyy-mm-dd>/
+// of the data folder under their own name and the time (item "2026-12-06/155001.123-Crew1.cdb"). Each day's
+// index.jsonl says where each item came from, so it can be put back there.
+class FileHistory
+{
+public:
+    static constexpr auto FolderName = "History";
+    static constexpr int DefaultDays = 90;
+
+    explicit FileHistory(const QString &dataFolder);
+    // The clock the items are named by (tests fix it); local time.
+    void setClock(std::function<QDateTime()> now) { m_now = std::move(now); }
+
+    // Before the file at path is overwritten: keeps a copy. True when it was kept or there is no such file.
+    // ownPath: where the file belongs when it is held under a working name; it is restored there.
+    bool keepCopy(const QString &path, QString *error, const QString &ownPath = {}) const;
+    // Instead of deleting the file at path: moves it into the history.
+    bool keepInsteadOfDeleting(const QString &path, QString *error, const QString &ownPath = {}) const;
+    // Bytes that are about to leave a file the program keeps (a torn line of the screening record).
+    bool keepBytes(const QByteArray &bytes, const QString &ownPath, const QString &reason, QString *error) const;
+
+    struct Item
+    {
+        QString id;     // "2026-12-06/155001.123-Crew1.cdb"
+        QString origin; // where it came from; empty when its index line is missing
+        QDateTime kept; // UTC
+        QString reason; // "overwritten", "deleted", "replaced by a restore", ...
+        qint64 size = 0;
+    };
+    // Oldest first.
+    QList<Item> items() const;
+    // Writes an item back where it came from, or to target, keeping what is there now first.
+    bool restore(const QString &id, const QString &target, QString *restoredTo, QString *error) const;
+    // Removes the days older than days days before today. Returns how many items went, or -1.
+    int prune(int days, QString *error) const;
+
+    QString folder() const;
+
+private:
+    // Where an item of the file named name, kept now, goes; the day's folder is made.
+    QString newItemPath(const QString &name, QString *error) const;
+    bool note(const QString &itemPath, const QString &origin, const QString &reason, qint64 size, QString *error) const;
+    QString absoluteOrigin(const QString &path, const QString &ownPath) const;
+
+    QString m_dataFolder;
+    std::function<QDateTime()> m_now;
+};

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// One searched person, as the screening record keeps it.
+struct ScreeningEntry
+{
+    static constexpr auto TextBoxMode = "text-box";
+    static constexpr auto GridMode = "grid";
+    static constexpr auto BatchMode = "batch";
+
+    QString mode;
+    // The list, as it was read.
+    QString listFile;
+    qint64 listRecords = 0;
+    QString listSha256;
+    // The person's four fields as they were searched.
+    QString lastName;
+    QString firstAndMiddleName;
+    QString dateOfBirth;
+    QString passport;
+    // "no match", "match", "cleared match", or "refused" when no statement ran.
+    QString match;
+    // The row's mark ("red on yellow", "unchanged"), the batch status ("NO FLY"), or the refusal.
+    QString outcome;
+    QStringList records; // the matching records' identifiers
+};
