@@ -2,6 +2,7 @@
 
 #include "app/FolderConfig.h"
 #include "app/MainWindowHost.h"
+#include "audit/FileHistory.h"
 #include "engine/TableCache.h"
 #include "engine/TextTableConnection.h"
 #include "engine/TextTableError.h"
@@ -194,7 +195,8 @@ void VeyraForm1::saveNameList(NameListFile::Kind kind, int n)
             {m_lastNames[i]->text(), m_firstNames[i]->text(), m_datesOfBirth[i]->text(), m_passports[i]->text()});
     const QString name = NameListFile::fileName(kind, n);
     QString error;
-    if (!NameListFile::write(DataFolder::filePath(m_vars.ManifestFolder, name), rows, &error))
+    if (!NameListFile::write(DataFolder::filePath(m_vars.ManifestFolder, name), rows, FileHistory(m_vars.DataFolder),
+                             &error))
         MessageBox::show(
             this, QStringLiteral("The names could not be saved as %1.\n%2\nThe list is as it was.").arg(name, error));
 }

@@ -1,5 +1,6 @@
 #include "app/VeyraForm1.h"
 #include "app/VeyraModule1.h"
+#include "audit/FileHistory.h"
 #include "platform/files/DataFolder.h"
 #include "platform/files/SavedFile.h"
 #include "platform/widgets/MessageBox.h"
@@ -42,6 +43,9 @@ int main(int argc, char *argv[])
     VeyraModule1 module(dataFolder);
     // Before any folder is read: a list left under its working name by a crash gets its own name back.
     module.recoverWorkingNames();
+    // What was overwritten or deleted is kept for so many days, then goes; a failure here costs only disk space.
+    if (haveDataFolder)
+        FileHistory(dataFolder).prune(FileHistory::DefaultDays, nullptr);
 
     VeyraForm1 &window = module.mainWindow();
     window.Form_Load();

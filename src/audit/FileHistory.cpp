@@ -1,5 +1,6 @@
 #include "audit/FileHistory.h"
 
+#include "audit/ScreeningRecord.h"
 #include "platform/files/AppendFile.h"
 #include "platform/files/DataFolder.h"
 #include "platform/files/SavedFile.h"
@@ -48,6 +49,10 @@ QString FileHistory::absoluteOrigin(const QString &path, const QString &ownPath)
 
 QString FileHistory::newItemPath(const QString &name, QString *error) const
 {
+    if (m_dataFolder.isEmpty()) {
+        fail(error, QStringLiteral("No data folder is known to keep %1 in.").arg(name));
+        return {};
+    }
     const QDateTime now = m_now();
     const QString day = DataFolder::filePath(folder(), now.toString(QLatin1String(DayFormat)));
     if (!QDir().mkpath(day)) {
@@ -74,7 +79,7 @@ bool FileHistory::note(const QString &itemPath, const QString &origin, const QSt
            index.sync(error);
 }
 
-bool FileHistory::keepCopy(const QString &path, QString *error, const QString &ownPath) const
+bool FileHistory::keepCopy(const QString &path, const QByteArray &replacement, QString *error) const
 {
     QFile file(path);
     if (!file.exists())
@@ -84,7 +89,9 @@ bool FileHistory::keepCopy(const QString &path, QString *error, const QString &o
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return fail(error, QStringLiteral("%1 cannot be read to keep it: %2").arg(path, file.errorString()));
-    return keepBytes(bytes, absoluteOrigin(path, ownPath), QStringLiteral("overwritten"), error);
+    if (bytes == replacement)
+        return true;
+    return keepBytes(bytes, absoluteOrigin(path, {}), QStringLiteral("overwritten"), error);
 }
 
 bool FileHistory::keepBytes(const QByteArray &bytes, const QString &ownPath, const QString &reason,
@@ -165,6 +172,11 @@ bool FileHistory::restore(const QString &id, const QString &target, QString *res
     const QString destination = target.isEmpty() ? found.origin : target;
     if (destination.isEmpty())
         return fail(error, QStringLiteral("Where %1 came from is not known: name the file to restore it to.").arg(id));
+    // The screening record only ever grows: a piece cut from it is looked at elsewhere, never written over it.
+    if (QFileInfo(destination).fileName().compare(QLatin1String(ScreeningRecord::FileName), Qt::CaseInsensitive) == 0)
+        return fail(error, QStringLiteral("Nothing is restored over the screening record: name another file to "
+                                          "write %1 to.")
+                               .arg(id));
     if (!QFileInfo(destination).dir().exists())
         return fail(error, QStringLiteral("The folder of %1 does not exist.").arg(destination));
     QFile file(DataFolder::filePath(folder(), id));

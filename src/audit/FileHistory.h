@@ -20,9 +20,9 @@ public:
     // The clock the items are named by (tests fix it); local time.
     void setClock(std::function<QDateTime()> now) { m_now = std::move(now); }
 
-    // Before the file at path is overwritten: keeps a copy. True when it was kept or there is no such file.
-    // ownPath: where the file belongs when it is held under a working name; it is restored there.
-    bool keepCopy(const QString &path, QString *error, const QString &ownPath = {}) const;
+    // Before the file at path is replaced by replacement: keeps a copy. True when it was kept, when there is no
+    // such file, or when it holds those very bytes.
+    bool keepCopy(const QString &path, const QByteArray &replacement, QString *error) const;
     // Instead of deleting the file at path: moves it into the history.
     bool keepInsteadOfDeleting(const QString &path, QString *error, const QString &ownPath = {}) const;
     // Bytes that are about to leave a file the program keeps (a torn line of the screening record).

@@ -1,5 +1,7 @@
 #include "browser/DownloadName.h"
 
+#include "audit/FileHistory.h"
+#include "audit/ScreeningRecord.h"
 #include "lists/NameListFile.h"
 #include "manifest/ManifestFile.h"
 #include "platform/files/DataFolder.h"
@@ -42,6 +44,9 @@ bool DownloadName::isReserved(const QString &fileName, bool inDataFolder)
         startsWith(QLatin1String(ManifestFile::Prefix)))
         return true;
     if (is(QLatin1String("Footer1.txt")) || is(QLatin1String("Footer2.txt")))
+        return true;
+    // The screening record, and the history's folder: a file of that name would stand where the folder goes.
+    if (is(QLatin1String(ScreeningRecord::FileName)) || is(QLatin1String(FileHistory::FolderName)))
         return true;
     for (NameListFile::Kind kind : {NameListFile::Kind::Crew, NameListFile::Kind::Employee,
                                     NameListFile::Kind::Mechanic, NameListFile::Kind::Passenger}) {

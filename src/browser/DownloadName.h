@@ -4,7 +4,8 @@
 
 // The name a file fetched by the browser is saved under. A page chooses the name it offers, so it must never
 // get a name the program gives meaning to in that folder (a journal, a working name, a manifest, a name-list
-// slot, a footer, a file of the data folder), nor the name of a file that is there already.
+// slot, a footer, a file of the data folder, the screening record, the history's folder), nor the name of a file
+// that is there already.
 class DownloadName
 {
 public:

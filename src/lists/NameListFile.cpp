@@ -1,5 +1,6 @@
 #include "lists/NameListFile.h"
 
+#include "audit/FileHistory.h"
 #include "platform/files/RecordFile.h"
 
 namespace {
@@ -27,7 +28,8 @@ QByteArray NameListFile::format(const QList<NameQuery::Row> &rows)
     return RecordFile::format(rowRecords(rows));
 }
 
-bool NameListFile::write(const QString &path, const QList<NameQuery::Row> &rows, QString *error)
+bool NameListFile::write(const QString &path, const QList<NameQuery::Row> &rows, const FileHistory &history,
+                         QString *error)
 {
     for (qsizetype i = 0; i < rows.size(); ++i) {
         const NameQuery::Row &row = rows[i];
@@ -42,7 +44,8 @@ bool NameListFile::write(const QString &path, const QList<NameQuery::Row> &rows,
             }
         }
     }
-    return RecordFile::write(path, rowRecords(rows), error);
+    const QList<Record> records = rowRecords(rows);
+    return history.keepCopy(path, RecordFile::format(records), error) && RecordFile::write(path, records, error);
 }
 
 QList<NameQuery::Row> NameListFile::read(const QString &path)

@@ -1,5 +1,6 @@
 #include "manifest/ManifestFile.h"
 
+#include "audit/FileHistory.h"
 #include "engine/TextTableConnection.h"
 #include "engine/TextTableError.h"
 #include "engine/TextTableRecordSet.h"
@@ -58,9 +59,11 @@ QByteArray ManifestFile::format(const QList<QStringList> &persons)
     return RecordFile::format(personRecords(persons));
 }
 
-bool ManifestFile::write(const QString &path, const QList<QStringList> &persons, QString *error)
+bool ManifestFile::write(const QString &path, const QList<QStringList> &persons, const FileHistory &history,
+                         QString *error)
 {
-    return RecordFile::write(path, personRecords(persons), error);
+    const QList<Record> records = personRecords(persons);
+    return history.keepCopy(path, RecordFile::format(records), error) && RecordFile::write(path, records, error);
 }
 
 QString ManifestFile::connectionText(const QString &folder)

@@ -6,6 +6,7 @@
 
 #include <functional>
 
+class FileHistory;
 class TableCache;
 
 // A saved manifest: "Manifest-" and the manifest number, one quoted line per person, no header. While a
@@ -32,7 +33,9 @@ public:
     // so that the line keeps its fields and the cell reads back as it was.
     static QByteArray format(const QList<QStringList> &persons);
     // Replaces the file whole, or leaves it as it was.
-    static bool write(const QString &path, const QList<QStringList> &persons, QString *error);
+    // A manifest saved over is kept in history first.
+    static bool write(const QString &path, const QList<QStringList> &persons, const FileHistory &history,
+                      QString *error);
 
     static QString connectionText(const QString &folder);
 

@@ -1,5 +1,6 @@
 #include "manifest/ManifestWorkingCopy.h"
 
+#include "audit/FileHistory.h"
 #include "manifest/ManifestFile.h"
 #include "platform/files/DataFolder.h"
 #include "platform/files/WorkingNames.h"
@@ -40,9 +41,16 @@ bool ManifestWorkingCopy::clearWorkingName(const QString &folder, QString *error
             continue;
         return m_journal.giveBack(entry.ownPath, entry.workingPath, error);
     }
-    if (!QFile::remove(workingPath)) {
+    // Whatever goes from the working name is kept: the open manifest's old contents, saved now under another
+    // number or over itself, or a left-over file nobody claims.
+    bool ownsIt = false;
+    for (const WorkingNames::Entry &entry : m_journal.entries())
+        ownsIt = ownsIt || (entry.workingPath == workingPath && entry.ownPath == m_vars.OpenManifestPath);
+    QString cause;
+    if (!FileHistory(m_vars.DataFolder)
+             .keepInsteadOfDeleting(workingPath, &cause, ownsIt ? m_vars.OpenManifestPath : QString())) {
         if (error)
-            *error = QStringLiteral("The file %1 could not be deleted.").arg(workingPath);
+            *error = QStringLiteral("The file %1 could not be deleted.\n%2").arg(workingPath, cause);
         return false;
     }
     m_journal.forget(workingPath);

@@ -1,5 +1,6 @@
 #include "manifest/VeyraManifest.h"
 
+#include "audit/FileHistory.h"
 #include "engine/TableCache.h"
 #include "manifest/ManifestFile.h"
 #include "manifest/ManifestHost.h"
@@ -301,7 +302,8 @@ void VeyraManifest::Command1_Click()
     }
     // The new file is written first: until it is whole, the opened manifest keeps its working copy.
     QString error;
-    if (!ManifestFile::write(DataFolder::filePath(m_vars.ManifestFolder, fileName), persons, &error)) {
+    if (!ManifestFile::write(DataFolder::filePath(m_vars.ManifestFolder, fileName), persons,
+                             FileHistory(m_vars.DataFolder), &error)) {
         showMessage(
             QStringLiteral("The manifest could not be saved as %1.\n%2\nNo file was changed.").arg(fileName, error));
         return;

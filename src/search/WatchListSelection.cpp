@@ -1,5 +1,6 @@
 #include "search/WatchListSelection.h"
 
+#include "audit/FileHistory.h"
 #include "platform/files/DataFolder.h"
 #include "platform/files/WorkingNames.h"
 #include "search/ListIdentity.h"
@@ -33,9 +34,11 @@ bool WatchListSelection::select(const QString &folder, const QString &fileName, 
         return true;
 
     const QString workingPath = DataFolder::filePath(folder, workingName);
-    if (QFileInfo::exists(workingPath) && !QFile::remove(workingPath)) {
+    // A left-over file under the working name is nobody's list now, but it may have been somebody's: kept.
+    QString cause;
+    if (!FileHistory(m_vars.DataFolder).keepInsteadOfDeleting(workingPath, &cause)) {
         if (error)
-            *error = QStringLiteral("The left-over file %1 could not be deleted.").arg(workingPath);
+            *error = QStringLiteral("The left-over file %1 could not be deleted.\n%2").arg(workingPath, cause);
         return false;
     }
     const QString selectedPath = DataFolder::filePath(folder, fileName);
@@ -56,11 +59,15 @@ bool WatchListSelection::select(const QString &folder, const QString &fileName, 
 bool WatchListSelection::deleteWorkingFile(const QString &folder, QString *error)
 {
     const QString workingPath = DataFolder::filePath(folder, QString::fromLatin1(WatchListFile::WorkingName));
+    // "Delete File" moves the list into the history under its own name, from where it can be put back.
     bool deleted = true;
-    if (QFileInfo::exists(workingPath) && !QFile::remove(workingPath)) {
+    QString cause;
+    const bool ownName = !m_vars.SelectedListPath.isEmpty() && m_vars.WorkingListPath == workingPath;
+    if (!FileHistory(m_vars.DataFolder)
+             .keepInsteadOfDeleting(workingPath, &cause, ownName ? m_vars.SelectedListPath : QString())) {
         deleted = false;
         if (error)
-            *error = QStringLiteral("The file %1 could not be deleted.").arg(workingPath);
+            *error = QStringLiteral("The file %1 could not be deleted.\n%2").arg(workingPath, cause);
     }
     if (deleted)
         m_journal.forget(workingPath);

@@ -1,5 +1,6 @@
 #include "settings/CompanyInfoFile.h"
 
+#include "audit/FileHistory.h"
 #include "platform/files/DataFolder.h"
 
 #include <limits>
@@ -100,7 +101,9 @@ QList<Record> toRecords(const CompanyInfo &info)
 
 bool write(const QString &dataFolder, const CompanyInfo &info, QString *error)
 {
-    return RecordFile::write(path(dataFolder), toRecords(info), error, true);
+    const QList<Record> records = toRecords(info);
+    return FileHistory(dataFolder).keepCopy(path(dataFolder), RecordFile::format(records), error) &&
+           RecordFile::write(path(dataFolder), records, error, true);
 }
 
 bool isValidEmailAddress(const QString &text)

@@ -45,6 +45,10 @@ void TestDownloadName::choose_data()
     QTest::newRow("not a slot: only 1 to 4 exist") << "Crew-5" << QStringList{} << false << "Crew-5"
                                                    << "";
     QTest::newRow("a footer") << "Footer2.txt" << QStringList{} << false << "Footer2.txt.download" << usedName;
+    QTest::newRow("the screening record")
+        << "ScreeningRecord.jsonl" << QStringList{} << true << "ScreeningRecord.jsonl.download" << usedName;
+    QTest::newRow("the history folder's name, in any case")
+        << "history" << QStringList{} << true << "history.download" << usedName;
     QTest::newRow("the .download name taken too is numbered")
         << "Veyra.csv" << QStringList{"Veyra.csv.download"} << false << "Veyra.csv (1).download" << usedName;
     QTest::newRow("a printout's name in the data folder") << "SearchLog-20261206-101500.pdf" << QStringList{} << true

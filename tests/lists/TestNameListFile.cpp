@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include "audit/FileHistory.h"
 #include "lists/NameListFile.h"
 
 #include <QTemporaryDir>
@@ -43,10 +44,10 @@ void TestNameListFile::writeKeepsRowsWithALastName()
     const Rows rows = {
         {"SMITH", "JOHN A", "01/02/1960", "X1234567"}, {"", "ONLY FIRST", "", ""}, {"DOE, JR.", "", "", ""}};
     QString error;
-    QVERIFY(NameListFile::write(dir.filePath("Crew-1"), rows, &error));
+    QVERIFY(NameListFile::write(dir.filePath("Crew-1"), rows, FileHistory(dir.path()), &error));
     QCOMPARE(readFile(dir.filePath("Crew-1")),
              QByteArray("\"SMITH\",\"JOHN A\",\"01/02/1960\",\"X1234567\"\r\n\"DOE, JR.\",\"\",\"\",\"\"\r\n"));
-    QVERIFY(NameListFile::write(dir.filePath("Crew-2"), Rows(10), &error));
+    QVERIFY(NameListFile::write(dir.filePath("Crew-2"), Rows(10), FileHistory(dir.path()), &error));
     QCOMPARE(readFile(dir.filePath("Crew-2")), QByteArray());
 }
 
@@ -86,7 +87,8 @@ void TestNameListFile::doubleQuoteIsRefusedAndTheFileKept()
     QTemporaryDir dir;
     writeFile(dir.filePath("Crew-1"), "\"OLD\",\"\",\"\",\"\"\r\n");
     QString error;
-    QVERIFY(!NameListFile::write(dir.filePath("Crew-1"), {{"A", "", "", ""}, {"O\"NEIL", "", "", ""}}, &error));
+    QVERIFY(!NameListFile::write(dir.filePath("Crew-1"), {{"A", "", "", ""}, {"O\"NEIL", "", "", ""}},
+                                 FileHistory(dir.path()), &error));
     QVERIFY2(error.contains("Row 2"), qPrintable(error));
     QCOMPARE(readFile(dir.filePath("Crew-1")), QByteArray("\"OLD\",\"\",\"\",\"\"\r\n"));
 }

@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include "audit/FileHistory.h"
 #include "engine/TableCache.h"
 #include "manifest/ManifestFile.h"
 
@@ -63,7 +64,8 @@ void TestManifestFile::writtenFileReadsBackWhole()
                                         {"JO \"JJ\" DOE", "", "", "V\r", "", "CLEARED"},
                                         {"ZOË", "", "", "", "", ""}};
     QString error;
-    QVERIFY2(ManifestFile::write(QDir(dir.path()).filePath("Manifest.csv"), persons, &error), qPrintable(error));
+    QVERIFY2(ManifestFile::write(QDir(dir.path()).filePath("Manifest.csv"), persons, FileHistory(dir.path()), &error),
+             qPrintable(error));
     TableCache cache;
     Cells read;
     QVERIFY(ManifestFile::load(cache, dir.path(), [&](int row, int col, const QString &text) {
