@@ -8,9 +8,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QHash>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSet>
 
 namespace {
 
@@ -131,30 +131,27 @@ QList<FileHistory::Item> FileHistory::items() const
         if (!isDay(day))
             continue;
         const QDir dayFolder(history.filePath(day));
-        QHash<QString, Item> described;
+        // In the order they were kept, as the index has them; a file the index does not name comes after.
+        QSet<QString> listed;
         QFile index(dayFolder.filePath(QString::fromLatin1(IndexName)));
         if (index.open(QIODevice::ReadOnly)) {
             for (const QByteArray &line : index.readAll().split('\n')) {
                 const QJsonObject o = QJsonDocument::fromJson(line).object();
                 const QString name = o.value(QStringLiteral("item")).toString();
-                if (name.isEmpty() || name.contains(u'/') || name.contains(u'\\'))
+                const QFileInfo file(dayFolder.filePath(name));
+                if (name.isEmpty() || name.contains(u'/') || name.contains(u'\\') || listed.contains(name) ||
+                    !file.isFile())
                     continue;
-                described.insert(name, {day + u'/' + name, o.value(QStringLiteral("origin")).toString(),
-                                        QDateTime::fromString(o.value(QStringLiteral("kept")).toString(), Qt::ISODate),
-                                        o.value(QStringLiteral("reason")).toString(),
-                                        qint64(o.value(QStringLiteral("size")).toDouble())});
+                listed.insert(name);
+                all.append({day + u'/' + name, o.value(QStringLiteral("origin")).toString(),
+                            QDateTime::fromString(o.value(QStringLiteral("kept")).toString(), Qt::ISODate),
+                            o.value(QStringLiteral("reason")).toString(), file.size()});
             }
         }
-        // Named by the time they were kept, so the names sort as the times do.
         for (const QFileInfo &file : dayFolder.entryInfoList(QDir::Files, QDir::Name)) {
-            if (file.fileName() == QLatin1String(IndexName))
+            if (file.fileName() == QLatin1String(IndexName) || listed.contains(file.fileName()))
                 continue;
-            Item item = described.value(file.fileName());
-            item.id = day + u'/' + file.fileName();
-            item.size = file.size();
-            if (!item.kept.isValid())
-                item.kept = file.lastModified().toUTC();
-            all.append(item);
+            all.append({day + u'/' + file.fileName(), {}, file.lastModified().toUTC(), {}, file.size()});
         }
     }
     return all;

@@ -1,0 +1,233 @@
+#include "TestSupport.h"
+#include "audit/FileHistory.h"
+
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <csignal>
+
+using TestSupport::readFile;
+using TestSupport::writeFile;
+
+class TestAuditTool : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void verifyNamesTheFirstBadLine();
+    void showFilters_data();
+    void showFilters();
+    void historyListsRestoresAndPrunes();
+    void badUsage_data();
+    void badUsage();
+    void killedBatchLeavesEarlierLinesWhole();
+    void unwritableRecordEndsTheBatchWith2();
+};
+
+namespace {
+
+struct Run
+{
+    int status = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Run run(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(60000);
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
+            process.readAllStandardError()};
+}
+
+Run audit(const QString &dataFolder, QStringList arguments)
+{
+    return run(VEYRACHECK_AUDIT_EXECUTABLE, arguments << "--data-folder" << dataFolder);
+}
+
+// The four sample people against the sample No-Fly list: two are on it.
+Run screen(const QString &dataFolder, const QString &names = EXAMPLES_FOLDER "/people.csv",
+           const QString &list = EXAMPLES_FOLDER "/Veyra_No_Fly_Sample.csv")
+{
+    return run(VEYRACHECK_SCREEN_EXECUTABLE,
+               {"--names", names, "--list", list, "--format", "json", "--data-folder", dataFolder});
+}
+
+QList<QByteArray> linesOf(const QString &path)
+{
+    QList<QByteArray> lines = readFile(path).split('\n');
+    lines.removeLast();
+    return lines;
+}
+
+} // namespace
+
+void TestAuditTool::verifyNamesTheFirstBadLine()
+{
+    QTemporaryDir data;
+    QCOMPARE(audit(data.path(), {"verify"}).status, 0); // nothing recorded yet is whole too
+    QCOMPARE(screen(data.path()).status, 1);
+    QCOMPARE(screen(data.path()).status, 1);
+    const Run whole = audit(data.path(), {"verify"});
+    QCOMPARE(whole.status, 0);
+    QVERIFY2(whole.out.contains("8 lines, the chain is whole"), whole.out.constData());
+
+    const QString path = data.filePath("ScreeningRecord.jsonl");
+    QList<QByteArray> lines = linesOf(path);
+    lines[4].replace("\"outcome\":\"NO FLY\"", "\"outcome\":\"CLEARED\"");
+    writeFile(path, lines.join('\n') + '\n');
+    const Run edited = audit(data.path(), {"verify"});
+    QCOMPARE(edited.status, 1);
+    QVERIFY2(edited.out.contains(": line 5 does not fit: it was changed"), edited.out.constData());
+}
+
+void TestAuditTool::showFilters_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QStringList>("lastNames");
+    QTest::newRow("everything") << QStringList{} << QStringList{"QUILLFEATHER", "MARROWBY", "PEMBERLEAF", "SMITH"};
+    QTest::newRow("a part of a last name, any case") << QStringList{"--name", "marrow"} << QStringList{"MARROWBY"};
+    QTest::newRow("a given name") << QStringList{"--name", "Orsolya"} << QStringList{"PEMBERLEAF"};
+    QTest::newRow("given and last name together")
+        << QStringList{"--name", "celeste marrowby"} << QStringList{"MARROWBY"};
+    QTest::newRow("since a day long past")
+        << QStringList{"--since", "2020-01-01"} << QStringList{"QUILLFEATHER", "MARROWBY", "PEMBERLEAF", "SMITH"};
+    QTest::newRow("since a day to come") << QStringList{"--since", "2099-01-01"} << QStringList{};
+}
+
+void TestAuditTool::showFilters()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QStringList, lastNames);
+    QTemporaryDir data;
+    QCOMPARE(screen(data.path()).status, 1);
+
+    const Run json = audit(data.path(), QStringList{"show", "--format", "json"} + options);
+    QCOMPARE(json.status, 0);
+    QStringList found;
+    for (const QJsonValue &line : QJsonDocument::fromJson(json.out).array())
+        found << line["lastName"].toString();
+    QCOMPARE(found, lastNames);
+
+    const Run csv = audit(data.path(), QStringList{"show"} + options);
+    QCOMPARE(csv.status, 0);
+    const QList<QByteArray> rows = csv.out.trimmed().split('\n');
+    QCOMPARE(rows[0], QByteArray("seq,time,user,machine,mode,list,listRecords,listSha256,lastName,firstAndMiddleName,"
+                                 "dateOfBirth,passport,match,outcome,records"));
+    QCOMPARE(rows.size(), lastNames.size() + 1);
+    if (lastNames.size() == 4) {
+        QVERIFY2(rows[1].contains(",batch,Veyra_No_Fly_Sample.csv,3,"), rows[1].constData());
+        QVERIFY2(rows[1].endsWith(",QUILLFEATHER,ARNO BEDE,3/14/1971,,match,NO FLY,100001"), rows[1].constData());
+        QVERIFY2(rows[3].endsWith(",PEMBERLEAF,ORSOLYA,7/30/1990,PB4400123,no match,CLEARED,"), rows[3].constData());
+    }
+}
+
+void TestAuditTool::historyListsRestoresAndPrunes()
+{
+    QTemporaryDir data, lists;
+    const QString crew = lists.filePath("Crew-1");
+    writeFile(crew, "\"SMITH\",\"JOHN\",\"\",\"\"\r\n");
+    FileHistory history(data.path());
+    history.setClock([] { return QDateTime(QDate(2026, 12, 6), QTime(7, 5, 9, 4)); });
+    QString error;
+    QVERIFY(history.keepCopy(crew, "\"LAKE\"\r\n", &error));
+    writeFile(crew, "\"LAKE\"\r\n");
+
+    const Run listed = audit(data.path(), {"history"});
+    QCOMPARE(listed.status, 0);
+    QVERIFY2(listed.out.startsWith("2026-12-06/070509.004-Crew-1  "), listed.out.constData());
+    QVERIFY2(listed.out.contains("  overwritten  22 bytes  " + QDir::toNativeSeparators(crew).toUtf8()),
+             listed.out.constData());
+
+    const Run restored = audit(data.path(), {"history", "--restore", "2026-12-06/070509.004-Crew-1"});
+    QCOMPARE(restored.status, 0);
+    QCOMPARE(readFile(crew), QByteArray("\"SMITH\",\"JOHN\",\"\",\"\"\r\n"));
+    QVERIFY(audit(data.path(), {"history"}).out.contains("replaced by a restore"));
+
+    const Run unknown = audit(data.path(), {"history", "--restore", "2026-12-06/nothing"});
+    QCOMPARE(unknown.status, 2);
+    QVERIFY(unknown.err.contains("There is no item"));
+
+    // Kept on 2026-12-06 and later: a prune of everything before today leaves them.
+    const Run pruned = audit(data.path(), {"history", "--prune", "0"});
+    QCOMPARE(pruned.status, 0);
+    QVERIFY2(pruned.out.startsWith("0 items"), pruned.out.constData());
+}
+
+void TestAuditTool::badUsage_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("no command") << QStringList{};
+    QTest::newRow("an unknown command") << QStringList{"check"};
+    QTest::newRow("two commands") << QStringList{"verify", "show"};
+    QTest::newRow("a show option on verify") << QStringList{"verify", "--name", "X"};
+    QTest::newRow("another format") << QStringList{"show", "--format", "xml"};
+    QTest::newRow("a date that is none") << QStringList{"show", "--since", "yesterday"};
+    QTest::newRow("days that are no number") << QStringList{"history", "--prune", "ninety"};
+    QTest::newRow("negative days") << QStringList{"history", "--prune", "-1"};
+    QTest::newRow("--to without --restore") << QStringList{"history", "--to", "x"};
+}
+
+void TestAuditTool::badUsage()
+{
+    QFETCH(QStringList, arguments);
+    QTemporaryDir data;
+    const Run bad = audit(data.path(), arguments);
+    QCOMPARE(bad.status, 2);
+    QVERIFY(!bad.err.isEmpty());
+}
+
+// A batch killed at any moment loses at most its own lines; every line before it stays, and the next run goes
+// on from the last whole line.
+void TestAuditTool::killedBatchLeavesEarlierLinesWhole()
+{
+    QTemporaryDir data, work;
+    QCOMPARE(screen(data.path()).status, 1);
+    const QString path = data.filePath("ScreeningRecord.jsonl");
+    const QByteArray before = readFile(path);
+
+    // Enough people against a list big enough that the run is still going when it is killed.
+    QByteArray names;
+    for (int i = 0; i < 4000; ++i)
+        names += "PERSON" + QByteArray::number(i) + ",GIVEN,1/1/1970,\n";
+    writeFile(work.filePath("names.csv"), names);
+    QByteArray list = "SID,CLEARED,LASTNAME,FIRSTNAME,MIDDLENAME,TYPE,DOB,POB,CITIZENSHIP,PASSPORT/IDNUMBER,MISC\n";
+    for (int i = 0; i < 200000; ++i)
+        list += QByteArray::number(i) + ",,PERSON" + QByteArray::number(i % 5000) + ",GIVEN,,P,1/1/1970,X,Y,,\n";
+    writeFile(work.filePath("Veyra_No_Fly_Big.csv"), list);
+    for (int delay : {50, 300, 900}) {
+        QProcess batch;
+        batch.start(VEYRACHECK_SCREEN_EXECUTABLE,
+                    {"--names", work.filePath("names.csv"), "--list", work.filePath("Veyra_No_Fly_Big.csv"),
+                     "--data-folder", data.path()});
+        QVERIFY(batch.waitForStarted());
+        QTest::qWait(delay);
+        ::kill(pid_t(batch.processId()), SIGKILL);
+        batch.waitForFinished();
+        QVERIFY(readFile(path).startsWith(before));
+    }
+
+    QCOMPARE(screen(data.path()).status, 1);
+    const Run verified = audit(data.path(), {"verify"});
+    QCOMPARE(verified.status, 0);
+    QVERIFY(readFile(path).startsWith(before));
+}
+
+void TestAuditTool::unwritableRecordEndsTheBatchWith2()
+{
+    QTemporaryDir data;
+    QVERIFY(QDir(data.path()).mkdir("ScreeningRecord.jsonl"));
+    const Run batch = screen(data.path());
+    QCOMPARE(batch.status, 2);
+    // The verdicts still reach their reader; only then does the run fail.
+    QVERIFY(batch.out.contains("\"QUILLFEATHER\""));
+    QVERIFY2(batch.err.contains("The screening record could not be written"), batch.err.constData());
+}
+
+VEYRA_TEST(TestAuditTool)
+#include "TestAuditTool.moc"

@@ -1,0 +1,221 @@
+#include "TestSupport.h"
+#include "audit/FileHistory.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+using TestSupport::readFile;
+using TestSupport::writeFile;
+
+class TestFileHistory : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void overwrittenFileIsKept_data();
+    void overwrittenFileIsKept();
+    void deletedFileIsMovedAndRestored();
+    void restoreKeepsWhatIsThere();
+    void restoreRefusals_data();
+    void restoreRefusals();
+    void sameMomentTwiceKeepsBoth();
+    void pruneKeepsTheLastDays_data();
+    void pruneKeepsTheLastDays();
+    void keptForTheOwnerAlone();
+};
+
+namespace {
+
+const QDateTime Noon(QDate(2026, 12, 6), QTime(12, 0, 1, 250));
+
+FileHistory at(const QString &dataFolder, const QDateTime &now)
+{
+    FileHistory history(dataFolder);
+    history.setClock([now] { return now; });
+    return history;
+}
+
+} // namespace
+
+void TestFileHistory::overwrittenFileIsKept_data()
+{
+    QTest::addColumn<QByteArray>("before"); // empty: no file there
+    QTest::addColumn<QByteArray>("after");
+    QTest::addColumn<bool>("kept");
+    QTest::newRow("new contents over old")
+        << QByteArray("\"SMITH\",\"JOHN\"\r\n") << QByteArray("\"LAKE\"\r\n") << true;
+    QTest::newRow("the same bytes again keep nothing")
+        << QByteArray("\"SMITH\"\r\n") << QByteArray("\"SMITH\"\r\n") << false;
+    QTest::newRow("no file before") << QByteArray() << QByteArray("\"LAKE\"\r\n") << false;
+    QTest::newRow("an empty file over a full one") << QByteArray("\"SMITH\"\r\n") << QByteArray() << true;
+}
+
+void TestFileHistory::overwrittenFileIsKept()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, after);
+    QFETCH(bool, kept);
+    QTemporaryDir data, lists;
+    const QString path = lists.filePath("Crew-1");
+    if (!before.isEmpty())
+        writeFile(path, before);
+    const FileHistory history = at(data.path(), Noon);
+    QString error;
+    QVERIFY2(history.keepCopy(path, after, &error), qPrintable(error));
+    const QList<FileHistory::Item> items = history.items();
+    QCOMPARE(items.size(), kept ? 1 : 0);
+    if (!kept)
+        return;
+    QCOMPARE(items[0].id, QString("2026-12-06/120001.250-Crew-1"));
+    QCOMPARE(items[0].origin, QDir::toNativeSeparators(path));
+    QCOMPARE(items[0].reason, QString("overwritten"));
+    QCOMPARE(items[0].size, qint64(before.size()));
+    QCOMPARE(readFile(data.filePath("History/2026-12-06/120001.250-Crew-1")), before);
+}
+
+void TestFileHistory::deletedFileIsMovedAndRestored()
+{
+    QTemporaryDir data, lists;
+    const QString working = lists.filePath("Veyra.csv");
+    const QString own = lists.filePath("Veyra_No_Fly_1205.csv");
+    writeFile(working, "SID,LASTNAME\r\n1,SMITH\r\n");
+    const FileHistory history = at(data.path(), Noon);
+    QString error;
+    QVERIFY2(history.keepInsteadOfDeleting(working, &error, own), qPrintable(error));
+    QVERIFY(!QFileInfo::exists(working));
+    const QList<FileHistory::Item> items = history.items();
+    QCOMPARE(items.size(), 1);
+    QCOMPARE(items[0].id, QString("2026-12-06/120001.250-Veyra_No_Fly_1205.csv"));
+    QCOMPARE(items[0].reason, QString("deleted"));
+
+    QString restoredTo;
+    QVERIFY2(history.restore(items[0].id, {}, &restoredTo, &error), qPrintable(error));
+    QCOMPARE(restoredTo, QDir::toNativeSeparators(own));
+    QCOMPARE(readFile(own), QByteArray("SID,LASTNAME\r\n1,SMITH\r\n"));
+    // A missing file is nothing to keep.
+    QVERIFY(history.keepInsteadOfDeleting(working, &error));
+    QCOMPARE(history.items().size(), 1);
+}
+
+void TestFileHistory::restoreKeepsWhatIsThere()
+{
+    QTemporaryDir data, lists;
+    const QString path = lists.filePath("CIinfo.cdb");
+    writeFile(path, "first");
+    QString error;
+    QVERIFY(at(data.path(), Noon).keepCopy(path, "second", &error));
+    writeFile(path, "second");
+    QVERIFY2(at(data.path(), Noon.addSecs(60)).restore("2026-12-06/120001.250-CIinfo.cdb", {}, nullptr, &error),
+             qPrintable(error));
+    QCOMPARE(readFile(path), QByteArray("first"));
+    const QList<FileHistory::Item> items = FileHistory(data.path()).items();
+    QCOMPARE(items.size(), 2);
+    QCOMPARE(items[1].id, QString("2026-12-06/120101.250-CIinfo.cdb"));
+    QCOMPARE(items[1].reason, QString("replaced by a restore"));
+    QCOMPARE(readFile(data.filePath("History/" + items[1].id)), QByteArray("second"));
+
+    // Restored elsewhere on request, the original left alone.
+    const QString elsewhere = lists.filePath("CIinfo-old.cdb");
+    QVERIFY(FileHistory(data.path()).restore(items[1].id, elsewhere, nullptr, &error));
+    QCOMPARE(readFile(elsewhere), QByteArray("second"));
+    QCOMPARE(readFile(path), QByteArray("first"));
+}
+
+void TestFileHistory::restoreRefusals_data()
+{
+    QTest::addColumn<QString>("id");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("an unknown item") << "2026-12-06/000000.000-Crew-9"
+                                     << ""
+                                     << "There is no item";
+    QTest::newRow("a path that climbs out") << "../../etc/passwd"
+                                            << ""
+                                            << "There is no item";
+    QTest::newRow("a folder that is gone") << "2026-12-06/120001.250-Crew-1"
+                                           << "/nonexistent-veyra-folder/Crew-1"
+                                           << "does not exist";
+    QTest::newRow("never over the screening record") << "2026-12-06/120001.250-Crew-1"
+                                                     << "ScreeningRecord.jsonl"
+                                                     << "screening record";
+}
+
+void TestFileHistory::restoreRefusals()
+{
+    QFETCH(QString, id);
+    QFETCH(QString, target);
+    QFETCH(QString, message);
+    QTemporaryDir data, lists;
+    writeFile(lists.filePath("Crew-1"), "old");
+    QString error;
+    QVERIFY(at(data.path(), Noon).keepCopy(lists.filePath("Crew-1"), "new", &error));
+    const QString destination = target.startsWith('/') || target.isEmpty() ? target : data.filePath(target);
+    if (target == "ScreeningRecord.jsonl")
+        writeFile(destination, "{\"seq\":1}\n");
+    QVERIFY(!FileHistory(data.path()).restore(id, destination, nullptr, &error));
+    QVERIFY2(error.contains(message), qPrintable(error));
+    if (target == "ScreeningRecord.jsonl")
+        QCOMPARE(readFile(destination), QByteArray("{\"seq\":1}\n"));
+}
+
+void TestFileHistory::sameMomentTwiceKeepsBoth()
+{
+    QTemporaryDir data, lists;
+    const QString path = lists.filePath("Passenger-2");
+    const FileHistory history = at(data.path(), Noon);
+    QString error;
+    writeFile(path, "one");
+    QVERIFY(history.keepCopy(path, "two", &error));
+    writeFile(path, "two");
+    QVERIFY(history.keepCopy(path, "three", &error));
+    const QList<FileHistory::Item> items = history.items();
+    QCOMPARE(items.size(), 2);
+    QCOMPARE(readFile(data.filePath("History/" + items[0].id)) + readFile(data.filePath("History/" + items[1].id)),
+             QByteArray("onetwo"));
+}
+
+void TestFileHistory::pruneKeepsTheLastDays_data()
+{
+    QTest::addColumn<int>("days");
+    QTest::addColumn<int>("removed");
+    QTest::addColumn<QStringList>("left");
+    const QStringList all{"2026-08-01", "2026-09-06", "2026-09-07", "2026-12-06"};
+    QTest::newRow("ninety days") << 90 << 2 << QStringList{"2026-09-07", "2026-12-06"};
+    QTest::newRow("none but today") << 0 << 3 << QStringList{"2026-12-06"};
+    QTest::newRow("a year") << 365 << 0 << all;
+}
+
+void TestFileHistory::pruneKeepsTheLastDays()
+{
+    QFETCH(int, days);
+    QFETCH(int, removed);
+    QFETCH(QStringList, left);
+    QTemporaryDir data, lists;
+    QString error;
+    for (const QDate day : {QDate(2026, 8, 1), QDate(2026, 9, 6), QDate(2026, 9, 7), QDate(2026, 12, 6)}) {
+        writeFile(lists.filePath("Crew-1"), day.toString(Qt::ISODate).toLatin1());
+        QVERIFY(at(data.path(), QDateTime(day, QTime(8, 0))).keepCopy(lists.filePath("Crew-1"), "new", &error));
+    }
+    // Not a day's folder: never touched.
+    QVERIFY(QDir(data.filePath("History")).mkdir("notes"));
+    QCOMPARE(at(data.path(), Noon).prune(days, &error), removed);
+    QStringList daysLeft = QDir(data.filePath("History")).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    QCOMPARE(daysLeft, left + QStringList{"notes"});
+    QCOMPARE(at(data.path(), Noon).prune(-1, &error), -1);
+}
+
+void TestFileHistory::keptForTheOwnerAlone()
+{
+    QTemporaryDir data, lists;
+    writeFile(lists.filePath("Manifest-AB1"), "old");
+    QString error;
+    QVERIFY(at(data.path(), Noon).keepCopy(lists.filePath("Manifest-AB1"), "new", &error));
+    const auto mode = [](const QString &path) { return QFile::permissions(path) & 0x0777; };
+    QCOMPARE(mode(data.filePath("History")), QFileDevice::Permissions(0x0700));
+    QCOMPARE(mode(data.filePath("History/2026-12-06")), QFileDevice::Permissions(0x0700));
+    QCOMPARE(mode(data.filePath("History/2026-12-06/120001.250-Manifest-AB1")), QFileDevice::Permissions(0x0600));
+}
+
+VEYRA_TEST(TestFileHistory)
+#include "TestFileHistory.moc"

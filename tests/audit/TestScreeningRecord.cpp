@@ -1,0 +1,265 @@
+#include "TestSupport.h"
+#include "audit/FileHistory.h"
+#include "audit/ScreeningRecord.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QThread>
+
+using TestSupport::readFile;
+using TestSupport::writeFile;
+
+class TestScreeningRecord : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void twoSearchesMakeOneChain();
+    void tamperingIsFound_data();
+    void tamperingIsFound();
+    void tornLastLineIsCutAndKept();
+    void hostileTextsStayOnOneLine_data();
+    void hostileTextsStayOnOneLine();
+    void readableByItsOwnerAlone();
+    void unwritableRecordIsSaid();
+    void appendsFromManyWritersKeepTheChain();
+};
+
+namespace {
+
+ScreeningEntry person(const QString &lastName, const QString &outcome, const QStringList &records = {})
+{
+    ScreeningEntry entry;
+    entry.mode = QString::fromLatin1(ScreeningEntry::GridMode);
+    entry.listFile = "Veyra_No_Fly_1205.csv";
+    entry.listRecords = 3;
+    entry.listSha256 = "5a8316f99fcda86193f2f26648f3dcffe35596d2c45f5f4476f0939a1312acf1";
+    entry.lastName = lastName;
+    entry.firstAndMiddleName = "ARNO BEDE";
+    entry.dateOfBirth = "3/14/1971";
+    entry.match = records.isEmpty() ? "no match" : "match";
+    entry.outcome = outcome;
+    entry.records = records;
+    return entry;
+}
+
+QByteArray sha256(const QByteArray &bytes)
+{
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
+}
+
+QList<QByteArray> linesOf(const QString &path)
+{
+    QList<QByteArray> lines = readFile(path).split('\n');
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+void writeLines(const QString &path, const QList<QByteArray> &lines)
+{
+    writeFile(path, lines.join('\n') + '\n');
+}
+
+// Five lines written by two searches, as a record holds them.
+void twoSearches(const ScreeningRecord &record)
+{
+    const QDateTime first(QDate(2026, 12, 6), QTime(9, 30), Qt::UTC);
+    QVERIFY(record
+                .append({person("QUILLFEATHER", "red on yellow", {"100001"}), person("PEMBERLEAF", "unchanged")},
+                        "agent", "desk-3", first)
+                .ok);
+    QVERIFY(record
+                .append({person("MARROWBY", "red on yellow", {"100002", "100007"}), person("OSTBY", "unchanged"),
+                         person("LAKE", "unchanged")},
+                        "agent", "desk-3", first.addSecs(60))
+                .ok);
+}
+
+} // namespace
+
+void TestScreeningRecord::twoSearchesMakeOneChain()
+{
+    QTemporaryDir data;
+    const ScreeningRecord record(data.path());
+    twoSearches(record);
+
+    const QList<QByteArray> lines = linesOf(record.path());
+    QCOMPARE(lines.size(), 5);
+    QVERIFY(lines[0].startsWith(
+        "{\"seq\":1,\"time\":\"2026-12-06T09:30:00.000Z\",\"user\":\"agent\",\"machine\":\"desk-3\","
+        "\"mode\":\"grid\",\"list\":\"Veyra_No_Fly_1205.csv\",\"listRecords\":3,"));
+    QVERIFY(lines[0].contains("\"lastName\":\"QUILLFEATHER\","));
+    QVERIFY(lines[0].contains("\"match\":\"match\",\"outcome\":\"red on yellow\",\"records\":[\"100001\"],"));
+    QVERIFY(lines[2].contains("\"records\":[\"100002\",\"100007\"],"));
+    QVERIFY(lines[3].contains("\"seq\":4,\"time\":\"2026-12-06T09:31:00.000Z\""));
+    // The chain: the first line starts from zeros, each later one names the hash of the line before it.
+    QVERIFY(lines[0].contains("\"prev\":\"0000000000000000000000000000000000000000000000000000000000000000\","));
+    for (int i = 1; i < 5; ++i)
+        QVERIFY2(lines[i].contains("\"prev\":\"" + sha256(lines[i - 1]) + "\""), qPrintable(QString::number(i)));
+    // Each line's own hash covers its text without that field.
+    const QByteArray own = lines[4].right(66).chopped(2);
+    QCOMPARE(own, sha256(lines[4].chopped(75) + "}"));
+
+    const ScreeningRecord::Check check = record.verify();
+    QVERIFY2(check.whole, qPrintable(check.reason));
+    QCOMPARE(check.lines, qint64(5));
+    QCOMPARE(check.lastHash, sha256(lines[4]));
+}
+
+void TestScreeningRecord::tamperingIsFound_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<qint64>("badLine");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("an outcome edited") << "edit 3" << qint64(3) << "changed";
+    QTest::newRow("a name edited in the first line") << "edit 1" << qint64(1) << "changed";
+    QTest::newRow("a line removed") << "remove 2" << qint64(2) << "does not follow";
+    QTest::newRow("the first line removed") << "remove 1" << qint64(1) << "lines before it were removed";
+    QTest::newRow("two lines swapped") << "swap 3" << qint64(3) << "does not follow";
+    QTest::newRow("a line written twice") << "repeat 2" << qint64(3) << "does not follow";
+    QTest::newRow("an edit with its own hash made again") << "rehash 2" << qint64(3) << "does not follow";
+    QTest::newRow("two lines joined") << "join 4" << qint64(4) << "not a record line";
+    QTest::newRow("the last line cut short") << "cut 5" << qint64(6) << "incomplete";
+    QTest::newRow("a blank line put in") << "blank 2" << qint64(3) << "not a record line";
+}
+
+void TestScreeningRecord::tamperingIsFound()
+{
+    QFETCH(QString, change);
+    QFETCH(qint64, badLine);
+    QFETCH(QString, reason);
+    QTemporaryDir data;
+    const ScreeningRecord record(data.path());
+    twoSearches(record);
+    QList<QByteArray> lines = linesOf(record.path());
+    const int at = change.section(' ', 1).toInt() - 1;
+    const QString what = change.section(' ', 0, 0);
+    if (what == "edit") {
+        lines[at].replace("red on yellow", "unchanged").replace("QUILLFEATHER", "QUILFEATHER");
+    } else if (what == "remove") {
+        lines.removeAt(at);
+    } else if (what == "swap") {
+        lines.swapItemsAt(at, at + 1);
+    } else if (what == "repeat") {
+        lines.insert(at + 1, lines[at]);
+    } else if (what == "rehash") {
+        QByteArray body = lines[at].chopped(75).replace("PEMBERLEAF", "PEMBERTON") + "}";
+        lines[at] = body.chopped(1) + ",\"hash\":\"" + sha256(body) + "\"}";
+    } else if (what == "join") {
+        lines[at] += lines[at + 1];
+        lines.removeAt(at + 1);
+    } else if (what == "blank") {
+        lines.insert(at + 1, QByteArray());
+    }
+    if (what == "cut")
+        writeFile(record.path(), lines.join('\n') + '\n' + QByteArray("{\"seq\":6,\"time\":\"2026"));
+    else
+        writeLines(record.path(), lines);
+
+    const ScreeningRecord::Check check = record.verify();
+    QVERIFY(!check.whole);
+    QCOMPARE(check.badLine, badLine);
+    QVERIFY2(check.reason.contains(reason), qPrintable(check.reason));
+}
+
+void TestScreeningRecord::tornLastLineIsCutAndKept()
+{
+    QTemporaryDir data;
+    const ScreeningRecord record(data.path());
+    twoSearches(record);
+    const QByteArray whole = readFile(record.path());
+    QFile file(record.path());
+    QVERIFY(file.open(QIODevice::Append));
+    file.write("{\"seq\":6,\"time\":\"2026-12-06T09:3");
+    file.close();
+    QVERIFY(!record.verify().whole);
+
+    const ScreeningRecord::Appended appended = record.append({person("LAKE", "unchanged")}, "agent", "desk-3");
+    QVERIFY2(appended.ok, qPrintable(appended.error));
+    QVERIFY2(appended.repair.contains("incomplete (32 bytes"), qPrintable(appended.repair));
+    QVERIFY(readFile(record.path()).startsWith(whole));
+    const ScreeningRecord::Check check = record.verify();
+    QVERIFY2(check.whole, qPrintable(check.reason));
+    QCOMPARE(check.lines, qint64(6));
+    // The piece cut off is in the history, and cannot be put back over the record.
+    const QList<FileHistory::Item> kept = FileHistory(data.path()).items();
+    QCOMPARE(kept.size(), 1);
+    QCOMPARE(readFile(data.path() + "/History/" + kept[0].id), QByteArray("{\"seq\":6,\"time\":\"2026-12-06T09:3"));
+    QString error;
+    QVERIFY(!FileHistory(data.path()).restore(kept[0].id, {}, nullptr, &error));
+    QVERIFY2(error.contains("screening record"), qPrintable(error));
+    QCOMPARE(record.verify().lines, qint64(6));
+}
+
+void TestScreeningRecord::hostileTextsStayOnOneLine_data()
+{
+    QTest::addColumn<QString>("lastName");
+    QTest::newRow("a double quote") << "O\"NEIL";
+    QTest::newRow("a backslash and a quote") << "A\\\"B";
+    QTest::newRow("a line feed") << "SMITH\n{\"seq\":99}";
+    QTest::newRow("a carriage return and a tab") << "SMITH\r\tJONES";
+    QTest::newRow("a NUL") << QString("AB") + QChar(0) + "CD";
+    QTest::newRow("Cyrillic and an emoji") << u"МУХАММЕД \U0001F600"_qs;
+    QTest::newRow("a long name") << QString(5000, u'X');
+}
+
+void TestScreeningRecord::hostileTextsStayOnOneLine()
+{
+    QFETCH(QString, lastName);
+    QTemporaryDir data;
+    const ScreeningRecord record(data.path());
+    QVERIFY(record.append({person(lastName, "unchanged"), person("NEXT", "unchanged")}, "agent", "desk-3").ok);
+    QCOMPARE(linesOf(record.path()).size(), 2);
+    QStringList read;
+    QVERIFY(
+        record.read([&](qint64, const QJsonObject &fields) { read << fields.value("lastName").toString(); }, nullptr));
+    QCOMPARE(read, (QStringList{lastName, "NEXT"}));
+    QVERIFY(record.verify().whole);
+}
+
+void TestScreeningRecord::readableByItsOwnerAlone()
+{
+    QTemporaryDir data;
+    const ScreeningRecord record(data.path());
+    QVERIFY(record.append({person("LAKE", "unchanged")}, "agent", "desk-3").ok);
+    QCOMPARE(QFile::permissions(record.path()) & 0x0777, QFileDevice::Permissions(0x0600));
+}
+
+void TestScreeningRecord::unwritableRecordIsSaid()
+{
+    QTemporaryDir data;
+    // A folder where the record's file should be: nothing can be appended to it.
+    QVERIFY(QDir(data.path()).mkdir(ScreeningRecord::FileName));
+    const ScreeningRecord::Appended appended =
+        ScreeningRecord(data.path()).append({person("LAKE", "unchanged")}, "agent", "desk-3");
+    QVERIFY(!appended.ok);
+    QVERIFY2(appended.error.contains(ScreeningRecord::FileName), qPrintable(appended.error));
+}
+
+// Each writer holds the lock for its whole append, so the lines of different searches never interleave and each
+// chains to the one before it.
+void TestScreeningRecord::appendsFromManyWritersKeepTheChain()
+{
+    QTemporaryDir data;
+    std::vector<std::unique_ptr<QThread>> writers;
+    for (int w = 0; w < 4; ++w) {
+        writers.emplace_back(QThread::create([&data, w] {
+            const ScreeningRecord record(data.path());
+            for (int i = 0; i < 25; ++i)
+                record.append({person(QString("W%1-%2").arg(w).arg(i), "unchanged"), person("SECOND", "unchanged")},
+                              "agent", "desk-3");
+        }));
+        writers.back()->start();
+    }
+    for (auto &writer : writers)
+        writer->wait();
+    const ScreeningRecord::Check check = ScreeningRecord(data.path()).verify();
+    QVERIFY2(check.whole, qPrintable(check.reason));
+    QCOMPARE(check.lines, qint64(200));
+}
+
+VEYRA_TEST(TestScreeningRecord)
+#include "TestScreeningRecord.moc"
