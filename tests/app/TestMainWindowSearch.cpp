@@ -1,11 +1,14 @@
 #include "RunningApp.h"
 #include "TestSupport.h"
+#include "audit/ScreeningRecord.h"
 #include "platform/widgets/FlexGrid.h"
 #include "platform/widgets/Label.h"
 #include "platform/widgets/TextBox.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QCryptographicHash>
+#include <QJsonArray>
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -13,6 +16,7 @@
 #include <QTreeWidget>
 
 using TestSupport::MessageBoxAnswerer;
+using TestSupport::readFile;
 using TestSupport::writeFile;
 
 // The main window's search, Keep Checked and Remove Cleared, driven through its controls.
@@ -34,6 +38,8 @@ private slots:
     void rowRules();
     void nearMissIsAnAdvisoryBesideTheMarks();
     void nearMissInGridMode();
+    void everySearchedRowIsRecorded();
+    void unwritableRecordIsToldAfterTheResults();
 };
 
 namespace {
@@ -191,6 +197,15 @@ void TestMainWindowSearch::apostropheEndsTheRunWithTheErrorText()
     QCOMPARE(status->text(), QStringLiteral(" Incomplete Search, Try again"));
     QCOMPARE(status->foreColor(), Red);
     QCOMPARE(rows.text(1, 1)->foreColor(), Black);
+    // The row the search failed at is recorded as such; the row after it was never looked at.
+    QStringList recorded;
+    QVERIFY(ScreeningRecord(data.path())
+                .read(
+                    [&](qint64, const QJsonObject &line) {
+                        recorded << line["lastName"].toString() + ": " + line["match"].toString();
+                    },
+                    nullptr));
+    QCOMPARE(recorded, QStringList{"O'BRIEN: failed"});
 }
 
 void TestMainWindowSearch::unclosedQuoteIsToldAndNeverCleared()
@@ -336,6 +351,71 @@ void TestMainWindowSearch::rowRules()
     QCOMPARE(app.window().focusWidget(), rows.text(1, 0));
     QTest::keyClick(rows.text(1, 4), Qt::Key_Return);
     QCOMPARE(app.window().focusWidget(), rows.text(1, 5));
+}
+
+// Both modes append a line per row the search looked at, with its mark or refusal, the records it found and the
+// list's version; rows without a name and rows after a refusal are not looked at.
+void TestMainWindowSearch::everySearchedRowIsRecorded()
+{
+    QTemporaryDir data;
+    writeLists(data.path());
+    const QString listHash =
+        QCryptographicHash::hash(readFile(data.filePath("Veyra_No_Fly.csv")), QCryptographicHash::Sha256).toHex();
+    RunningApp app(data.path());
+    Rows rows{app};
+    rows.fill(0, {"doe", "jane", "1/2/1960"});
+    rows.fill(1, {"nobody"});
+    rows.fill(3, {"", "", "1/2/1960"});
+    rows.fill(4, {"roe"});
+    {
+        MessageBoxAnswerer answerer;
+        search(app, "Veyra_No_Fly.csv");
+        QCOMPARE(answerer.texts, QStringList{"Need Last Name"});
+    }
+    importedNames(app, {{"doe", "jane", "1/2/1960"}, {"poe", "edgar"}});
+    search(app, "Veyra_No_Fly.csv");
+
+    QList<QJsonObject> lines;
+    const ScreeningRecord record(data.path());
+    QVERIFY(record.read([&](qint64, const QJsonObject &line) { lines.append(line); }, nullptr));
+    QCOMPARE(lines.size(), 5);
+    const auto summary = [](const QJsonObject &line) {
+        QStringList records;
+        for (const QJsonValue &r : line["records"].toArray())
+            records << r.toString();
+        return QStringList{line["mode"].toString(), line["lastName"].toString(), line["match"].toString(),
+                           line["outcome"].toString(), records.join(' ')};
+    };
+    QCOMPARE(summary(lines[0]), (QStringList{"text-box", "DOE", "match", "red, Keep ticked", "1"}));
+    QCOMPARE(summary(lines[1]), (QStringList{"text-box", "NOBODY", "no match", "black", ""}));
+    QCOMPARE(summary(lines[2]), (QStringList{"text-box", "", "refused", "Need Last Name", ""}));
+    QCOMPARE(summary(lines[3]), (QStringList{"grid", "DOE", "match", "red", "1"}));
+    QCOMPARE(summary(lines[4]), (QStringList{"grid", "POE", "no match", "black", ""}));
+    for (const QJsonObject &line : lines) {
+        QCOMPARE(line["list"].toString(), QString("Veyra_No_Fly.csv"));
+        QCOMPARE(line["listRecords"].toInt(), 2);
+        QCOMPARE(line["listSha256"].toString(), listHash);
+    }
+    QCOMPARE(lines[0]["firstAndMiddleName"].toString(), QString("JANE"));
+    QCOMPARE(lines[0]["dateOfBirth"].toString(), QString("1/2/1960"));
+    QVERIFY(record.verify().whole);
+}
+
+void TestMainWindowSearch::unwritableRecordIsToldAfterTheResults()
+{
+    QTemporaryDir data;
+    writeLists(data.path());
+    QVERIFY(QDir(data.path()).mkdir("ScreeningRecord.jsonl"));
+    RunningApp app(data.path());
+    Rows rows{app};
+    rows.fill(0, {"roe"});
+    MessageBoxAnswerer answerer;
+    search(app, "Veyra_No_Fly.csv");
+    QCOMPARE(rows.text(1, 0)->foreColor(), Red);
+    QCOMPARE(app.find<Label>("Label3")->text(), QStringLiteral("Search succesful"));
+    QCOMPARE(answerer.texts.size(), 1);
+    QVERIFY2(answerer.texts[0].startsWith("This search could not be written to the screening record."),
+             qPrintable(answerer.texts[0]));
 }
 
 VEYRA_TEST(TestMainWindowSearch)

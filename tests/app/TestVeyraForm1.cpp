@@ -1,6 +1,7 @@
 #include "RunningApp.h"
 #include "TestSupport.h"
 #include "app/FolderConfig.h"
+#include "audit/FileHistory.h"
 #include "manifest/VeyraManifest.h"
 #include "platform/widgets/FileList.h"
 #include "platform/widgets/FlexGrid.h"
@@ -246,6 +247,16 @@ void TestVeyraForm1::deleteFileRemovesTheActiveList()
     app.window().close();
     QCOMPARE(QDir(data.path()).entryList({"Veyra*"}, QDir::Files), QStringList{"Veyra_Selectee.csv"});
     QVERIFY(app.module.workingNames().entries().isEmpty());
+
+    // Gone from the folder, not for good: the history holds it under its own name.
+    const FileHistory history(data.path());
+    const QList<FileHistory::Item> items = history.items();
+    QCOMPARE(items.size(), 1);
+    QVERIFY2(items[0].id.endsWith("-Veyra_No_Fly.csv"), qPrintable(items[0].id));
+    QCOMPARE(items[0].reason, QString("deleted"));
+    QString error;
+    QVERIFY2(history.restore(items[0].id, {}, nullptr, &error), qPrintable(error));
+    QCOMPARE(readFile(data.filePath("Veyra_No_Fly.csv")), QByteArray("A"));
 }
 
 void TestVeyraForm1::deleteFileWithoutAListDoesNothing()

@@ -1,5 +1,6 @@
 #include "RunningApp.h"
 #include "TestSupport.h"
+#include "audit/FileHistory.h"
 #include "manifest/VeyraManifest.h"
 #include "platform/widgets/TextBox.h"
 #include "search/RowMarks.h"
@@ -23,6 +24,7 @@ private slots:
     void importOfANeverSavedSlotEmptiesTheRows();
     void listsFollowTheManifestFolder();
     void saveThatCannotWriteIsReported();
+    void savingOverASlotKeepsItsNames();
 };
 
 namespace {
@@ -115,6 +117,28 @@ void TestNameLists::saveThatCannotWriteIsReported()
     QCOMPARE(boxes.texts.size(), 1);
     QVERIFY2(boxes.texts[0].startsWith("The names could not be saved as Employee-1."), qPrintable(boxes.texts[0]));
     QCOMPARE(box(app, 1, 0)->text(), "SMITH");
+}
+
+void TestNameLists::savingOverASlotKeepsItsNames()
+{
+    QTemporaryDir data;
+    writeFile(data.filePath("Crew-4"), "\"PILOT\",\"ANNA\",\"\",\"\"\r\n");
+    RunningApp app(data.path());
+    box(app, 1, 0)->setText("STEWARD");
+    app.find<QAction>("Crew_4")->trigger();
+    QCOMPARE(readFile(data.filePath("Crew-4")).left(10), QByteArray("\"STEWARD\","));
+    // Saved again unchanged: nothing more to keep.
+    app.find<QAction>("Crew_4")->trigger();
+
+    const FileHistory history(data.path());
+    const QList<FileHistory::Item> items = history.items();
+    QCOMPARE(items.size(), 1);
+    QVERIFY2(items[0].id.endsWith("-Crew-4"), qPrintable(items[0].id));
+    QString error;
+    QVERIFY2(history.restore(items[0].id, {}, nullptr, &error), qPrintable(error));
+    app.find<QAction>("importcrew_4")->trigger();
+    QCOMPARE(box(app, 1, 0)->text(), "PILOT");
+    QCOMPARE(box(app, 2, 0)->text(), "ANNA");
 }
 
 VEYRA_TEST(TestNameLists)

@@ -1,5 +1,6 @@
 #include "RunningApp.h"
 #include "TestSupport.h"
+#include "audit/FileHistory.h"
 #include "manifest/VeyraManifest.h"
 #include "platform/widgets/FileList.h"
 #include "platform/widgets/FlexGrid.h"
@@ -40,6 +41,8 @@ private slots:
     void importFromSearch();
     void importStopsAtRow49();
     void activationFromAnotherWindowResets();
+    void nothingSavedOverIsLost_data();
+    void nothingSavedOverIsLost();
 };
 
 namespace {
@@ -419,6 +422,61 @@ void TestVeyraManifest::activationFromAnotherWindowResets()
     QCOMPARE(m.cell(1, 1), "");
     QCOMPARE(m.find<TextBox>("Text2")->text(), "desk@example.test");
     QCOMPARE(m.number()->text(), "9/9");
+}
+
+void TestVeyraManifest::nothingSavedOverIsLost_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("lost"); // the manifest whose contents the save takes away
+    QTest::newRow("saved over an existing number") << "over"
+                                                   << "Manifest-B";
+    QTest::newRow("a reopened manifest saved under a new number") << "renumbered"
+                                                                  << "Manifest-A";
+    QTest::newRow("a reopened manifest saved over itself") << "itself"
+                                                           << "Manifest-A";
+    QTest::newRow("a reopened manifest saved after a visit to the main window") << "visit"
+                                                                                << "Manifest-A";
+}
+
+// Whatever a save replaces or removes is in the history, and comes back from there whole.
+void TestVeyraManifest::nothingSavedOverIsLost()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, lost);
+    QTemporaryDir data;
+    writeFile(pathIn(data, "Manifest-A"), PersonA + PersonB);
+    writeFile(pathIn(data, "Manifest-B"), PersonB);
+    const QByteArray before = readFile(pathIn(data, lost));
+    RunningApp app(data.path());
+    Manifest m(app);
+    if (path == "over") {
+        m.number()->setText("B");
+        m.grid()->setTextMatrix(1, 1, "CARL C");
+    } else {
+        m.window.File1_Click("Manifest-A");
+        m.grid()->setTextMatrix(1, 1, "CARL C");
+        m.number()->setText(path == "renumbered" ? "C" : "A");
+    }
+    if (path == "visit") {
+        app.window().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&app.window()));
+        m.window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&m.window));
+        QCOMPARE(m.cell(1, 1), ""); // reset: a save now keeps nothing of what was opened
+        m.number()->setText("A");
+    }
+    m.window.Command1_Click();
+    m.window.Form_Unload();
+    QVERIFY(readFile(pathIn(data, lost)) != before);
+
+    const FileHistory history(data.path());
+    const QList<FileHistory::Item> items = history.items();
+    QCOMPARE(items.size(), 1);
+    QVERIFY2(items[0].id.endsWith("-" + lost), qPrintable(items[0].id));
+    QCOMPARE(items[0].origin, QDir::toNativeSeparators(pathIn(data, lost)));
+    QString error;
+    QVERIFY2(history.restore(items[0].id, {}, nullptr, &error), qPrintable(error));
+    QCOMPARE(readFile(pathIn(data, lost)), before);
 }
 
 VEYRA_TEST(TestVeyraManifest)

@@ -1,5 +1,6 @@
 #include "RunningApp.h"
 #include "TestSupport.h"
+#include "audit/FileHistory.h"
 #include "platform/widgets/TextBox.h"
 #include "settings/CompanyInfoFile.h"
 #include "settings/VeyraSettings.h"
@@ -84,6 +85,20 @@ void TestVeyraSettings::savedSettingsComeBackAfterRestart()
     QCOMPARE(restarted.module.SmtpUser, typed[3]);
     QCOMPARE(restarted.module.SmtpPassword, typed[4]);
     QCOMPARE(restarted.module.SmtpPort, qint16(587));
+
+    // Saved over with other values, the earlier file is kept and comes back from the history.
+    const QByteArray first = TestSupport::readFile(data.filePath("CIinfo.cdb"));
+    restarted.window().Settings_Click();
+    fill(settings, QStringList{"Sudvind Air"} + typed.mid(1));
+    clickSave(settings);
+    QVERIFY(TestSupport::readFile(data.filePath("CIinfo.cdb")) != first);
+    const FileHistory history(data.path());
+    const QList<FileHistory::Item> items = history.items();
+    QCOMPARE(items.size(), 1);
+    QVERIFY2(items[0].id.endsWith("-CIinfo.cdb"), qPrintable(items[0].id));
+    QString error;
+    QVERIFY2(history.restore(items[0].id, {}, nullptr, &error), qPrintable(error));
+    QCOMPARE(TestSupport::readFile(data.filePath("CIinfo.cdb")), first);
 }
 
 void TestVeyraSettings::refusedSaveLeavesFileAndWindow_data()
