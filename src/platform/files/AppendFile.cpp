@@ -38,13 +38,11 @@ bool AppendFile::fail(QString *error, const QString &what) const
 
 bool AppendFile::open(QString *error)
 {
-    const bool existed = m_file.exists();
     errno = 0;
-    // Unbuffered: every read and write goes straight to the file, whose end may move between them.
-    if (!m_file.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
+    // Unbuffered: every read and write goes straight to the file, whose end may move between them. A new file is
+    // made owner-only at once, never readable by others for a moment.
+    if (!m_file.open(QIODevice::ReadWrite | QIODevice::Unbuffered, QFileDevice::ReadOwner | QFileDevice::WriteOwner))
         return fail(error, QStringLiteral("Cannot open"));
-    if (!existed)
-        m_file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     errno = 0;
 #ifdef Q_OS_WIN
     OVERLAPPED whole{};
