@@ -2,6 +2,7 @@
 // would make a search less than exact), and says what changed between two versions of a list.
 
 #include "app/FolderConfig.h"
+#include "audit/ScreeningRecord.h"
 #include "engine/TableCache.h"
 #include "manifest/Rescreening.h"
 #include "platform/files/DataFolder.h"
@@ -32,13 +33,14 @@ int main(int argc, char *argv[])
         "change,SID,field,old,new, one line per changed field; an added or removed record is one line, with the\n"
         "record in new or old. Exit status: 0 when the lists hold the same records, 1 when they differ, 2 when a\n"
         "list cannot be read or the arguments are wrong.\n\n"
-        "veyracheck-lists rescreen --list FILE... [--folder DIR]\n\n"
+        "veyracheck-lists rescreen --list FILE... [--folder DIR] [--data-folder DIR]\n\n"
         "Screens every saved name list (Crew-1 to Passenger-4) and every saved manifest (Manifest-*) of the\n"
         "manifest folder (default: the one VeyraCheck remembers) against the lists given, in order, as\n"
         "veyracheck-screen does, and prints each person whose status differs from the one saved in their manifest,\n"
         "or who is now NO FLY or SSSS in a saved name list: source,lastName,firstAndMiddleName,dateOfBirth,\n"
-        "oldStatus,newStatus,list,record. Exit status: 0 when nobody changed, 1 when somebody did, 2 when a list\n"
-        "or a manifest cannot be read."));
+        "oldStatus,newStatus,list,record. Every person searched is recorded in the screening record of the data\n"
+        "folder (--data-folder, default the program's own). Exit status: 0 when nobody changed, 1 when somebody\n"
+        "did, 2 when a list or a manifest cannot be read or the record cannot be written."));
     parser.addHelpOption();
     const QCommandLineOption format(QStringLiteral("format"), QStringLiteral("diff: csv (the default) or json."),
                                     QStringLiteral("csv|json"), QStringLiteral("csv"));
@@ -48,8 +50,12 @@ int main(int argc, char *argv[])
     const QCommandLineOption folderOption(QStringLiteral("folder"),
                                           QStringLiteral("rescreen: the folder of the saved lists and manifests."),
                                           QStringLiteral("DIR"));
+    const QCommandLineOption dataFolderOption(QStringLiteral("data-folder"),
+                                              QStringLiteral("rescreen: the program's data folder."),
+                                              QStringLiteral("DIR"), DataFolder::defaultPath());
     parser.addOption(listOption);
     parser.addOption(folderOption);
+    parser.addOption(dataFolderOption);
     parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("check, diff or rescreen."));
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The watch-list files."),
                                  QStringLiteral("FILE..."));
@@ -60,12 +66,12 @@ int main(int argc, char *argv[])
     const QString command = arguments.value(0);
     if (command == QLatin1String("rescreen")) {
         if (arguments.size() != 1 || !parser.isSet(listOption)) {
-            err << "Usage: veyracheck-lists rescreen --list FILE... [--folder DIR]\n";
+            err << "Usage: veyracheck-lists rescreen --list FILE... [--folder DIR] [--data-folder DIR]\n";
             return 2;
         }
+        const QString data = parser.value(dataFolderOption);
         QString folder = parser.value(folderOption);
         if (folder.isEmpty()) {
-            const QString data = DataFolder::defaultPath();
             folder = FolderConfig::read(data).value(1);
             if (folder.isEmpty())
                 folder = data;
@@ -73,11 +79,20 @@ int main(int argc, char *argv[])
         TableCache cache;
         cache.setKeyColumns({QString::fromLatin1(NameQuery::KeyColumn)});
         const Rescreening result = Rescreening::run(folder, parser.values(listOption), cache);
+        const ScreeningRecord::Appended recorded = ScreeningRecord(data).append(
+            result.entries, ScreeningRecord::currentUser(), ScreeningRecord::currentMachine());
+        if (!recorded.repair.isEmpty())
+            err << recorded.repair << "\n";
+        if (!recorded.ok)
+            err << "The screening record could not be written: " << recorded.error << "\n";
         if (!result.error.isEmpty()) {
             err << result.error << "\n";
             return 2;
         }
         out << result.csv();
+        out.flush();
+        if (!recorded.ok)
+            return 2;
         return result.findings.isEmpty() ? 0 : 1;
     }
     if (command == QLatin1String("diff")) {
@@ -99,7 +114,7 @@ int main(int argc, char *argv[])
     }
     if (arguments.size() < 2 || command != QLatin1String("check")) {
         err << "Usage: veyracheck-lists check FILE...\n       veyracheck-lists diff OLD NEW [--format csv|json]\n"
-               "       veyracheck-lists rescreen --list FILE... [--folder DIR]\n";
+               "       veyracheck-lists rescreen --list FILE... [--folder DIR] [--data-folder DIR]\n";
         return 2;
     }
     int status = 0;

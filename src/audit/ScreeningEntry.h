@@ -9,6 +9,7 @@ struct ScreeningEntry
     static constexpr auto TextBoxMode = "text-box";
     static constexpr auto GridMode = "grid";
     static constexpr auto BatchMode = "batch";
+    static constexpr auto RescreenMode = "rescreen"; // saved name lists and manifests screened again
 
     QString mode;
     // The list, as it was read.

@@ -26,7 +26,7 @@ struct Source
 // Every person of every source screened in one batch: each list is linked and searched once, not once a source.
 // False, with the reason in error, when a list cannot be read.
 bool screen(const QList<Source> &sources, const QStringList &lists, TableCache &cache, QList<Rescreening::Finding> &out,
-            QString &error)
+            QList<ScreeningEntry> &entries, QString &error)
 {
     QList<NameQuery::Row> everyone;
     for (const Source &source : sources)
@@ -34,8 +34,11 @@ bool screen(const QList<Source> &sources, const QStringList &lists, TableCache &
     if (everyone.isEmpty())
         return true;
     BatchScreening batch(everyone);
+    batch.setMode(QString::fromLatin1(ScreeningEntry::RescreenMode));
     for (const QString &list : lists) {
-        if (!batch.screen(list, cache, &error))
+        const bool screened = batch.screen(list, cache, &error);
+        entries = batch.entries();
+        if (!screened)
             return false;
     }
     qsizetype next = 0;
@@ -127,7 +130,7 @@ Rescreening Rescreening::run(const QString &folder, const QStringList &lists, Ta
         }
         sources.append(source);
     }
-    screen(sources, lists, cache, result.findings, result.error);
+    screen(sources, lists, cache, result.findings, result.entries, result.error);
     return result;
 }
 

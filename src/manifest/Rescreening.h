@@ -23,7 +23,8 @@ struct Rescreening
     };
 
     QList<Finding> findings;
-    QString error; // a list or a manifest that cannot be read: nothing is reported as unchanged then
+    QString error;                 // a list or a manifest that cannot be read: nothing is reported as unchanged then
+    QList<ScreeningEntry> entries; // every person each list's search looked at, for the screening record
 
     static Rescreening run(const QString &folder, const QStringList &lists, TableCache &cache);
 

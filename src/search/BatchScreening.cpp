@@ -189,7 +189,7 @@ bool BatchScreening::screen(const QString &listPath, TableCache &cache, QString 
             m_persons[row].nearMisses += finder->records(written, found, list.fileName(), columns, m_nearMissLimit);
         };
     }
-    RecordedSearch recorded(rows, results, QString::fromLatin1(ScreeningEntry::BatchMode), m_lists.last());
+    RecordedSearch recorded(rows, results, m_mode, m_lists.last());
     const SearchRun::Outcome outcome = SearchRun::run(connection, list.fileName(), recorded.rows(), recorded.results(),
                                                       SearchRun::Refusals::Continue, &failure, searched);
     for (RecordedSearch::Visited &visited : recorded.visited(outcome)) {

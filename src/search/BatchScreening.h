@@ -57,6 +57,9 @@ public:
     // A list's column names, a repeated one numbered so every column keeps its own name: MISC, MISC_2.
     static QStringList distinctNames(const QStringList &names);
 
+    // The mode the screening record gives this batch's searches: ScreeningEntry::BatchMode unless set.
+    void setMode(const QString &mode) { m_mode = mode; }
+
     // Searches every person against the list at listPath. False, with a reason, when the list cannot be read.
     using Progress = std::function<void(int done, int total)>;
     bool screen(const QString &listPath, TableCache &cache, QString *error, const Progress &progress = {});
@@ -72,6 +75,7 @@ private:
     QList<Person> m_persons;
     QList<ListIdentity> m_lists;
     QList<ScreeningEntry> m_entries;
+    QString m_mode = QString::fromLatin1(ScreeningEntry::BatchMode);
     std::optional<double> m_nearMissThreshold;
     size_t m_nearMissLimit = 0;
 };

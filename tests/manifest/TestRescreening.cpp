@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include "audit/ScreeningRecord.h"
 #include "engine/TableCache.h"
 #include "manifest/Rescreening.h"
 
@@ -125,7 +126,8 @@ void TestRescreening::tool()
         writeFile(folder.filePath("Crew-2"), "\"ROE\",\"RICHARD\",\"\",\"\"\r\n\"DOE\",\"JANE\"\r\n");
     if (!extraManifest.isEmpty())
         writeFile(folder.filePath("Manifest-BAD"), extraManifest);
-    QStringList args{"rescreen", "--folder", folder.path()};
+    QTemporaryDir data;
+    QStringList args{"rescreen", "--folder", folder.path(), "--data-folder", data.path()};
     for (const QString &list : ExampleLists)
         args << "--list" << list;
     QProcess lists;
@@ -134,6 +136,16 @@ void TestRescreening::tool()
     QCOMPARE(lists.exitCode(), exitCode);
     const QString out = QString::fromUtf8(lists.readAllStandardOutput() + lists.readAllStandardError());
     QVERIFY2(out.contains(said), qPrintable(out));
+
+    // Whoever was searched is in the screening record, as a rescreen.
+    QStringList modes;
+    QVERIFY(ScreeningRecord(data.path())
+                .read([&](qint64, const QJsonObject &line) { modes << line["mode"].toString(); }, nullptr));
+    if (exitCode != 2) {
+        QVERIFY(!modes.isEmpty());
+        QCOMPARE(modes, QStringList(modes.size(), "rescreen"));
+        QVERIFY(ScreeningRecord(data.path()).verify().whole);
+    }
 }
 
 VEYRA_TEST(TestRescreening)
