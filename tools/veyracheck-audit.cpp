@@ -18,8 +18,8 @@
 
 namespace {
 
-constexpr auto Description = R"(Checks and shows VeyraCheck's screening record, and lists, restores and prunes the
-history of the operator's files, in the data folder (--data-folder, default the program's own).
+constexpr auto Description = R"(Checks and shows VeyraCheck's screening record, and lists, restores and prunes
+the history of the operator's files, in the data folder (--data-folder, default the program's own).
 
   verify     Checks the hash chain of ScreeningRecord.jsonl. Exit 0 when it is whole; 1 when it is not, with
              "line N" for the first line that does not fit (changed, removed, added or moved lines all show).
