@@ -84,6 +84,7 @@ public:
         std::list<std::string>
             m_unescaped; // fields whose doubled quotes were undone (a list: it allocates nothing until used)
     };
+    // A field's text: UTF-8 where it is valid, Windows-1252 where it is not; a byte order mark at its start is kept.
     QString decode(std::string_view field) const;
     // decode(), written at out, which has room for field.size() units; returns the end of what was written.
     QChar *decodeInto(std::string_view field, QChar *out) const;

@@ -18,49 +18,37 @@ using namespace TextTableDetail;
 
 namespace {
 
-// The first line feed, carriage return or double quote in data[from, to): the only bytes that can end a record.
-// Sixteen bytes at a time where the processor has SSE2, a byte at a time elsewhere.
-size_t nextSpecial(const char *data, size_t from, size_t to)
+// The first of the bytes A, B and C in data[i, to), or to. Sixteen bytes at a time where the processor has SSE2, a
+// byte at a time elsewhere.
+template <char A, char B, char C> size_t firstOf(const char *data, size_t i, size_t to)
 {
-    size_t i = from;
 #ifdef __SSE2__
-    const __m128i lf = _mm_set1_epi8('\n'), cr = _mm_set1_epi8('\r'), quote = _mm_set1_epi8('"');
+    const __m128i a = _mm_set1_epi8(A), b = _mm_set1_epi8(B), c = _mm_set1_epi8(C);
     for (; i + 16 <= to; i += 16) {
         const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + i));
-        const __m128i hits = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, lf), _mm_cmpeq_epi8(block, cr)),
-                                          _mm_cmpeq_epi8(block, quote));
+        const __m128i hits =
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, a), _mm_cmpeq_epi8(block, b)), _mm_cmpeq_epi8(block, c));
         if (const int mask = _mm_movemask_epi8(hits))
             return i + size_t(__builtin_ctz(unsigned(mask)));
     }
 #endif
     for (; i < to; ++i) {
-        if (data[i] == '\n' || data[i] == '\r' || data[i] == '"')
+        if (data[i] == A || data[i] == B || data[i] == C)
             return i;
     }
     return to;
 }
 
-bool endsField(char c)
+// The first line feed, carriage return or double quote: the only bytes that can end a record.
+size_t nextSpecial(const char *data, size_t from, size_t to)
 {
-    return c == ',' || c == '\n' || c == '\r';
+    return firstOf<'\n', '\r', '"'>(data, from, to);
 }
 
 // The first separator (a comma or a line end) at or after i, or to.
 size_t fieldEnd(const char *data, size_t i, size_t to)
 {
-#ifdef __SSE2__
-    const __m128i comma = _mm_set1_epi8(','), lf = _mm_set1_epi8('\n'), cr = _mm_set1_epi8('\r');
-    for (; i + 16 <= to; i += 16) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + i));
-        const __m128i hits = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, comma), _mm_cmpeq_epi8(block, lf)),
-                                          _mm_cmpeq_epi8(block, cr));
-        if (const int mask = _mm_movemask_epi8(hits))
-            return i + size_t(__builtin_ctz(unsigned(mask)));
-    }
-#endif
-    while (i < to && !endsField(data[i]))
-        ++i;
-    return i;
+    return firstOf<',', '\n', '\r'>(data, i, to);
 }
 
 } // namespace
@@ -131,9 +119,7 @@ size_t TextTable::parseField(size_t pos, std::string_view &value, std::list<std:
         const size_t close = p;
         const size_t after = std::min(close + 1, end);
         // Text between the closing quote and the separator is kept, as a lenient reader would.
-        size_t tail = after;
-        while (tail < end && !endsField(data[tail]))
-            ++tail;
+        const size_t tail = fieldEnd(data, after, end);
         if (!doubled && tail == after) {
             value = std::string_view(data + start, close - start);
             return tail;
@@ -148,12 +134,9 @@ size_t TextTable::parseField(size_t pos, std::string_view &value, std::list<std:
         value = text;
         return tail;
     }
-    const char *p = data + pos;
-    const char *stop = data + end;
-    while (p < stop && !endsField(*p))
-        ++p;
-    value = std::string_view(data + pos, size_t(p - (data + pos)));
-    return size_t(p - data);
+    const size_t stop = fieldEnd(data, pos, end);
+    value = std::string_view(data + pos, stop - pos);
+    return stop;
 }
 
 void TextTable::prefetch(uint64_t recordStart) const
@@ -204,15 +187,10 @@ int TextTable::Cursor::count()
 
 QString TextTable::decode(std::string_view field) const
 {
-    if (m_utf8 || isValidUtf8(field)) {
-        if (field.starts_with("\xEF\xBB\xBF")) {
-            // fromUtf8 would drop a BOM at the start; a field comes back as stored.
-            QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
-            return utf8.decode(QByteArrayView(field.data(), qsizetype(field.size())));
-        }
-        return QString::fromUtf8(field.data(), qsizetype(field.size()));
-    }
-    return TextEncoding::decodeWindows1252(QByteArray(field.data(), qsizetype(field.size())));
+    // No field decodes to more UTF-16 units than it has bytes.
+    QString text(qsizetype(field.size()), Qt::Uninitialized);
+    text.resize(decodeInto(field, text.data()) - text.constData());
+    return text;
 }
 
 QChar *TextTable::decodeInto(std::string_view field, QChar *out) const
@@ -228,7 +206,7 @@ QChar *TextTable::decodeInto(std::string_view field, QChar *out) const
         return out + field.size();
     }
     if (m_utf8 || isValidUtf8(field)) {
-        // A byte order mark at a field's start is kept, as decode keeps it.
+        // A byte order mark at a field's start is kept: a field comes back as stored.
         QStringDecoder utf8(QStringConverter::Utf8,
                             QStringConverter::Flag::ConvertInitialBom | QStringConverter::Flag::Stateless);
         return utf8.appendToBuffer(out, QByteArrayView(field.data(), qsizetype(field.size())));
@@ -293,18 +271,14 @@ std::optional<std::string_view> TextTable::plainField(uint64_t start, int column
     for (int k = 0; k < column; ++k) {
         if (p < end && data[p] == '"')
             return std::nullopt;
-        while (p < end && !endsField(data[p]))
-            ++p;
+        p = fieldEnd(data, p, end);
         if (p >= end || data[p] != ',')
             return std::string_view();
         ++p;
     }
     if (p < end && data[p] == '"')
         return std::nullopt;
-    size_t fieldEnd = p;
-    while (fieldEnd < end && !endsField(data[fieldEnd]))
-        ++fieldEnd;
-    return std::string_view(data + p, fieldEnd - p);
+    return std::string_view(data + p, fieldEnd(data, p, end) - p);
 }
 
 // Most keys are plain (an unquoted ASCII field): they are read straight from the bytes; the others go through the
