@@ -69,7 +69,7 @@ int verify(const ScreeningRecord &record, QTextStream &out)
             << ", the chain is whole. SHA-256 of the last line: " << check.lastHash << "\n";
         return 0;
     }
-    if (check.badLine == 0) {
+    if (!check.readable) {
         out << check.reason << "\n";
         return 2;
     }
@@ -83,40 +83,41 @@ int show(const ScreeningRecord &record, const std::optional<QDateTime> &since, c
     QJsonArray lines;
     if (!json)
         out << Columns.join(u',') << "\n";
-    QString error;
-    const bool read = record.read(
-        [&](qint64 number, const QJsonObject &fields) {
-            if (fields.isEmpty()) {
-                err << "line " << number << " is not a record line; verify says more\n";
+    const ScreeningRecord::Check check = record.verify([&](qint64 number, const QJsonObject &fields) {
+        if (fields.isEmpty()) {
+            err << "line " << number << " is not a record line; verify says more\n";
+            return;
+        }
+        const QDateTime time = QDateTime::fromString(fields.value("time").toString(), Qt::ISODate);
+        if (since && (!time.isValid() || time < *since))
+            return;
+        if (!name.isEmpty()) {
+            const QString last = fields.value("lastName").toString();
+            const QString given = fields.value("firstAndMiddleName").toString();
+            // Either name alone, or both written in either order.
+            if (!(last + u' ' + given).contains(name, Qt::CaseInsensitive) &&
+                !(given + u' ' + last).contains(name, Qt::CaseInsensitive))
                 return;
-            }
-            const QDateTime time = QDateTime::fromString(fields.value("time").toString(), Qt::ISODate);
-            if (since && (!time.isValid() || time < *since))
-                return;
-            if (!name.isEmpty()) {
-                const QString last = fields.value("lastName").toString();
-                const QString given = fields.value("firstAndMiddleName").toString();
-                if (!last.contains(name, Qt::CaseInsensitive) && !given.contains(name, Qt::CaseInsensitive) &&
-                    !(last + u' ' + given).contains(name, Qt::CaseInsensitive) &&
-                    !(given + u' ' + last).contains(name, Qt::CaseInsensitive))
-                    return;
-            }
-            if (json) {
-                lines.append(fields);
-                return;
-            }
-            QStringList values;
-            for (const QString &column : Columns)
-                values.append(csvValue(fields.value(column)));
-            out << values.join(u',') << "\n";
-        },
-        &error);
+        }
+        if (json) {
+            lines.append(fields);
+            return;
+        }
+        QStringList values;
+        for (const QString &column : Columns)
+            values.append(csvValue(fields.value(column)));
+        out << values.join(u',') << "\n";
+    });
     if (json)
         out << QJsonDocument(lines).toJson(QJsonDocument::Indented);
-    if (!read) {
-        err << error << "\n";
+    if (!check.readable) {
+        err << check.reason << "\n";
         return 2;
     }
+    // The lines are shown as they stand; that the chain does not hold is said beside them.
+    if (!check.whole)
+        err << "warning: " << record.path() << ": line " << check.badLine << " does not fit: " << check.reason
+            << "; the lines shown from there on may have been changed\n";
     return 0;
 }
 

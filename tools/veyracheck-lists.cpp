@@ -79,12 +79,8 @@ int main(int argc, char *argv[])
         TableCache cache;
         cache.setKeyColumns({QString::fromLatin1(NameQuery::KeyColumn)});
         const Rescreening result = Rescreening::run(folder, parser.values(listOption), cache);
-        const ScreeningRecord::Appended recorded = ScreeningRecord(data).append(
-            result.entries, ScreeningRecord::currentUser(), ScreeningRecord::currentMachine());
-        if (!recorded.repair.isEmpty())
-            err << recorded.repair << "\n";
-        if (!recorded.ok)
-            err << "The screening record could not be written: " << recorded.error << "\n";
+        const ScreeningRecord::Appended recorded = ScreeningRecord(data).append(result.entries);
+        err << recorded.toolMessages();
         if (!result.error.isEmpty()) {
             err << result.error << "\n";
             return 2;

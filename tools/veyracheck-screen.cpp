@@ -277,12 +277,8 @@ int main(int argc, char *argv[])
     // be written.
     const ScreeningRecord screeningRecord(parser.value(dataFolderOption));
     const auto record = [&](const QList<ScreeningEntry> &entries) {
-        const ScreeningRecord::Appended appended =
-            screeningRecord.append(entries, ScreeningRecord::currentUser(), ScreeningRecord::currentMachine());
-        if (!appended.repair.isEmpty())
-            err << appended.repair << "\n";
-        if (!appended.ok)
-            err << "The screening record could not be written: " << appended.error << "\n";
+        const ScreeningRecord::Appended appended = screeningRecord.append(entries);
+        err << appended.toolMessages();
         return appended.ok;
     };
     BatchScreening batch(*names);

@@ -156,9 +156,7 @@ void VeyraForm1::recordSearch(const QList<RecordedSearch::Visited> &visited)
     for (const RecordedSearch::Visited &row : visited)
         entries.append(row.entry);
     // The result is on the screen already: a record that cannot be written is said, and changes nothing shown.
-    const ScreeningRecord::Appended appended =
-        ScreeningRecord(m_vars.DataFolder)
-            .append(entries, ScreeningRecord::currentUser(), ScreeningRecord::currentMachine());
+    const ScreeningRecord::Appended appended = ScreeningRecord(m_vars.DataFolder).append(entries);
     if (!appended.repair.isEmpty())
         MessageBox::show(this, appended.repair);
     if (!appended.ok)

@@ -81,6 +81,12 @@ bool FileHistory::note(const QString &itemPath, const QString &origin, const QSt
 
 bool FileHistory::keepCopy(const QString &path, const QByteArray &replacement, QString *error) const
 {
+    return keepBefore(path, replacement, QStringLiteral("overwritten"), error);
+}
+
+bool FileHistory::keepBefore(const QString &path, const QByteArray &replacement, const QString &reason,
+                             QString *error) const
+{
     QFile file(path);
     if (!file.exists())
         return true;
@@ -91,7 +97,7 @@ bool FileHistory::keepCopy(const QString &path, const QByteArray &replacement, Q
         return fail(error, QStringLiteral("%1 cannot be read to keep it: %2").arg(path, file.errorString()));
     if (bytes == replacement)
         return true;
-    return keepBytes(bytes, absoluteOrigin(path, {}), QStringLiteral("overwritten"), error);
+    return keepBytes(bytes, absoluteOrigin(path, {}), reason, error);
 }
 
 bool FileHistory::keepBytes(const QByteArray &bytes, const QString &ownPath, const QString &reason,
@@ -177,19 +183,13 @@ bool FileHistory::restore(const QString &id, const QString &target, QString *res
     if (!QFileInfo(destination).dir().exists())
         return fail(error, QStringLiteral("The folder of %1 does not exist.").arg(destination));
     QFile file(DataFolder::filePath(folder(), id));
-    if (!file.open(QIODevice::ReadOnly))
+    const bool opened = file.open(QIODevice::ReadOnly);
+    const QByteArray bytes = opened ? file.readAll() : QByteArray();
+    if (!opened || file.error() != QFileDevice::NoError)
         return fail(error, QStringLiteral("%1 cannot be read: %2").arg(file.fileName(), file.errorString()));
-    const QByteArray bytes = file.readAll();
     // What is there now is kept too: a restore loses nothing either.
-    if (QFileInfo::exists(destination)) {
-        QFile current(destination);
-        if (!current.open(QIODevice::ReadOnly))
-            return fail(error,
-                        QStringLiteral("%1 cannot be read to keep it: %2").arg(destination, current.errorString()));
-        if (!keepBytes(current.readAll(), absoluteOrigin(destination, {}), QStringLiteral("replaced by a restore"),
-                       error))
-            return false;
-    }
+    if (!keepBefore(destination, bytes, QStringLiteral("replaced by a restore"), error))
+        return false;
     QString cause;
     if (!SavedFile::replace(destination, bytes, &cause))
         return fail(error, QStringLiteral("%1 cannot be written: %2").arg(destination, cause));

@@ -48,6 +48,8 @@ public:
 private:
     // Where an item of the file named name, kept now, goes; the day's folder is made.
     QString newItemPath(const QString &name, QString *error) const;
+    // keepCopy(), noting reason.
+    bool keepBefore(const QString &path, const QByteArray &replacement, const QString &reason, QString *error) const;
     bool note(const QString &itemPath, const QString &origin, const QString &reason, qint64 size, QString *error) const;
     QString absoluteOrigin(const QString &path, const QString &ownPath) const;
 

@@ -21,8 +21,13 @@ struct ScreeningEntry
     QString firstAndMiddleName;
     QString dateOfBirth;
     QString passport;
-    // "no match", "match", "cleared match", or "refused" when no statement ran.
+    // What the search decided: one of the words below.
     QString match;
+    static constexpr auto NoMatch = "no match";
+    static constexpr auto Matched = "match";
+    static constexpr auto ClearedMatch = "cleared match";
+    static constexpr auto Refused = "refused"; // no statement ran, or the engine rejected it
+    static constexpr auto Failed = "failed";   // the search stopped at this row
     // The row's mark ("red on yellow", "unchanged"), the batch status ("NO FLY"), or the refusal.
     QString outcome;
     QStringList records; // the matching records' identifiers

@@ -54,7 +54,7 @@ bool isHex(QByteArrayView text)
                        [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
 }
 
-// The hash a line states for itself, checked against its text; empty when the line does not carry a true one.
+// Whether the hash a line states for itself is that of its text without it.
 bool carriesOwnHash(QByteArrayView line)
 {
     if (line.size() < HashSuffix + 2 || !line.endsWith("\"}") ||
@@ -66,6 +66,25 @@ bool carriesOwnHash(QByteArrayView line)
     QByteArray body = line.first(line.size() - HashSuffix).toByteArray();
     body += '}';
     return Sha256::hexOf(body) == stated;
+}
+
+// Why line number, ended or not, does not fit after the line whose hash is prev; empty when it fits.
+QString misfit(QByteArrayView text, bool ended, const QJsonObject &fields, const QByteArray &prev, qint64 number)
+{
+    if (!ended)
+        return QStringLiteral("it is incomplete: cut short while it was written, or cut since");
+    if (fields.isEmpty())
+        return QStringLiteral("it is not a record line");
+    if (!carriesOwnHash(text))
+        return QStringLiteral("it was changed after it was written");
+    if (fields.value(QStringLiteral("prev")).toString().toLatin1() != prev)
+        return number == 1 ? QStringLiteral("it is not the first line written: lines before it were removed")
+                           : QStringLiteral("it does not follow the line before it: a line was removed, added or "
+                                            "moved");
+    const double seq = fields.value(QStringLiteral("seq")).toDouble();
+    if (seq != double(number))
+        return QStringLiteral("it is numbered %1").arg(seq);
+    return {};
 }
 
 // The offset of the last line feed before position, or -1; read backwards a block at a time.
@@ -192,74 +211,59 @@ ScreeningRecord::Appended ScreeningRecord::append(const QList<ScreeningEntry> &e
     return result;
 }
 
-bool ScreeningRecord::read(const std::function<void(qint64, const QJsonObject &)> &each, QString *error) const
+bool ScreeningRecord::read(const EachLine &each, QString *error) const
 {
-    QFile file(m_path);
-    if (!file.exists())
-        return true;
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = QStringLiteral("%1 cannot be read: %2").arg(m_path, file.errorString());
-        return false;
-    }
-    qint64 number = 0;
-    while (!file.atEnd()) {
-        QByteArray text = file.readLine();
-        if (text.endsWith('\n'))
-            text.chop(1);
-        each(++number, QJsonDocument::fromJson(text).object());
-    }
-    if (file.error() != QFileDevice::NoError) {
-        if (error)
-            *error = QStringLiteral("%1 cannot be read: %2").arg(m_path, file.errorString());
-        return false;
-    }
-    return true;
+    const Check check = verify(each);
+    if (!check.readable && error)
+        *error = check.reason;
+    return check.readable;
 }
 
-ScreeningRecord::Check ScreeningRecord::verify() const
+ScreeningRecord::Check ScreeningRecord::verify(const EachLine &each) const
 {
     Check check;
     check.lastHash = Start;
     QFile file(m_path);
     if (!file.exists())
         return check;
-    auto bad = [&check](const QString &reason) {
+    const auto unreadable = [&] {
         check.whole = false;
-        check.badLine = check.lines;
-        check.reason = reason;
-        return check;
-    };
-    if (!file.open(QIODevice::ReadOnly)) {
-        check.whole = false;
+        check.readable = false;
         check.reason = QStringLiteral("%1 cannot be read: %2").arg(m_path, file.errorString());
         return check;
-    }
+    };
+    if (!file.open(QIODevice::ReadOnly))
+        return unreadable();
     while (!file.atEnd()) {
         QByteArray text = file.readLine();
         ++check.lines;
-        if (!text.endsWith('\n'))
-            return bad(QStringLiteral("it is incomplete: cut short while it was written, or cut since"));
-        text.chop(1);
+        const bool ended = text.endsWith('\n');
+        if (ended)
+            text.chop(1);
         const QJsonObject fields = QJsonDocument::fromJson(text).object();
-        if (fields.isEmpty())
-            return bad(QStringLiteral("it is not a record line"));
-        if (!carriesOwnHash(text))
-            return bad(QStringLiteral("it was changed after it was written"));
-        if (fields.value(QStringLiteral("prev")).toString().toLatin1() != check.lastHash)
-            return bad(check.lines == 1 ? QStringLiteral("it is not the first line written: lines before it were "
-                                                         "removed")
-                                        : QStringLiteral("it does not follow the line before it: a line was removed, "
-                                                         "added or moved"));
-        if (fields.value(QStringLiteral("seq")).toDouble() != double(check.lines))
-            return bad(QStringLiteral("it is numbered %1").arg(fields.value(QStringLiteral("seq")).toDouble()));
+        if (each)
+            each(check.lines, fields);
+        if (check.whole) {
+            const QString reason = misfit(text, ended, fields, check.lastHash, check.lines);
+            if (!reason.isEmpty()) {
+                check.whole = false;
+                check.badLine = check.lines;
+                check.reason = reason;
+            }
+        }
         check.lastHash = Sha256::hexOf(text);
     }
-    if (file.error() != QFileDevice::NoError) {
-        check.whole = false;
-        check.reason = QStringLiteral("%1 cannot be read: %2").arg(m_path, file.errorString());
-    }
+    if (file.error() != QFileDevice::NoError)
+        return unreadable();
     return check;
+}
+
+QString ScreeningRecord::Appended::toolMessages() const
+{
+    QString said = repair.isEmpty() ? QString() : repair + u'\n';
+    if (!ok)
+        said += QStringLiteral("The screening record could not be written: %1\n").arg(error);
+    return said;
 }
 
 QString ScreeningRecord::currentUser()

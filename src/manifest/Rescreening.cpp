@@ -36,11 +36,12 @@ bool screen(const QList<Source> &sources, const QStringList &lists, TableCache &
     BatchScreening batch(everyone);
     batch.setMode(QString::fromLatin1(ScreeningEntry::RescreenMode));
     for (const QString &list : lists) {
-        const bool screened = batch.screen(list, cache, &error);
-        entries = batch.entries();
-        if (!screened)
+        if (!batch.screen(list, cache, &error)) {
+            entries = batch.entries(); // up to the person the search failed at
             return false;
+        }
     }
+    entries = batch.entries();
     qsizetype next = 0;
     for (const Source &source : sources) {
         const bool manifest = !source.savedStatuses.isEmpty();

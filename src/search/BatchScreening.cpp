@@ -194,7 +194,8 @@ bool BatchScreening::screen(const QString &listPath, TableCache &cache, QString 
                                                       SearchRun::Refusals::Continue, &failure, searched);
     for (RecordedSearch::Visited &visited : recorded.visited(outcome)) {
         // A searched person's outcome is the status the marks give so far, as the output states it.
-        if (visited.entry.match != QLatin1String("refused") && visited.entry.match != QLatin1String("failed"))
+        if (visited.entry.match != QLatin1String(ScreeningEntry::Refused) &&
+            visited.entry.match != QLatin1String(ScreeningEntry::Failed))
             visited.entry.outcome = m_persons[visited.row].status();
         m_entries.append(visited.entry);
     }

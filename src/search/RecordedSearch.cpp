@@ -28,11 +28,11 @@ QString matchWord(MatchState state)
 {
     switch (state) {
     case MatchState::None:
-        return QStringLiteral("no match");
+        return QString::fromLatin1(ScreeningEntry::NoMatch);
     case MatchState::Matched:
-        return QStringLiteral("match");
+        return QString::fromLatin1(ScreeningEntry::Matched);
     case MatchState::MatchedCleared:
-        return QStringLiteral("cleared match");
+        return QString::fromLatin1(ScreeningEntry::ClearedMatch);
     }
     return {};
 }
@@ -105,14 +105,14 @@ public:
     void refused(int row, const QString &message) override
     {
         ScreeningEntry &entry = m_state.entry(row);
-        entry.match = QStringLiteral("refused");
+        entry.match = QString::fromLatin1(ScreeningEntry::Refused);
         entry.outcome = message;
         m_inner.refused(row, message);
     }
     void rejected(int row, const QString &reason) override
     {
         ScreeningEntry &entry = m_state.entry(row);
-        entry.match = QStringLiteral("refused");
+        entry.match = QString::fromLatin1(ScreeningEntry::Refused);
         entry.outcome = QStringLiteral("the statement was rejected: %1").arg(reason);
         m_inner.rejected(row, reason);
     }
@@ -198,7 +198,7 @@ QList<RecordedSearch::Visited> RecordedSearch::visited(SearchRun::Outcome outcom
     if (outcome == SearchRun::Outcome::Failed && failedAt >= 0 && !m_state->rows.contains(failedAt)) {
         // The search stopped at this row: it was looked at, and nothing was decided.
         ScreeningEntry entry = m_state->made(failedAt);
-        entry.match = QStringLiteral("failed");
+        entry.match = QString::fromLatin1(ScreeningEntry::Failed);
         entry.outcome = QStringLiteral("the search failed at this row");
         out.append({failedAt, entry});
     }
