@@ -130,29 +130,32 @@ void TestAuditTool::historyListsRestoresAndPrunes()
     QTemporaryDir data, lists;
     const QString crew = lists.filePath("Crew-1");
     writeFile(crew, "\"SMITH\",\"JOHN\",\"\",\"\"\r\n");
+    // The tool prunes by the real clock, so the item is kept today; only its time of day is fixed.
+    const QDate today = QDate::currentDate();
+    const QString item = today.toString(Qt::ISODate) + "/070509.004-Crew-1";
     FileHistory history(data.path());
-    history.setClock([] { return QDateTime(QDate(2026, 12, 6), QTime(7, 5, 9, 4)); });
+    history.setClock([today] { return QDateTime(today, QTime(7, 5, 9, 4)); });
     QString error;
     QVERIFY(history.keepCopy(crew, "\"LAKE\"\r\n", &error));
     writeFile(crew, "\"LAKE\"\r\n");
 
     const Run listed = audit(data.path(), {"history"});
     QCOMPARE(listed.status, 0);
-    QVERIFY2(listed.out.startsWith("2026-12-06/070509.004-Crew-1  "), listed.out.constData());
+    QVERIFY2(listed.out.startsWith((item + "  ").toUtf8()), listed.out.constData());
     QVERIFY2(listed.out.contains("  overwritten  22 bytes  " + QDir::toNativeSeparators(crew).toUtf8()),
              listed.out.constData());
 
-    const Run restored = audit(data.path(), {"history", "--restore", "2026-12-06/070509.004-Crew-1"});
+    const Run restored = audit(data.path(), {"history", "--restore", item});
     QCOMPARE(restored.status, 0);
     QCOMPARE(readFile(crew), QByteArray("\"SMITH\",\"JOHN\",\"\",\"\"\r\n"));
     QVERIFY(audit(data.path(), {"history"}).out.contains("replaced by a restore"));
 
-    const Run unknown = audit(data.path(), {"history", "--restore", "2026-12-06/nothing"});
+    const Run unknown = audit(data.path(), {"history", "--restore", today.toString(Qt::ISODate) + "/nothing"});
     QCOMPARE(unknown.status, 2);
     QVERIFY(unknown.err.contains("There is no item"));
 
-    // Kept on 2026-12-06 and later: a prune of everything before today leaves them.
-    const Run pruned = audit(data.path(), {"history", "--prune", "0"});
+    // Kept today (yesterday, should midnight pass meanwhile): a prune of what is older than a day leaves them.
+    const Run pruned = audit(data.path(), {"history", "--prune", "1"});
     QCOMPARE(pruned.status, 0);
     QVERIFY2(pruned.out.startsWith("0 items"), pruned.out.constData());
 }
