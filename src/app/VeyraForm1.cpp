@@ -28,6 +28,7 @@
 #include "shared/VeyraVariables.h"
 
 #include <QCloseEvent>
+#include <QDate>
 #include <QFileInfo>
 #include <QProgressBar>
 #include <QPushButton>
@@ -79,7 +80,7 @@ void VeyraForm1::Dir1_Change()
     m_navigator->followFolder();
     m_searchButton->setEnabled(false);
     createHeader();
-    restoreActiveList();
+    forgetActiveList();
     m_vars.MainFolder = folder;
     saveFolderConfig();
 }
@@ -90,7 +91,7 @@ void VeyraForm1::Drive1_Change(const QString &drive)
         return;
     m_searchButton->setEnabled(false);
     createHeader();
-    restoreActiveList();
+    forgetActiveList();
 }
 
 void VeyraForm1::File1_Click(const QString &fileName)
@@ -106,13 +107,15 @@ void VeyraForm1::File1_Click(const QString &fileName)
     // Read now: the operator learns at once of a list that cannot be read whole, and the first search finds
     // it parsed. Search stays enabled and, on such a list, ends as an incomplete search.
     m_listIdentity->setText(QString());
+    m_selectedListSha256.clear();
     try {
-        if (!m_vars.WorkingListPath.isEmpty()) {
-            const auto table = m_host.tableCache().table(m_vars.WorkingListPath, true, fileName);
+        if (!m_vars.SelectedListPath.isEmpty()) {
+            const auto table = m_host.tableCache().table(m_vars.SelectedListPath, true, fileName);
             const ListIdentity identity =
-                ListIdentity::of(*table, fileName, QFileInfo(m_vars.WorkingListPath).lastModified());
+                ListIdentity::of(*table, fileName, QFileInfo(m_vars.SelectedListPath).lastModified());
             m_host.watchList().recordIdentity(identity);
             m_listIdentity->setText(identity.line());
+            m_selectedListSha256 = identity.sha256;
             // Indexed for the near-miss advisory while the list is being opened, not at the first search.
             m_nearMissIndexes->of(table);
         }
@@ -124,9 +127,10 @@ void VeyraForm1::File1_Click(const QString &fileName)
 void VeyraForm1::Command4_Click()
 {
     QString error;
-    if (!m_host.watchList().deleteWorkingFile(m_folderList->path(), &error))
+    if (!m_host.watchList().deleteActiveList(&error))
         MessageBox::show(this, error);
     m_listIdentity->setText(QString());
+    m_selectedListSha256.clear();
     m_fileList->refresh();
 }
 
@@ -166,19 +170,15 @@ void VeyraForm1::Form_Unload()
     if (m_unloaded)
         return;
     m_unloaded = true;
-    restoreActiveList();
+    forgetActiveList();
     m_host.unloadOtherWindows();
 }
 
-void VeyraForm1::restoreActiveList()
+void VeyraForm1::forgetActiveList()
 {
     m_listIdentity->setText(QString());
-    const QString listPath = m_vars.SelectedListPath;
-    QString error;
-    if (!m_host.watchList().restore(&error))
-        MessageBox::show(this, QStringLiteral("The list %1 could not get its own name back; it will at the next "
-                                              "start.\n%2")
-                                   .arg(listPath, error));
+    m_selectedListSha256.clear();
+    m_host.watchList().forget();
 }
 
 void VeyraForm1::saveFolderConfig()
@@ -194,11 +194,23 @@ void VeyraForm1::saveNameList(NameListFile::Kind kind, int n)
         rows.append(
             {m_lastNames[i]->text(), m_firstNames[i]->text(), m_datesOfBirth[i]->text(), m_passports[i]->text()});
     const QString name = NameListFile::fileName(kind, n);
+    const QString path = DataFolder::filePath(m_vars.ManifestFolder, name);
+    // Another copy of the program may have saved this slot since this window read or saved it: theirs is not
+    // overwritten unasked.
+    const KnownVersion known = m_nameListVersions.value(path);
+    if (known.changedOnDisk()) {
+        const QString question = KnownVersion::saveOverQuestion(name, known.changedAt(), QDate::currentDate());
+        if (MessageBox::show(this, question, QString::fromLatin1(MessageBox::ApplicationTitle),
+                             QMessageBox::Yes | QMessageBox::No, QMessageBox::Question) != QMessageBox::Yes)
+            return;
+    }
     QString error;
-    if (!NameListFile::write(DataFolder::filePath(m_vars.ManifestFolder, name), rows, FileHistory(m_vars.DataFolder),
-                             &error))
+    if (!NameListFile::write(path, rows, FileHistory(m_vars.DataFolder), &error)) {
         MessageBox::show(
             this, QStringLiteral("The names could not be saved as %1.\n%2\nThe list is as it was.").arg(name, error));
+        return;
+    }
+    m_nameListVersions.insert(path, KnownVersion::of(path));
 }
 
 void VeyraForm1::importNameList(NameListFile::Kind kind, int n)
@@ -213,7 +225,9 @@ void VeyraForm1::importNameList(NameListFile::Kind kind, int n)
     }
     const QString name = NameListFile::fileName(kind, n);
     m_vars.CurrentNameFile = name;
-    const QList<NameQuery::Row> rows = NameListFile::read(DataFolder::filePath(m_vars.ManifestFolder, name));
+    const QString path = DataFolder::filePath(m_vars.ManifestFolder, name);
+    const QList<NameQuery::Row> rows = NameListFile::read(path);
+    m_nameListVersions.insert(path, KnownVersion::of(path));
     for (int i = 0; i < rows.size(); ++i) {
         m_lastNames[i]->setText(rows[i].lastName);
         m_firstNames[i]->setText(rows[i].firstAndMiddleName);

@@ -2,11 +2,13 @@
 
 #include "lists/NameListFile.h"
 #include "manifest/ManifestScreening.h"
+#include "platform/files/KnownVersion.h"
 #include "platform/widgets/FolderNavigator.h"
 #include "search/NearMissRecord.h"
 #include "search/RecordedSearch.h"
 #include "search/SearchRun.h"
 
+#include <QHash>
 #include <QMainWindow>
 
 #include <array>
@@ -25,6 +27,7 @@ class FlexGrid;
 class FolderList;
 class Label;
 class TextBox;
+struct ListIdentity;
 struct SearchSummary;
 class MainWindowHost;
 class NearMissFinder;
@@ -125,6 +128,7 @@ private:
 
     bool gridMode() const;
     void showSummary(const SearchSummary &summary);
+    void showListChanged(const ListIdentity &list);
     // Appends what the search did with each row to the screening record; tells the operator when it cannot.
     void recordSearch(const QList<RecordedSearch::Visited> &visited);
     void repaintCoalesced();
@@ -140,7 +144,7 @@ private:
 
     bool loadRememberedFolders();
     void fallBackToDataFolder();
-    void restoreActiveList();
+    void forgetActiveList();
     void saveFolderConfig();
 
     MainWindowHost &m_host;
@@ -165,10 +169,12 @@ private:
     std::array<QCheckBox *, NameRowCount> m_searchBoxes{}; // Check2
     Label *m_statusLine = nullptr;                         // Label3
     Label *m_printNotice = nullptr;
-    Label *m_listIdentity = nullptr;         // which version of the active list: name, records, date, hash
-    FlexGrid *m_resultGrid = nullptr;        // MSFlexGrid1
-    FlexGrid *m_importedNamesGrid = nullptr; // MSFlexGrid2
-    QProgressBar *m_progressBar = nullptr;   // ProgressBar1
+    Label *m_listIdentity = nullptr;                 // which version of the active list: name, records, date, hash
+    QString m_selectedListSha256;                    // the version selected, or last searched: a change since is told
+    QHash<QString, KnownVersion> m_nameListVersions; // each name-list file as this window read or saved it last
+    FlexGrid *m_resultGrid = nullptr;                // MSFlexGrid1
+    FlexGrid *m_importedNamesGrid = nullptr;         // MSFlexGrid2
+    QProgressBar *m_progressBar = nullptr;           // ProgressBar1
 
     // What the last search found close to each row it visited.
     struct RowNearMisses

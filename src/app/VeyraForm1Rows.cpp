@@ -15,6 +15,7 @@
 #include "search/BatchScreening.h"
 #include "search/ClearedRemoval.h"
 #include "search/ImportedNamesSearch.h"
+#include "search/ListIdentity.h"
 #include "search/NameRowsSearch.h"
 #include "search/NearMissFinder.h"
 #include "search/NearMissIndexes.h"
@@ -22,11 +23,13 @@
 #include "search/ResultGridWriter.h"
 #include "search/SearchSummary.h"
 #include "search/WatchListFile.h"
+#include "search/WatchListSelection.h"
 #include "shared/RgbColor.h"
 #include "shared/VeyraVariables.h"
 
 #include <QCheckBox>
 #include <QFileInfo>
+#include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
 
@@ -88,12 +91,13 @@ bool VeyraForm1::gridMode() const
 
 void VeyraForm1::Command1_Click()
 {
-    const QString folder = m_folderList->path();
-    if (!QFileInfo::exists(DataFolder::filePath(folder, QString::fromLatin1(WatchListFile::WorkingName))))
+    // No active list (the file clicked carried the working name): there is nothing to search.
+    const QString listPath = m_vars.SelectedListPath;
+    if (listPath.isEmpty())
         return;
     TextTableConnection connection(m_host.tableCache());
     try {
-        connection.open(NameQuery::connectionText(folder));
+        connection.open(NameQuery::connectionText(QFileInfo(listPath).absolutePath()));
     } catch (const TextTableError &) {
         // The run would go on to reset the grid and then fail on its first statement: end there at once.
         createHeader();
@@ -105,14 +109,18 @@ void VeyraForm1::Command1_Click()
     m_lastRepaint = 0;
     repaint();
 
-    // The list as the statements read it, for the near misses of each row they find nothing for.
+    // The list as the statements read it: read once here, and every statement of this search reads these very
+    // bytes, which the identity line and the screening record then name.
     std::shared_ptr<const TextTable> table;
     std::unique_ptr<NearMissFinder> finder;
     SearchRun::Searched nearMisses;
-    const QString listName = QFileInfo(m_vars.SelectedListPath).fileName();
+    const QString listName = QFileInfo(listPath).fileName();
+    const QString workingName = QString::fromLatin1(WatchListFile::WorkingName);
+    connection.bindTable(workingName, listPath);
     try {
-        table = m_host.tableCache().table(DataFolder::filePath(folder, QString::fromLatin1(WatchListFile::WorkingName)),
-                                          true, listName);
+        std::shared_ptr<TextTable> read = m_host.tableCache().table(listPath, true, listName);
+        connection.bindTable(workingName, listPath, read);
+        table = read;
         finder = std::make_unique<NearMissFinder>(*table, *m_nearMissIndexes->of(table));
         nearMisses = nearMissPass(*finder, listName, BatchScreening::distinctNames(table->columnNames()));
     } catch (const TextTableError &) {
@@ -121,7 +129,7 @@ void VeyraForm1::Command1_Click()
 
     ListIdentity list{listName, 0, {}, {}};
     if (table)
-        list = ListIdentity::of(*table, listName, QFileInfo(m_vars.WorkingListPath).lastModified());
+        list = ListIdentity::of(*table, listName, QFileInfo(listPath).lastModified());
     ResultGridWriter results(m_resultGrid, [this] { repaintCoalesced(); });
     SearchRun::Outcome outcome;
     int uncleared = 0;
@@ -144,6 +152,8 @@ void VeyraForm1::Command1_Click()
         visited = recorded.visited(outcome);
     }
     showSummary(SearchSummary::of(outcome, gridMode(), uncleared));
+    if (table && !m_selectedListSha256.isEmpty() && list.sha256 != m_selectedListSha256)
+        showListChanged(list);
     showNearMissMarks();
     connection.close();
     recordSearch(visited);
@@ -163,6 +173,19 @@ void VeyraForm1::recordSearch(const QList<RecordedSearch::Visited> &visited)
         MessageBox::show(this, QStringLiteral("This search could not be written to the screening record.\n%1\n"
                                               "The results shown are those of the search.")
                                    .arg(appended.error));
+}
+
+void VeyraForm1::showListChanged(const ListIdentity &list)
+{
+    // Another copy of the list was put in its place (a newer version copied over it): this search read that one,
+    // and the operator is told so once, with the version now named.
+    m_statusLine->setText(m_statusLine->text() +
+                          QStringLiteral("   %1 changed on disk since it was selected: this search read the version "
+                                         "of %2.")
+                              .arg(list.file, QLocale::system().toString(list.modified, QLocale::ShortFormat)));
+    m_listIdentity->setText(list.line());
+    m_host.watchList().recordIdentity(list);
+    m_selectedListSha256 = list.sha256;
 }
 
 void VeyraForm1::showSummary(const SearchSummary &summary)

@@ -8,6 +8,7 @@
 #include "manifest/VeyraManifest.h"
 #include "platform/files/DataFolder.h"
 #include "platform/files/ProgramFiles.h"
+#include "platform/files/SavedFile.h"
 #include "platform/printing/PaintedSurface.h"
 #include "platform/widgets/BusyWait.h"
 #include "platform/widgets/MessageBox.h"
@@ -36,8 +37,7 @@ QString cleanFolder(const QString &folder)
 
 VeyraModule1::VeyraModule1(const QString &dataFolder)
     : browserStartAddress(QString::fromLatin1(VeyraBrowser::PortalAddress))
-    , m_workingNames(cleanFolder(dataFolder))
-    , m_watchList(*this, m_workingNames)
+    , m_watchList(*this)
 {
     DataFolder = cleanFolder(dataFolder);
     m_tableCache.setKeyColumns({QString::fromLatin1(NameQuery::KeyColumn)});
@@ -51,10 +51,27 @@ WorkingNames::Recovery VeyraModule1::recoverWorkingNames()
     QStringList folders{DataFolder};
     if (QFileInfo::exists(FolderConfig::path(DataFolder)))
         folders = FolderConfig::read(DataFolder).mid(0, 2);
-    const WorkingNames::Recovery recovery = m_workingNames.recover(folders);
+    const WorkingNames::Recovery recovery = WorkingNames(DataFolder).recover(folders);
     for (const QString &line : recovery.skipped)
         std::fprintf(stderr, "%s\n", qPrintable(line));
     return recovery;
+}
+
+QStringList VeyraModule1::removeLeftoverSaves()
+{
+    QStringList folders{DataFolder};
+    if (QFileInfo::exists(FolderConfig::path(DataFolder)))
+        folders += FolderConfig::read(DataFolder).mid(0, 2);
+    QStringList removed;
+    QStringList seen;
+    for (const QString &folder : folders) {
+        const QString identity = DataFolder::folderIdentity(folder);
+        if (folder.isEmpty() || seen.contains(identity))
+            continue;
+        seen.append(identity);
+        removed += SavedFile::removeLeftovers(folder);
+    }
+    return removed;
 }
 
 VeyraModule1::~VeyraModule1()

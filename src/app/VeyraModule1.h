@@ -85,11 +85,13 @@ public:
     };
     PrintOptions &printOptions() { return m_printOptions; }
 
-    WorkingNames &workingNames() override { return m_workingNames; }
-    // At start-up, before any folder is read: a list or manifest left under its working name by a crash gets
-    // its own name back, in the remembered main and manifest folders only. What is not done is reported on
-    // standard error.
+    // At start-up, before any folder is read: a list or manifest that an earlier version left under its working
+    // name gets its own name back, in the remembered main and manifest folders only, and the journal goes. What
+    // is not done is reported on standard error.
     WorkingNames::Recovery recoverWorkingNames();
+    // At start-up: the temporary files of saves a crash cut short are removed from the data folder and the
+    // remembered main and manifest folders. Returns their paths.
+    QStringList removeLeftoverSaves();
     WatchListSelection &watchList() override { return m_watchList; }
     // Parsed watch lists, kept across searches so that a list is read once however often it is searched.
     TableCache &tableCache() override { return m_tableCache; }
@@ -114,7 +116,6 @@ public:
     QWidget *browserWindowWidget() override;
 
 private:
-    WorkingNames m_workingNames;
     WatchListSelection m_watchList;
     TableCache m_tableCache;
     MailTransport::Options m_mailOptions;

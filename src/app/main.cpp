@@ -41,8 +41,10 @@ int main(int argc, char *argv[])
     const bool haveDataFolder = DataFolder::ensureExists(dataFolder, &error);
 
     VeyraModule1 module(dataFolder);
-    // Before any folder is read: a list left under its working name by a crash gets its own name back.
+    // Before any folder is read: a list left under its working name by an earlier version gets its own name back,
+    // and what a save cut short by a crash left beside its file goes.
     module.recoverWorkingNames();
+    module.removeLeftoverSaves();
     // What was overwritten or deleted is kept for so many days, then goes; a failure here costs only disk space.
     if (haveDataFolder)
         FileHistory(dataFolder).prune(FileHistory::DefaultDays, nullptr);

@@ -3,6 +3,7 @@
 #include "audit/ScreeningRecord.h"
 #include "platform/files/AppendFile.h"
 #include "platform/files/DataFolder.h"
+#include "platform/files/FileSteps.h"
 #include "platform/files/SavedFile.h"
 
 #include <QDir>
@@ -35,7 +36,21 @@ bool isDay(const QString &name)
 FileHistory::FileHistory(const QString &dataFolder)
     : m_dataFolder(dataFolder)
     , m_now([] { return QDateTime::currentDateTime(); })
+    , m_steps(&FileSteps::system())
 {}
+
+bool FileHistory::makeFolder(const QString &path, QString *error) const
+{
+    if (QFileInfo(path).isDir())
+        return true;
+    // The history holds the operator's manifests and lists: for the operator alone, from the first moment.
+    if (!m_steps->makeFolder(path, 0700) && !QFileInfo(path).isDir())
+        return fail(error, QStringLiteral("The folder %1 cannot be made: %2").arg(path, m_steps->lastError()));
+    // A folder's name is on the disk only once its parent is; an item kept in a folder lost to a power cut would
+    // be lost with it.
+    m_steps->syncFolder(QFileInfo(path).absolutePath());
+    return true;
+}
 
 QString FileHistory::folder() const
 {
@@ -55,13 +70,8 @@ QString FileHistory::newItemPath(const QString &name, QString *error) const
     }
     const QDateTime now = m_now();
     const QString day = DataFolder::filePath(folder(), now.toString(QLatin1String(DayFormat)));
-    if (!QDir().mkpath(day)) {
-        fail(error, QStringLiteral("The folder %1 cannot be made.").arg(day));
+    if (!DataFolder::ensureExists(m_dataFolder, error) || !makeFolder(folder(), error) || !makeFolder(day, error))
         return {};
-    }
-    // The history holds the operator's manifests and lists: for the operator alone.
-    QFile::setPermissions(folder(), OwnerOnly | QFileDevice::ExeOwner);
-    QFile::setPermissions(day, OwnerOnly | QFileDevice::ExeOwner);
     const QString path = DataFolder::filePath(day, now.toString(QStringLiteral("HHmmss.zzz-")) + name);
     return QFileInfo::exists(path) ? DataFolder::freeFileName(path) : path;
 }
@@ -74,7 +84,7 @@ bool FileHistory::note(const QString &itemPath, const QString &origin, const QSt
                            {QStringLiteral("kept"), m_now().toUTC().toString(Qt::ISODateWithMs)},
                            {QStringLiteral("reason"), reason},
                            {QStringLiteral("size"), size}};
-    AppendFile index(DataFolder::filePath(QFileInfo(itemPath).path(), QString::fromLatin1(IndexName)));
+    AppendFile index(DataFolder::filePath(QFileInfo(itemPath).path(), QString::fromLatin1(IndexName)), *m_steps);
     return index.open(error) && index.append(QJsonDocument(line).toJson(QJsonDocument::Compact) + '\n', error) &&
            index.sync(error);
 }
@@ -106,10 +116,14 @@ bool FileHistory::keepBytes(const QByteArray &bytes, const QString &ownPath, con
     const QString item = newItemPath(QFileInfo(ownPath).fileName(), error);
     if (item.isEmpty())
         return false;
+    // The index line goes to the disk first: a power cut between the two leaves a line naming no item, which is
+    // passed over, never an item whose origin nobody knows.
+    if (!note(item, ownPath, reason, bytes.size(), error))
+        return false;
     QString cause;
-    if (!SavedFile::replace(item, bytes, &cause, true))
+    if (!SavedFile::replace(item, bytes, &cause, true, *m_steps))
         return fail(error, QStringLiteral("%1 cannot be kept in %2: %3").arg(ownPath, item, cause));
-    return note(item, ownPath, reason, bytes.size(), error);
+    return true;
 }
 
 bool FileHistory::keepInsteadOfDeleting(const QString &path, QString *error, const QString &ownPath) const
@@ -121,12 +135,31 @@ bool FileHistory::keepInsteadOfDeleting(const QString &path, QString *error, con
     const QString item = newItemPath(QFileInfo(origin).fileName(), error);
     if (item.isEmpty())
         return false;
-    // A move, not a copy: a watch list may be large. Across file systems Qt copies and then removes.
-    QFile file(path);
-    if (!file.rename(item))
-        return fail(error, QStringLiteral("%1 cannot be moved into %2: %3").arg(path, item, file.errorString()));
-    QFile::setPermissions(item, OwnerOnly);
-    return note(item, origin, QStringLiteral("deleted"), info.size(), error);
+    if (!note(item, origin, QStringLiteral("deleted"), info.size(), error))
+        return false;
+    // A move, not a copy: a watch list may be large. Across file systems (a list on a network drive) the bytes
+    // are kept through a durable save, and only then is the file removed.
+    if (m_steps->rename(path, item)) {
+        QFile::setPermissions(item, OwnerOnly);
+        m_steps->syncFolder(QFileInfo(item).absolutePath());
+    } else {
+        const QString renameCause = m_steps->lastError();
+        QFile file(path);
+        const bool read = file.open(QIODevice::ReadOnly);
+        const QByteArray bytes = read ? file.readAll() : QByteArray();
+        QString cause;
+        if (!read || file.error() != QFileDevice::NoError)
+            return fail(error, QStringLiteral("%1 cannot be moved into %2: %3").arg(path, item, renameCause));
+        file.close();
+        if (!SavedFile::replace(item, bytes, &cause, true, *m_steps))
+            return fail(error, QStringLiteral("%1 cannot be kept in %2: %3").arg(path, item, cause));
+        if (!m_steps->remove(path))
+            return fail(
+                error,
+                QStringLiteral("%1 was kept in %2 but cannot be deleted: %3").arg(path, item, m_steps->lastError()));
+    }
+    m_steps->syncFolder(QFileInfo(path).absolutePath());
+    return true;
 }
 
 QList<FileHistory::Item> FileHistory::items() const
@@ -191,7 +224,7 @@ bool FileHistory::restore(const QString &id, const QString &target, QString *res
     if (!keepBefore(destination, bytes, QStringLiteral("replaced by a restore"), error))
         return false;
     QString cause;
-    if (!SavedFile::replace(destination, bytes, &cause))
+    if (!SavedFile::replace(destination, bytes, &cause, false, *m_steps))
         return fail(error, QStringLiteral("%1 cannot be written: %2").arg(destination, cause));
     if (restoredTo)
         *restoredTo = destination;

@@ -7,6 +7,8 @@
 
 #include <functional>
 
+class FileSteps;
+
 // The operator's files as they were before the program overwrote or deleted them, kept in History/<yyyy-mm-dd>/
 // of the data folder under their own name and the time (item "2026-12-06/155001.123-Crew1.cdb"). Each day's
 // index.jsonl says where each item came from, so it can be put back there.
@@ -19,6 +21,8 @@ public:
     explicit FileHistory(const QString &dataFolder);
     // The clock the items are named by (tests fix it); local time.
     void setClock(std::function<QDateTime()> now) { m_now = std::move(now); }
+    // The file-system calls it makes (tests record them).
+    void setFileSteps(FileSteps &steps) { m_steps = &steps; }
 
     // Before the file at path is replaced by replacement: keeps a copy. True when it was kept, when there is no
     // such file, or when it holds those very bytes.
@@ -52,7 +56,9 @@ private:
     bool keepBefore(const QString &path, const QByteArray &replacement, const QString &reason, QString *error) const;
     bool note(const QString &itemPath, const QString &origin, const QString &reason, qint64 size, QString *error) const;
     QString absoluteOrigin(const QString &path, const QString &ownPath) const;
+    bool makeFolder(const QString &path, QString *error) const;
 
     QString m_dataFolder;
     std::function<QDateTime()> m_now;
+    FileSteps *m_steps;
 };

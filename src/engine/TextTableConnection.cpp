@@ -166,9 +166,33 @@ bool TextTableConnection::hasHeader() const
     return m_hasHeader;
 }
 
+void TextTableConnection::bindTable(const QString &tableName, const QString &path, std::shared_ptr<TextTable> table)
+{
+    m_bindings.erase(
+        std::remove_if(m_bindings.begin(), m_bindings.end(),
+                       [&](const Binding &b) { return b.tableName.compare(tableName, Qt::CaseInsensitive) == 0; }),
+        m_bindings.end());
+    m_bindings.push_back({tableName, path, std::move(table)});
+    m_lastTablePath.clear();
+    m_lastTable.reset();
+    m_lastFile.reset();
+}
+
+const TextTableConnection::Binding *TextTableConnection::binding(const QString &tableName) const
+{
+    for (const Binding &b : m_bindings) {
+        if (b.tableName.compare(tableName, Qt::CaseInsensitive) == 0)
+            return &b;
+    }
+    return nullptr;
+}
+
 std::shared_ptr<TextTable> TextTableConnection::table(const QString &fileName) const
 {
     requireOpen();
+    const Binding *bound = binding(fileName);
+    if (bound && bound->table)
+        return bound->table;
     // A search sends thousands of statements on one file: its path is looked up once per connection, and each
     // statement asks the open file whether it is still as it was read, so a statement after a change, a cut or a
     // replacement reads the file as it is now.
@@ -178,7 +202,7 @@ std::shared_ptr<TextTable> TextTableConnection::table(const QString &fileName) c
             return m_lastTable;
         path = m_lastTablePath;
     } else {
-        path = resolve(fileName);
+        path = bound ? bound->path : resolve(fileName);
     }
     m_lastTable.reset();
     m_lastFile.reset();

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <memory>
+#include <vector>
 
 class TextTable;
 
@@ -29,7 +30,13 @@ public:
 
     QString folder() const;
     bool hasHeader() const;
-    // The parsed table of a file in the folder; throws when there is none or it cannot be read.
+    // Statements naming tableName (its letter case ignored) read the file at path instead of a file of that name
+    // in the folder: the program's statements name "Veyra.csv" for the active list and "Manifest.csv" for the
+    // open manifest, whatever those files are called. table, when given, is that file as already read, and the
+    // statements then read exactly those bytes. Kept across close() and open().
+    void bindTable(const QString &tableName, const QString &path, std::shared_ptr<TextTable> table = {});
+
+    // The parsed table of a file in the folder, or of a bound name; throws when there is none or it cannot be read.
     std::shared_ptr<TextTable> table(const QString &fileName) const;
 
 private:
@@ -37,7 +44,16 @@ private:
     // The path of a file of the folder, its name's letter case ignored; throws when there is none.
     QString resolve(const QString &fileName) const;
 
+    struct Binding
+    {
+        QString tableName;
+        QString path;
+        std::shared_ptr<TextTable> table;
+    };
+    const Binding *binding(const QString &tableName) const;
+
     TableCache &m_cache;
+    std::vector<Binding> m_bindings;
     bool m_open = false;
     QString m_folder;
     bool m_hasHeader = true;

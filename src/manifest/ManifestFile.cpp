@@ -1,6 +1,7 @@
 #include "manifest/ManifestFile.h"
 
 #include "audit/FileHistory.h"
+#include "engine/TextTable.h"
 #include "engine/TextTableConnection.h"
 #include "engine/TextTableError.h"
 #include "engine/TextTableRecordSet.h"
@@ -71,15 +72,23 @@ QString ManifestFile::connectionText(const QString &folder)
     return TextTableConnection::connectionText(folder, false);
 }
 
-bool ManifestFile::load(TableCache &cache, const QString &folder, const CellWriter &setCell)
+bool ManifestFile::load(TableCache &cache, const QString &path, const CellWriter &setCell, QByteArray *sha256)
 {
-    const QString workingName = QString::fromLatin1(WorkingName);
-    if (!QFileInfo::exists(DataFolder::filePath(folder, workingName)))
+    if (sha256)
+        sha256->clear();
+    if (!QFileInfo(path).isFile())
         return true;
+    const QString workingName = QString::fromLatin1(WorkingName);
     TextTableConnection connection(cache);
     TextTableRecordSet records;
     try {
-        connection.open(connectionText(folder));
+        connection.open(connectionText(QFileInfo(path).absolutePath()));
+        // Read once and bound: the statement reads exactly the bytes whose hash is given back.
+        connection.bindTable(workingName, path);
+        const std::shared_ptr<TextTable> table = connection.table(workingName);
+        connection.bindTable(workingName, path, table);
+        if (sha256)
+            *sha256 = table->sha256();
         records.open(QStringLiteral("SELECT * FROM ") + workingName, connection);
         records.moveFirst();
         for (int row = 1; !records.eof(); ++row) {

@@ -9,8 +9,8 @@
 class FileHistory;
 class TableCache;
 
-// A saved manifest: "Manifest-" and the manifest number, one quoted line per person, no header. While a
-// manifest is open it is read through the text-table engine under the working name "Manifest.csv".
+// A saved manifest: "Manifest-" and the manifest number, one quoted line per person, no header. It is read
+// through the text-table engine where it is, under its own name; the statement names it "Manifest.csv".
 class ManifestFile
 {
 public:
@@ -39,10 +39,10 @@ public:
 
     static QString connectionText(const QString &folder);
 
-    // Reads the working copy in folder into grid cells: record k goes to grid row k + 1, field j to column
-    // j + 1; empty fields are skipped. The first thing that does not fit (a record beyond row 49, a filled
-    // seventh field) or cannot be read ends the load; the cells given so far stay given. Returns whether the
-    // whole file was read.
+    // Reads the manifest at path into grid cells: record k goes to grid row k + 1, field j to column j + 1; empty
+    // fields are skipped. The first thing that does not fit (a record beyond row 49, a filled seventh field) or
+    // cannot be read ends the load; the cells given so far stay given. Returns whether the whole file was read.
+    // sha256, when given, receives the SHA-256 of the bytes read (empty when none were).
     using CellWriter = std::function<void(int row, int col, const QString &text)>;
-    static bool load(TableCache &cache, const QString &folder, const CellWriter &setCell);
+    static bool load(TableCache &cache, const QString &path, const CellWriter &setCell, QByteArray *sha256 = nullptr);
 };

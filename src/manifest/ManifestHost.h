@@ -6,7 +6,6 @@
 #include <QString>
 
 class QWidget;
-class WorkingNames;
 struct VeyraVariables;
 
 // What the manifest window may reach of the rest of the program.
@@ -15,7 +14,6 @@ class ManifestHost
 public:
     virtual ~ManifestHost() = default;
     virtual VeyraVariables &variables() = 0;
-    virtual WorkingNames &workingNames() = 0;
     virtual void saveFolderConfig() = 0;
 
     // The main window, whose place and size the manifest window takes and which "Back" shows again.

@@ -19,6 +19,8 @@
 #include "shared/VeyraVariables.h"
 
 #include <QCloseEvent>
+#include <QDate>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QItemSelectionModel>
@@ -63,7 +65,7 @@ constexpr int StatusColumn = 6;
 VeyraManifest::VeyraManifest(ManifestHost &host)
     : m_host(host)
     , m_vars(host.variables())
-    , m_workingCopy(host.variables(), host.workingNames())
+    , m_openManifest(host.variables())
 {
     setObjectName(QStringLiteral("VeyraManifest"));
     setWindowTitle(QStringLiteral("Manifest"));
@@ -215,7 +217,7 @@ void VeyraManifest::Form_Activate()
 
 void VeyraManifest::Form_Unload()
 {
-    m_workingCopy.giveBack(true);
+    // The open manifest keeps its own name all along: there is nothing to give back, and the paths stay.
 }
 
 void VeyraManifest::closeEvent(QCloseEvent *event)
@@ -236,7 +238,7 @@ void VeyraManifest::Dir1_Change()
     m_navigator->followFolder();
     m_saveButton->setEnabled(false);
     createHeader1();
-    m_workingCopy.giveBack(false);
+    m_openManifest.close();
     m_vars.ManifestFolder = folder;
     m_host.saveFolderConfig();
 }
@@ -247,20 +249,20 @@ void VeyraManifest::Drive1_Change(const QString &drive)
         return;
     m_saveButton->setEnabled(false);
     createHeader1();
-    m_workingCopy.giveBack(false);
+    m_openManifest.close();
 }
 
 void VeyraManifest::File1_Click(const QString &fileName)
 {
     createHeader1();
-    m_workingCopy.giveBack(false);
+    m_openManifest.close();
     const QString folder = m_folderList->path();
-    QString error;
-    if (!m_workingCopy.clearWorkingName(folder, &error) || !m_workingCopy.open(folder, fileName, &error)) {
+    if (!QFileInfo(DataFolder::filePath(folder, fileName)).isFile()) {
         m_fileList->refresh();
-        showMessage(QStringLiteral("The manifest %1 cannot be opened.\n%2").arg(fileName, error));
+        showMessage(QStringLiteral("The manifest %1 cannot be opened.\nThe file is no longer there.").arg(fileName));
         return;
     }
+    m_openManifest.open(folder, fileName);
     m_manifestNumber->setText(ManifestFile::manifestNumber(fileName));
     LoadManifest();
     m_printButton->setEnabled(true);
@@ -271,8 +273,13 @@ void VeyraManifest::LoadManifest()
 {
     // A table of its own, so that a manifest never pushes a parsed watch list out of the search's cache.
     TableCache cache(1);
-    ManifestFile::load(cache, m_folderList->path(),
-                       [this](int row, int col, const QString &text) { m_grid->setTextMatrix(row, col, text); });
+    const QString path = m_openManifest.path();
+    if (path.isEmpty())
+        return;
+    QByteArray sha256;
+    ManifestFile::load(
+        cache, path, [this](int row, int col, const QString &text) { m_grid->setTextMatrix(row, col, text); }, &sha256);
+    m_openManifest.read(sha256.isEmpty() ? KnownVersion::of(path).sha256() : sha256);
 }
 
 QList<QStringList> VeyraManifest::personRows() const
@@ -300,18 +307,25 @@ void VeyraManifest::Command1_Click()
         if (!row[FullNameColumn].isEmpty())
             persons.append(row.mid(1));
     }
-    // The new file is written first: until it is whole, the opened manifest keeps its working copy.
+    const QString path = DataFolder::filePath(m_vars.ManifestFolder, fileName);
+    // Another copy of the program may have saved this manifest since this window read it: theirs is not
+    // overwritten unasked.
+    if (m_openManifest.changedBySomeoneElse(path)) {
+        const QString question =
+            KnownVersion::saveOverQuestion(fileName, m_openManifest.version().changedAt(), QDate::currentDate());
+        if (MessageBox::show(this, question, QString::fromLatin1(MessageBox::ApplicationTitle),
+                             QMessageBox::Yes | QMessageBox::No, QMessageBox::Question) != QMessageBox::Yes)
+            return;
+    }
+    // The new file is written first: until it is whole, the opened manifest stays as it is.
     QString error;
-    if (!ManifestFile::write(DataFolder::filePath(m_vars.ManifestFolder, fileName), persons,
-                             FileHistory(m_vars.DataFolder), &error)) {
+    if (!ManifestFile::write(path, persons, FileHistory(m_vars.DataFolder), &error)) {
         showMessage(
             QStringLiteral("The manifest could not be saved as %1.\n%2\nNo file was changed.").arg(fileName, error));
         return;
     }
-    const QString folder = m_folderList->path();
-    if (!m_workingCopy.clearWorkingName(folder, &error))
+    if (!m_openManifest.saved(path, ManifestFile::format(persons), FileHistory(m_vars.DataFolder), &error))
         showMessage(error);
-    m_workingCopy.saved(folder, fileName);
     m_fileList->refresh();
     m_saveButton->setEnabled(false);
     m_printButton->setEnabled(true);

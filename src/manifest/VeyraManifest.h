@@ -1,6 +1,6 @@
 #pragma once
 
-#include "manifest/ManifestWorkingCopy.h"
+#include "manifest/OpenManifest.h"
 #include "platform/widgets/FolderNavigator.h"
 
 #include <QMainWindow>
@@ -72,7 +72,7 @@ private:
 
     ManifestHost &m_host;
     VeyraVariables &m_vars;
-    ManifestWorkingCopy m_workingCopy;
+    OpenManifest m_openManifest;
     bool m_unloaded = false;
     // Whether the window that had the focus last was this one or one of its own boxes: activation resets the
     // manifest only when the operator comes from another of the program's windows. Kept as a flag, since a

@@ -17,7 +17,6 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
-#include <QTemporaryDir>
 
 namespace {
 
@@ -155,22 +154,15 @@ bool BatchScreening::screen(const QString &listPath, TableCache &cache, QString 
     };
     if (!list.isFile() || !list.isReadable())
         return fail(QStringLiteral("The list %1 cannot be read.").arg(listPath));
-    // The statements name the working name: a link of that name in a folder of its own stands for the list,
-    // and leaves the list itself where and as it is.
-    QTemporaryDir folder;
-    const QString working = QDir(folder.path()).filePath(QString::fromLatin1(WatchListFile::WorkingName));
-    if (!folder.isValid() ||
-        (!QFile::link(list.absoluteFilePath(), working) && !QFile::copy(list.absoluteFilePath(), working)))
-        return fail(QStringLiteral("No working folder could be made for %1.").arg(listPath));
-
     TextTableConnection connection(cache);
     std::shared_ptr<TextTable> table;
     try {
-        // Read under its own name first, so that a list that cannot be read is named as the operator knows it;
-        // the statements then find it in the cache by the file's identity.
+        // Read once, under its own name, so that a list that cannot be read is named as the operator knows it;
+        // the statements name the working name, bound to these very bytes.
         table = cache.table(list.absoluteFilePath(), true);
         m_lists.append(ListIdentity::of(*table, list.fileName(), list.lastModified()));
-        connection.open(NameQuery::connectionText(QDir::toNativeSeparators(folder.path())));
+        connection.open(NameQuery::connectionText(QDir::toNativeSeparators(list.absolutePath())));
+        connection.bindTable(QString::fromLatin1(WatchListFile::WorkingName), list.absoluteFilePath(), table);
     } catch (const TextTableError &e) {
         return fail(QStringLiteral("error %1: %2").arg(e.number()).arg(e.message()));
     }

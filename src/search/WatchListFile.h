@@ -7,7 +7,7 @@
 namespace WatchListFile {
 
 inline constexpr auto Pattern = "Veyra_*.csv";
-// The one table name every statement uses; the active list carries it while it is selected.
+// The one table name every statement uses: it stands for the active list, which keeps its own name.
 inline constexpr auto WorkingName = "Veyra.csv";
 
 // The list kind is never stored: it is read off the selected path each time, by exact, case-sensitive

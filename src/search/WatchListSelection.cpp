@@ -2,50 +2,37 @@
 
 #include "audit/FileHistory.h"
 #include "platform/files/DataFolder.h"
-#include "platform/files/WorkingNames.h"
 #include "search/ListIdentity.h"
 #include "search/WatchListFile.h"
 #include "shared/VeyraVariables.h"
 
-#include <QFile>
 #include <QFileInfo>
 
-WatchListSelection::WatchListSelection(VeyraVariables &vars, WorkingNames &journal)
+WatchListSelection::WatchListSelection(VeyraVariables &vars)
     : m_vars(vars)
-    , m_journal(journal)
 {}
 
-bool WatchListSelection::restore(QString *error)
+void WatchListSelection::forget()
 {
-    if (m_vars.SelectedListPath.isEmpty() || m_vars.WorkingListPath.isEmpty())
-        return true;
-    const bool restored = m_journal.giveBack(m_vars.SelectedListPath, m_vars.WorkingListPath, error);
     m_vars.SelectedListPath.clear();
     m_vars.WorkingListPath.clear();
-    return restored;
 }
 
 bool WatchListSelection::select(const QString &folder, const QString &fileName, QString *error)
 {
-    if (!restore(error))
-        return false;
-    const QString workingName = QString::fromLatin1(WatchListFile::WorkingName);
-    if (fileName == workingName)
+    forget();
+    // A file that carries the working name is not a list the operator chose: Search is enabled and finds nothing.
+    if (fileName == QLatin1String(WatchListFile::WorkingName))
         return true;
-
-    const QString workingPath = DataFolder::filePath(folder, workingName);
-    // A left-over file under the working name is nobody's list now, but it may have been somebody's: kept.
-    QString cause;
-    if (!FileHistory(m_vars.DataFolder).keepInsteadOfDeleting(workingPath, &cause)) {
+    const QString selectedPath = DataFolder::filePath(folder, fileName);
+    if (!QFileInfo(selectedPath).isFile()) {
         if (error)
-            *error = QStringLiteral("The left-over file %1 could not be deleted.\n%2").arg(workingPath, cause);
+            *error = QStringLiteral("The file %1 is no longer there.").arg(selectedPath);
         return false;
     }
-    const QString selectedPath = DataFolder::filePath(folder, fileName);
-    if (!m_journal.take(selectedPath, workingPath, error))
-        return false;
     m_vars.SelectedListPath = selectedPath;
-    m_vars.WorkingListPath = workingPath;
+    // What the working name stands for in this program's statements: the selected file itself.
+    m_vars.WorkingListPath = selectedPath;
 
     if (WatchListFile::isNoFly(fileName))
         m_vars.NoFlyListName = fileName;
@@ -56,24 +43,19 @@ bool WatchListSelection::select(const QString &folder, const QString &fileName, 
     return true;
 }
 
-bool WatchListSelection::deleteWorkingFile(const QString &folder, QString *error)
+bool WatchListSelection::deleteActiveList(QString *error)
 {
-    const QString workingPath = DataFolder::filePath(folder, QString::fromLatin1(WatchListFile::WorkingName));
+    const QString path = m_vars.SelectedListPath;
+    forget();
+    if (path.isEmpty())
+        return true;
     // "Delete File" moves the list into the history under its own name, from where it can be put back.
-    bool deleted = true;
     QString cause;
-    const bool ownName = !m_vars.SelectedListPath.isEmpty() && m_vars.WorkingListPath == workingPath;
-    if (!FileHistory(m_vars.DataFolder)
-             .keepInsteadOfDeleting(workingPath, &cause, ownName ? m_vars.SelectedListPath : QString())) {
-        deleted = false;
-        if (error)
-            *error = QStringLiteral("The file %1 could not be deleted.\n%2").arg(workingPath, cause);
-    }
-    if (deleted)
-        m_journal.forget(workingPath);
-    m_vars.SelectedListPath.clear();
-    m_vars.WorkingListPath.clear();
-    return deleted;
+    if (FileHistory(m_vars.DataFolder).keepInsteadOfDeleting(path, &cause))
+        return true;
+    if (error)
+        *error = QStringLiteral("The file %1 could not be deleted.\n%2").arg(path, cause);
+    return false;
 }
 
 void WatchListSelection::recordIdentity(const ListIdentity &identity)

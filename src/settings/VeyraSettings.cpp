@@ -6,6 +6,7 @@
 #include "settings/SettingsHost.h"
 #include "shared/VeyraVariables.h"
 
+#include <QDate>
 #include <QEvent>
 #include <QFormLayout>
 #include <QFrame>
@@ -75,6 +76,7 @@ QString VeyraSettings::emailAddress() const
 bool VeyraSettings::loadCompanyInfo()
 {
     const CompanyInfoFile::ReadResult read = CompanyInfoFile::read(m_vars.DataFolder);
+    m_fileVersion = KnownVersion::of(CompanyInfoFile::path(m_vars.DataFolder));
     takeIntoVariables(read.info);
     fillFields(read.info.emailAddress);
     return read.complete;
@@ -133,12 +135,21 @@ bool VeyraSettings::CompanyInfoSave()
     info.smtpPassword = typed.password;
     info.smtpPort = CompanyInfoFile::parsePort(typed.smtpPort).value_or(0);
 
+    // Another copy of the program may have saved its settings since this one read them: not overwritten unasked.
+    if (m_fileVersion.changedOnDisk()) {
+        const QString question = KnownVersion::saveOverQuestion(QString::fromLatin1(CompanyInfoFile::FileName),
+                                                                m_fileVersion.changedAt(), QDate::currentDate());
+        if (MessageBox::show(&m_host.mainWindowWidget(), question, QString::fromLatin1(MessageBox::ApplicationTitle),
+                             QMessageBox::Yes | QMessageBox::No, QMessageBox::Question) != QMessageBox::Yes)
+            return false;
+    }
     QString error;
     if (!CompanyInfoFile::write(m_vars.DataFolder, info, &error)) {
         MessageBox::show(&m_host.mainWindowWidget(),
                          QStringLiteral("The settings could not be saved: %1\nThe file is as it was.").arg(error));
         return false;
     }
+    m_fileVersion = KnownVersion::of(CompanyInfoFile::path(m_vars.DataFolder));
     // The variables change only once the file holds the same values.
     takeIntoVariables(info);
     return true;

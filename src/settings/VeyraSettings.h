@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/files/KnownVersion.h"
 #include "settings/CompanyInfoFile.h"
 
 #include <QWidget>
@@ -42,6 +43,7 @@ private:
     VeyraVariables &m_vars;
     // The values read at start-up that this program does not use, written back unchanged.
     CompanyInfo m_stored;
+    KnownVersion m_fileVersion; // CIinfo.cdb as read or saved last
     TextBox *m_fields[9] = {};
     QPushButton *m_save = nullptr;
 };

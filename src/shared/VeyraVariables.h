@@ -15,6 +15,7 @@ struct VeyraVariables
 
     // The active watch list
     QString SelectedListPath;
+    // The file "Veyra.csv" stands for in statements: the selected file itself, which keeps its name
     QString WorkingListPath;
     QString NoFlyListName;
     QString SelecteeListName;
@@ -34,7 +35,8 @@ struct VeyraVariables
     QString SmtpPassword;
     qint16 SmtpPort = 0;
 
-    // The open manifest: its saved name and its working name, both empty when none is open
+    // The open manifest: its saved name, and the file "Manifest.csv" stands for in statements (the same file);
+    // both empty when none is open
     QString OpenManifestPath;
     QString WorkingManifestPath;
 

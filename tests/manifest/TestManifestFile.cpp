@@ -3,6 +3,7 @@
 #include "engine/TableCache.h"
 #include "manifest/ManifestFile.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QTemporaryDir>
 
@@ -22,7 +23,7 @@ private slots:
     void writtenFileReadsBackWhole();
     void load_data();
     void load();
-    void missingWorkingCopyLoadsNothing();
+    void missingManifestLoadsNothing();
     void manifestNumber_data();
     void manifestNumber();
     void fileNameProblem_data();
@@ -64,13 +65,19 @@ void TestManifestFile::writtenFileReadsBackWhole()
                                         {"JO \"JJ\" DOE", "", "", "V\r", "", "CLEARED"},
                                         {"ZOË", "", "", "", "", ""}};
     QString error;
-    QVERIFY2(ManifestFile::write(QDir(dir.path()).filePath("Manifest.csv"), persons, FileHistory(dir.path()), &error),
-             qPrintable(error));
+    const QString path = QDir(dir.path()).filePath("Manifest-12");
+    QVERIFY2(ManifestFile::write(path, persons, FileHistory(dir.path()), &error), qPrintable(error));
     TableCache cache;
     Cells read;
-    QVERIFY(ManifestFile::load(cache, dir.path(), [&](int row, int col, const QString &text) {
-        read[{row, col}] = text;
-    }));
+    QByteArray sha256;
+    QVERIFY(ManifestFile::load(
+        cache, path,
+        [&](int row, int col, const QString &text) {
+            read[{row, col}] = text;
+        },
+        &sha256));
+    // The version read is named by the SHA-256 of the very bytes on disk.
+    QCOMPARE(sha256, QCryptographicHash::hash(readFile(path), QCryptographicHash::Sha256).toHex());
     Cells expected;
     for (int r = 0; r < persons.size(); ++r)
         for (int c = 0; c < 6; ++c)
@@ -108,26 +115,30 @@ void TestManifestFile::load()
     QFETCH(Cells, some);
 
     QTemporaryDir dir;
-    writeFile(QDir(dir.path()).filePath("Manifest.csv"), file);
+    writeFile(QDir(dir.path()).filePath("Manifest-5"), file);
+    // A stray file of the working name beside it is nobody's manifest: never read.
+    writeFile(QDir(dir.path()).filePath("Manifest.csv"), "\"STRAY\",\"\",\"\",\"\",\"\",\"\"\r\n");
     TableCache cache;
     Cells read;
-    const bool complete = ManifestFile::load(cache, dir.path(), [&](int row, int col, const QString &text) {
-        QVERIFY(row >= 1 && row <= 49 && col >= 1 && col <= 6);
-        read[{row, col}] = text;
-    });
+    const bool complete =
+        ManifestFile::load(cache, QDir(dir.path()).filePath("Manifest-5"), [&](int row, int col, const QString &text) {
+            QVERIFY(row >= 1 && row <= 49 && col >= 1 && col <= 6);
+            read[{row, col}] = text;
+        });
     QCOMPARE(complete, whole);
     QCOMPARE(read.size(), cells);
     for (auto it = some.cbegin(); it != some.cend(); ++it)
         QCOMPARE(read.value(it.key()), it.value());
 }
 
-void TestManifestFile::missingWorkingCopyLoadsNothing()
+void TestManifestFile::missingManifestLoadsNothing()
 {
     QTemporaryDir dir;
-    writeFile(QDir(dir.path()).filePath("Manifest-1"), "\"A\",\"\",\"\",\"\",\"\",\"\"\r\n");
+    writeFile(QDir(dir.path()).filePath("Manifest.csv"), "\"A\",\"\",\"\",\"\",\"\",\"\"\r\n");
     TableCache cache;
     int calls = 0;
-    QVERIFY(ManifestFile::load(cache, dir.path(), [&](int, int, const QString &) { ++calls; }));
+    QVERIFY(ManifestFile::load(cache, QDir(dir.path()).filePath("Manifest-1"),
+                               [&](int, int, const QString &) { ++calls; }));
     QCOMPARE(calls, 0);
 }
 

@@ -28,8 +28,8 @@ private slots:
     void createdHiddenWithAnEmptyGrid();
     void saveWritesFilledRowsWithoutGaps();
     void reopeningAThenB();
-    void everyWayOutGivesTheNameBack_data();
-    void everyWayOutGivesTheNameBack();
+    void everyWayOutLeavesTheFileAsItWas_data();
+    void everyWayOutLeavesTheFileAsItWas();
     void openingShowsTheFile_data();
     void openingShowsTheFile();
     void savingUnderANewNumberLeavesOnlyTheNewFile();
@@ -133,8 +133,8 @@ void TestVeyraManifest::saveWritesFilledRowsWithoutGaps()
     m.window.File1_Click("Manifest-123");
     QCOMPARE(m.column(1, 3), (QStringList{"ANNA A", "SMITH, JR.", ""}));
     QCOMPARE(m.cell(2, 4), "V9");
-    QVERIFY(QFile::exists(pathIn(data, "Manifest.csv")));
-    QVERIFY(!QFile::exists(pathIn(data, "Manifest-123")));
+    // Read where it is, under its own name.
+    QCOMPARE(QDir(data.path()).entryList({"Manifest*"}, QDir::Files), QStringList{"Manifest-123"});
 }
 
 void TestVeyraManifest::reopeningAThenB()
@@ -151,16 +151,16 @@ void TestVeyraManifest::reopeningAThenB()
     QCOMPARE(m.column(1, 2), (QStringList{"BORIS B", ""}));
     QCOMPARE(m.number()->text(), "B");
     QCOMPARE(readFile(pathIn(data, "Manifest-A")), PersonA);
-    QCOMPARE(readFile(pathIn(data, "Manifest.csv")), PersonB);
-    QVERIFY(!QFile::exists(pathIn(data, "Manifest-B")));
+    QCOMPARE(readFile(pathIn(data, "Manifest-B")), PersonB);
+    QCOMPARE(app.module.OpenManifestPath, QDir::toNativeSeparators(pathIn(data, "Manifest-B")));
 
     // The entry of the open manifest stays listed; clicking it again reopens the same rows.
     m.window.File1_Click("Manifest-B");
     QCOMPARE(m.cell(1, 1), "BORIS B");
-    QCOMPARE(readFile(pathIn(data, "Manifest.csv")), PersonB);
+    QCOMPARE(QDir(data.path()).entryList({"Manifest*"}, QDir::Files), (QStringList{"Manifest-A", "Manifest-B"}));
 }
 
-void TestVeyraManifest::everyWayOutGivesTheNameBack_data()
+void TestVeyraManifest::everyWayOutLeavesTheFileAsItWas_data()
 {
     QTest::addColumn<QString>("way");
     QTest::newRow("folder change") << "folder";
@@ -169,7 +169,7 @@ void TestVeyraManifest::everyWayOutGivesTheNameBack_data()
     QTest::newRow("shut-down") << "shutdown";
 }
 
-void TestVeyraManifest::everyWayOutGivesTheNameBack()
+void TestVeyraManifest::everyWayOutLeavesTheFileAsItWas()
 {
     QFETCH(QString, way);
     QTemporaryDir data;
@@ -178,7 +178,7 @@ void TestVeyraManifest::everyWayOutGivesTheNameBack()
     RunningApp app(data.path());
     Manifest m(app);
     m.window.File1_Click("Manifest-A");
-    QVERIFY(!QFile::exists(pathIn(data, "Manifest-A")));
+    QCOMPARE(readFile(pathIn(data, "Manifest-A")), PersonA);
 
     if (way == "folder") {
         QVERIFY(m.window.setFolder(pathIn(data, "other")));
@@ -199,8 +199,7 @@ void TestVeyraManifest::everyWayOutGivesTheNameBack()
         app.window().Form_Unload();
     }
     QCOMPARE(readFile(pathIn(data, "Manifest-A")), PersonA);
-    QVERIFY(!QFile::exists(pathIn(data, "Manifest.csv")));
-    QVERIFY(app.module.workingNames().entries().isEmpty());
+    QCOMPARE(QDir(data.path()).entryList(QDir::Files | QDir::Hidden), (QStringList{"Defaultcfg.cdb", "Manifest-A"}));
 }
 
 void TestVeyraManifest::openingShowsTheFile_data()
@@ -291,7 +290,7 @@ void TestVeyraManifest::saveThatCannotWriteLosesNothing()
     QCOMPARE(boxes.texts.size(), 1);
     QVERIFY2(boxes.texts[0].contains(cause), qPrintable(boxes.texts[0]));
     QVERIFY(m.button("Command1")->isEnabled());
-    QCOMPARE(readFile(pathIn(data, "Manifest.csv")), PersonA);
+    QCOMPARE(readFile(pathIn(data, "Manifest-A")), PersonA);
     QCOMPARE(m.cell(1, 1), "ANNA A");
 
     m.window.Form_Unload();

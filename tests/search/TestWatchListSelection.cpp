@@ -20,9 +20,9 @@ class TestWatchListSelection : public QObject
     Q_OBJECT
 
 private slots:
-    void selectingBGivesABackItsName();
+    void selectingKeepsEveryFileItsName();
     void clickingTheActiveListAgainKeepsItActive();
-    void strayWorkingFileIsReplaced();
+    void strayWorkingFileIsLeftAlone();
     void listKindNames_data();
     void listKindNames();
     void workingNameEntryOnlyEndsTheActiveList();
@@ -55,7 +55,7 @@ bool searchEnabled(RunningApp &app)
 
 } // namespace
 
-void TestWatchListSelection::selectingBGivesABackItsName()
+void TestWatchListSelection::selectingKeepsEveryFileItsName()
 {
     QTemporaryDir data;
     writeFile(data.filePath("Veyra_No_Fly.csv"), "A");
@@ -64,16 +64,19 @@ void TestWatchListSelection::selectingBGivesABackItsName()
     QVERIFY(!searchEnabled(app));
 
     clickFile(app, "Veyra_No_Fly.csv");
-    QCOMPARE(filesIn(data.path()), (QStringList{"Veyra.csv", "Veyra_Selectee.csv"}));
-    QCOMPARE(readFile(data.filePath("Veyra.csv")), QByteArray("A"));
+    QCOMPARE(filesIn(data.path()), (QStringList{"Veyra_No_Fly.csv", "Veyra_Selectee.csv"}));
     QVERIFY(searchEnabled(app));
     QCOMPARE(app.module.SelectedListPath, QDir::toNativeSeparators(data.filePath("Veyra_No_Fly.csv")));
-    QCOMPARE(app.module.WorkingListPath, QDir::toNativeSeparators(data.filePath("Veyra.csv")));
+    // The working name stands for the selected file itself.
+    QCOMPARE(app.module.WorkingListPath, QDir::toNativeSeparators(data.filePath("Veyra_No_Fly.csv")));
 
     clickFile(app, "Veyra_Selectee.csv");
-    QCOMPARE(filesIn(data.path()), (QStringList{"Veyra.csv", "Veyra_No_Fly.csv"}));
-    QCOMPARE(readFile(data.filePath("Veyra.csv")), QByteArray("B"));
+    QCOMPARE(app.module.SelectedListPath, QDir::toNativeSeparators(data.filePath("Veyra_Selectee.csv")));
+    QCOMPARE(filesIn(data.path()), (QStringList{"Veyra_No_Fly.csv", "Veyra_Selectee.csv"}));
     QCOMPARE(readFile(data.filePath("Veyra_No_Fly.csv")), QByteArray("A"));
+    QCOMPARE(readFile(data.filePath("Veyra_Selectee.csv")), QByteArray("B"));
+    // The file list goes on showing the active list, selected.
+    QCOMPARE(app.find<FileList>("File1")->fileNames(), (QStringList{"Veyra_No_Fly.csv", "Veyra_Selectee.csv"}));
 }
 
 void TestWatchListSelection::clickingTheActiveListAgainKeepsItActive()
@@ -82,24 +85,30 @@ void TestWatchListSelection::clickingTheActiveListAgainKeepsItActive()
     writeFile(data.filePath("Veyra_No_Fly.csv"), "A");
     RunningApp app(data.path());
     clickFile(app, "Veyra_No_Fly.csv");
-    clickFile(app, "Veyra_No_Fly.csv"); // the list still shows the entry until it is refreshed
-    QCOMPARE(filesIn(data.path()), QStringList{"Veyra.csv"});
-    QCOMPARE(readFile(data.filePath("Veyra.csv")), QByteArray("A"));
+    clickFile(app, "Veyra_No_Fly.csv");
+    QCOMPARE(filesIn(data.path()), QStringList{"Veyra_No_Fly.csv"});
+    QCOMPARE(app.module.SelectedListPath, QDir::toNativeSeparators(data.filePath("Veyra_No_Fly.csv")));
     QVERIFY(searchEnabled(app));
 
     app.window().close();
     QCOMPARE(filesIn(data.path()), QStringList{"Veyra_No_Fly.csv"});
+    QCOMPARE(readFile(data.filePath("Veyra_No_Fly.csv")), QByteArray("A"));
 }
 
-void TestWatchListSelection::strayWorkingFileIsReplaced()
+void TestWatchListSelection::strayWorkingFileIsLeftAlone()
 {
     QTemporaryDir data;
     writeFile(data.filePath("Veyra.csv"), "stray");
     writeFile(data.filePath("Veyra_Cleared.csv"), "C");
     RunningApp app(data.path());
     clickFile(app, "Veyra_Cleared.csv");
-    QCOMPARE(readFile(data.filePath("Veyra.csv")), QByteArray("C"));
+    QCOMPARE(readFile(data.filePath("Veyra.csv")), QByteArray("stray"));
+    QCOMPARE(readFile(data.filePath("Veyra_Cleared.csv")), QByteArray("C"));
+    QVERIFY(!QDir(data.filePath("History")).exists());
+    // Delete File removes the active list, never the stray file.
+    app.find<QPushButton>("Command4")->click();
     QCOMPARE(filesIn(data.path()), QStringList{"Veyra.csv"});
+    QCOMPARE(readFile(data.filePath("Veyra.csv")), QByteArray("stray"));
 }
 
 void TestWatchListSelection::listKindNames_data()
@@ -171,7 +180,6 @@ void TestWatchListSelection::vanishedFileIsRefusedWithAMessage()
     QVERIFY(answerer.texts.first().contains("Veyra_No_Fly.csv"));
     QVERIFY(!searchEnabled(app));
     QVERIFY(app.module.SelectedListPath.isEmpty());
-    QVERIFY(app.module.workingNames().entries().isEmpty());
     QVERIFY(app.find<FileList>("File1")->fileNames().isEmpty());
 }
 

@@ -1,5 +1,9 @@
 #include "platform/files/AppendFile.h"
 
+#include "platform/files/FileSteps.h"
+
+#include <QFileInfo>
+
 #include <cerrno>
 #include <cstring>
 
@@ -12,7 +16,12 @@
 #endif
 
 AppendFile::AppendFile(const QString &path)
+    : AppendFile(path, FileSteps::system())
+{}
+
+AppendFile::AppendFile(const QString &path, FileSteps &steps)
     : m_file(path)
+    , m_steps(steps)
 {}
 
 AppendFile::~AppendFile()
@@ -38,11 +47,16 @@ bool AppendFile::fail(QString *error, const QString &what) const
 
 bool AppendFile::open(QString *error)
 {
+    const bool existed = QFileInfo::exists(m_file.fileName());
     errno = 0;
     // Unbuffered: every read and write goes straight to the file, whose end may move between them. A new file is
     // made owner-only at once, never readable by others for a moment.
     if (!m_file.open(QIODevice::ReadWrite | QIODevice::Unbuffered, QFileDevice::ReadOwner | QFileDevice::WriteOwner))
         return fail(error, QStringLiteral("Cannot open"));
+    // A line synced into a file whose name a power cut takes back is lost all the same. A folder that cannot be
+    // synced (some network file systems) does not stop the append.
+    if (!existed)
+        m_steps.syncFolder(QFileInfo(m_file.fileName()).absolutePath());
     errno = 0;
 #ifdef Q_OS_WIN
     OVERLAPPED whole{};

@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QString>
 
+class FileSteps;
+
 // A file that only grows at its end, held under an exclusive lock from open() until the object goes: one writer
 // at a time, across processes. The lock is the operating system's, so a process that dies loses it at once.
 // A file it creates is readable by its owner alone.
@@ -11,11 +13,13 @@ class AppendFile
 {
 public:
     explicit AppendFile(const QString &path);
+    // steps: the calls that make a new file's name durable (tests record them).
+    AppendFile(const QString &path, FileSteps &steps);
     ~AppendFile();
     AppendFile(const AppendFile &) = delete;
     AppendFile &operator=(const AppendFile &) = delete;
 
-    // Creates the file when it is missing and waits for the lock.
+    // Creates the file when it is missing, with its name on the disk before it returns, and waits for the lock.
     bool open(QString *error);
     qint64 size() const;
     // length bytes from offset; fewer only where the file ends.
@@ -31,5 +35,6 @@ private:
     bool fail(QString *error, const QString &what) const;
 
     QFile m_file;
+    FileSteps &m_steps;
     bool m_locked = false;
 };

@@ -1,54 +1,192 @@
 #include "platform/files/SavedFile.h"
 
-#include <QSaveFile>
+#include "platform/files/FileSteps.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QSysInfo>
 
 #include <cerrno>
 #include <csignal>
-#include <cstring>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
 namespace {
 
-QString causeOf(const QSaveFile &file, int savedErrno)
+constexpr auto TemporaryPrefix = ".veyra-saving.";
+
+// Host names go into file names: dots would split the name's fields, and some are long.
+QString machineTag()
 {
-    // After a failed commit the file's own text is often "Unknown error"; the system's number still says why.
-    if (file.error() != QFileDevice::NoError && file.errorString() != QLatin1String("Unknown error"))
-        return file.errorString();
-    if (savedErrno != 0)
-        return QString::fromLocal8Bit(std::strerror(savedErrno));
-    return QStringLiteral("The file could not be written whole");
+    QString host = QSysInfo::machineHostName().left(40);
+    for (QChar &c : host) {
+        if (!c.isLetterOrNumber() && c != u'-')
+            c = u'_';
+    }
+    return host.isEmpty() ? QStringLiteral("_") : host;
+}
+
+// ".veyra-saving.<machine>.<process>.<random>.<start of the name>": hidden from the file lists, which match
+// "Veyra_*.csv" and "Manifest-*", and telling which process made it.
+QString temporaryPath(const QFileInfo &target)
+{
+    static const QString alphabet = QStringLiteral("abcdefghijklmnopqrstuvwxyz0123456789");
+    QString random;
+    for (int i = 0; i < 8; ++i)
+        random += alphabet[QRandomGenerator::global()->bounded(int(alphabet.size()))];
+    const QString name = QStringLiteral("%1%2.%3.%4.%5")
+                             .arg(QLatin1String(TemporaryPrefix), machineTag())
+                             .arg(QCoreApplication::applicationPid())
+                             .arg(random, target.fileName().left(60));
+    return QDir(target.absolutePath()).filePath(name);
+}
+
+const QRegularExpression &temporaryPattern()
+{
+    static const QRegularExpression pattern(QStringLiteral("^\\.veyra-saving\\.([^.]+)\\.(\\d+)\\.[a-z0-9]{8}\\."));
+    return pattern;
+}
+
+int modeFor(const QFileInfo &existing, bool ownerOnly)
+{
+    if (ownerOnly)
+        return 0600;
+    if (!existing.exists())
+        return 0666;
+    const QFileDevice::Permissions p = existing.permissions();
+    int mode = 0;
+    const std::pair<QFileDevice::Permission, int> bits[] = {
+        {QFileDevice::ReadOwner, 0400}, {QFileDevice::WriteOwner, 0200}, {QFileDevice::ExeOwner, 0100},
+        {QFileDevice::ReadGroup, 0040}, {QFileDevice::WriteGroup, 0020}, {QFileDevice::ExeGroup, 0010},
+        {QFileDevice::ReadOther, 0004}, {QFileDevice::WriteOther, 0002}, {QFileDevice::ExeOther, 0001}};
+    for (const auto &[permission, bit] : bits) {
+        if (p & permission)
+            mode |= bit;
+    }
+    return mode;
+}
+
+#ifdef Q_OS_LINUX
+// When process pid started, from the kernel's own count of clock ticks since boot; invalid when there is no such
+// process.
+QDateTime processStart(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    QFile system(QStringLiteral("/proc/stat"));
+    if (!stat.open(QIODevice::ReadOnly) || !system.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray text = stat.readAll();
+    // The command's name may hold blanks and brackets: the fields are counted after its last ')'.
+    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+    if (fields.size() < 20)
+        return {};
+    qint64 boot = -1;
+    for (const QByteArray &line : system.readAll().split('\n')) {
+        if (line.startsWith("btime "))
+            boot = line.mid(6).trimmed().toLongLong();
+    }
+    const long ticks = ::sysconf(_SC_CLK_TCK);
+    if (boot < 0 || ticks <= 0)
+        return {};
+    return QDateTime::fromSecsSinceEpoch(boot + fields[19].toLongLong() / ticks);
+}
+#endif
+
+// Whether the process that made a temporary file of this machine is gone: no such process, or one started after
+// the file was last written (its number was given again).
+bool makerIsGone(qint64 pid, const QDateTime &written)
+{
+#ifdef Q_OS_LINUX
+    if (!QFileInfo::exists(QStringLiteral("/proc/%1").arg(pid)))
+        return true;
+    const QDateTime started = processStart(pid);
+    // The start is known to the second: only a process that started clearly later is another one.
+    return started.isValid() && started > written.addSecs(2);
+#elif defined(Q_OS_UNIX)
+    Q_UNUSED(written);
+    return ::kill(pid_t(pid), 0) != 0 && errno == ESRCH;
+#else
+    Q_UNUSED(pid);
+    Q_UNUSED(written);
+    return false;
+#endif
 }
 
 } // namespace
 
 bool SavedFile::replace(const QString &path, const QByteArray &bytes, QString *error, bool ownerOnly)
 {
+    return replace(path, bytes, error, ownerOnly, FileSteps::system());
+}
+
+bool SavedFile::replace(const QString &path, const QByteArray &bytes, QString *error, bool ownerOnly, FileSteps &steps)
+{
     auto fail = [error](const QString &cause) {
         if (error)
             *error = cause;
         return false;
     };
-    // Unbuffered, so that a short write is seen here: buffered, QSaveFile commits a truncated file as whole.
-    QSaveFile file(path);
-    errno = 0;
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return fail(causeOf(file, errno));
-    if (ownerOnly)
-        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    qsizetype written = 0;
-    while (written < bytes.size()) {
-        errno = 0;
-        const qint64 n = file.write(bytes.constData() + written, bytes.size() - written);
-        if (n <= 0) {
-            const QString cause = causeOf(file, errno);
-            file.cancelWriting();
-            return fail(cause);
-        }
-        written += n;
+    QFileInfo target(path);
+    // A link is written through, to the file it names, as it always was.
+    if (target.isSymLink())
+        target = QFileInfo(target.symLinkTarget());
+    const QString temporary = temporaryPath(target);
+    const int handle = steps.createNew(temporary, modeFor(target, ownerOnly), target.exists() && !ownerOnly);
+    if (handle < 0)
+        return fail(steps.lastError());
+    if (!steps.write(handle, bytes.constData(), bytes.size()) || !steps.sync(handle)) {
+        const QString cause = steps.lastError();
+        steps.close(handle);
+        steps.remove(temporary);
+        return fail(cause);
     }
-    errno = 0;
-    if (!file.commit())
-        return fail(causeOf(file, errno));
+    if (!steps.close(handle) || !steps.rename(temporary, target.absoluteFilePath())) {
+        const QString cause = steps.lastError();
+        steps.remove(temporary);
+        return fail(cause);
+    }
+    // The new name is durable only once its folder is; where the folder cannot be synced the file is saved all
+    // the same, as it would be on a system without the call.
+    steps.syncFolder(target.absolutePath());
     return true;
+}
+
+bool SavedFile::isTemporaryName(const QString &fileName)
+{
+    return temporaryPattern().match(fileName).hasMatch();
+}
+
+QStringList SavedFile::removeLeftovers(const QString &folder)
+{
+    QStringList removed;
+    const QDir dir(folder);
+    if (folder.isEmpty() || !dir.exists())
+        return removed;
+    const QString here = machineTag();
+    const QDateTime dayAgo = QDateTime::currentDateTime().addDays(-1);
+    for (const QFileInfo &file :
+         dir.entryInfoList({QLatin1String(TemporaryPrefix) + u'*'}, QDir::Files | QDir::Hidden | QDir::System)) {
+        const QRegularExpressionMatch match = temporaryPattern().match(file.fileName());
+        if (!match.hasMatch() || file.isSymLink())
+            continue;
+#ifdef Q_OS_UNIX
+        if (file.ownerId() != ::getuid())
+            continue; // another user's save: theirs to clean
+#endif
+        const QDateTime written = file.lastModified();
+        const bool gone = match.captured(1) == here ? makerIsGone(match.captured(2).toLongLong(), written)
+                                                    : written < dayAgo; // another machine's processes are not seen
+        if (gone && QFile::remove(file.absoluteFilePath()))
+            removed.append(QDir::toNativeSeparators(file.absoluteFilePath()));
+    }
+    return removed;
 }
 
 void SavedFile::surviveFileSizeLimit()

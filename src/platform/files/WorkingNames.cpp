@@ -63,64 +63,22 @@ QList<WorkingNames::Entry> WorkingNames::entries(QString *halfEntry) const
     return result;
 }
 
-bool WorkingNames::store(const QList<Entry> &entries, QString *error)
+void WorkingNames::removeJournal()
 {
-    if (entries.isEmpty()) {
-        if (!QFileInfo::exists(m_journalPath) || QFile::remove(m_journalPath))
-            return true;
-        if (error)
-            *error = QStringLiteral("The journal %1 could not be removed.").arg(m_journalPath);
-        return false;
-    }
-    QList<Record> records;
-    for (const Entry &entry : entries)
-        records.append({entry.ownPath, entry.workingPath});
-    return RecordFile::write(m_journalPath, records, error, true);
+    QFile::remove(m_journalPath);
 }
 
-bool WorkingNames::take(const QString &ownPath, const QString &workingPath, QString *error)
+bool WorkingNames::renameBack(const Entry &entry, QString *error)
 {
-    QList<Entry> all = entries();
-    all.removeIf([&](const Entry &e) { return e.workingPath == workingPath; });
-    all.append({ownPath, workingPath});
-    if (!store(all, error))
-        return false;
-    QFile file(ownPath);
-    if (file.rename(workingPath))
+    // Another file may have taken the own name meanwhile: the list then gets a free numbered name, so neither file
+    // is lost.
+    const QString target = QFileInfo::exists(entry.ownPath) ? DataFolder::freeFileName(entry.ownPath) : entry.ownPath;
+    QFile file(entry.workingPath);
+    if (file.rename(target))
         return true;
     if (error)
         *error = file.errorString();
-    forget(workingPath);
     return false;
-}
-
-bool WorkingNames::renameBack(const Entry &entry, QString *error, QString *restoredPath)
-{
-    const QString target = QFileInfo::exists(entry.ownPath) ? DataFolder::freeFileName(entry.ownPath) : entry.ownPath;
-    QFile file(entry.workingPath);
-    if (!file.rename(target)) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    if (restoredPath)
-        *restoredPath = target;
-    return true;
-}
-
-bool WorkingNames::giveBack(const QString &ownPath, const QString &workingPath, QString *error, QString *restoredPath)
-{
-    if (!renameBack({ownPath, workingPath}, error, restoredPath) && QFileInfo::exists(workingPath))
-        return false; // still journalled: the next start-up tries again
-    forget(workingPath);
-    return true;
-}
-
-void WorkingNames::forget(const QString &workingPath)
-{
-    QList<Entry> all = entries();
-    if (all.removeIf([&](const Entry &e) { return e.workingPath == workingPath; }) > 0)
-        store(all, nullptr);
 }
 
 WorkingNames::Recovery WorkingNames::recover(const QStringList &folders)
@@ -133,8 +91,7 @@ WorkingNames::Recovery WorkingNames::recover(const QStringList &folders)
                                                "for it.")
                                     .arg(QDir::toNativeSeparators(halfEntry), QDir::toNativeSeparators(m_journalPath)));
     if (recorded.isEmpty()) {
-        if (!halfEntry.isNull())
-            store({}, nullptr);
+        removeJournal();
         return recovery;
     }
     auto skip = [&recovery](const Entry &entry, const QString &reason) {
@@ -145,7 +102,7 @@ WorkingNames::Recovery WorkingNames::recover(const QStringList &folders)
     if (const QString reason = distrust(m_journalPath); !reason.isEmpty()) {
         for (const Entry &entry : recorded)
             skip(entry, reason);
-        store({}, nullptr);
+        removeJournal();
         return recovery;
     }
     QStringList folderKeys;
@@ -153,7 +110,6 @@ WorkingNames::Recovery WorkingNames::recover(const QStringList &folders)
         if (!folder.isEmpty())
             folderKeys.append(DataFolder::folderIdentity(folder));
     }
-    QList<Entry> kept;
     for (const Entry &entry : recorded) {
         if (const QString reason = refusal(entry, folderKeys); !reason.isEmpty()) {
             skip(entry, reason);
@@ -161,11 +117,13 @@ WorkingNames::Recovery WorkingNames::recover(const QStringList &folders)
         }
         if (!QFileInfo::exists(entry.workingPath))
             continue; // the crash came before the rename, or the file was deleted on purpose
-        if (renameBack(entry, nullptr, nullptr))
+        QString cause;
+        if (renameBack(entry, &cause))
             ++recovery.restored;
         else
-            kept.append(entry); // try again at the next start rather than lose track of it
+            skip(entry, cause);
     }
-    store(kept, nullptr);
+    // No version writes the journal any longer: once carried out, it goes, and what could not be done was said.
+    removeJournal();
     return recovery;
 }

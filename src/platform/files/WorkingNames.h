@@ -4,8 +4,9 @@
 #include <QString>
 #include <QStringList>
 
-// A file that is read under a fixed working name ("Veyra.csv", "Manifest.csv") is recorded here, in a small
-// journal in the data folder, before it is renamed, so that a crash never strands it under the working name.
+// Earlier versions renamed the active list and the open manifest to a working name ("Veyra.csv",
+// "Manifest.csv") and noted each rename in a small journal in the data folder. Files keep their own names now;
+// a journal such a version left behind after a crash is carried out once at start-up and removed.
 class WorkingNames
 {
 public:
@@ -13,27 +14,15 @@ public:
 
     explicit WorkingNames(const QString &dataFolder);
 
-    // Records the pair, then renames the file to its working name. On failure nothing stays recorded.
-    bool take(const QString &ownPath, const QString &workingPath, QString *error);
-
-    // Renames the working file back to its own name and forgets the pair. When another file has taken the own
-    // name meanwhile, the list gets a free numbered name instead, so neither file is lost; restoredPath says
-    // which name it got. A working file that is gone already counts as given back. On failure the pair stays
-    // recorded, so the next start-up tries again.
-    bool giveBack(const QString &ownPath, const QString &workingPath, QString *error, QString *restoredPath = nullptr);
-
-    // The working file was deleted on purpose: forget the pair.
-    void forget(const QString &workingPath);
-
     struct Recovery
     {
         int restored = 0;
         QStringList skipped; // each entry not carried out, with the reason
     };
-    // Gives every recorded file its own name back. Runs at start-up, before any folder is read. Only what the
-    // program itself can have done is undone: an entry renames "Veyra.csv" or "Manifest.csv" back to a name
-    // in the same folder, that folder is one of `folders` (the remembered main and manifest folders), and the
-    // journal is the user's own and writable by no one else. Anything else is dropped and reported.
+    // Gives every recorded file its own name back, then removes the journal. Runs at start-up, before any folder
+    // is read. Only what the program itself can have done is undone: an entry renames "Veyra.csv" or "Manifest.csv"
+    // back to a name in the same folder, that folder is one of `folders` (the remembered main and manifest folders),
+    // and the journal is the user's own and writable by no one else. Anything else is dropped and reported.
     Recovery recover(const QStringList &folders);
 
     struct Entry
@@ -45,8 +34,8 @@ public:
     QList<Entry> entries(QString *halfEntry = nullptr) const;
 
 private:
-    bool store(const QList<Entry> &entries, QString *error);
-    bool renameBack(const Entry &entry, QString *error, QString *restoredPath);
+    void removeJournal();
+    bool renameBack(const Entry &entry, QString *error);
 
     QString m_journalPath;
 };
