@@ -9,6 +9,9 @@
 #include <QJsonDocument>
 #include <QSysInfo>
 
+#include <algorithm>
+#include <vector>
+
 #ifdef Q_OS_UNIX
 #include <pwd.h>
 #include <unistd.h>
@@ -104,6 +107,71 @@ qint64 lastLineFeedBefore(AppendFile &file, qint64 position, QString *error)
     return -1;
 }
 
+// Whether a line cannot be what append() wrote, whole: cut short, holding bytes that never reached the disk
+// (zeros), or not a record at all.
+bool damaged(QByteArrayView text, bool ended)
+{
+    return !ended || text.contains('\0') || QJsonDocument::fromJson(text.toByteArray()).object().isEmpty();
+}
+
+// How far back a repair may reach: far more than one search's append (1000 persons), far less than a record.
+constexpr qint64 RepairReach = 16 * 1024 * 1024;
+
+// Where the record's sound lines end, so that the next append chains to a line that holds: the end itself, or
+// the start of a half-written last append. A last line that carries its own hash and follows the line before it
+// is sound. Walking back, damaged lines go, and so does a line that carries its own hash but follows a damaged
+// one (the same append, written past a page that never reached the disk); a line that was changed, or that
+// follows a sound line it does not chain to, stops the walk: that is for verify() to report, never to cut.
+// -1, with error, when the file cannot be read.
+qint64 soundEnd(AppendFile &file, qint64 end, QString *error)
+{
+    const qint64 from = std::max<qint64>(0, end - RepairReach);
+    const QByteArray tail = file.read(from, end - from, error);
+    if (tail.size() != end - from)
+        return -1;
+    struct Line
+    {
+        qint64 start; // in the file
+        QByteArrayView text;
+        bool ended;
+    };
+    std::vector<Line> lines;
+    // The region's first line is whole only where the region starts at the file's start or after a line feed.
+    qsizetype at = 0;
+    if (from > 0) {
+        const qsizetype feed = tail.indexOf('\n');
+        if (feed < 0)
+            return end;
+        at = feed + 1;
+    }
+    while (at < tail.size()) {
+        const qsizetype feed = tail.indexOf('\n', at);
+        const qsizetype stop = feed < 0 ? tail.size() : feed;
+        lines.push_back({from + at, QByteArrayView(tail).sliced(at, stop - at), feed >= 0});
+        at = stop + 1;
+    }
+    qint64 cut = end;
+    for (qsizetype i = qsizetype(lines.size()) - 1; i >= 0; --i) {
+        const Line &line = lines[size_t(i)];
+        if (damaged(line.text, line.ended)) {
+            cut = line.start;
+            continue;
+        }
+        if (!carriesOwnHash(line.text))
+            break; // changed after it was written
+        const QJsonObject fields = QJsonDocument::fromJson(line.text.toByteArray()).object();
+        const QByteArray prev = fields.value(QStringLiteral("prev")).toString().toLatin1();
+        if (i == 0)
+            break; // the file's first line, or one whose line before lies beyond the reach: verify() judges it
+        const Line &before = lines[size_t(i) - 1];
+        if (prev == Sha256::hexOf(before.text))
+            break;
+        if (!damaged(before.text, before.ended))
+            break;
+    }
+    return cut;
+}
+
 } // namespace
 
 ScreeningRecord::ScreeningRecord(const QString &dataFolder)
@@ -163,19 +231,19 @@ ScreeningRecord::Appended ScreeningRecord::append(const QList<ScreeningEntry> &e
     if (!file.open(&result.error))
         return result;
     qint64 end = file.size();
-    if (end > 0 && file.read(end - 1, 1, &result.error) != "\n") {
-        // A line without its line end was being written when a process or the machine stopped: cut it, keeping it.
-        const qint64 feed = lastLineFeedBefore(file, end, &result.error);
-        if (feed < -1)
-            return result;
-        const qint64 cut = feed + 1;
+    const qint64 cut = soundEnd(file, end, &result.error);
+    if (cut < 0)
+        return result;
+    if (cut < end) {
+        // An append a crash or a power cut left half-written (cut short, or zeros where its bytes never reached
+        // the disk): cut back to the last line that holds, keeping what goes.
         const QByteArray torn = file.read(cut, end - cut, &result.error);
         FileHistory history(m_dataFolder);
         if (torn.size() != end - cut ||
-            !history.keepBytes(torn, m_path, QStringLiteral("a torn last line, cut"), &result.error) ||
-            !file.truncate(cut, &result.error))
+            !history.keepBytes(torn, m_path, QStringLiteral("an incomplete last append, cut"), &result.error) ||
+            !file.truncate(cut, &result.error) || !file.sync(&result.error))
             return result;
-        result.repair = QStringLiteral("The last line of %1 was incomplete (%2 bytes, cut short by a crash while it "
+        result.repair = QStringLiteral("The end of %1 was incomplete (%2 bytes, cut short by a crash while it "
                                        "was written). It was cut off and kept in %3.")
                             .arg(m_path)
                             .arg(end - cut)

@@ -19,7 +19,8 @@ private slots:
     void twoSearchesMakeOneChain();
     void tamperingIsFound_data();
     void tamperingIsFound();
-    void tornLastLineIsCutAndKept();
+    void damagedEndIsCutAndKept_data();
+    void damagedEndIsCutAndKept();
     void hostileTextsStayOnOneLine_data();
     void hostileTextsStayOnOneLine();
     void readableByItsOwnerAlone();
@@ -165,33 +166,101 @@ void TestScreeningRecord::tamperingIsFound()
     QVERIFY2(check.reason.contains(reason), qPrintable(check.reason));
 }
 
-void TestScreeningRecord::tornLastLineIsCutAndKept()
+namespace {
+enum class Damage { CutMidLine, CutMidHash, ZeroFilled, ZerosMidAppend, NotARecord, EditedLastLine, EditedMiddleLine };
+}
+Q_DECLARE_METATYPE(Damage)
+
+// What a power cut can leave of the last append (two lines after the five of two searches), and what a hand can
+// do to a record. The next append cuts back to the last line that holds only where a crash did the damage.
+void TestScreeningRecord::damagedEndIsCutAndKept_data()
 {
+    QTest::addColumn<Damage>("damage");
+    QTest::addColumn<bool>("repaired");
+    QTest::addColumn<qint64>("linesAfter"); // after the next append of one line
+    QTest::addColumn<qint64>("badLine");    // 0: verify holds afterwards
+
+    QTest::newRow("cut mid-line") << Damage::CutMidLine << true << qint64(6) << qint64(0);
+    QTest::newRow("cut mid-hash: the last line without its end")
+        << Damage::CutMidHash << true << qint64(7) << qint64(0);
+    QTest::newRow("zero-filled: the append's bytes never reached the disk")
+        << Damage::ZeroFilled << true << qint64(6) << qint64(0);
+    QTest::newRow("zeros inside its first line, its last line whole")
+        << Damage::ZerosMidAppend << true << qint64(6) << qint64(0);
+    QTest::newRow("a last line that is no record") << Damage::NotARecord << true << qint64(8) << qint64(0);
+    QTest::newRow("an edited last line is reported, never cut")
+        << Damage::EditedLastLine << false << qint64(8) << qint64(7);
+    QTest::newRow("an edited middle line is reported, never cut")
+        << Damage::EditedMiddleLine << false << qint64(8) << qint64(3);
+}
+
+void TestScreeningRecord::damagedEndIsCutAndKept()
+{
+    QFETCH(Damage, damage);
+    QFETCH(bool, repaired);
+    QFETCH(qint64, linesAfter);
+    QFETCH(qint64, badLine);
     QTemporaryDir data;
     const ScreeningRecord record(data.path());
     twoSearches(record);
     const QByteArray whole = readFile(record.path());
-    QFile file(record.path());
-    QVERIFY(file.open(QIODevice::Append));
-    file.write("{\"seq\":6,\"time\":\"2026-12-06T09:3");
-    file.close();
+    QVERIFY(record.append({person("ROOK", "unchanged"), person("WREN", "unchanged")}, "agent", "desk-3").ok);
+    QByteArray bytes = readFile(record.path());
+    const qint64 appended = bytes.size() - whole.size();
+    QByteArray expectedCut;
+    switch (damage) {
+    case Damage::CutMidLine:
+        bytes = whole + "{\"seq\":6,\"time\":\"2026-12-06T09:3";
+        expectedCut = "{\"seq\":6,\"time\":\"2026-12-06T09:3"; // 32 bytes
+        break;
+    case Damage::CutMidHash:
+        bytes.chop(20);
+        expectedCut = bytes.mid(bytes.lastIndexOf('\n', bytes.size() - 2) + 1);
+        break;
+    case Damage::ZeroFilled:
+        bytes.replace(whole.size(), appended, QByteArray(appended, '\0'));
+        expectedCut = QByteArray(appended, '\0');
+        break;
+    case Damage::ZerosMidAppend:
+        bytes.replace(whole.size() + 40, 100, QByteArray(100, '\0'));
+        expectedCut = bytes.mid(whole.size());
+        break;
+    case Damage::NotARecord:
+        bytes += "hello\n";
+        expectedCut = "hello\n";
+        break;
+    case Damage::EditedLastLine:
+        bytes.replace("WREN", "WRAN");
+        break;
+    case Damage::EditedMiddleLine:
+        bytes.replace("MARROWBY", "MARROWBI");
+        break;
+    }
+    writeFile(record.path(), bytes);
     QVERIFY(!record.verify().whole);
 
-    const ScreeningRecord::Appended appended = record.append({person("LAKE", "unchanged")}, "agent", "desk-3");
-    QVERIFY2(appended.ok, qPrintable(appended.error));
-    QVERIFY2(appended.repair.contains("incomplete (32 bytes"), qPrintable(appended.repair));
-    QVERIFY(readFile(record.path()).startsWith(whole));
+    const ScreeningRecord::Appended next = record.append({person("LAKE", "unchanged")}, "agent", "desk-3");
+    QVERIFY2(next.ok, qPrintable(next.error));
     const ScreeningRecord::Check check = record.verify();
-    QVERIFY2(check.whole, qPrintable(check.reason));
-    QCOMPARE(check.lines, qint64(6));
-    // The piece cut off is in the history, and cannot be put back over the record.
+    QCOMPARE(check.lines, linesAfter);
+    QCOMPARE(check.badLine, badLine);
+    QCOMPARE(check.whole, badLine == 0);
     const QList<FileHistory::Item> kept = FileHistory(data.path()).items();
+    if (!repaired) {
+        QVERIFY(next.repair.isEmpty());
+        QVERIFY(kept.isEmpty());
+        return;
+    }
+    QVERIFY2(next.repair.contains(QStringLiteral("incomplete (%1 bytes").arg(expectedCut.size())),
+             qPrintable(next.repair));
+    QVERIFY(readFile(record.path()).startsWith(whole));
+    // The piece cut off is in the history as it was, and cannot be put back over the record.
     QCOMPARE(kept.size(), 1);
-    QCOMPARE(readFile(data.path() + "/History/" + kept[0].id), QByteArray("{\"seq\":6,\"time\":\"2026-12-06T09:3"));
+    QCOMPARE(readFile(data.path() + "/History/" + kept[0].id), expectedCut);
     QString error;
     QVERIFY(!FileHistory(data.path()).restore(kept[0].id, {}, nullptr, &error));
     QVERIFY2(error.contains("screening record"), qPrintable(error));
-    QCOMPARE(record.verify().lines, qint64(6));
+    QCOMPARE(record.verify().lines, linesAfter);
 }
 
 void TestScreeningRecord::hostileTextsStayOnOneLine_data()
