@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 #include "audit/FileHistory.h"
+#include "support/RecordingSteps.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,6 +24,8 @@ private slots:
     void pruneKeepsTheLastDays_data();
     void pruneKeepsTheLastDays();
     void keptForTheOwnerAlone();
+    void keepingStepsInOrder_data();
+    void keepingStepsInOrder();
 };
 
 namespace {
@@ -215,6 +218,52 @@ void TestFileHistory::keptForTheOwnerAlone()
     QCOMPARE(mode(data.filePath("History")), QFileDevice::Permissions(0x0700));
     QCOMPARE(mode(data.filePath("History/2026-12-06")), QFileDevice::Permissions(0x0700));
     QCOMPARE(mode(data.filePath("History/2026-12-06/120001.250-Manifest-AB1")), QFileDevice::Permissions(0x0600));
+}
+
+void TestFileHistory::keepingStepsInOrder_data()
+{
+    QTest::addColumn<bool>("deleted");
+    QTest::addColumn<QStringList>("itemSteps"); // after the folders are made
+
+    QTest::newRow("overwritten: a durable copy")
+        << false
+        << QStringList{
+               "create T", "write T", "sync T", "close T", "rename T 120001.250-Crew-1", "sync folder 2026-12-06"};
+    QTest::newRow("deleted: moved, then both folders synced")
+        << true << QStringList{"rename Crew-1 120001.250-Crew-1", "sync folder 2026-12-06", "sync folder lists"};
+}
+
+// Each new name (a folder, the index, the item) reaches the disk with its folder, and the index line is on the
+// disk before the item gets its name: a power cut never leaves an item whose origin nobody knows.
+void TestFileHistory::keepingStepsInOrder()
+{
+    QFETCH(bool, deleted);
+    QFETCH(QStringList, itemSteps);
+    QTemporaryDir data, root;
+    QVERIFY(QDir(root.path()).mkdir("lists"));
+    const QString path = root.filePath("lists/Crew-1");
+    writeFile(path, "old");
+    RecordingSteps recorder;
+    QStringList indexedBeforeTheName;
+    recorder.before = [&](const QString &step) {
+        if (step.endsWith(" 120001.250-Crew-1"))
+            indexedBeforeTheName.append(
+                QString::fromUtf8(readFile(data.filePath("History/2026-12-06/index.jsonl"))).trimmed());
+    };
+    FileHistory history = at(data.path(), Noon);
+    history.setFileSteps(recorder);
+    QString error;
+    QVERIFY2(deleted ? history.keepInsteadOfDeleting(path, &error) : history.keepCopy(path, "new", &error),
+             qPrintable(error));
+
+    const QString dataName = QFileInfo(data.path()).fileName();
+    QCOMPARE(recorder.steps, QStringList({"make folder History", "sync folder " + dataName, "make folder 2026-12-06",
+                                          "sync folder History", "sync folder 2026-12-06"}) +
+                                 itemSteps);
+    QCOMPARE(indexedBeforeTheName.size(), 1);
+    QVERIFY2(indexedBeforeTheName[0].contains("\"item\":\"120001.250-Crew-1\""), qPrintable(indexedBeforeTheName[0]));
+    QCOMPARE(readFile(data.filePath("History/2026-12-06/120001.250-Crew-1")), QByteArray("old"));
+    QCOMPARE(QFile::exists(path), !deleted);
 }
 
 VEYRA_TEST(TestFileHistory)

@@ -1,7 +1,10 @@
 #include "TestSupport.h"
 #include "platform/files/SavedFile.h"
+#include "support/RecordingSteps.h"
 
 #include <QDir>
+#include <QProcess>
+#include <QSysInfo>
 #include <QTemporaryDir>
 
 using TestSupport::FileSizeLimit;
@@ -16,6 +19,10 @@ private slots:
     void replace_data();
     void replace();
     void missingFolderIsNamed();
+    void stepsInOrder_data();
+    void stepsInOrder();
+    void modeIsKeptOrOwnerOnly();
+    void leftoversOfEndedSavesGo();
 };
 
 void TestSavedFile::replace_data()
@@ -58,6 +65,103 @@ void TestSavedFile::missingFolderIsNamed()
     QString error;
     QVERIFY(!SavedFile::replace(dir.filePath("gone/Crew-1"), "x", &error));
     QCOMPARE(error, "No such file or directory");
+}
+
+void TestSavedFile::stepsInOrder_data()
+{
+    QTest::addColumn<bool>("existing");
+    QTest::addColumn<QString>("failing");
+    QTest::addColumn<bool>("saved");
+    QTest::addColumn<QStringList>("steps");
+
+    const QStringList whole{"create T", "write T", "sync T", "close T", "rename T Crew-1", "sync folder lists"};
+    QTest::newRow("a new file: synced, named, then its folder synced") << false << "" << true << whole;
+    QTest::newRow("over a file: replaced in one rename") << true << "" << true << whole;
+    QTest::newRow("bytes that cannot reach the disk are never named")
+        << true << "sync T" << false << QStringList{"create T", "write T", "sync T", "close T", "remove T"};
+    QTest::newRow("a rename that fails leaves no temporary file")
+        << true << "rename T Crew-1" << false
+        << QStringList{"create T", "write T", "sync T", "close T", "rename T Crew-1", "remove T"};
+    // Some network file systems cannot sync a folder: the file is saved all the same.
+    QTest::newRow("a folder that cannot be synced") << true << "sync folder lists" << true << whole;
+}
+
+void TestSavedFile::stepsInOrder()
+{
+    QFETCH(bool, existing);
+    QFETCH(QString, failing);
+    QFETCH(bool, saved);
+    QFETCH(QStringList, steps);
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir("lists"));
+    const QString path = dir.filePath("lists/Crew-1");
+    if (existing)
+        writeFile(path, "old");
+    RecordingSteps recorder;
+    recorder.failing = failing;
+
+    QString error;
+    QCOMPARE(SavedFile::replace(path, "\"SMITH\",\"JOHN\",\"\",\"\"\r\n", &error, false, recorder), saved);
+    QCOMPARE(recorder.steps, steps);
+    QCOMPARE(error, saved ? QString() : recorder.failure);
+    QCOMPARE(readFile(path),
+             saved ? QByteArray("\"SMITH\",\"JOHN\",\"\",\"\"\r\n") : QByteArray(existing ? "old" : ""));
+    QCOMPARE(QDir(dir.filePath("lists")).entryList(QDir::Files | QDir::Hidden),
+             saved || existing ? QStringList{"Crew-1"} : QStringList{});
+}
+
+void TestSavedFile::modeIsKeptOrOwnerOnly()
+{
+    QTemporaryDir dir;
+    const QString shared = dir.filePath("Manifest-7"), secret = dir.filePath("CIinfo.cdb");
+    writeFile(shared, "old");
+    QVERIFY(QFile::setPermissions(shared, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+    QString error;
+    QVERIFY(SavedFile::replace(shared, "new", &error));
+    QVERIFY(SavedFile::replace(secret, "password", &error, true));
+    QCOMPARE(QFile::permissions(shared) & 0x0777, QFileDevice::Permissions(0x0640));
+    QCOMPARE(QFile::permissions(secret) & 0x0777, QFileDevice::Permissions(0x0600));
+}
+
+// What a save a crash cut short left beside its file goes at the next start; a save still running, or another
+// machine's recent one, is left alone.
+void TestSavedFile::leftoversOfEndedSavesGo()
+{
+    QTemporaryDir dir;
+    QProcess ended;
+    ended.start("true", {});
+    QVERIFY(ended.waitForStarted(10000));
+    const qint64 endedPid = ended.processId();
+    QVERIFY(ended.waitForFinished(10000));
+    QString host = QSysInfo::machineHostName().left(40);
+    for (QChar &c : host) {
+        if (!c.isLetterOrNumber() && c != u'-')
+            c = u'_';
+    }
+    const QString endedSave = QStringLiteral(".veyra-saving.%1.%2.abcdefgh.Crew-1").arg(host).arg(endedPid);
+    const QString runningSave =
+        QStringLiteral(".veyra-saving.%1.%2.abcdefgh.Crew-2").arg(host).arg(QCoreApplication::applicationPid());
+    const QString recentElsewhere = ".veyra-saving.desk-9.4242.abcdefgh.Crew-3";
+    const QString oldElsewhere = ".veyra-saving.desk-9.4243.abcdefgh.Crew-4";
+    for (const QString &name : {endedSave, runningSave, recentElsewhere, oldElsewhere, QString(".profile"),
+                                QString("Crew-1"), QString(".veyra-saving.notes")})
+        writeFile(dir.filePath(name), "x");
+    QFile old(dir.filePath(oldElsewhere));
+    QVERIFY(old.open(QIODevice::ReadWrite));
+    QVERIFY(old.setFileTime(QDateTime::currentDateTime().addDays(-2), QFileDevice::FileModificationTime));
+    old.close();
+
+    QStringList removed = SavedFile::removeLeftovers(dir.path());
+    QStringList expected{QDir::toNativeSeparators(dir.filePath(endedSave)),
+                         QDir::toNativeSeparators(dir.filePath(oldElsewhere))};
+    removed.sort();
+    expected.sort();
+    QCOMPARE(removed, expected);
+    QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+    QStringList kept{".profile", runningSave, recentElsewhere, ".veyra-saving.notes", "Crew-1"};
+    left.sort();
+    kept.sort();
+    QCOMPARE(left, kept);
 }
 
 VEYRA_TEST(TestSavedFile)
