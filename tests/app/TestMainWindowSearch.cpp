@@ -40,6 +40,8 @@ private slots:
     void nearMissInGridMode();
     void everySearchedRowIsRecorded();
     void unwritableRecordIsToldAfterTheResults();
+    void listChangedAfterSelection_data();
+    void listChangedAfterSelection();
 };
 
 namespace {
@@ -416,6 +418,64 @@ void TestMainWindowSearch::unwritableRecordIsToldAfterTheResults()
     QCOMPARE(answerer.texts.size(), 1);
     QVERIFY2(answerer.texts[0].startsWith("This search could not be written to the screening record."),
              qPrintable(answerer.texts[0]));
+}
+
+void TestMainWindowSearch::listChangedAfterSelection_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<QColor>("rowColor");
+
+    QTest::newRow("a newer version copied over it")
+        << "newer"
+        << "Search succesful   Veyra_No_Fly.csv changed on disk since it was selected: this search read the version of"
+        << Red;
+    QTest::newRow("the same bytes written again") << "same"
+                                                  << "Search succesful" << Black;
+    QTest::newRow("removed by someone else") << "removed"
+                                             << " Incomplete Search, Try again" << Black;
+}
+
+// Another operator copies a newer list over the one selected here: the next search reads the new bytes, says so,
+// and the identity line and the screening record name the version searched.
+void TestMainWindowSearch::listChangedAfterSelection()
+{
+    QFETCH(QString, change);
+    QFETCH(QString, status);
+    QFETCH(QColor, rowColor);
+    QTemporaryDir data;
+    writeLists(data.path());
+    RunningApp app(data.path());
+    Rows rows{app};
+    rows.fill(0, {"smith", "john"});
+    app.window().File1_Click("Veyra_No_Fly.csv");
+    const QString path = data.filePath("Veyra_No_Fly.csv");
+    const QByteArray newer = Header + "1,,DOE,JANE,,P,1/2/1960,,,,\r\n3,,SMITH,JOHN,,P,5/6/1980,,,,\r\n";
+    if (change == "newer") {
+        writeFile(path + ".new", newer);
+        QVERIFY(QFile::remove(path) && QFile::rename(path + ".new", path));
+    } else if (change == "same") {
+        writeFile(path, readFile(path));
+    } else {
+        QVERIFY(QFile::remove(path));
+    }
+
+    QTest::mouseClick(app.find<QPushButton>("Command1"), Qt::LeftButton);
+    auto *statusLine = app.find<Label>("Label3");
+    QVERIFY2(statusLine->text().startsWith(status), qPrintable(statusLine->text()));
+    QCOMPARE(rows.text(1, 0)->foreColor(), rowColor);
+    if (change != "newer")
+        return;
+    const QString newHash = QCryptographicHash::hash(newer, QCryptographicHash::Sha256).toHex();
+    QVERIFY2(app.find<Label>("ListIdentity")->text().endsWith("SHA-256 " + newHash.left(12)),
+             qPrintable(app.find<Label>("ListIdentity")->text()));
+    QString recorded;
+    QVERIFY(ScreeningRecord(data.path())
+                .read([&](qint64, const QJsonObject &line) { recorded = line["listSha256"].toString(); }, nullptr));
+    QCOMPARE(recorded, newHash);
+    // Told once: the next search of the same version says nothing more.
+    QTest::mouseClick(app.find<QPushButton>("Command1"), Qt::LeftButton);
+    QCOMPARE(statusLine->text(), QStringLiteral("Search succesful"));
 }
 
 VEYRA_TEST(TestMainWindowSearch)

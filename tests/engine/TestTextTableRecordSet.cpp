@@ -33,6 +33,8 @@ private slots:
     void pathsThatLookLikeSyntax();
     void fileChangedUnderAnOpenConnection();
     void unreadableFileIsRefusedOnce();
+    void boundNameReadsTheSelectedFile_data();
+    void boundNameReadsTheSelectedFile();
 };
 
 namespace {
@@ -485,6 +487,41 @@ void TestTextTableRecordSet::unreadableFileIsRefusedOnce()
         }
     }
     QCOMPARE(cache.parses(), 1);
+}
+
+void TestTextTableRecordSet::boundNameReadsTheSelectedFile_data()
+{
+    QTest::addColumn<QString>("statementName");
+    QTest::addColumn<bool>("pinned");
+    QTest::newRow("the working name, bound to a path") << "Veyra.csv" << false;
+    QTest::newRow("its letter case ignored") << "VEYRA.CSV" << false;
+    QTest::newRow("bound to the table as read") << "Veyra.csv" << true;
+}
+
+// The statements name "Veyra.csv"; bound, that name is the selected list, and a stray file of that name beside it
+// is never read. A table bound as read is what every statement reads, whatever the file holds by then.
+void TestTextTableRecordSet::boundNameReadsTheSelectedFile()
+{
+    QFETCH(QString, statementName);
+    QFETCH(bool, pinned);
+    QTemporaryDir dir;
+    const QString selected = dir.filePath("Veyra_No_Fly_X.csv");
+    writeFile(selected, "SID,LASTNAME\r\n7,SMITH\r\n");
+    writeFile(dir.filePath("Veyra.csv"), "SID,LASTNAME\r\n9,SMITH\r\n");
+    TableCache cache;
+    TextTableConnection connection(cache);
+    connection.open(connectionTextFor(dir.path()));
+    connection.bindTable("Veyra.csv", selected, pinned ? cache.table(selected, true) : nullptr);
+    if (pinned)
+        writeFile(selected, "SID,LASTNAME\r\n8,SMITH\r\n");
+
+    TextTableRecordSet records;
+    records.open("SELECT * FROM " + statementName + " WHERE LASTNAME='SMITH'", connection);
+    QCOMPARE(records.value(0), std::optional<QString>("7"));
+    records.close();
+    // Other names are files of the folder, as before.
+    records.open("SELECT * FROM Veyra_No_Fly_X.csv", connection);
+    QCOMPARE(records.value(0), std::optional<QString>(pinned ? "8" : "7"));
 }
 
 VEYRA_TEST(TestTextTableRecordSet)
