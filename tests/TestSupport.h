@@ -78,7 +78,7 @@ public:
             texts.append(box->text());
             titles.append(box->windowTitle());
             details.append(box->detailedText());
-            box->done(QMessageBox::Ok);
+            box->done(answer);
         });
         m_timer.start();
     }
@@ -86,6 +86,8 @@ public:
     QStringList texts;
     QStringList titles;
     QStringList details;
+    // The button every box is answered with; a box without it returns it all the same.
+    QMessageBox::StandardButton answer = QMessageBox::Ok;
 
 private:
     QTimer m_timer;
