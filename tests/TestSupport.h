@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMessageBox>
+#include <QSysInfo>
 #include <QTest>
 #include <QTimer>
 
@@ -21,6 +22,18 @@ inline void writeFile(const QString &path, const QByteArray &bytes)
     QFile file(path);
     QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
     file.write(bytes);
+}
+
+// How a save's temporary file names this machine: its host name, 40 characters at most, letters, digits and
+// dashes kept, anything else an underscore.
+inline QString machineTag()
+{
+    QString host = QSysInfo::machineHostName().left(40);
+    for (QChar &c : host) {
+        if (!c.isLetterOrNumber() && c != u'-')
+            c = u'_';
+    }
+    return host;
 }
 
 inline QByteArray readFile(const QString &path)

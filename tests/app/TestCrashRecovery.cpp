@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QProcess>
-#include <QSysInfo>
 #include <QTemporaryDir>
 
 using TestSupport::readFile;
@@ -52,11 +51,7 @@ void TestCrashRecovery::killedWhileAListIsActive()
     QCOMPARE(filesIn(data.path()), (QStringList{"Veyra_Cleared.csv", "Veyra_No_Fly.csv"}));
     QCOMPARE(readFile(data.filePath("Veyra_No_Fly.csv")), QByteArray("SID,CLEARED,LASTNAME\r\n1,,DOE\r\n"));
 
-    QString host = QSysInfo::machineHostName().left(40);
-    for (QChar &c : host) {
-        if (!c.isLetterOrNumber() && c != u'-')
-            c = u'_';
-    }
+    const QString host = TestSupport::machineTag();
     const QString cutShort = QStringLiteral(".veyra-saving.%1.%2.abcdefgh.Crew-1").arg(host).arg(gonePid);
     const QString running =
         QStringLiteral(".veyra-saving.%1.%2.abcdefgh.Crew-2").arg(host).arg(QCoreApplication::applicationPid());

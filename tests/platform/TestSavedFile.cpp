@@ -4,7 +4,6 @@
 
 #include <QDir>
 #include <QProcess>
-#include <QSysInfo>
 #include <QTemporaryDir>
 
 using TestSupport::FileSizeLimit;
@@ -133,11 +132,7 @@ void TestSavedFile::leftoversOfEndedSavesGo()
     QVERIFY(ended.waitForStarted(10000));
     const qint64 endedPid = ended.processId();
     QVERIFY(ended.waitForFinished(10000));
-    QString host = QSysInfo::machineHostName().left(40);
-    for (QChar &c : host) {
-        if (!c.isLetterOrNumber() && c != u'-')
-            c = u'_';
-    }
+    const QString host = TestSupport::machineTag();
     const QString endedSave = QStringLiteral(".veyra-saving.%1.%2.abcdefgh.Crew-1").arg(host).arg(endedPid);
     const QString runningSave =
         QStringLiteral(".veyra-saving.%1.%2.abcdefgh.Crew-2").arg(host).arg(QCoreApplication::applicationPid());
