@@ -29,7 +29,6 @@
 
 #include <QCheckBox>
 #include <QFileInfo>
-#include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
 
@@ -179,10 +178,10 @@ void VeyraForm1::showListChanged(const ListIdentity &list)
 {
     // Another copy of the list was put in its place (a newer version copied over it): this search read that one,
     // and the operator is told so once, with the version now named.
-    m_statusLine->setText(m_statusLine->text() +
-                          QStringLiteral("   %1 changed on disk since it was selected: this search read the version "
-                                         "of %2.")
-                              .arg(list.file, QLocale::system().toString(list.modified, QLocale::ShortFormat)));
+    // Short enough for the status line beside the summary; the identity line below names the version read.
+    m_statusLine->setText(
+        m_statusLine->text() +
+        QStringLiteral("   %1 changed since it was selected; this search read the new version.").arg(list.file));
     m_listIdentity->setText(list.line());
     m_host.watchList().recordIdentity(list);
     m_selectedListSha256 = list.sha256;

@@ -252,5 +252,7 @@ int FileHistory::prune(int days, QString *error) const
         }
         removed += count;
     }
+    if (removed > 0)
+        m_steps->syncFolder(folder());
     return removed;
 }

@@ -2,6 +2,7 @@
 #include "TestSupport.h"
 #include "platform/widgets/FileList.h"
 #include "platform/widgets/FlexGrid.h"
+#include "platform/widgets/FolderList.h"
 #include "platform/widgets/Label.h"
 
 #include <QCryptographicHash>
@@ -75,8 +76,19 @@ void TestWatchListSelection::selectingKeepsEveryFileItsName()
     QCOMPARE(filesIn(data.path()), (QStringList{"Veyra_No_Fly.csv", "Veyra_Selectee.csv"}));
     QCOMPARE(readFile(data.filePath("Veyra_No_Fly.csv")), QByteArray("A"));
     QCOMPARE(readFile(data.filePath("Veyra_Selectee.csv")), QByteArray("B"));
-    // The file list goes on showing the active list, selected.
-    QCOMPARE(app.find<FileList>("File1")->fileNames(), (QStringList{"Veyra_No_Fly.csv", "Veyra_Selectee.csv"}));
+    // The file list goes on showing the active list, selected, after a refresh too (a download, a deletion).
+    auto *files = app.find<FileList>("File1");
+    files->refresh();
+    QCOMPARE(files->fileNames(), (QStringList{"Veyra_No_Fly.csv", "Veyra_Selectee.csv"}));
+    QVERIFY(files->currentItem());
+    QCOMPARE(files->currentItem()->text(), QString("Veyra_Selectee.csv"));
+    QCOMPARE(app.module.SelectedListPath, QDir::toNativeSeparators(data.filePath("Veyra_Selectee.csv")));
+    // In another folder nothing is selected, even a file of the same name.
+    QVERIFY(QDir(data.path()).mkdir("other"));
+    writeFile(data.filePath("other/Veyra_Selectee.csv"), "C");
+    app.find<FolderList>("Dir1")->setPath(data.filePath("other"));
+    QCOMPARE(files->fileNames(), QStringList{"Veyra_Selectee.csv"});
+    QVERIFY(!files->currentItem());
 }
 
 void TestWatchListSelection::clickingTheActiveListAgainKeepsItActive()

@@ -1,5 +1,7 @@
 #include "platform/files/DataFolder.h"
 
+#include "platform/files/FileSteps.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -18,8 +20,11 @@ bool ensureExists(const QString &folder, QString *error)
 {
     if (QFileInfo(folder).isDir())
         return true;
-    if (QDir().mkpath(folder))
+    if (QDir().mkpath(folder)) {
+        // The new folder's name reaches the disk with its parent: files saved into it must not vanish with it.
+        FileSteps::system().syncFolder(QFileInfo(QDir::cleanPath(QDir(folder).absolutePath())).absolutePath());
         return true;
+    }
     if (error)
         *error = QStringLiteral("The folder %1 could not be created.").arg(folder);
     return false;

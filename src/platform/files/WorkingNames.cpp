@@ -1,6 +1,7 @@
 #include "platform/files/WorkingNames.h"
 
 #include "platform/files/DataFolder.h"
+#include "platform/files/FileSteps.h"
 #include "platform/files/RecordFile.h"
 
 #include <QDir>
@@ -74,8 +75,10 @@ bool WorkingNames::renameBack(const Entry &entry, QString *error)
     // is lost.
     const QString target = QFileInfo::exists(entry.ownPath) ? DataFolder::freeFileName(entry.ownPath) : entry.ownPath;
     QFile file(entry.workingPath);
-    if (file.rename(target))
+    if (file.rename(target)) {
+        FileSteps::system().syncFolder(QFileInfo(target).absolutePath());
         return true;
+    }
     if (error)
         *error = file.errorString();
     return false;

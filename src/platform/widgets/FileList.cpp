@@ -15,6 +15,7 @@ FileList::FileList(QWidget *parent)
 void FileList::setPath(const QString &path)
 {
     m_path = path;
+    clear(); // a file of the same name in another folder is another file: nothing stays selected
     refresh();
 }
 
@@ -26,6 +27,8 @@ void FileList::setPattern(const QString &pattern)
 
 void FileList::refresh()
 {
+    // The entry chosen (the active list) stays selected when it is still there; choosing it again is the operator's.
+    const QString chosen = currentItem() ? currentItem()->text() : QString();
     clear();
     if (m_path.isEmpty())
         return;
@@ -53,6 +56,11 @@ void FileList::refresh()
     if (added || patterns.size() > 1)
         names.sort(Qt::CaseInsensitive);
     addItems(names);
+    if (!chosen.isEmpty()) {
+        const QList<QListWidgetItem *> same = findItems(chosen, Qt::MatchExactly);
+        if (!same.isEmpty())
+            setCurrentItem(same.first());
+    }
 }
 
 QStringList FileList::fileNames() const
