@@ -200,8 +200,7 @@ void VeyraForm1::saveNameList(NameListFile::Kind kind, int n)
     const KnownVersion known = m_nameListVersions.value(path);
     if (known.changedOnDisk()) {
         const QString question = KnownVersion::saveOverQuestion(name, known.changedAt(), QDate::currentDate());
-        if (MessageBox::show(this, question, QString::fromLatin1(MessageBox::ApplicationTitle),
-                             QMessageBox::Yes | QMessageBox::No, QMessageBox::Question) != QMessageBox::Yes)
+        if (!MessageBox::askYesNo(this, question))
             return;
     }
     QString error;

@@ -313,8 +313,7 @@ void VeyraManifest::Command1_Click()
     if (m_openManifest.changedBySomeoneElse(path)) {
         const QString question =
             KnownVersion::saveOverQuestion(fileName, m_openManifest.version().changedAt(), QDate::currentDate());
-        if (MessageBox::show(this, question, QString::fromLatin1(MessageBox::ApplicationTitle),
-                             QMessageBox::Yes | QMessageBox::No, QMessageBox::Question) != QMessageBox::Yes)
+        if (!MessageBox::askYesNo(this, question))
             return;
     }
     // The new file is written first: until it is whole, the opened manifest stays as it is.

@@ -139,8 +139,7 @@ bool VeyraSettings::CompanyInfoSave()
     if (m_fileVersion.changedOnDisk()) {
         const QString question = KnownVersion::saveOverQuestion(QString::fromLatin1(CompanyInfoFile::FileName),
                                                                 m_fileVersion.changedAt(), QDate::currentDate());
-        if (MessageBox::show(&m_host.mainWindowWidget(), question, QString::fromLatin1(MessageBox::ApplicationTitle),
-                             QMessageBox::Yes | QMessageBox::No, QMessageBox::Question) != QMessageBox::Yes)
+        if (!MessageBox::askYesNo(&m_host.mainWindowWidget(), question))
             return false;
     }
     QString error;

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 

@@ -12,4 +12,10 @@ QMessageBox::StandardButton show(QWidget *parent, const QString &text, const QSt
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
+bool askYesNo(QWidget *parent, const QString &question)
+{
+    return show(parent, question, QString::fromLatin1(ApplicationTitle), QMessageBox::Yes | QMessageBox::No,
+                QMessageBox::Question) == QMessageBox::Yes;
+}
+
 } // namespace MessageBox

@@ -13,4 +13,7 @@ QMessageBox::StandardButton show(QWidget *parent, const QString &text,
                                  QMessageBox::StandardButtons buttons = QMessageBox::Ok,
                                  QMessageBox::Icon icon = QMessageBox::NoIcon, const QString &details = QString());
 
+// A question with Yes and No over parent; true only for Yes (a box closed otherwise answers No).
+bool askYesNo(QWidget *parent, const QString &question);
+
 } // namespace MessageBox
