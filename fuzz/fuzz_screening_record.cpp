@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to the screening record as its file: verify may say what it likes but must not crash,
-// an append must always succeed, keep every whole line before it, and leave a record that verifies whole
-// wherever the lines before it did.
+// an append must always succeed, cut nothing but a damaged end back to a line boundary (and nothing at all from
+// a record that verifies whole), add its two lines, and leave a record that verifies whole wherever the lines
+// before it did.
 #include "audit/ScreeningRecord.h"
 
 #include <QDir>
@@ -21,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(contents) != contents.size())
             std::abort();
     };
-    // What an append keeps: every line that has its line end.
+    // At most what an append keeps: every line that has its line end.
     const QByteArray whole = bytes.left(bytes.lastIndexOf('\n') + 1);
     write(whole);
     const bool wholeBefore = record.verify().whole;
@@ -39,7 +40,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QFile file(record.path());
     file.open(QIODevice::ReadOnly);
     const QByteArray after = file.readAll();
-    if (!after.startsWith(whole) || after.count('\n') != whole.count('\n') + 2)
+    // What stayed of the lines before: a start of them, ending at a line end.
+    const qsizetype kept = after.size() > 0 ? after.lastIndexOf('\n', after.size() - 2) : -1;
+    const qsizetype keptEnd = after.lastIndexOf('\n', kept - 1) + 1;
+    const QByteArray before = after.left(keptEnd);
+    if (!whole.startsWith(before) || after.count('\n') != before.count('\n') + 2)
+        std::abort();
+    if (wholeBefore && before != whole)
         std::abort();
     if (wholeBefore && !record.verify().whole)
         std::abort();
