@@ -8,7 +8,8 @@
 #include <cstring>
 
 #ifdef Q_OS_WIN
-#include <QFileInfo>
+#include <windows.h>
+
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
@@ -84,9 +85,13 @@ public:
     bool rename(const QString &from, const QString &to) override
     {
 #ifdef Q_OS_WIN
-        // QFile::rename does not replace; the platform's own call does, in one step.
-        QFile::remove(to);
-        return QFile::rename(from, to) || noteError();
+        // QFile::rename does not replace; the platform's own call does, in one step, and returns once the new name
+        // is on the disk.
+        const auto wide = [](const QString &path) { return QDir::toNativeSeparators(path).toStdWString(); };
+        if (MoveFileExW(wide(from).c_str(), wide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return true;
+        m_lastError = QStringLiteral("The file could not be put in place (error %1)").arg(GetLastError());
+        return false;
 #else
         return ::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0 || noteError();
 #endif
