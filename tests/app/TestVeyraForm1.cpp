@@ -32,6 +32,7 @@ private slots:
     void startUpFolders();
     void shortFolderFileFallsBack();
     void folderChangeEndsTheActiveList();
+    void doubleClickOpensTheFolderOnce();
     void unreadableFolderKeepsTheLists();
     void unreadableDriveKeepsTheLists();
     void deleteFileRemovesTheActiveList();
@@ -195,6 +196,23 @@ void TestVeyraForm1::folderChangeEndsTheActiveList()
     QCOMPARE(app.find<FileList>("File1")->fileNames(), QStringList{"Veyra_Selectee.csv"});
     QCOMPARE(app.module.MainFolder, native(other.path()));
     QCOMPARE(FolderConfig::read(data.path()).value(0), native(other.path()));
+}
+
+void TestVeyraForm1::doubleClickOpensTheFolderOnce()
+{
+    QTemporaryDir data;
+    QVERIFY(QDir(data.path()).mkpath("Lists/Inner"));
+    RunningApp app(data.path());
+    auto *folders = app.find<FolderList>("Dir1");
+    const QList<QListWidgetItem *> items = folders->findItems("Lists", Qt::MatchEndsWith);
+    QCOMPARE(items.size(), 1);
+    // As the mouse sends it: a click, then the second press as a double-click.
+    const QPoint at = folders->visualItemRect(items.first()).center();
+    QTest::mouseClick(folders->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(folders->viewport(), Qt::LeftButton, {}, at);
+    QCOMPARE(folders->path(), native(data.filePath("Lists")));
+    QCOMPARE(app.module.MainFolder, native(data.filePath("Lists")));
+    QCOMPARE(folders->findItems("Inner", Qt::MatchEndsWith).size(), 1);
 }
 
 void TestVeyraForm1::unreadableFolderKeepsTheLists()

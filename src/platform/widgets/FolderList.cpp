@@ -23,7 +23,8 @@ QString readableFolderError(const QString &path)
 FolderList::FolderList(QWidget *parent)
     : QListWidget(parent)
 {
-    connect(this, &QListWidget::itemDoubleClicked, this, &FolderList::openEntry);
+    // Activation is a double-click or Enter (or a click, where the style says so): one signal for each. A
+    // double-click emits itemDoubleClicked as well, whose item the first opening has already destroyed.
     connect(this, &QListWidget::itemActivated, this, &FolderList::openEntry);
 }
 
