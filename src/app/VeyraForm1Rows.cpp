@@ -115,6 +115,7 @@ void VeyraForm1::Command1_Click()
     SearchRun::Searched nearMisses;
     const QString listName = QFileInfo(listPath).fileName();
     const QString workingName = QString::fromLatin1(WatchListFile::WorkingName);
+    // Bound to the path first: a list that cannot be read makes every statement fail, and the search says so.
     connection.bindTable(workingName, listPath);
     try {
         std::shared_ptr<TextTable> read = m_host.tableCache().table(listPath, true, listName);

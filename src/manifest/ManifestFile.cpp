@@ -84,8 +84,7 @@ bool ManifestFile::load(TableCache &cache, const QString &path, const CellWriter
     try {
         connection.open(connectionText(QFileInfo(path).absolutePath()));
         // Read once and bound: the statement reads exactly the bytes whose hash is given back.
-        connection.bindTable(workingName, path);
-        const std::shared_ptr<TextTable> table = connection.table(workingName);
+        const std::shared_ptr<TextTable> table = cache.table(path, false);
         connection.bindTable(workingName, path, table);
         if (sha256)
             *sha256 = table->sha256();
