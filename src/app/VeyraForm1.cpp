@@ -245,6 +245,8 @@ void VeyraForm1::FromExcel_Click()
     m_importedNamesGrid->setFixedRows(0);
     m_importedNamesGrid->setRows(SpreadsheetReader::MaxRows + 1);
     m_importedNamesGrid->setCols(4);
+    m_importedNamesGrid->setColumnHeadings({QStringLiteral("Last Name"), QStringLiteral("First & Middle Name"),
+                                            QStringLiteral("Date of Birth"), QStringLiteral("Passport")});
     const int widths[] = {3500, 3500, 1750, 2500};
     for (int c = 0; c < 4; ++c)
         m_importedNamesGrid->setColWidth(c, widths[c]);
@@ -265,9 +267,14 @@ void VeyraForm1::hideImportedNames()
 
 void VeyraForm1::fillImportedNames(const QList<QStringList> &rows)
 {
-    clearNearMisses();
+    // New names: the last search's summary, results and removal belong to the names that were there.
+    createHeader();
+    m_keepCheckedButton->setEnabled(false);
     m_importedNamesGrid->setClip(0, 0, rows);
     m_importedNamesGrid->setCurrentCell(0, 1);
+    m_importedNamesGrid->setTopRow(0);
+    showStatus(QStringLiteral("%L1 %2 imported").arg(rows.size()).arg(rows.size() == 1 ? "name" : "names"),
+               toColor(RowColors::Black));
 }
 
 void VeyraForm1::reportUnreadableSpreadsheet(const QString &fileName, const QString &reason)

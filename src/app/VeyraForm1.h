@@ -111,7 +111,6 @@ public:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void buildMenus();
@@ -121,6 +120,7 @@ private:
     void buildControls();
     void buildNameRows(QWidget *surface);
     void setTabOrderFromRows();
+    void placeGrowingControls(const QSize &size);
     void rowChanged(int index);
     void setRowBackground(int index, const QColor &color);
     // The four text boxes of a name row, left to right.
@@ -131,6 +131,7 @@ private:
     void showListChanged(const ListIdentity &list);
     // Appends what the search did with each row to the screening record; tells the operator when it cannot.
     void recordSearch(const QList<RecordedSearch::Visited> &visited);
+    bool removalOfAdvisoriesAgreed();
     void repaintCoalesced();
 
     void buildNearMissMarks(QWidget *surface, int left, int top, int pitch, int height);
@@ -180,6 +181,7 @@ private:
     struct RowNearMisses
     {
         bool exact = false; // the search found the row's own matches
+        bool seen = false;  // the operator opened the panel on the row
         NameQuery::Row written;
         QList<NearMissRecord> records;
     };

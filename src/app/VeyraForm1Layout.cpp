@@ -12,8 +12,10 @@
 #include "platform/widgets/FlexGrid.h"
 #include "platform/widgets/FolderList.h"
 #include "platform/widgets/FolderNavigator.h"
+#include "platform/widgets/KeyboardReach.h"
 #include "platform/widgets/Label.h"
 #include "platform/widgets/Named.h"
+#include "platform/widgets/ScrollSurface.h"
 #include "platform/widgets/TextBox.h"
 #include "platform/widgets/Twips.h"
 #include "search/NearMissIndexes.h"
@@ -23,6 +25,8 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+
+#include <algorithm>
 
 namespace {
 
@@ -34,7 +38,8 @@ constexpr int RowsTop = 480;
 constexpr int RowPitch = 360;
 constexpr int RowHeight = 330;
 constexpr int ResultGridTop = 6660;
-constexpr int WindowWidth = 15000;
+constexpr int MinimumResultGridHeight = 1440;
+constexpr int NearMissMarkWidth = 270;
 constexpr int WindowHeight = 10560;
 
 struct Column
@@ -49,6 +54,14 @@ constexpr Column PassportColumn{RowsLeft + 6900, 2160};
 constexpr Column SearchColumn{RowsLeft + 9180, 780};
 constexpr Column KeepColumn{RowsLeft + 9960, 780};
 constexpr int RowsWidth = KeepColumn.left + KeepColumn.width - RowsLeft;
+// The imported names' four columns (3500, 3500, 1750 and 2500 twips) beside the grid's scroll bar and frame.
+constexpr int ImportedNamesWidth = 11250 + 360;
+// Every control in sight: the near-miss marks beside the Keep boxes, the imported names' columns, a few rows of
+// results, the identity line.
+constexpr int FittingWidth =
+    std::max(KeepColumn.left + KeepColumn.width + NearMissMarkWidth, RowsLeft + ImportedNamesWidth) + Margin;
+constexpr int FittingHeight = ResultGridTop + MinimumResultGridHeight + RowHeight + Margin;
+constexpr int WindowWidth = FittingWidth;
 
 QString indexed(const char *name, int index)
 {
@@ -66,7 +79,9 @@ VeyraForm1::VeyraForm1(MainWindowHost &host)
     setWindowTitle(QStringLiteral("VeyraCheck     v3.1"));
     buildMenus();
     buildControls();
-    resize(Twips::toPixelsX(WindowWidth, *this), Twips::toPixelsY(WindowHeight, *this));
+    const QSize menu(0, menuBar()->sizeHint().height());
+    WindowFit::fitToScreen(*this, Twips::toPixels(QSize(WindowWidth, WindowHeight), *this) + menu,
+                           Twips::toPixels(QSize(FittingWidth, FittingHeight), *this) + menu);
 }
 
 VeyraForm1::~VeyraForm1() = default;
@@ -80,16 +95,18 @@ void VeyraForm1::buildMenus()
     // The blank entries keep the menus apart, as the operators are used to.
     auto spacer = [bar] { bar->addAction(QString())->setEnabled(false); };
 
-    connect(action("Settings", "Settings"), &QAction::triggered, this, &VeyraForm1::Settings_Click);
+    // Every caption carries a mnemonic, so that Alt+letter reaches it.
+    connect(action("Settings", "&Settings"), &QAction::triggered, this, &VeyraForm1::Settings_Click);
     spacer();
-    connect(action("ManifestOpen", "Manifest"), &QAction::triggered, this, &VeyraForm1::ManifestOpen_Click);
+    connect(action("ManifestOpen", "&Manifest"), &QAction::triggered, this, &VeyraForm1::ManifestOpen_Click);
     spacer();
-    QMenu *save = named(bar->addMenu(QStringLiteral("Save Names")), QStringLiteral("SaveNames"));
+    QMenu *save = named(bar->addMenu(QStringLiteral("Sa&ve Names")), QStringLiteral("SaveNames"));
     spacer();
-    QMenu *import = named(bar->addMenu(QStringLiteral("Import Names")), QStringLiteral("ImportNames"));
+    QMenu *import = named(bar->addMenu(QStringLiteral("&Import Names")), QStringLiteral("ImportNames"));
     spacer();
     buildNameListMenus(save, import);
-    connect(action("printlog", "Print Log"), &QAction::triggered, this, &VeyraForm1::printlog_Click);
+    connect(action("printlog", "&Print Log"), &QAction::triggered, this, &VeyraForm1::printlog_Click);
+    KeyboardReach::menuBar(*this);
 }
 
 void VeyraForm1::buildNameListMenus(QMenu *save, QMenu *import)
@@ -102,10 +119,11 @@ void VeyraForm1::buildNameListMenus(QMenu *save, QMenu *import)
         const char *importName;
         const char *caption;
     };
-    const Entries kinds[] = {{Kind::Crew, "Crew", "importcrew", "Crew #%1"},
-                             {Kind::Employee, "Employee", "importemployee", "Employees #%1"},
-                             {Kind::Mechanic, "Mechanic", "importmechanic", "Mechanics #%1"},
-                             {Kind::Passenger, "Passenger", "importpassenger", "Passengers #%1"}};
+    // One letter per kind: pressing it again steps to the kind's next slot.
+    const Entries kinds[] = {{Kind::Crew, "Crew", "importcrew", "&Crew #%1"},
+                             {Kind::Employee, "Employee", "importemployee", "&Employees #%1"},
+                             {Kind::Mechanic, "Mechanic", "importmechanic", "&Mechanics #%1"},
+                             {Kind::Passenger, "Passenger", "importpassenger", "&Passengers #%1"}};
     for (const Entries &entries : kinds) {
         if (entries.kind != Kind::Crew) {
             save->addAction(QString())->setEnabled(false);
@@ -115,7 +133,7 @@ void VeyraForm1::buildNameListMenus(QMenu *save, QMenu *import)
             QString caption = QString::fromLatin1(entries.caption).arg(n);
             // The operators' menu has always read so.
             const QString saveCaption =
-                entries.kind == Kind::Passenger && n == 3 ? QStringLiteral("Passengesr #3") : caption;
+                entries.kind == Kind::Passenger && n == 3 ? QStringLiteral("&Passengesr #3") : caption;
             connect(named(save->addAction(saveCaption), indexed(entries.saveName, n)), &QAction::triggered, this,
                     [this, kind = entries.kind, n] { saveNameList(kind, n); });
             connect(named(import->addAction(caption), indexed(entries.importName, n)), &QAction::triggered, this,
@@ -123,14 +141,17 @@ void VeyraForm1::buildNameListMenus(QMenu *save, QMenu *import)
         }
     }
     import->addAction(QString())->setEnabled(false);
-    connect(named(import->addAction(QStringLiteral("From Excel")), QStringLiteral("FromExcel")), &QAction::triggered,
+    connect(named(import->addAction(QStringLiteral("&From Excel")), QStringLiteral("FromExcel")), &QAction::triggered,
             this, &VeyraForm1::FromExcel_Click);
 }
 
 void VeyraForm1::buildControls()
 {
-    auto *surface = new QWidget(this);
-    setCentralWidget(surface);
+    auto *scroll = new ScrollSurface(this);
+    setCentralWidget(scroll);
+    QWidget *surface = scroll->surface();
+    scroll->setFittingSize(Twips::toPixels(QSize(FittingWidth, FittingHeight), *this));
+    connect(scroll, &ScrollSurface::surfaceResized, this, &VeyraForm1::placeGrowingControls);
 
     m_driveList = named(new DriveList(surface), QStringLiteral("Drive1"));
     Twips::place(m_driveList, Margin, Margin, ListsWidth, RowHeight);
@@ -164,7 +185,6 @@ void VeyraForm1::buildControls()
     m_listIdentity = named(new Label(QString(), surface), QStringLiteral("ListIdentity"));
 
     m_importedNamesGrid = named(new FlexGrid(surface), QStringLiteral("MSFlexGrid2"));
-    Twips::place(m_importedNamesGrid, RowsLeft, Margin, RowsWidth, RowsTop + 10 * RowPitch - Margin);
     m_importedNamesGrid->hide();
     m_resultGrid = named(new FlexGrid(surface), QStringLiteral("MSFlexGrid1"));
     buildNearMissMarks(surface, KeepColumn.left + KeepColumn.width, RowsTop, RowPitch, RowHeight);
@@ -244,16 +264,16 @@ void VeyraForm1::setTabOrderFromRows()
         setTabOrder(order[i - 1], order[i]);
 }
 
-void VeyraForm1::resizeEvent(QResizeEvent *event)
+// The grids take what the window gives beyond its fitting size; the rows and lists keep theirs.
+void VeyraForm1::placeGrowingControls(const QSize &size)
 {
-    QMainWindow::resizeEvent(event);
-    const QWidget *surface = centralWidget();
-    const int width = Twips::fromPixelsX(surface->width(), *this) - 2 * Margin;
+    const int width = std::max(Twips::fromPixelsX(size.width(), *this), FittingWidth) - 2 * Margin;
     // The list identity takes one line at the bottom, below the result grid.
-    const int height = Twips::fromPixelsY(surface->height(), *this) - ResultGridTop - Margin - RowHeight;
-    Twips::place(m_resultGrid, Margin, ResultGridTop, std::max(width, 1440), std::max(height, 720));
-    Twips::place(m_listIdentity, Margin, ResultGridTop + std::max(height, 720) + 30, std::max(width, 1440),
-                 RowHeight - 30);
+    const int height =
+        std::max(Twips::fromPixelsY(size.height(), *this), FittingHeight) - ResultGridTop - Margin - RowHeight;
+    Twips::place(m_resultGrid, Margin, ResultGridTop, width, height);
+    Twips::place(m_listIdentity, Margin, ResultGridTop + height + 30, width, RowHeight - 30);
+    Twips::place(m_importedNamesGrid, RowsLeft, Margin, width + Margin - RowsLeft, RowsTop + 10 * RowPitch - Margin);
 }
 
 void VeyraForm1::createHeader()

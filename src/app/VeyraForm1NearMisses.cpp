@@ -51,6 +51,7 @@ void VeyraForm1::buildNearMissMarks(QWidget *surface, int left, int top, int pit
             });
         }
     }
+    connect(m_importedNamesGrid, &FlexGrid::markClicked, this, [this](int row, int) { NearMiss_Click(row); });
     m_importedNamesGrid->setContextMenuPolicy(Qt::ActionsContextMenu);
     m_importedNamesGrid->addAction(m_possibleMatchesAction);
     connect(m_importedNamesGrid->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] {
@@ -62,12 +63,12 @@ void VeyraForm1::buildNearMissMarks(QWidget *surface, int left, int top, int pit
 SearchRun::Searched VeyraForm1::nearMissPass(const NearMissFinder &finder, const QString &listName,
                                              const QStringList &columns)
 {
-    return
-        [this, &finder, listName, columns](int row, const NameQuery::Row &written, const std::vector<uint64_t> &found) {
-            if (size_t(row) >= m_nearMisses.size())
-                m_nearMisses.resize(size_t(row) + 1);
-            m_nearMisses[size_t(row)] = {!found.empty(), written, finder.records(written, found, listName, columns)};
-        };
+    return [this, &finder, listName, columns](int row, const NameQuery::Row &written,
+                                              const std::vector<uint64_t> &found) {
+        if (size_t(row) >= m_nearMisses.size())
+            m_nearMisses.resize(size_t(row) + 1);
+        m_nearMisses[size_t(row)] = {!found.empty(), false, written, finder.records(written, found, listName, columns)};
+    };
 }
 
 bool VeyraForm1::nearMissMarked(int row) const
@@ -162,7 +163,8 @@ void VeyraForm1::showPossibleMatches(int row)
             QStringLiteral("Row %1 was not searched against the selected list since the last change.").arg(row + 1));
         return;
     }
-    const RowNearMisses &found = m_nearMisses[size_t(row)];
+    RowNearMisses &found = m_nearMisses[size_t(row)];
+    found.seen = true;
     QStringList person{found.written.lastName, found.written.firstAndMiddleName, found.written.dateOfBirth};
     person.removeAll(QString());
     m_possibleMatches->showRecords(QStringLiteral("Row %1: %2").arg(row + 1).arg(person.join(QStringLiteral(", "))),

@@ -67,9 +67,13 @@ void VeyraForm1::Check2_Click(int index)
 ManifestScreening::SearchedRow VeyraForm1::searchedRow(int index) const
 {
     const TextBox *firstNames = m_firstNames[index];
-    return {m_lastNames[index]->text(),     firstNames->text(),
-            m_datesOfBirth[index]->text(),  m_passports[index]->text(),
-            toRgb(firstNames->foreColor()), toRgb(firstNames->backColor())};
+    return {m_lastNames[index]->text(),
+            firstNames->text(),
+            m_datesOfBirth[index]->text(),
+            m_passports[index]->text(),
+            toRgb(firstNames->foreColor()),
+            toRgb(firstNames->backColor()),
+            nearMissMarked(index) ? nearMissTip(index) : QString()};
 }
 
 std::array<TextBox *, 4> VeyraForm1::rowBoxes(int index) const
@@ -141,8 +145,16 @@ void VeyraForm1::Command1_Click()
                                  SearchRun::Refusals::Stop, nullptr, nearMisses);
         visited = recorded.visited(outcome);
         uncleared = rows.uncleared();
-        if (outcome != SearchRun::Outcome::Failed)
+        if (outcome != SearchRun::Outcome::Failed) {
             m_importedNamesGrid->setCurrentCell(m_importedNamesGrid->row(), 0);
+            // The search ends on the last row; the operator needs the first person it marked.
+            for (int row = 0; row < m_importedNamesGrid->rows(); ++row) {
+                if (rows.isRed(row)) {
+                    m_importedNamesGrid->setTopRow(row);
+                    break;
+                }
+            }
+        }
     } else {
         NameRowsSearch rows({&m_lastNames, &m_firstNames, &m_datesOfBirth, &m_passports}, m_keepBoxes, m_searchBoxes,
                             this);
@@ -208,6 +220,8 @@ void VeyraForm1::repaintCoalesced()
 
 void VeyraForm1::Command2_Click()
 {
+    if (!removalOfAdvisoriesAgreed())
+        return;
     if (m_keepCheckedButton->text() == QLatin1String(VeyraForm1::KeepCheckedCaption)) {
         for (int i = 0; i < NameRowCount; ++i) {
             if (m_keepBoxes[i]->isChecked())
@@ -222,6 +236,28 @@ void VeyraForm1::Command2_Click()
     // The rows kept are those the search matched, which carry no advisory; the others are gone.
     clearNearMisses();
     m_keepCheckedButton->setEnabled(false);
+}
+
+// Rows that go carry their advisory away with them: the operator is asked first about those never looked at.
+bool VeyraForm1::removalOfAdvisoriesAgreed()
+{
+    int unseen = 0;
+    for (int row = 0; row < int(m_nearMisses.size()); ++row) {
+        if (!nearMissMarked(row) || m_nearMisses[size_t(row)].seen)
+            continue;
+        const bool goes =
+            gridMode() ? m_importedNamesGrid->cellForeColor(row, m_importedNamesGrid->col()) != toColor(RowColors::Red)
+                       : row < NameRowCount && !m_keepBoxes[size_t(row)]->isChecked();
+        if (goes)
+            ++unseen;
+    }
+    if (unseen == 0)
+        return true;
+    const QString question =
+        unseen == 1
+            ? QStringLiteral("1 row has possible matches that were not looked at: remove it anyway?")
+            : QStringLiteral("%1 rows have possible matches that were not looked at: remove them anyway?").arg(unseen);
+    return MessageBox::askYesNo(this, question);
 }
 
 void VeyraForm1::showNameRows()

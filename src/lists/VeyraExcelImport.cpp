@@ -6,7 +6,9 @@
 #include "platform/widgets/DriveList.h"
 #include "platform/widgets/FileList.h"
 #include "platform/widgets/FolderList.h"
+#include "platform/widgets/KeyboardReach.h"
 #include "platform/widgets/Label.h"
+#include "platform/widgets/ScrollSurface.h"
 #include "platform/widgets/Twips.h"
 #include "shared/VeyraVariables.h"
 
@@ -43,7 +45,10 @@ VeyraExcelImport::VeyraExcelImport(ExcelImportHost &host)
     m_openButton->setObjectName(QStringLiteral("Command1_1"));
     Twips::place(m_openButton, 5520, 4260, 1560, 420);
     m_openButton->setEnabled(false);
-    resize(Twips::toPixelsX(7320, *this), Twips::toPixelsY(4920, *this));
+    const QSize size = Twips::toPixels(QSize(7320, 4920), *this);
+    WindowFit::fitToScreen(*this, size, size);
+    KeyboardReach::enterClicks(*this, *m_openButton);
+    KeyboardReach::escapeCloses(*this);
 
     connect(m_folderList, &FolderList::pathChanged, this, &VeyraExcelImport::Dir1_Change);
     m_navigator = std::make_unique<FolderNavigator>(*this, m_driveList, m_folderList, m_fileList, false);

@@ -21,7 +21,7 @@ ManifestScreening::Result ManifestScreening::place(const QStringList &fullNames,
         }
         ++imported;
         result.placements.append({target, row.firstAndMiddleName + u' ' + row.lastName, row.dateOfBirth, row.passport,
-                                  ScreeningStatus::fromMarks(row.foreColor, row.backColor)});
+                                  ScreeningStatus::fromMarks(row.foreColor, row.backColor), row.advisory});
     }
     return result;
 }

@@ -18,6 +18,7 @@ public:
         QString passport;
         Rgb foreColor; // of the first-and-middle-name box
         Rgb backColor;
+        QString advisory; // what the near-miss advisory left on the row, if anything
     };
 
     struct Placement
@@ -27,6 +28,7 @@ public:
         QString dateOfBirth;
         QString passport;
         QString status;
+        QString advisory;
     };
 
     struct Result

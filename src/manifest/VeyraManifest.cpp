@@ -11,9 +11,11 @@
 #include "platform/widgets/FileList.h"
 #include "platform/widgets/FlexGrid.h"
 #include "platform/widgets/FolderList.h"
+#include "platform/widgets/KeyboardReach.h"
 #include "platform/widgets/Label.h"
 #include "platform/widgets/MessageBox.h"
 #include "platform/widgets/Named.h"
+#include "platform/widgets/ScrollSurface.h"
 #include "platform/widgets/TextBox.h"
 #include "platform/widgets/Twips.h"
 #include "shared/VeyraVariables.h"
@@ -26,6 +28,7 @@
 #include <QItemSelectionModel>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStyle>
 #include <QWindow>
 
 namespace {
@@ -37,6 +40,9 @@ constexpr int BottomHeight = 3300;
 constexpr int ListWidth = 3600;
 constexpr int ButtonWidth = 2040;
 constexpr int ButtonHeight = 480;
+// Every control in sight: the recipients box and the actions at the right, a few rows of the grid.
+constexpr int FittingWidth = 12000;
+constexpr int FittingHeight = GridTop + 1440 + BottomHeight;
 
 struct GridColumn
 {
@@ -69,19 +75,24 @@ VeyraManifest::VeyraManifest(ManifestHost &host)
 {
     setObjectName(QStringLiteral("VeyraManifest"));
     setWindowTitle(QStringLiteral("Manifest"));
-    connect(named(menuBar()->addAction(QStringLiteral("Back")), "Back"), &QAction::triggered, this,
+    connect(named(menuBar()->addAction(QStringLiteral("&Back")), "Back"), &QAction::triggered, this,
             &VeyraManifest::Back_Click);
+    KeyboardReach::menuBar(*this);
     buildControls();
     createHeader1();
     const QWidget &main = m_host.mainWindowWidget();
-    resize(main.size());
+    const QSize menu(0, menuBar()->sizeHint().height());
+    WindowFit::fitToScreen(*this, main.size(), Twips::toPixels(QSize(FittingWidth, FittingHeight), *this) + menu);
     connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, &VeyraManifest::focusWindowChanged);
 }
 
 void VeyraManifest::buildControls()
 {
-    auto *surface = new QWidget(this);
-    setCentralWidget(surface);
+    auto *scroll = new ScrollSurface(this);
+    setCentralWidget(scroll);
+    QWidget *surface = scroll->surface();
+    scroll->setFittingSize(Twips::toPixels(QSize(FittingWidth, FittingHeight), *this));
+    connect(scroll, &ScrollSurface::surfaceResized, this, &VeyraManifest::placeGrowingControls);
 
     Twips::place(named(new Label(QStringLiteral("Manifest #"), surface), "Label1"), Margin, Margin, 1140, 330);
     m_manifestNumber = named(new TextBox(surface), "Text1");
@@ -131,12 +142,10 @@ void VeyraManifest::buildControls()
     connect(m_emailButton, &QPushButton::clicked, this, &VeyraManifest::Command4_Click);
 }
 
-void VeyraManifest::resizeEvent(QResizeEvent *event)
+void VeyraManifest::placeGrowingControls(const QSize &size)
 {
-    QMainWindow::resizeEvent(event);
-    const QWidget *surface = centralWidget();
-    const int width = std::max(Twips::fromPixelsX(surface->width(), *this), 12000);
-    const int height = std::max(Twips::fromPixelsY(surface->height(), *this), GridTop + 1440 + BottomHeight);
+    const int width = std::max(Twips::fromPixelsX(size.width(), *this), FittingWidth);
+    const int height = std::max(Twips::fromPixelsY(size.height(), *this), FittingHeight);
     const int bottom = height - BottomHeight;
     Twips::place(m_grid, Margin, GridTop, width - 2 * Margin, bottom - GridTop - Margin);
     Twips::place(m_driveList, Margin, bottom, ListWidth, 330);
@@ -344,6 +353,10 @@ void VeyraManifest::Command2_Click()
         m_grid->setTextMatrix(person.row, BirthDateColumn, person.dateOfBirth);
         m_grid->setTextMatrix(person.row, PassportColumn, person.passport);
         m_grid->setTextMatrix(person.row, StatusColumn, person.status);
+        // Beside the row's number, never in the file or the printout: the status stays the search's.
+        const QIcon mark =
+            person.advisory.isEmpty() ? QIcon() : style()->standardIcon(QStyle::SP_MessageBoxInformation);
+        m_grid->setCellMark(person.row, 0, mark, person.advisory);
     }
     if (result.leftOut > 0) {
         showMessage(QStringLiteral("The manifest holds %1 persons. %2 more did not fit and were not added.\n"

@@ -62,10 +62,10 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void buildControls();
+    void placeGrowingControls(const QSize &size);
     void focusWindowChanged(QWindow *window);
     bool ownsWindow(const QWindow *window) const;
     void showMessage(const QString &text);

@@ -1,5 +1,8 @@
 #include "search/PossibleMatchesPanel.h"
 
+#include "platform/widgets/KeyboardReach.h"
+#include "platform/widgets/ScrollSurface.h"
+
 #include <QHeaderView>
 #include <QLabel>
 #include <QTreeWidget>
@@ -42,7 +45,9 @@ PossibleMatchesPanel::PossibleMatchesPanel(QWidget *parent)
     layout->addWidget(m_person);
     layout->addWidget(m_records, 1);
     layout->addWidget(note);
-    resize(760, 360);
+    setMinimumSize(480, 240);
+    WindowFit::fitToScreen(*this, QSize(760, 360), QSize(480, 240));
+    KeyboardReach::escapeCloses(*this);
 }
 
 void PossibleMatchesPanel::showRecords(const QString &person, const QList<NearMissRecord> &records)

@@ -1,7 +1,9 @@
 #include "settings/VeyraSettings.h"
 
+#include "platform/widgets/KeyboardReach.h"
 #include "platform/widgets/Label.h"
 #include "platform/widgets/MessageBox.h"
+#include "platform/widgets/ScrollSurface.h"
 #include "platform/widgets/TextBox.h"
 #include "settings/SettingsHost.h"
 #include "shared/VeyraVariables.h"
@@ -60,7 +62,11 @@ VeyraSettings::VeyraSettings(SettingsHost &host)
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(m_save, 0, Qt::AlignRight);
-    adjustSize();
+    // The fields keep their height when the window is made smaller; the window opens within the screen.
+    layout->setSizeConstraint(QLayout::SetMinimumSize);
+    WindowFit::fitToScreen(*this, sizeHint(), minimumSizeHint());
+    KeyboardReach::enterClicks(*this, *m_save);
+    KeyboardReach::escapeCloses(*this);
 }
 
 TextBox *VeyraSettings::field(int index) const

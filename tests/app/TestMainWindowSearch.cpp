@@ -1,6 +1,8 @@
 #include "RunningApp.h"
 #include "TestSupport.h"
 #include "audit/ScreeningRecord.h"
+#include "lists/VeyraExcelImport.h"
+#include "manifest/VeyraManifest.h"
 #include "platform/widgets/FlexGrid.h"
 #include "platform/widgets/Label.h"
 #include "platform/widgets/TextBox.h"
@@ -8,8 +10,10 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCryptographicHash>
+#include <QHeaderView>
 #include <QJsonArray>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -38,6 +42,11 @@ private slots:
     void rowRules();
     void nearMissIsAnAdvisoryBesideTheMarks();
     void nearMissInGridMode();
+    void gridShowsTheFirstRedRowAndItsHeadings();
+    void newImportStartsAfresh();
+    void removingUnseenAdvisoriesAsksFirst_data();
+    void removingUnseenAdvisoriesAsksFirst();
+    void manifestMarksPersonsWithAnAdvisory();
     void everySearchedRowIsRecorded();
     void unwritableRecordIsToldAfterTheResults();
     void listChangedAfterSelection_data();
@@ -58,6 +67,8 @@ void writeLists(const QString &folder)
     writeFile(folder + "/Veyra_Cleared.csv", Header + "7,YES,DOE,JANE,,P,1960-01-02,,,,cleared\r\n");
     writeFile(folder + "/Veyra_Selectee.csv", Header + "9,,POE,EDGAR,,P,,,,,\r\n10,,ROE,RICHARD,,P,1970-03-04,,,,\r\n");
 }
+
+void writeTransliterationList(const QString &folder);
 
 struct Rows
 {
@@ -476,6 +487,141 @@ void TestMainWindowSearch::listChangedAfterSelection()
     // Told once: the next search of the same version says nothing more.
     QTest::mouseClick(app.find<QPushButton>("Command1"), Qt::LeftButton);
     QCOMPARE(statusLine->text(), QStringLiteral("Search succesful"));
+}
+
+// Sixty imported people, ROE (listed) at rows 35 and 50: the search ends on the last row, and the grid shows the
+// first red one, under headings that are no grid row. A click on an advisory's mark opens the panel.
+void TestMainWindowSearch::gridShowsTheFirstRedRowAndItsHeadings()
+{
+    QTemporaryDir data;
+    writeTransliterationList(data.path());
+    RunningApp app(data.path());
+    app.window().FromExcel_Click();
+    app.module.excelImportWindow().hide();
+    QList<QStringList> names;
+    for (int i = 0; i < 60; ++i)
+        names << QStringList{QStringLiteral("PERSON%1").arg(QChar('A' + i % 26)), "X"};
+    names[35] = {"roe", "richard", "3/4/1970"};
+    names[50] = {"roe", "richard", "3/4/1970"};
+    names[52] = {"muhammad", "ali", "3/4/1970"};
+    app.window().fillImportedNames(names);
+    auto *grid = app.find<FlexGrid>("MSFlexGrid2");
+    QCOMPARE(app.find<Label>("Label3")->text(), QStringLiteral("60 names imported"));
+    search(app, "Veyra_No_Fly.csv");
+    QCOMPARE(grid->cellForeColor(35, 0), Red);
+    QCOMPARE(grid->topRow(), 35);
+    QCOMPARE(grid->rows(), 1001); // no heading among the rows
+    QStringList headings;
+    for (int c = 0; c < 4; ++c)
+        headings << grid->model().headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+    QCOMPARE(headings, (QStringList{"Last Name", "First & Middle Name", "Date of Birth", "Passport"}));
+    QVERIFY(grid->horizontalHeader()->isVisible());
+    // All four columns in sight beside the vertical scroll bar.
+    const int right = grid->columnViewportPosition(3) + grid->columnWidth(3);
+    QVERIFY2(right <= grid->viewport()->width(), qPrintable(QString::number(right)));
+
+    QVERIFY(grid->cellMarked(52, 0));
+    grid->scrollTo(grid->model().index(52, 0));
+    auto *panel = app.window().findChild<QWidget *>("PossibleMatches");
+    QVERIFY(!panel->isVisible());
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(grid->model().index(52, 0)).center());
+    QVERIFY(panel->isVisible());
+    QCOMPARE(panel->findChild<QLabel *>("PossibleMatchesPerson")->text(),
+             QStringLiteral("Row 53: MUHAMMAD, ALI, 3/4/1970: 1 possible match."));
+}
+
+// Names imported anew are not those the last search marked: its summary, results and removal go.
+void TestMainWindowSearch::newImportStartsAfresh()
+{
+    QTemporaryDir data;
+    writeLists(data.path());
+    RunningApp app(data.path());
+    importedNames(app, {{"roe", "richard"}, {"poe", "edgar"}});
+    search(app, "Veyra_No_Fly.csv");
+    auto *removal = app.find<QPushButton>("Command2");
+    QVERIFY(removal->isEnabled());
+    QCOMPARE(app.find<FlexGrid>("MSFlexGrid1")->rows(), 2);
+
+    app.window().fillImportedNames({{"nobody", "new"}});
+    QCOMPARE(app.find<Label>("Label3")->text(), QStringLiteral("1 name imported"));
+    QCOMPARE(app.find<Label>("Label3")->foreColor(), Black);
+    QCOMPARE(app.find<FlexGrid>("MSFlexGrid1")->rows(), 1);
+    QVERIFY(!removal->isEnabled());
+    QCOMPARE(removal->text(), QStringLiteral("Remove Cleared"));
+}
+
+void TestMainWindowSearch::removingUnseenAdvisoriesAsksFirst_data()
+{
+    QTest::addColumn<bool>("grid");
+    QTest::addColumn<bool>("panelOpened");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<int>("questions");
+    QTest::addColumn<bool>("removed");
+    QTest::newRow("Keep Checked, answered No: the row stays") << false << false << int(QMessageBox::No) << 1 << false;
+    QTest::newRow("Keep Checked, answered Yes: the row goes") << false << false << int(QMessageBox::Yes) << 1 << true;
+    QTest::newRow("Keep Checked, panel seen: no question") << false << true << int(QMessageBox::No) << 0 << true;
+    QTest::newRow("Remove Cleared, answered No: the row stays") << true << false << int(QMessageBox::No) << 1 << false;
+    QTest::newRow("Remove Cleared, answered Yes: the row goes") << true << false << int(QMessageBox::Yes) << 1 << true;
+}
+
+// MUHAMMAD comes close to the listed MOHAMMED without the search finding him: removing his row asks first.
+void TestMainWindowSearch::removingUnseenAdvisoriesAsksFirst()
+{
+    QFETCH(bool, grid);
+    QFETCH(bool, panelOpened);
+    QFETCH(int, answer);
+    QFETCH(int, questions);
+    QFETCH(bool, removed);
+    QTemporaryDir data;
+    writeTransliterationList(data.path());
+    RunningApp app(data.path());
+    Rows rows{app};
+    const QList<QStringList> people{
+        {"roe", "richard", "3/4/1970"}, {"muhammad", "ali", "3/4/1970"}, {"nobody", "at all"}};
+    FlexGrid *names = grid ? importedNames(app, people) : nullptr;
+    if (!grid) {
+        for (int r = 0; r < people.size(); ++r)
+            rows.fill(r, people[r]);
+    }
+    search(app, "Veyra_No_Fly.csv");
+    if (panelOpened)
+        app.window().NearMiss_Click(1);
+    if (names)
+        names->setCurrentCell(0, 0);
+    MessageBoxAnswerer answerer;
+    answerer.answer = QMessageBox::StandardButton(answer);
+    QTest::mouseClick(app.find<QPushButton>("Command2"), Qt::LeftButton);
+    QCOMPARE(answerer.texts.size(), questions);
+    if (questions > 0)
+        QCOMPARE(answerer.texts.first(),
+                 QStringLiteral("1 row has possible matches that were not looked at: remove it anyway?"));
+    const QString second = names ? names->textMatrix(1, 0) : rows.text(1, 1)->text();
+    QCOMPARE(second, removed ? QString() : QString("MUHAMMAD"));
+    if (!removed) { // nothing at all was removed, NOBODY included
+        const QString third = names ? names->textMatrix(2, 0) : rows.text(1, 2)->text();
+        QCOMPARE(third, QStringLiteral("NOBODY"));
+    }
+}
+
+// Imported into the manifest, a person with an advisory carries a mark beside the row number, and nothing else.
+void TestMainWindowSearch::manifestMarksPersonsWithAnAdvisory()
+{
+    QTemporaryDir data;
+    writeTransliterationList(data.path());
+    RunningApp app(data.path());
+    Rows rows{app};
+    rows.fill(0, {"muhammad", "ali", "3/4/1970"});
+    rows.fill(1, {"nobody", "at all"});
+    search(app, "Veyra_No_Fly.csv");
+    VeyraManifest &manifest = app.module.manifestWindow();
+    manifest.Command2_Click();
+    auto *grid = manifest.findChild<FlexGrid *>("MSFlexGrid1");
+    QCOMPARE(grid->textMatrix(1, 1), QStringLiteral("ALI MUHAMMAD"));
+    QCOMPARE(grid->textMatrix(1, 6), QStringLiteral("CLEARED"));
+    QVERIFY(grid->cellMarked(1, 0));
+    QCOMPARE(grid->textMatrix(1, 0), QStringLiteral("1"));
+    QVERIFY(grid->model().index(0, 0).data(Qt::ToolTipRole).toString().startsWith("1 possible match"));
+    QVERIFY(!grid->cellMarked(2, 0));
 }
 
 VEYRA_TEST(TestMainWindowSearch)

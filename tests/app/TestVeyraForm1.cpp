@@ -75,7 +75,7 @@ void TestVeyraForm1::windowAndMenus()
     for (QAction *action : window.menuBar()->actions())
         captions << action->text();
     QCOMPARE(captions,
-             (QStringList{"Settings", "", "Manifest", "", "Save Names", "", "Import Names", "", "Print Log"}));
+             (QStringList{"&Settings", "", "&Manifest", "", "Sa&ve Names", "", "&Import Names", "", "&Print Log"}));
     QVERIFY(window.findChild<QAction *>("Settings"));
     QVERIFY(window.findChild<QAction *>("ManifestOpen"));
     QVERIFY(window.findChild<QAction *>("printlog"));

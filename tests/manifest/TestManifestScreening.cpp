@@ -22,7 +22,7 @@ namespace {
 SearchedRow person(const QString &lastName, const QString &firstName = "A", Rgb fore = RowColors::Black,
                    Rgb back = RowColors::White)
 {
-    return {lastName, firstName, "1/1/1970", "P-" + lastName, fore, back};
+    return {lastName, firstName, "1/1/1970", "P-" + lastName, fore, back, {}};
 }
 
 QList<SearchedRow> nameRows(const QMap<int, SearchedRow> &filled)

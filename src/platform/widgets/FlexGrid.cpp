@@ -44,11 +44,18 @@ QVariant FlexGridModel::data(const QModelIndex &index, int role) const
 
 QVariant FlexGridModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation != Qt::Horizontal || m_fixedRows == 0 || section < 0 || section >= m_cols)
+    if (orientation != Qt::Horizontal || section < 0 || section >= m_cols || role != Qt::DisplayRole)
         return {};
-    if (role == Qt::DisplayRole)
+    if (m_fixedRows > 0)
         return cell(0, section).text;
-    return {};
+    return m_headings.value(section);
+}
+
+void FlexGridModel::setHeadings(const QStringList &headings)
+{
+    m_headings = headings;
+    if (m_cols > 0)
+        emit headerDataChanged(Qt::Horizontal, 0, m_cols - 1);
 }
 
 void FlexGridModel::resize(int rows, int cols)
@@ -156,6 +163,11 @@ FlexGrid::FlexGrid(QWidget *parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setWordWrap(false);
+    connect(this, &QAbstractItemView::clicked, this, [this](const QModelIndex &index) {
+        const int gridRow = index.row() + fixedRows();
+        if (cellMarked(gridRow, index.column()))
+            emit markClicked(gridRow, index.column());
+    });
     connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int section, int, int pixels) {
         if (section >= 0 && static_cast<size_t>(section) < m_widthsTwips.size())
             m_widthsTwips[section] = Twips::fromPixelsX(pixels, *this);
@@ -170,7 +182,7 @@ bool FlexGrid::inRange(int row, int col) const
 void FlexGrid::setRows(int rows)
 {
     m_model.resize(rows, cols());
-    horizontalHeader()->setVisible(fixedRows() > 0);
+    showHeader();
     applyWidths(); // a model reset forgets the header's section sizes
 }
 
@@ -184,8 +196,20 @@ void FlexGrid::setCols(int cols)
 void FlexGrid::setFixedRows(int fixedRows)
 {
     m_model.setFixedRows(fixedRows);
-    horizontalHeader()->setVisible(this->fixedRows() > 0);
+    showHeader();
     applyWidths();
+}
+
+void FlexGrid::setColumnHeadings(const QStringList &headings)
+{
+    m_headings = !headings.isEmpty();
+    m_model.setHeadings(headings);
+    showHeader();
+}
+
+void FlexGrid::showHeader()
+{
+    horizontalHeader()->setVisible(fixedRows() > 0 || m_headings);
 }
 
 void FlexGrid::setFixedCols(int fixedCols)

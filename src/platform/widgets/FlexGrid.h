@@ -40,6 +40,7 @@ public:
     void removeGridRow(int row);
     Qt::Alignment colAlignment(int col) const;
     void setColAlignment(int col, Qt::Alignment alignment);
+    void setHeadings(const QStringList &headings);
 
     const Cell &cell(int row, int col) const { return m_cells[static_cast<size_t>(row) * m_cols + col]; }
     void updateCell(int row, int col, const std::function<void(Cell &)> &change);
@@ -52,6 +53,7 @@ private:
     int m_fixedRows = 0;
     std::vector<Cell> m_cells;
     std::vector<Qt::Alignment> m_alignments; // of the rows below the fixed row, per column
+    QStringList m_headings;                  // of a grid without a fixed row
 };
 
 // A grid with per-cell texts and colours and a FlexGrid-like interface: rows and columns counted with the
@@ -87,6 +89,9 @@ public:
     int colAlignment(int col) const;
     void setColAlignment(int col, int code);
 
+    // Headings over the columns of a grid without a fixed row; they are no grid row.
+    void setColumnHeadings(const QStringList &headings);
+
     int colWidth(int col) const;
     void setColWidth(int col, int twips);
 
@@ -111,14 +116,18 @@ signals:
     // A key that types a character (backspace and Enter included, Tab and Delete not), as its character code;
     // the grid itself does nothing with it.
     void keyPressed(int code);
+    // A click on a cell that carries a mark.
+    void markClicked(int row, int col);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
     bool inRange(int row, int col) const;
+    void showHeader();
     void applyWidths();
 
     FlexGridModel m_model;
     std::vector<int> m_widthsTwips;
+    bool m_headings = false;
 };

@@ -42,4 +42,9 @@ int textWidth(const QWidget &widget, const QString &text)
     return fromPixelsX(widget.fontMetrics().horizontalAdvance(text), widget);
 }
 
+QSize toPixels(const QSize &twips, const QPaintDevice &device)
+{
+    return {toPixelsX(twips.width(), device), toPixelsY(twips.height(), device)};
+}
+
 } // namespace Twips

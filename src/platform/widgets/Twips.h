@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QRect>
+#include <QSize>
 #include <QString>
 
 class QPaintDevice;
@@ -15,6 +16,7 @@ int toPixelsX(int twips, const QPaintDevice &device);
 int toPixelsY(int twips, const QPaintDevice &device);
 int fromPixelsX(int pixels, const QPaintDevice &device);
 int fromPixelsY(int pixels, const QPaintDevice &device);
+QSize toPixels(const QSize &twips, const QPaintDevice &device);
 
 // Places a child widget at a position and size given in twips.
 void place(QWidget *widget, int left, int top, int width, int height);

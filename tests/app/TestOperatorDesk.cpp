@@ -1,0 +1,278 @@
+#include "RunningApp.h"
+#include "TestSupport.h"
+#include "lists/VeyraExcelImport.h"
+#include "manifest/VeyraManifest.h"
+#include "platform/widgets/FlexGrid.h"
+#include "settings/VeyraSettings.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+// What an operator meets at the desk beyond the search itself: the keyboard reaching every menu entry and
+// closing windows, and windows that fit the screen and keep every control in sight.
+class TestOperatorDesk : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void keysReachMenuEntries_data();
+    void keysReachMenuEntries();
+    void escapeClosesSettingsAndPanel();
+    void enterClicksTheDefaultButton();
+    void windowsFitTheScreen_data();
+    void windowsFitTheScreen();
+    void enlargingGrowsTheGrids();
+};
+
+namespace {
+
+QWidget *windowNamed(RunningApp &app, const QString &name)
+{
+    if (name == "VeyraForm1")
+        return &app.window();
+    if (name == "VeyraManifest")
+        return &app.module.manifestWindow();
+    if (name == "VeyraSettings")
+        return &app.module.settingsWindow();
+    if (name == "VeyraExcelImport")
+        return &app.module.excelImportWindow();
+    return app.window().findChild<QWidget *>(name);
+}
+
+// Presses keys as the operator would, each to the widget that has the keyboard: an open menu, else the focus.
+void press(QWidget &window, const QString &keys)
+{
+    for (const QString &key : keys.split(' ')) {
+        QWidget *target = QApplication::activePopupWidget();
+        if (!target)
+            target = QApplication::focusWidget() ? QApplication::focusWidget() : &window;
+        const bool alt = key.startsWith("Alt+");
+        const QString name = alt ? key.mid(4) : key;
+        const Qt::KeyboardModifiers modifiers = alt ? Qt::AltModifier : Qt::NoModifier;
+        if (name == "Alt") {
+            QTest::keyPress(target, Qt::Key_Alt, Qt::AltModifier);
+            QTest::keyRelease(target, Qt::Key_Alt, Qt::NoModifier);
+        } else if (name == "F10") {
+            QTest::keyClick(target, Qt::Key_F10, modifiers);
+        } else if (name == "Return") {
+            QTest::keyClick(target, Qt::Key_Return, modifiers);
+        } else if (name == "Right") {
+            QTest::keyClick(target, Qt::Key_Right, modifiers);
+        } else {
+            QTest::keyClick(target, Qt::Key(name.at(0).toUpper().unicode()), modifiers);
+        }
+    }
+}
+
+// The controls of a window that are shown: named widgets, apart from Qt's own parts and the scroll area.
+QList<QWidget *> controls(QWidget &window)
+{
+    QList<QWidget *> found;
+    for (QWidget *child : window.findChildren<QWidget *>()) {
+        const QString name = child->objectName();
+        if (name.isEmpty() || name.startsWith("qt_") || qobject_cast<QScrollArea *>(child) || child->isWindow() ||
+            child->window() != &window || !child->isVisibleTo(&window))
+            continue;
+        found.append(child);
+    }
+    return found;
+}
+
+// Whether all of a control is in sight: no parent cuts any of it off.
+bool inSight(QWidget &control)
+{
+    QRect seen(control.mapTo(control.window(), QPoint(0, 0)), control.size());
+    for (QWidget *parent = control.parentWidget(); parent && parent != control.window();
+         parent = parent->parentWidget())
+        seen &= QRect(parent->mapTo(control.window(), QPoint(0, 0)), parent->size());
+    seen &= control.window()->rect();
+    return seen.size() == control.size();
+}
+
+} // namespace
+
+void TestOperatorDesk::keysReachMenuEntries_data()
+{
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("action");
+    QTest::newRow("Alt+S: Settings") << "Alt+S"
+                                     << "Settings";
+    QTest::newRow("Alt+M: Manifest") << "Alt+M"
+                                     << "ManifestOpen";
+    QTest::newRow("Alt+P: Print Log") << "Alt+P"
+                                      << "printlog";
+    QTest::newRow("F10 then Enter: the first entry") << "F10 Return"
+                                                     << "Settings";
+    QTest::newRow("Alt alone then Enter") << "Alt Return"
+                                          << "Settings";
+    QTest::newRow("Save Names opens on Crew #1") << "Alt+V Return"
+                                                 << "Crew_1";
+    QTest::newRow("Save Names, the kind's letter steps on") << "Alt+V C C Return"
+                                                            << "Crew_3";
+    QTest::newRow("Save Names, Passengesr #3") << "Alt+V P P P Return"
+                                               << "Passenger_3";
+    QTest::newRow("Import Names, Mechanics #1") << "Alt+I M Return"
+                                                << "importmechanic_1";
+    QTest::newRow("Import Names, From Excel") << "Alt+I F"
+                                              << "FromExcel";
+    QTest::newRow("Manifest window, Back") << "VeyraManifest Alt+B"
+                                           << "Back";
+}
+
+void TestOperatorDesk::keysReachMenuEntries()
+{
+    QFETCH(QString, keys);
+    QFETCH(QString, action);
+    QTemporaryDir data;
+    RunningApp app(data.path());
+    QWidget *window = &app.window();
+    if (keys.startsWith("Veyra")) {
+        window = windowNamed(app, keys.section(' ', 0, 0));
+        keys = keys.section(' ', 1);
+        window->show();
+    }
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    // Whether the keys reach the entry, not what the entry then does.
+    auto *entry = window->findChild<QAction *>(action);
+    QVERIFY(entry);
+    for (QAction *other : window->findChildren<QAction *>())
+        QObject::disconnect(other, &QAction::triggered, nullptr, nullptr);
+    QSignalSpy triggered(entry, &QAction::triggered);
+    press(*window, keys);
+    QCOMPARE(triggered.count(), 1);
+}
+
+void TestOperatorDesk::escapeClosesSettingsAndPanel()
+{
+    QTemporaryDir data;
+    RunningApp app(data.path());
+    for (const char *name : {"VeyraSettings", "PossibleMatches", "VeyraExcelImport"}) {
+        QWidget *window = windowNamed(app, name);
+        QVERIFY2(window, name);
+        window->show();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : window, Qt::Key_Escape);
+        QVERIFY2(!window->isVisible(), name);
+    }
+}
+
+// Enter in a settings field saves; Enter in the import window opens the file clicked.
+void TestOperatorDesk::enterClicksTheDefaultButton()
+{
+    QTemporaryDir data;
+    RunningApp app(data.path());
+    VeyraSettings &settings = app.module.settingsWindow();
+    settings.show();
+    settings.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&settings));
+    auto *save = settings.findChild<QPushButton *>("Command1");
+    QObject::disconnect(save, &QPushButton::clicked, nullptr, nullptr);
+    QSignalSpy saved(save, &QPushButton::clicked);
+    auto *company = settings.findChild<QWidget *>("Settings_0");
+    company->setFocus();
+    QTest::keyClick(company, Qt::Key_Return);
+    QCOMPARE(saved.count(), 1);
+
+    VeyraExcelImport &import = app.module.excelImportWindow();
+    import.show();
+    import.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&import));
+    auto *open = import.findChild<QPushButton *>("Command1_1");
+    QSignalSpy opened(open, &QPushButton::clicked);
+    QTest::keyClick(&import, Qt::Key_Return);
+    QCOMPARE(opened.count(), 0); // nothing chosen yet: Open is off
+    open->setEnabled(true);
+    QObject::disconnect(open, &QPushButton::clicked, nullptr, nullptr);
+    QSignalSpy openedNow(open, &QPushButton::clicked);
+    import.findChild<QWidget *>("Command1_0")->clearFocus();
+    QTest::keyClick(&import, Qt::Key_Return);
+    QCOMPARE(openedNow.count(), 1);
+}
+
+void TestOperatorDesk::windowsFitTheScreen_data()
+{
+    QTest::addColumn<QString>("window");
+    for (const char *name : {"VeyraForm1", "VeyraManifest", "VeyraSettings", "VeyraExcelImport", "PossibleMatches"})
+        QTest::newRow(name) << name;
+}
+
+// Opened, the window lies within the screen's available area; made as small as it goes, every control is in
+// sight, or, on a screen smaller than that (a large scale factor), reached by scrolling.
+void TestOperatorDesk::windowsFitTheScreen()
+{
+    QFETCH(QString, window);
+    QTemporaryDir data;
+    RunningApp app(data.path());
+    QWidget *shown = windowNamed(app, window);
+    QVERIFY(shown);
+    shown->show();
+    QVERIFY(QTest::qWaitForWindowExposed(shown));
+    const QRect available = shown->screen()->availableGeometry();
+    QVERIFY2(shown->frameGeometry().width() <= available.width(), qPrintable(QString::number(shown->width())));
+    QVERIFY2(shown->frameGeometry().height() <= available.height(), qPrintable(QString::number(shown->height())));
+
+    shown->resize(1, 1);
+    QCoreApplication::processEvents();
+    QVERIFY(shown->width() > 1 && shown->height() > 1);
+    auto *scroll = shown->findChild<QScrollArea *>("Surface");
+    QStringList cut;
+    for (QWidget *control : controls(*shown)) {
+        // A grid larger than the screen is reached when its top left corner is.
+        const bool larger = scroll && (control->width() > scroll->viewport()->width() ||
+                                       control->height() > scroll->viewport()->height());
+        if (larger) {
+            const QPoint corner = control->mapTo(scroll->widget(), QPoint(0, 0));
+            scroll->ensureVisible(corner.x(), corner.y(), 2, 2);
+            if (!scroll->viewport()->rect().contains(control->mapTo(scroll->viewport(), QPoint(0, 0))))
+                cut.append(control->objectName());
+            continue;
+        }
+        // The whole control, not only a list's current entry as ensureWidgetVisible() would.
+        if (scroll && !inSight(*control)) {
+            const QPoint centre = control->mapTo(scroll->widget(), control->rect().center());
+            scroll->ensureVisible(centre.x(), centre.y(), control->width() / 2 + 2, control->height() / 2 + 2);
+        }
+        if (!inSight(*control) || control->height() < control->minimumSizeHint().height())
+            cut.append(control->objectName());
+    }
+    QCOMPARE(cut.join(" "), QString());
+    QVERIFY(controls(*shown).size() >= 3);
+    // Where the screen holds the window's least size, nothing needs scrolling there.
+    const QSize fitting = scroll ? scroll->widget()->minimumSize() : shown->minimumSizeHint();
+    if (fitting.width() + 64 < available.width() && fitting.height() + 96 < available.height()) {
+        QVERIFY(!scroll || scroll->horizontalScrollBar()->maximum() == 0);
+        QVERIFY(!scroll || scroll->verticalScrollBar()->maximum() == 0);
+    }
+}
+
+void TestOperatorDesk::enlargingGrowsTheGrids()
+{
+    QTemporaryDir data;
+    RunningApp app(data.path());
+    VeyraForm1 &window = app.window();
+    window.resize(window.minimumSize());
+    QCoreApplication::processEvents();
+    if (window.minimumSize().width() + 300 > window.screen()->availableGeometry().width())
+        QSKIP("The screen is too small to enlarge the window beyond its least size.");
+    auto *results = app.find<FlexGrid>("MSFlexGrid1");
+    auto *names = app.find<FlexGrid>("MSFlexGrid2");
+    const QSize before = results->size();
+    const int namesBefore = names->width();
+    window.resize(window.size() + QSize(300, 200));
+    QCoreApplication::processEvents();
+    QCOMPARE(results->size(), before + QSize(300, 200));
+    QCOMPARE(names->width(), namesBefore + 300);
+}
+
+VEYRA_TEST(TestOperatorDesk)
+#include "TestOperatorDesk.moc"
