@@ -8,6 +8,7 @@
 #include "engine/TextTableError.h"
 #include "platform/files/DataFolder.h"
 #include "platform/files/SpreadsheetReader.h"
+#include "platform/widgets/BusyWait.h"
 #include "platform/widgets/DriveList.h"
 #include "platform/widgets/FileList.h"
 #include "platform/widgets/FlexGrid.h"
@@ -23,6 +24,7 @@
 #include "search/ListIdentity.h"
 #include "search/NearMissIndex.h"
 #include "search/NearMissIndexes.h"
+#include "search/RowMarks.h"
 #include "search/WatchListSelection.h"
 #include "shared/RgbColor.h"
 #include "shared/VeyraVariables.h"
@@ -30,6 +32,7 @@
 #include <QCloseEvent>
 #include <QDate>
 #include <QFileInfo>
+#include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
 
@@ -108,20 +111,49 @@ void VeyraForm1::File1_Click(const QString &fileName)
     // it parsed. Search stays enabled and, on such a list, ends as an incomplete search.
     m_listIdentity->setText(QString());
     m_selectedListSha256.clear();
-    try {
-        if (!m_vars.SelectedListPath.isEmpty()) {
-            const auto table = m_host.tableCache().table(m_vars.SelectedListPath, true, fileName);
-            const ListIdentity identity =
-                ListIdentity::of(*table, fileName, QFileInfo(m_vars.SelectedListPath).lastModified());
-            m_host.watchList().recordIdentity(identity);
-            m_listIdentity->setText(identity.line());
-            m_selectedListSha256 = identity.sha256;
-            // Indexed for the near-miss advisory while the list is being opened, not at the first search.
-            m_nearMissIndexes->of(table);
-        }
-    } catch (const TextTableError &e) {
-        MessageBox::show(this, QStringLiteral("The list %1 cannot be read.\n%2").arg(fileName, e.message()));
+    if (m_vars.SelectedListPath.isEmpty())
+        return;
+    struct Opened
+    {
+        ListIdentity identity;
+        std::optional<TextTableError> error;
+    };
+    // A large list takes seconds: read off the window's thread, which says what it is doing and can cancel.
+    // Given up, the work runs on touching only what it owns and what the program keeps until it ends.
+    auto opened = std::make_shared<Opened>();
+    const QString path = m_vars.SelectedListPath;
+    TableCache &cache = m_host.tableCache();
+    NearMissIndexes &indexes = *m_nearMissIndexes;
+    std::atomic<bool> cancelled = false;
+    const BusyWait::Ended ended = BusyWait::run(
+        [opened, path, fileName, &cache, &indexes] {
+            try {
+                const auto table = cache.table(path, true, fileName);
+                opened->identity = ListIdentity::of(*table, fileName, QFileInfo(path).lastModified());
+                // Indexed for the near-miss advisory while the list is being opened, not at the first search.
+                indexes.of(table);
+            } catch (const TextTableError &e) {
+                opened->error = e;
+            }
+        },
+        *m_busyLine, QStringLiteral("Reading %1\u2026").arg(fileName), &cancelled);
+    if (ended == BusyWait::Ended::Cancelled) {
+        forgetActiveList();
+        m_searchButton->setEnabled(false);
+        m_fileList->clearSelection();
+        m_fileList->setCurrentItem(nullptr);
+        showStatus(QStringLiteral("Opening %1 was cancelled; no list is selected.").arg(fileName),
+                   toColor(RowColors::Black));
+        return;
     }
+    if (opened->error) {
+        MessageBox::show(this,
+                         QStringLiteral("The list %1 cannot be read.\n%2").arg(fileName, opened->error->message()));
+        return;
+    }
+    m_host.watchList().recordIdentity(opened->identity);
+    m_listIdentity->setText(opened->identity.line());
+    m_selectedListSha256 = opened->identity.sha256;
 }
 
 void VeyraForm1::Command4_Click()
@@ -273,7 +305,8 @@ void VeyraForm1::fillImportedNames(const QList<QStringList> &rows)
     m_importedNamesGrid->setClip(0, 0, rows);
     m_importedNamesGrid->setCurrentCell(0, 1);
     m_importedNamesGrid->setTopRow(0);
-    showStatus(QStringLiteral("%L1 %2 imported").arg(rows.size()).arg(rows.size() == 1 ? "name" : "names"),
+    showStatus(QStringLiteral("%1 %2 imported")
+                   .arg(QLocale(QLocale::English).toString(rows.size()), rows.size() == 1 ? "name" : "names"),
                toColor(RowColors::Black));
 }
 

@@ -21,6 +21,7 @@ class QMenu;
 class QProgressBar;
 class QPushButton;
 class QToolButton;
+class BusyLine;
 class DriveList;
 class FileList;
 class FlexGrid;
@@ -170,6 +171,7 @@ private:
     std::array<QCheckBox *, NameRowCount> m_searchBoxes{}; // Check2
     Label *m_statusLine = nullptr;                         // Label3
     Label *m_printNotice = nullptr;
+    BusyLine *m_busyLine = nullptr;                  // what the window is doing, over the status line, while it works
     Label *m_listIdentity = nullptr;                 // which version of the active list: name, records, date, hash
     QString m_selectedListSha256;                    // the version selected, or last searched: a change since is told
     QHash<QString, KnownVersion> m_nameListVersions; // each name-list file as this window read or saved it last

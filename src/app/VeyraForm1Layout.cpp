@@ -7,6 +7,7 @@
 #include "engine/TextTableError.h"
 #include "platform/files/DataFolder.h"
 #include "platform/files/SpreadsheetReader.h"
+#include "platform/widgets/BusyWait.h"
 #include "platform/widgets/DriveList.h"
 #include "platform/widgets/FileList.h"
 #include "platform/widgets/FlexGrid.h"
@@ -183,6 +184,9 @@ void VeyraForm1::buildControls()
     m_printNotice->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Twips::place(m_printNotice, RowsLeft, 5280, RowsWidth, 2 * RowHeight);
     m_listIdentity = named(new Label(QString(), surface), QStringLiteral("ListIdentity"));
+    m_busyLine = new BusyLine(surface);
+    m_busyLine->setAutoFillBackground(true);
+    Twips::place(m_busyLine, RowsLeft, 4740, RowsWidth, 450);
 
     m_importedNamesGrid = named(new FlexGrid(surface), QStringLiteral("MSFlexGrid2"));
     m_importedNamesGrid->hide();

@@ -76,6 +76,8 @@ QStringList VeyraModule1::removeLeftoverSaves()
 
 VeyraModule1::~VeyraModule1()
 {
+    // A list given up while it was being opened is still read into the cache the windows hold.
+    BusyWait::finishAbandoned();
     // The secondary windows read the main window while they live (focus changes, activation): they go first.
     delete m_unloadedManifest.data();
     delete m_unloadedExcelImport.data();

@@ -71,6 +71,7 @@ std::optional<TableCache::FileIdentity> TableCache::identityOf(QFile &openFile)
 std::shared_ptr<TextTable> TableCache::table(const QString &path, bool hasHeader, const QString &name,
                                              FileIdentity *identityOut)
 {
+    const std::lock_guard lock(m_mutex);
     const auto identity = identify(path);
     if (!identity)
         throw TextTableError(TextTableError::TableNotFound,
@@ -94,6 +95,8 @@ std::shared_ptr<TextTable> TableCache::table(const QString &path, bool hasHeader
     Entry entry{*identity, hasHeader, nullptr, std::nullopt};
     identifyOpen(file, entry.identity);
     ++m_parses;
+    if (m_beforeParse)
+        m_beforeParse(path);
     try {
         entry.table = TextTable::fromFile(file, hasHeader, name.isEmpty() ? QFileInfo(path).fileName() : name,
                                           m_keyColumns, {}, m_hashWhileReading);

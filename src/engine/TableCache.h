@@ -7,8 +7,10 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <functional>
 #include <list>
 #include <memory>
+#include <mutex>
 #include <optional>
 
 class TextTable;
@@ -43,6 +45,9 @@ public:
     // Whether a large file's SHA-256 is made while it is read (on by default); off, it is made when first asked.
     void setHashWhileReading(bool on) { m_hashWhileReading = on; }
 
+    // Called on the reading thread before a file is parsed: a seam through which tests hold a reading back.
+    void setBeforeParse(std::function<void(const QString &path)> hook) { m_beforeParse = std::move(hook); }
+
     // How many files were parsed so far (not served from the cache).
     int parses() const { return m_parses; }
 
@@ -59,4 +64,7 @@ private:
     int m_parses = 0;
     QStringList m_keyColumns;
     bool m_hashWhileReading = true;
+    // A list being opened on a worker thread, and given up, may still be read while the window goes on.
+    std::mutex m_mutex;
+    std::function<void(const QString &path)> m_beforeParse;
 };

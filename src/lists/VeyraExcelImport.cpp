@@ -3,6 +3,7 @@
 #include "lists/ExcelImportHost.h"
 #include "platform/files/DataFolder.h"
 #include "platform/files/SpreadsheetReader.h"
+#include "platform/widgets/BusyWait.h"
 #include "platform/widgets/DriveList.h"
 #include "platform/widgets/FileList.h"
 #include "platform/widgets/FolderList.h"
@@ -45,6 +46,10 @@ VeyraExcelImport::VeyraExcelImport(ExcelImportHost &host)
     m_openButton->setObjectName(QStringLiteral("Command1_1"));
     Twips::place(m_openButton, 5520, 4260, 1560, 420);
     m_openButton->setEnabled(false);
+    m_busyLine = new BusyLine(this);
+    m_busyLine->setAutoFillBackground(true);
+    // Over the buttons while a file is read: they take no clicks then, and the line has its own Cancel.
+    Twips::place(m_busyLine, 120, 4260, 6960, 420);
     const QSize size = Twips::toPixels(QSize(7320, 4920), *this);
     WindowFit::fitToScreen(*this, size, size);
     KeyboardReach::enterClicks(*this, *m_openButton);
@@ -119,7 +124,9 @@ void VeyraExcelImport::File1_Click(const QString &fileName)
 void VeyraExcelImport::Command1_Click(int index)
 {
     if (index == 1) {
-        open();
+        // Cancelled, the window stays for another file.
+        if (!open())
+            return;
     } else {
         m_host.hideImportedNames();
     }
@@ -127,21 +134,32 @@ void VeyraExcelImport::Command1_Click(int index)
     m_host.unloadExcelImportWindow();
 }
 
-void VeyraExcelImport::open()
+bool VeyraExcelImport::open()
 {
     m_openButton->setEnabled(false);
     if (m_vars.SpreadsheetFolder.isEmpty())
         m_vars.SpreadsheetFolder = m_vars.DataFolder;
     const QString path = DataFolder::filePath(m_vars.SpreadsheetFolder, m_selectedFile);
 
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const SpreadsheetReader::Result read = SpreadsheetReader::read(m_host.spreadsheetHelper(), path);
-    QApplication::restoreOverrideCursor();
+    // The window keeps painting and says what it reads; Cancel ends the reader at once.
+    auto read = std::make_shared<SpreadsheetReader::Result>();
+    auto cancelled = std::make_shared<std::atomic<bool>>(false);
+    const QString helper = m_host.spreadsheetHelper();
+    const BusyWait::Ended ended = BusyWait::run(
+        [read, cancelled, helper, path] {
+            *read = SpreadsheetReader::read(helper, path, SpreadsheetReader::TimeoutMs, cancelled.get());
+        },
+        *m_busyLine, QStringLiteral("Reading %1\u2026").arg(m_selectedFile), cancelled.get());
+    if (ended == BusyWait::Ended::Cancelled) {
+        m_openButton->setEnabled(true);
+        return false;
+    }
 
-    if (read.ok) {
-        m_host.fillImportedNames(read.rows);
-        if (!read.notice.isEmpty())
-            m_host.reportSpreadsheetNotice(m_selectedFile, read.notice);
+    if (read->ok) {
+        m_host.fillImportedNames(read->rows);
+        if (!read->notice.isEmpty())
+            m_host.reportSpreadsheetNotice(m_selectedFile, read->notice);
     } else
-        m_host.reportUnreadableSpreadsheet(m_selectedFile, read.error);
+        m_host.reportUnreadableSpreadsheet(m_selectedFile, read->error);
+    return true;
 }

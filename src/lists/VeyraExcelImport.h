@@ -6,6 +6,7 @@
 
 #include <memory>
 
+class BusyLine;
 class DriveList;
 class FileList;
 class FolderList;
@@ -38,7 +39,8 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void open();
+    // False when the operator cancelled the read.
+    bool open();
 
     ExcelImportHost &m_host;
     VeyraVariables &m_vars;
@@ -49,4 +51,5 @@ private:
     FileList *m_fileList = nullptr;        // File1
     QPushButton *m_cancelButton = nullptr; // Command1_0
     QPushButton *m_openButton = nullptr;   // Command1_1
+    BusyLine *m_busyLine = nullptr;
 };

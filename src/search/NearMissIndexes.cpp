@@ -10,6 +10,7 @@ NearMissIndexes::~NearMissIndexes() = default;
 
 std::shared_ptr<const NearMissIndex> NearMissIndexes::of(const std::shared_ptr<const TextTable> &table)
 {
+    const std::lock_guard lock(m_mutex);
     // A table read again (the file changed) is another object; the old one's entry then no longer matches and
     // ages out.
     for (auto it = m_entries.begin(); it != m_entries.end(); ++it) {

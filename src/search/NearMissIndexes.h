@@ -2,6 +2,7 @@
 
 #include <list>
 #include <memory>
+#include <mutex>
 
 class NearMissIndex;
 class TextTable;
@@ -26,4 +27,5 @@ private:
     size_t m_capacity;
     std::list<Entry> m_entries; // most recently used first
     int m_builds = 0;
+    std::mutex m_mutex; // lists are indexed on a worker thread as they are opened
 };

@@ -1,12 +1,15 @@
 #include "RunningApp.h"
 #include "TestSupport.h"
+#include "engine/TableCache.h"
 #include "lists/VeyraExcelImport.h"
 #include "manifest/VeyraManifest.h"
 #include "platform/widgets/FlexGrid.h"
+#include "platform/widgets/Label.h"
 #include "settings/VeyraSettings.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -15,6 +18,10 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+
+#include <atomic>
 
 // What an operator meets at the desk beyond the search itself: the keyboard reaching every menu entry and
 // closing windows, and windows that fit the screen and keep every control in sight.
@@ -30,6 +37,10 @@ private slots:
     void windowsFitTheScreen_data();
     void windowsFitTheScreen();
     void enlargingGrowsTheGrids();
+    void busyLineWhileASpreadsheetIsRead_data();
+    void busyLineWhileASpreadsheetIsRead();
+    void listOpeningSaysWhatArrived();
+    void cancellingAListOpenSelectsNothing();
 };
 
 namespace {
@@ -272,6 +283,114 @@ void TestOperatorDesk::enlargingGrowsTheGrids()
     QCoreApplication::processEvents();
     QCOMPARE(results->size(), before + QSize(300, 200));
     QCOMPARE(names->width(), namesBefore + 300);
+}
+
+void TestOperatorDesk::busyLineWhileASpreadsheetIsRead_data()
+{
+    QTest::addColumn<bool>("cancel");
+    QTest::newRow("the read ends: the names arrive and are counted") << false;
+    QTest::newRow("cancelled: the reader ends, the window stays") << true;
+}
+
+// A stand-in reader that waits for the test's word: while it works the window says what it reads, paints, and
+// offers Cancel; afterwards a line says how many names arrived.
+void TestOperatorDesk::busyLineWhileASpreadsheetIsRead()
+{
+    QFETCH(bool, cancel);
+    QTemporaryDir data;
+    const QString go = data.filePath("go");
+    const QString helper = data.filePath("slow-reader");
+    TestSupport::writeFile(helper, "#!/bin/sh\n# slow-reader-stand-in\nwhile [ ! -e '" + go.toUtf8() +
+                                       "' ]; do sleep 0.02; done\nprintf 'ROE\\tRICHARD\\nDOE\\tJANE\\n'\n");
+    QFile::setPermissions(helper, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    TestSupport::writeFile(data.filePath("people.xlsx"), "stand-in");
+    RunningApp app(data.path());
+    app.module.setSpreadsheetHelper(helper);
+    app.window().FromExcel_Click();
+    VeyraExcelImport &import = app.module.excelImportWindow();
+    import.File1_Click("people.xlsx");
+
+    QString shown;
+    bool waitCursor = false;
+    bool cancelOffered = false;
+    bool helperRan = false;
+    QTimer::singleShot(20, &import, [&] {
+        auto *line = import.findChild<QWidget *>("BusyLine");
+        shown = line && line->isVisible() ? import.findChild<QLabel *>("BusyText")->text() : QString();
+        waitCursor = QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+        auto *stop = import.findChild<QPushButton *>("BusyCancel");
+        cancelOffered = stop && stop->isVisible();
+        helperRan = TestSupport::processRunning("slow-reader");
+        // Clicks elsewhere are not taken while the read runs.
+        QTest::mouseClick(import.findChild<QPushButton *>("Command1_0"), Qt::LeftButton);
+        if (cancel)
+            QTest::mouseClick(stop, Qt::LeftButton);
+        else
+            TestSupport::writeFile(go, "");
+    });
+    QTest::mouseClick(import.findChild<QPushButton *>("Command1_1"), Qt::LeftButton);
+
+    QCOMPARE(shown, QStringLiteral("Reading people.xlsx\u2026"));
+    QVERIFY(waitCursor);
+    QVERIFY(cancelOffered);
+    QVERIFY(helperRan);
+    QVERIFY(!QApplication::overrideCursor());
+    QVERIFY(!import.findChild<QWidget *>("BusyLine")->isVisible());
+    auto *grid = app.find<FlexGrid>("MSFlexGrid2");
+    if (cancel) {
+        QVERIFY(import.isVisible());
+        QVERIFY(import.findChild<QPushButton *>("Command1_1")->isEnabled());
+        QCOMPARE(grid->textMatrix(0, 0), QString());
+        QCOMPARE(app.find<Label>("Label3")->text(), QString());
+        QTRY_VERIFY(!TestSupport::processRunning("slow-reader"));
+    } else {
+        QVERIFY(!app.module.existingExcelImportWindow());
+        QCOMPARE(grid->textMatrix(1, 1), QStringLiteral("JANE"));
+        QCOMPARE(app.find<Label>("Label3")->text(), QStringLiteral("2 names imported"));
+    }
+}
+
+// A list is read off the window's thread; what arrived is named on the identity line, counted in groups.
+void TestOperatorDesk::listOpeningSaysWhatArrived()
+{
+    QTemporaryDir data;
+    QByteArray list = "SID,CLEARED,LASTNAME,FIRSTNAME,MIDDLENAME,TYPE,DOB,POB,CITIZENSHIP,PASSPORT/IDNUMBER,MISC\r\n";
+    for (int i = 0; i < 1234; ++i)
+        list += QByteArray::number(i) + ",,ROE" + QByteArray::number(i) + ",RICHARD,,P,,,,,\r\n";
+    TestSupport::writeFile(data.filePath("Veyra_No_Fly.csv"), list);
+    RunningApp app(data.path());
+    app.window().File1_Click("Veyra_No_Fly.csv");
+    QVERIFY(app.find<Label>("ListIdentity")->text().startsWith("Veyra_No_Fly.csv   1,234 records   "));
+    QVERIFY(app.find<QPushButton>("Command1")->isEnabled());
+    QVERIFY(!QApplication::overrideCursor());
+}
+
+// The list's reading is held back until the test lets it go: a stand-in for a list that takes long to read.
+void TestOperatorDesk::cancellingAListOpenSelectsNothing()
+{
+    QTemporaryDir data;
+    TestSupport::writeFile(data.filePath("Veyra_No_Fly.csv"), "SID,LASTNAME\r\n1,ROE\r\n");
+    RunningApp app(data.path());
+    std::atomic<bool> letGo = false;
+    app.module.tableCache().setBeforeParse([&letGo](const QString &) {
+        while (!letGo)
+            QThread::msleep(2);
+    });
+
+    QString shown;
+    QTimer::singleShot(20, &app.window(), [&] {
+        auto *line = app.window().findChild<QWidget *>("BusyLine");
+        shown = line && line->isVisible() ? app.window().findChild<QLabel *>("BusyText")->text() : QString();
+        QTest::mouseClick(app.find<QPushButton>("BusyCancel"), Qt::LeftButton);
+    });
+    app.window().File1_Click("Veyra_No_Fly.csv");
+    letGo = true; // the reading given up ends on its own; the program waits for it before it ends
+    QCOMPARE(shown, QStringLiteral("Reading Veyra_No_Fly.csv\u2026"));
+    QVERIFY(!app.find<QPushButton>("Command1")->isEnabled());
+    QVERIFY(app.module.SelectedListPath.isEmpty());
+    QCOMPARE(app.find<Label>("Label3")->text(),
+             QStringLiteral("Opening Veyra_No_Fly.csv was cancelled; no list is selected."));
+    QCOMPARE(app.find<Label>("ListIdentity")->text(), QString());
 }
 
 VEYRA_TEST(TestOperatorDesk)

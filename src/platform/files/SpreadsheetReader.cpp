@@ -4,6 +4,7 @@
 #include "engine/TextTable.h"
 #include "engine/TextTableError.h"
 
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
 
@@ -14,7 +15,8 @@ bool SpreadsheetReader::isReadable(const QString &fileName)
            suffix == QLatin1String("ods") || suffix == QLatin1String("csv");
 }
 
-SpreadsheetReader::Result SpreadsheetReader::read(const QString &helperPath, const QString &file, int timeoutMs)
+SpreadsheetReader::Result SpreadsheetReader::read(const QString &helperPath, const QString &file, int timeoutMs,
+                                                  const std::atomic<bool> *cancelled)
 {
     if (QFileInfo(file).suffix().compare(QLatin1String("csv"), Qt::CaseInsensitive) == 0)
         return readCsv(file);
@@ -25,14 +27,21 @@ SpreadsheetReader::Result SpreadsheetReader::read(const QString &helperPath, con
         result.error = QStringLiteral("The spreadsheet reader %1 could not be started.").arg(helperPath);
         return result;
     }
-    if (!helper.waitForFinished(timeoutMs)) {
+    QElapsedTimer waited;
+    waited.start();
+    bool finished = false;
+    // In short waits, so that a cancel is heard at once.
+    while (!finished && waited.elapsed() < timeoutMs && !(cancelled && *cancelled))
+        finished = helper.waitForFinished(50) || helper.state() == QProcess::NotRunning;
+    if (!finished) {
         // Asked first, so that the helper can end the office process it started; then made to.
         helper.terminate();
         if (!helper.waitForFinished(3000)) {
             helper.kill();
             helper.waitForFinished();
         }
-        result.error = QStringLiteral("Reading the file took too long.");
+        result.error =
+            cancelled && *cancelled ? QStringLiteral("Cancelled.") : QStringLiteral("Reading the file took too long.");
         return result;
     }
     if (helper.exitStatus() != QProcess::NormalExit || helper.exitCode() != 0) {
