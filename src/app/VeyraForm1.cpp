@@ -331,6 +331,8 @@ void VeyraForm1::showPrintNotice(const QString &text, const QColor &color)
 {
     m_printNotice->setForeColor(color);
     m_printNotice->setText(text);
+    // Painted at once: the printing that follows holds the window's thread.
+    m_printNotice->repaint();
 }
 
 void VeyraForm1::Command3_Click()

@@ -3,6 +3,7 @@
 #include "app/FolderConfig.h"
 #include "app/VeyraForm1.h"
 #include "browser/BrowserHost.h"
+#include "browser/BrowserStart.h"
 #include "browser/VeyraBrowser.h"
 #include "lists/VeyraExcelImport.h"
 #include "manifest/VeyraManifest.h"
@@ -19,6 +20,7 @@
 #include "settings/VeyraSettings.h"
 #include "shared/RgbColor.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
@@ -170,13 +172,25 @@ QMainWindow *VeyraModule1::browserWindow()
 {
     if (m_browser)
         return m_browser.get();
+    const BrowserStart::Plan plan = BrowserStart::planHere();
+    if (!plan.canStart) {
+        MessageBox::show(&mainWindow(), plan.refusal);
+        return nullptr;
+    }
     const QString path = browserLibrary.isEmpty() ? ProgramFiles::browserLibrary() : browserLibrary;
     QLibrary library(path);
     const auto create = reinterpret_cast<CreateBrowserFunction>(library.resolve(CreateBrowserSymbol));
     if (!create) {
         MessageBox::show(&mainWindow(),
-                         QStringLiteral("The browser cannot be started.\n%1").arg(library.errorString()));
+                         QStringLiteral("The browser cannot be started.\n%1\nReinstall VeyraCheck, or download the "
+                                        "lists with another browser into the list folder. Everything else works as "
+                                        "before.")
+                             .arg(library.errorString()));
         return nullptr;
+    }
+    if (plan.withoutSandbox) {
+        BrowserStart::switchSandboxOff();
+        mainWindow().showPrintNotice(plan.notice, QColor(0, 0, 0));
     }
     if (!m_browserHost)
         m_browserHost = std::make_unique<ModuleBrowserHost>(*this);
@@ -331,6 +345,13 @@ bool printTo(VeyraModule1 &module, const QString &pdfStem, const Draw &draw, con
     const VeyraModule1::PrintOptions &options = module.printOptions();
     if (options.surface)
         return draw(*options.surface);
+    // A printer or a PDF takes a moment: the operator sees that it is under way.
+    struct WaitCursor
+    {
+        WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+        ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    } waiting;
+    notice(QStringLiteral("Printing\u2026"), toColor(RowColors::StatusBlue));
     if (options.systemPrinter) {
         if (std::unique_ptr<PaintedSurface> printer = PaintedSurface::forDefaultPrinter()) {
             // An older notice would name a file this printout did not go to.

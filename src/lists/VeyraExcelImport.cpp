@@ -38,6 +38,9 @@ VeyraExcelImport::VeyraExcelImport(ExcelImportHost &host)
     m_fileList = new FileList(this);
     m_fileList->setObjectName(QStringLiteral("File1"));
     m_fileList->setPattern(QString::fromLatin1(SpreadsheetReader::Patterns));
+    // Watch lists and the working names are CSV files too, but never names to screen.
+    m_fileList->setExcluded({QStringLiteral("Veyra_*.csv"), QStringLiteral("Veyra.csv"), QStringLiteral("Manifest.csv"),
+                             QStringLiteral("Manifest-*.csv")});
     Twips::place(m_fileList, 3720, 960, 3360, 3120);
     m_cancelButton = new QPushButton(QStringLiteral("Cancel"), this);
     m_cancelButton->setObjectName(QStringLiteral("Command1_0"));

@@ -161,6 +161,8 @@ void VeyraManifest::showPrintNotice(const QString &text, const QColor &color)
 {
     m_printNotice->setForeColor(color);
     m_printNotice->setText(text);
+    // Painted at once: the printing that follows holds the window's thread.
+    m_printNotice->repaint();
 }
 
 bool VeyraManifest::setFolder(const QString &folder, QString *error)

@@ -45,6 +45,9 @@ void NameRowsSearch::writeBack(int row, const NameQuery::Row &written)
     box(0, row)->setText(written.lastName);
     box(1, row)->setText(written.firstAndMiddleName);
     box(3, row)->setText(written.passport);
+    // A long name written back shows its start, as the operator reads it, not its tail.
+    for (int field : {0, 1, 3})
+        box(field, row)->setCursorPosition(0);
 }
 
 void NameRowsSearch::mark(int row, const RowMarks &marks)

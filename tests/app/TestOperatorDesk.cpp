@@ -3,13 +3,17 @@
 #include "engine/TableCache.h"
 #include "lists/VeyraExcelImport.h"
 #include "manifest/VeyraManifest.h"
+#include "platform/widgets/FileList.h"
 #include "platform/widgets/FlexGrid.h"
+#include "platform/widgets/FolderList.h"
 #include "platform/widgets/Label.h"
 #include "settings/VeyraSettings.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -41,6 +45,12 @@ private slots:
     void busyLineWhileASpreadsheetIsRead();
     void listOpeningSaysWhatArrived();
     void cancellingAListOpenSelectsNothing();
+    void browserThatCannotStartLeavesTheProgramWorking_data();
+    void browserThatCannotStartLeavesTheProgramWorking();
+    void doubleClickOpensAFolderOnce_data();
+    void doubleClickOpensAFolderOnce();
+    void importListsNoWatchLists();
+    void searchedLongNameShowsItsStart();
 };
 
 namespace {
@@ -391,6 +401,106 @@ void TestOperatorDesk::cancellingAListOpenSelectsNothing()
     QCOMPARE(app.find<Label>("Label3")->text(),
              QStringLiteral("Opening Veyra_No_Fly.csv was cancelled; no list is selected."));
     QCOMPARE(app.find<Label>("ListIdentity")->text(), QString());
+}
+
+void TestOperatorDesk::browserThatCannotStartLeavesTheProgramWorking_data()
+{
+    QTest::addColumn<QByteArray>("engine");
+    QTest::addColumn<QString>("library");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("the engine's helper is missing") << QByteArray("/nonexistent/QtWebEngineProcess") << ""
+                                                    << "The browser cannot be started: its web engine";
+    QTest::newRow("the browser's library is missing") << QByteArray() << "/nonexistent/veyra_browser"
+                                                      << "The browser cannot be started.\n";
+}
+
+// "Download Database" with a browser that cannot start: a message saying why, and the rows typed are still there.
+void TestOperatorDesk::browserThatCannotStartLeavesTheProgramWorking()
+{
+    QFETCH(QByteArray, engine);
+    QFETCH(QString, library);
+    QFETCH(QString, said);
+    QTemporaryDir data;
+    RunningApp app(data.path());
+    const QByteArray before = qgetenv("QTWEBENGINEPROCESS_PATH");
+    if (!engine.isEmpty())
+        qputenv("QTWEBENGINEPROCESS_PATH", engine);
+    app.module.browserLibrary = library;
+    app.find<QLineEdit>("Text1_0")->setText("ROE");
+    TestSupport::MessageBoxAnswerer answerer;
+    QTest::mouseClick(app.find<QPushButton>("Command3"), Qt::LeftButton);
+    if (before.isEmpty())
+        qunsetenv("QTWEBENGINEPROCESS_PATH");
+    else
+        qputenv("QTWEBENGINEPROCESS_PATH", before);
+    QCOMPARE(answerer.texts.size(), 1);
+    QVERIFY2(answerer.texts.first().startsWith(said), qPrintable(answerer.texts.first()));
+    QVERIFY(answerer.texts.first().contains("Everything else works as before."));
+    QVERIFY(!app.module.existingBrowserWindow());
+    QVERIFY(app.window().isVisible());
+    QCOMPARE(app.find<QLineEdit>("Text1_0")->text(), QStringLiteral("ROE"));
+}
+
+void TestOperatorDesk::doubleClickOpensAFolderOnce_data()
+{
+    QTest::addColumn<QString>("window");
+    for (const char *name : {"VeyraForm1", "VeyraManifest", "VeyraExcelImport"})
+        QTest::newRow(name) << name;
+}
+
+// As the mouse sends it, a click and then a double-click: the folder opens once, and the window lives on.
+void TestOperatorDesk::doubleClickOpensAFolderOnce()
+{
+    QFETCH(QString, window);
+    QTemporaryDir data;
+    QVERIFY(QDir(data.path()).mkpath("Lists/Inner"));
+    RunningApp app(data.path());
+    QWidget *shown = windowNamed(app, window);
+    shown->show();
+    QVERIFY(QTest::qWaitForWindowExposed(shown));
+    auto *folders = shown->findChild<FolderList *>("Dir1");
+    QVERIFY(folders);
+    folders->setPath(data.path());
+    const QList<QListWidgetItem *> items = folders->findItems("Lists", Qt::MatchEndsWith);
+    QCOMPARE(items.size(), 1);
+    const QPoint at = folders->visualItemRect(items.first()).center();
+    QTest::mouseClick(folders->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(folders->viewport(), Qt::LeftButton, {}, at);
+    QCOMPARE(folders->path(), QDir::toNativeSeparators(data.filePath("Lists")));
+    QCOMPARE(folders->findItems("Inner", Qt::MatchEndsWith).size(), 1);
+    QVERIFY(shown->isVisible());
+}
+
+void TestOperatorDesk::importListsNoWatchLists()
+{
+    QTemporaryDir data;
+    for (const char *name :
+         {"people.csv", "crew.xlsx", "Veyra_No_Fly_1205.csv", "Veyra.csv", "Manifest.csv", "veyra_cleared.CSV"})
+        TestSupport::writeFile(data.filePath(name), "LASTNAME\r\nROE\r\n");
+    RunningApp app(data.path());
+    auto *files = app.module.excelImportWindow().findChild<FileList *>("File1");
+    QCOMPARE(files->fileNames(), (QStringList{"crew.xlsx", "people.csv"}));
+}
+
+// A long name the search wrote back upper-cased is shown from its start, as the operator reads it.
+void TestOperatorDesk::searchedLongNameShowsItsStart()
+{
+    QTemporaryDir data;
+    TestSupport::writeFile(
+        data.filePath("Veyra_No_Fly.csv"),
+        "SID,CLEARED,LASTNAME,FIRSTNAME,MIDDLENAME,TYPE,DOB,POB,CITIZENSHIP,PASSPORT/IDNUMBER,MISC\r\n"
+        "1,,ROE,RICHARD,,P,,,,,\r\n");
+    RunningApp app(data.path());
+    auto *last = app.find<QLineEdit>("Text1_0");
+    auto *first = app.find<QLineEdit>("Text2_0");
+    last->setText("wolfeschlegelsteinhausenbergerdorff-vondertannenwaldhausen");
+    first->setText("hubert blaine");
+    app.find<QPushButton>("Command1")->setFocus();
+    app.window().File1_Click("Veyra_No_Fly.csv");
+    QTest::mouseClick(app.find<QPushButton>("Command1"), Qt::LeftButton);
+    QCOMPARE(last->text(), QStringLiteral("WOLFESCHLEGELSTEINHAUSENBERGERDORFF-VONDERTANNENWALDHAUSEN"));
+    QCOMPARE(last->cursorPosition(), 0);
+    QCOMPARE(first->cursorPosition(), 0);
 }
 
 VEYRA_TEST(TestOperatorDesk)

@@ -122,7 +122,7 @@ void TestPrintToPdf::manifestPdfMatchesTheRecorder()
                                                "",
                                                data.path(),
                                                QDate::currentDate(),
-                                               {}}));
+                                               {app.module.NoFlyListIdentity, app.module.SelecteeListIdentity}}));
 
     // Each recorded text's first word, on the page the recorder put it, at the recorder's place.
     int page = 0;

@@ -29,6 +29,8 @@ private slots:
     void footerWrapsAsATextBox_data();
     void footerWrapsAsATextBox();
     void listVersionsAtTheBottom();
+    void manifestStaysOnThePageInAWiderFont_data();
+    void manifestStaysOnThePageInAWiderFont();
 };
 
 namespace {
@@ -354,6 +356,64 @@ void TestPrintouts::listVersionsAtTheBottom()
     RecordingSurface none;
     QVERIFY(SearchLogPrintout::print(none, {"ACME", "7/4/25", "", "", "", "", {"", ""}}));
     QCOMPARE(none.ops[none.ops.size() - 2].text, "Date");
+}
+
+void TestPrintouts::manifestStaysOnThePageInAWiderFont_data()
+{
+    QTest::addColumn<double>("scale");
+    QTest::addColumn<int>("footerWords");
+    QTest::newRow("the round measures") << 1.0 << 3;
+    QTest::newRow("a font a sixth taller and wider") << 7.0 / 6 << 3;
+    QTest::newRow("a font a quarter taller, footers of several lines") << 1.25 << 24;
+}
+
+// Whatever the font's measures: every text stays in its column, and the closing rule and the verifiers stay on the
+// page, above the list versions' lines.
+void TestPrintouts::manifestStaysOnThePageInAWiderFont()
+{
+    QFETCH(double, scale);
+    QFETCH(int, footerWords);
+    QTemporaryDir dir;
+    writeFile(dir.filePath("Footer1.txt"), QByteArray("certify ").repeated(footerWords) + "\r\n");
+    writeFile(dir.filePath("Footer2.txt"), QByteArray("signed ").repeated(footerWords) + "\r\n");
+    ManifestPrintout::Inputs in = manifest(3, dir.path());
+    in.rows[1][1] = "MARIA DE LOS ANGELES GUADALUPE FERNANDEZ DE CORDOBA Y ALVAREZ DE TOLEDO";
+    in.rows[2][6] = "SELECTEE - SEE SUPERVISOR BEFORE BOARDING";
+    in.listIdentities = {"Veyra_No_Fly_1.csv  SHA-256 0f71a86597c7", "Veyra_Selectee_1.csv  SHA-256 9b2c44e01d5a"};
+    RecordingSurface page;
+    page.fixedMetrics = true;
+    page.metricScale = scale;
+    QVERIFY(ManifestPrintout::print(page, in));
+    QCOMPARE(texts(page.ops).count("<end>"), 1);
+
+    // Columns start at 0, 400, 4200, 5000, 6000, 8300 and 10000 (headings) and 0, 400, 4300, 5000, 6000, 8600
+    // and 9900 (cells); each text ends before the next column starts, the last before the page's edge.
+    const QList<double> headings{0, 400, 4200, 5000, 6000, 8300, 10000, 12240};
+    const QList<double> cells{0, 400, 4300, 5000, 6000, 8600, 9900, 12240};
+    double versionsTop = 15840;
+    double lowest = 0;
+    for (const Op &op : page.ops) {
+        if (op.kind == Op::Line)
+            lowest = std::max(lowest, op.y);
+        if (op.kind != Op::Text || op.text.isEmpty())
+            continue;
+        if (op.text.contains("  SHA-256 ")) {
+            versionsTop = std::min(versionsTop, op.y);
+            continue;
+        }
+        const QList<double> &starts = qAbs(op.y - 1450) < 0.01 ? headings : cells;
+        const qsizetype column = starts.indexOf(op.x);
+        if (op.y < 5000 && column >= 0) {
+            const double width = double(op.text.size()) * op.font.size * 10 * scale;
+            QVERIFY2(op.x + width <= starts[column + 1],
+                     qPrintable(QStringLiteral("%1 runs to %2").arg(op.text).arg(op.x + width)));
+        }
+        lowest = std::max(lowest, op.y + op.font.size * 25 * scale);
+    }
+    QVERIFY2(lowest <= versionsTop, qPrintable(QStringLiteral("%1 below %2").arg(lowest).arg(versionsTop)));
+    QVERIFY(versionsTop < 15840);
+    // Cut short, a name says so.
+    QVERIFY(find(page.ops, "MARIA DE LOS ANGELES GUADALUPE FERNANDEZ DE CORDOBA Y ALVAREZ DE TOLEDO") == nullptr);
 }
 
 VEYRA_TEST(TestPrintouts)

@@ -27,11 +27,16 @@ public:
     // is as wide as ten twips per point of the font's size, and a line is 25 twips per point high. Wrapping keeps
     // the real font's measures.
     bool fixedMetrics = false;
+    // With fixed metrics: a font this much wider and taller than those round measures, as a substitute font is.
+    double metricScale = 1;
     double textWidth(const QString &text) const override
     {
-        return fixedMetrics ? double(text.size()) * font().size * 10 : MeasuredSurface::textWidth(text);
+        return fixedMetrics ? double(text.size()) * font().size * 10 * metricScale : MeasuredSurface::textWidth(text);
     }
-    double lineHeight() const override { return fixedMetrics ? font().size * 25 : MeasuredSurface::lineHeight(); }
+    double lineHeight() const override
+    {
+        return fixedMetrics ? font().size * 25 * metricScale : MeasuredSurface::lineHeight();
+    }
 
     QList<Op> ops;
     // Draws this many times, then fails as a printer that went away would; -1 never fails.

@@ -55,12 +55,23 @@ void FileList::refresh()
     }
     if (added || patterns.size() > 1)
         names.sort(Qt::CaseInsensitive);
+    for (const QString &pattern : std::as_const(m_excluded)) {
+        const QRegularExpression excluded(QRegularExpression::wildcardToRegularExpression(pattern),
+                                          QRegularExpression::CaseInsensitiveOption);
+        names.removeIf([&excluded](const QString &name) { return excluded.match(name).hasMatch(); });
+    }
     addItems(names);
     if (!chosen.isEmpty()) {
         const QList<QListWidgetItem *> same = findItems(chosen, Qt::MatchExactly);
         if (!same.isEmpty())
             setCurrentItem(same.first());
     }
+}
+
+void FileList::setExcluded(const QStringList &patterns)
+{
+    m_excluded = patterns;
+    refresh();
 }
 
 QStringList FileList::fileNames() const

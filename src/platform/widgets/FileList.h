@@ -16,6 +16,8 @@ public:
     void setPath(const QString &path);
     QString pattern() const { return m_pattern; }
     void setPattern(const QString &pattern);
+    // Names the pattern takes that the list leaves out all the same (wildcards, letter case ignored).
+    void setExcluded(const QStringList &patterns);
     void refresh();
 
     QStringList fileNames() const;
@@ -26,4 +28,5 @@ signals:
 private:
     QString m_path;
     QString m_pattern = QStringLiteral("*.*");
+    QStringList m_excluded;
 };
