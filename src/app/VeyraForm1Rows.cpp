@@ -27,10 +27,12 @@
 #include "shared/RgbColor.h"
 #include "shared/VeyraVariables.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QFileInfo>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopeGuard>
 
 void VeyraForm1::Text1_Change(int index)
 {
@@ -111,6 +113,9 @@ void VeyraForm1::Command1_Click()
     m_statusLine->setText(QStringLiteral("Searching..."));
     m_lastRepaint = 0;
     repaint();
+    // The search holds the window's thread (it paints as it goes, at most 30 times a second); the cursor says so.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const auto restoreCursor = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
 
     // The list as the statements read it: read once here, and every statement of this search reads these very
     // bytes, which the identity line and the screening record then name.

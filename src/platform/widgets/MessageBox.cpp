@@ -1,5 +1,7 @@
 #include "platform/widgets/MessageBox.h"
 
+#include <QApplication>
+
 namespace MessageBox {
 
 QMessageBox::StandardButton show(QWidget *parent, const QString &text, const QString &title,
@@ -9,7 +11,14 @@ QMessageBox::StandardButton show(QWidget *parent, const QString &text, const QSt
     box.setObjectName(QStringLiteral("MessageBox"));
     if (!details.isEmpty())
         box.setDetailedText(details);
-    return static_cast<QMessageBox::StandardButton>(box.exec());
+    // A box asked in the middle of long work (a search's refusal) takes the ordinary pointer.
+    const bool busy = QApplication::overrideCursor() != nullptr;
+    if (busy)
+        QApplication::setOverrideCursor(Qt::ArrowCursor);
+    const auto answer = static_cast<QMessageBox::StandardButton>(box.exec());
+    if (busy)
+        QApplication::restoreOverrideCursor();
+    return answer;
 }
 
 bool askYesNo(QWidget *parent, const QString &question)
