@@ -32,6 +32,8 @@ struct ListIdentity;
 struct SearchSummary;
 class MainWindowHost;
 class NearMissFinder;
+class NearMissIndex;
+class TextTable;
 class NearMissIndexes;
 class PossibleMatchesPanel;
 struct VeyraVariables;
@@ -136,7 +138,16 @@ private:
     void repaintCoalesced();
 
     void buildNearMissMarks(QWidget *surface, int left, int top, int pitch, int height);
-    SearchRun::Searched nearMissPass(const NearMissFinder &finder, const QString &listName, const QStringList &columns);
+    // A row the exact search visited, with what it found: the near-miss advisory's input.
+    struct SearchedRow
+    {
+        int row = 0;
+        NameQuery::Row written;
+        std::vector<uint64_t> found;
+    };
+    void findNearMisses(const std::shared_ptr<const TextTable> &table,
+                        const std::shared_ptr<const NearMissIndex> &index, const QString &listName,
+                        std::vector<SearchedRow> rows);
     bool nearMissMarked(int row) const;
     QString nearMissTip(int row) const;
     void showNearMissMarks();

@@ -1,6 +1,9 @@
 #include "app/VeyraForm1.h"
 
+#include "engine/TextTable.h"
+#include "platform/widgets/BusyWait.h"
 #include "platform/widgets/FlexGrid.h"
+#include "platform/widgets/Label.h"
 #include "platform/widgets/Named.h"
 #include "platform/widgets/TextBox.h"
 #include "platform/widgets/Twips.h"
@@ -60,15 +63,40 @@ void VeyraForm1::buildNearMissMarks(QWidget *surface, int left, int top, int pit
     });
 }
 
-SearchRun::Searched VeyraForm1::nearMissPass(const NearMissFinder &finder, const QString &listName,
-                                             const QStringList &columns)
+// After the exact search, whose marks and summary are already shown: for many rows on a large list this takes
+// seconds, so it runs off the window's thread, and a cancel leaves only the advisory out, never a mark.
+void VeyraForm1::findNearMisses(const std::shared_ptr<const TextTable> &table,
+                                const std::shared_ptr<const NearMissIndex> &index, const QString &listName,
+                                std::vector<SearchedRow> rows)
 {
-    return [this, &finder, listName, columns](int row, const NameQuery::Row &written,
-                                              const std::vector<uint64_t> &found) {
-        if (size_t(row) >= m_nearMisses.size())
-            m_nearMisses.resize(size_t(row) + 1);
-        m_nearMisses[size_t(row)] = {!found.empty(), false, written, finder.records(written, found, listName, columns)};
-    };
+    if (rows.empty())
+        return;
+    const int count = int(rows.size());
+    auto found = std::make_shared<std::vector<RowNearMisses>>();
+    const QStringList columns = BatchScreening::distinctNames(table->columnNames());
+    std::atomic<bool> cancelled = false;
+    const BusyWait::Ended ended = BusyWait::run(
+        [found, table, index, listName, columns, rows = std::move(rows)] {
+            const NearMissFinder finder(*table, *index);
+            for (const SearchedRow &searched : rows) {
+                if (size_t(searched.row) >= found->size())
+                    found->resize(size_t(searched.row) + 1);
+                (*found)[size_t(searched.row)] = {!searched.found.empty(), false, searched.written,
+                                                  finder.records(searched.written, searched.found, listName, columns)};
+            }
+        },
+        *m_busyLine,
+        QStringLiteral("Looking for possible matches of %1 %2 in %3\u2026")
+            .arg(count)
+            .arg(count == 1 ? "name" : "names", listName),
+        &cancelled);
+    if (ended == BusyWait::Ended::Cancelled) {
+        m_statusLine->setText(m_statusLine->text() +
+                              QStringLiteral("   Possible matches were not looked for: cancelled."));
+        return;
+    }
+    m_nearMisses = std::move(*found);
+    showNearMissMarks();
 }
 
 bool VeyraForm1::nearMissMarked(int row) const

@@ -120,7 +120,8 @@ void VeyraForm1::Command1_Click()
     // The list as the statements read it: read once here, and every statement of this search reads these very
     // bytes, which the identity line and the screening record then name.
     std::shared_ptr<const TextTable> table;
-    std::unique_ptr<NearMissFinder> finder;
+    std::shared_ptr<const NearMissIndex> index;
+    std::vector<SearchedRow> searchedRows;
     SearchRun::Searched nearMisses;
     const QString listName = QFileInfo(listPath).fileName();
     const QString workingName = QString::fromLatin1(WatchListFile::WorkingName);
@@ -130,8 +131,10 @@ void VeyraForm1::Command1_Click()
         std::shared_ptr<TextTable> read = m_host.tableCache().table(listPath, true, listName);
         connection.bindTable(workingName, listPath, read);
         table = read;
-        finder = std::make_unique<NearMissFinder>(*table, *m_nearMissIndexes->of(table));
-        nearMisses = nearMissPass(*finder, listName, BatchScreening::distinctNames(table->columnNames()));
+        index = m_nearMissIndexes->of(table);
+        nearMisses = [&searchedRows](int row, const NameQuery::Row &written, const std::vector<uint64_t> &found) {
+            searchedRows.push_back({row, written, found});
+        };
     } catch (const TextTableError &) {
         // The statements meet the same trouble and report it; the advisory is simply not there.
     }
@@ -171,8 +174,9 @@ void VeyraForm1::Command1_Click()
     showSummary(SearchSummary::of(outcome, gridMode(), uncleared));
     if (table && !m_selectedListSha256.isEmpty() && list.sha256 != m_selectedListSha256)
         showListChanged(list);
-    showNearMissMarks();
     connection.close();
+    if (table && index)
+        findNearMisses(table, index, listName, std::move(searchedRows));
     recordSearch(visited);
 }
 

@@ -324,7 +324,7 @@ void TestOperatorDesk::busyLineWhileASpreadsheetIsRead()
     bool waitCursor = false;
     bool cancelOffered = false;
     bool helperRan = false;
-    QTimer::singleShot(20, &import, [&] {
+    QTimer::singleShot(400, &import, [&] {
         auto *line = import.findChild<QWidget *>("BusyLine");
         shown = line && line->isVisible() ? import.findChild<QLabel *>("BusyText")->text() : QString();
         waitCursor = QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
@@ -388,7 +388,7 @@ void TestOperatorDesk::cancellingAListOpenSelectsNothing()
     });
 
     QString shown;
-    QTimer::singleShot(20, &app.window(), [&] {
+    QTimer::singleShot(400, &app.window(), [&] {
         auto *line = app.window().findChild<QWidget *>("BusyLine");
         shown = line && line->isVisible() ? app.window().findChild<QLabel *>("BusyText")->text() : QString();
         QTest::mouseClick(app.find<QPushButton>("BusyCancel"), Qt::LeftButton);

@@ -8,6 +8,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QThread>
+#include <QTimer>
 
 #include <memory>
 #include <vector>
@@ -53,6 +54,8 @@ public:
 private:
     QPushButton *m_cancel;
 };
+
+constexpr int ShowAfterMs = 150;
 
 std::vector<std::unique_ptr<QThread>> &abandoned()
 {
@@ -125,10 +128,14 @@ Ended run(const std::function<void()> &work, BusyLine &line, const QString &doin
     InputBlocker blocker(cancelled ? line.cancelButton() : nullptr);
     qApp->installEventFilter(&blocker);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    line.start(doing, cancelled != nullptr);
 
     std::unique_ptr<QThread> thread(QThread::create(work));
     QEventLoop loop;
+    // Work done within a blink shows no line, so the window does not flicker at every small search.
+    QTimer shown;
+    shown.setSingleShot(true);
+    QObject::connect(&shown, &QTimer::timeout, &line, [&] { line.start(doing, cancelled != nullptr); });
+    shown.start(ShowAfterMs);
     bool cancel = false;
     QObject::connect(thread.get(), &QThread::finished, &loop, &QEventLoop::quit);
     QObject::connect(&line, &BusyLine::cancelRequested, &loop, [&] {
