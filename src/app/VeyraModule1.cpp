@@ -12,6 +12,7 @@
 #include "platform/files/SavedFile.h"
 #include "platform/printing/PaintedSurface.h"
 #include "platform/widgets/BusyWait.h"
+#include "platform/widgets/Label.h"
 #include "platform/widgets/MessageBox.h"
 #include "print/ManifestPrintout.h"
 #include "print/SearchLogPrintout.h"
@@ -323,7 +324,16 @@ void VeyraModule1::SendMail(QString &server, QString &userName, QString &passwor
     bool sent = false;
     QString error;
     MailTransport::initialize();
+    // The manifest window says what it waits for; its earlier notice (where a printout went) comes back after.
+    Label *notice = m_manifest ? m_manifest->findChild<Label *>(QStringLiteral("PrintNotice")) : nullptr;
+    const QString before = notice ? notice->text() : QString();
+    const QColor beforeColor = notice ? notice->foreColor() : QColor();
+    if (notice)
+        m_manifest->showPrintNotice(QStringLiteral("Sending the mail to %1\u2026").arg(to),
+                                    toColor(RowColors::StatusBlue));
     BusyWait::run([&] { sent = MailTransport::send(message, options, &error); });
+    if (notice)
+        m_manifest->showPrintNotice(before, beforeColor);
     MailSentFlag = QLatin1String(sent ? "Yes" : "No");
     if (sent)
         return;
