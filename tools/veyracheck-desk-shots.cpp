@@ -51,6 +51,8 @@ int main(int argc, char *argv[])
     for (const QString &name : examples.entryList({"Veyra_*.csv"}, QDir::Files))
         QFile::copy(examples.filePath(name), data.filePath(name));
 
+    // Outlives the program, which waits for a reading given up before it ends.
+    std::atomic<bool> letGo = false;
     VeyraModule1 module(data.path());
     VeyraForm1 &window = module.mainWindow();
     window.Form_Load();
@@ -64,7 +66,6 @@ int main(int argc, char *argv[])
     }
 
     // The list's reading held back while the picture is taken.
-    std::atomic<bool> letGo = false;
     module.tableCache().setBeforeParse([&letGo](const QString &) {
         while (!letGo)
             QThread::msleep(2);

@@ -417,6 +417,9 @@ void VeyraManifest::MSFlexGrid1_KeyPress(int keyCode)
     const int row = m_grid->row();
     const int col = m_grid->col();
     const QString text = m_grid->textMatrix(row, col);
+    // The advisory was about the name imported; an edited name is another person's.
+    if (col == FullNameColumn && m_grid->cellMarked(row, 0))
+        m_grid->setCellMark(row, 0, QIcon(), QString());
     if (keyCode == 8) {
         if (!text.isEmpty())
             m_grid->setTextMatrix(row, col, text.chopped(1));

@@ -622,6 +622,10 @@ void TestMainWindowSearch::manifestMarksPersonsWithAnAdvisory()
     QCOMPARE(grid->textMatrix(1, 0), QStringLiteral("1"));
     QVERIFY(grid->model().index(0, 0).data(Qt::ToolTipRole).toString().startsWith("1 possible match"));
     QVERIFY(!grid->cellMarked(2, 0));
+    // Typing over the name makes it another person's: the mark goes.
+    grid->setCurrentCell(1, 1);
+    manifest.MSFlexGrid1_KeyPress('x');
+    QVERIFY(!grid->cellMarked(1, 0));
 }
 
 VEYRA_TEST(TestMainWindowSearch)

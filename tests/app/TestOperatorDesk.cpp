@@ -380,8 +380,9 @@ void TestOperatorDesk::cancellingAListOpenSelectsNothing()
 {
     QTemporaryDir data;
     TestSupport::writeFile(data.filePath("Veyra_No_Fly.csv"), "SID,LASTNAME\r\n1,ROE\r\n");
-    RunningApp app(data.path());
+    // Declared before the program, so that it outlives the reading given up, which the program waits for.
     std::atomic<bool> letGo = false;
+    RunningApp app(data.path());
     app.module.tableCache().setBeforeParse([&letGo](const QString &) {
         while (!letGo)
             QThread::msleep(2);
