@@ -204,20 +204,26 @@ void TestOperatorDesk::enterClicksTheDefaultButton()
     QTest::keyClick(company, Qt::Key_Return);
     QCOMPARE(saved.count(), 1);
 
+    // In the import window Enter on a folder opens the folder; on a file it opens the file.
+    QVERIFY(QDir(data.path()).mkpath("Sheets"));
+    TestSupport::writeFile(data.filePath("Sheets/people.csv"), "ROE,RICHARD\r\n");
+    app.window().FromExcel_Click();
     VeyraExcelImport &import = app.module.excelImportWindow();
-    import.show();
-    import.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&import));
-    auto *open = import.findChild<QPushButton *>("Command1_1");
-    QSignalSpy opened(open, &QPushButton::clicked);
-    QTest::keyClick(&import, Qt::Key_Return);
-    QCOMPARE(opened.count(), 0); // nothing chosen yet: Open is off
-    open->setEnabled(true);
-    QObject::disconnect(open, &QPushButton::clicked, nullptr, nullptr);
-    QSignalSpy openedNow(open, &QPushButton::clicked);
-    import.findChild<QWidget *>("Command1_0")->clearFocus();
-    QTest::keyClick(&import, Qt::Key_Return);
-    QCOMPARE(openedNow.count(), 1);
+    auto *folders = import.findChild<FolderList *>("Dir1");
+    folders->setPath(data.path());
+    folders->setFocus();
+    folders->setCurrentItem(folders->findItems("Sheets", Qt::MatchEndsWith).value(0));
+    QTest::keyClick(folders, Qt::Key_Return);
+    QCOMPARE(folders->path(), QDir::toNativeSeparators(data.filePath("Sheets")));
+    QVERIFY(import.isVisible());
+    auto *files = import.findChild<FileList *>("File1");
+    files->setFocus();
+    files->setCurrentItem(files->findItems("people.csv", Qt::MatchExactly).value(0));
+    QTest::keyClick(files, Qt::Key_Return);
+    QVERIFY(!app.module.existingExcelImportWindow());
+    QCOMPARE(app.find<FlexGrid>("MSFlexGrid2")->textMatrix(0, 0), QStringLiteral("ROE"));
+    QCOMPARE(app.find<Label>("Label3")->text(), QStringLiteral("1 name imported"));
 }
 
 void TestOperatorDesk::windowsFitTheScreen_data()

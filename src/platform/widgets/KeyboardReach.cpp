@@ -1,7 +1,9 @@
 #include "platform/widgets/KeyboardReach.h"
 
-#include <QAbstractItemView>
+#include "platform/widgets/FolderList.h"
+
 #include <QApplication>
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QMainWindow>
 #include <QMenuBar>
@@ -40,8 +42,9 @@ public:
         const int key = static_cast<QKeyEvent *>(event)->key();
         if (key != Qt::Key_Return && key != Qt::Key_Enter)
             return false;
+        // Enter opens a folder in a folder list and picks a drive; on a file it chooses the file, then clicks.
         QWidget *focus = m_window.focusWidget();
-        if (qobject_cast<QAbstractItemView *>(focus) || qobject_cast<QPushButton *>(focus))
+        if (qobject_cast<FolderList *>(focus) || qobject_cast<QComboBox *>(focus) || qobject_cast<QPushButton *>(focus))
             return false;
         if (!m_button.isEnabled() || !m_button.isVisible())
             return false;

@@ -13,8 +13,8 @@ void menuBar(QMainWindow &window);
 // Escape closes the window.
 void escapeCloses(QWidget &window);
 
-// Enter clicks the button (windows that are not dialogs have no default button). In a list, Enter stays the
-// list's own: it opens the folder or the entry there.
+// Enter clicks the button (windows that are not dialogs have no default button). In a folder list or a drive
+// list, Enter stays the list's own; in a file list it chooses the file and then clicks.
 void enterClicks(QWidget &window, QPushButton &button);
 
 } // namespace KeyboardReach
