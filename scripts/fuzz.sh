@@ -6,8 +6,9 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEYRA_FUZZ=ON \
     -DVEYRA_WERROR="${VEYRA_WERROR:-OFF}" >/dev/null
-cmake --build build-fuzz --target fuzz_csv fuzz_csv_reference fuzz_statement fuzz_near_miss fuzz_screening_record >&2
-for target in csv csv_reference statement near_miss screening_record; do
+cmake --build build-fuzz --target fuzz_csv fuzz_csv_reference fuzz_statement fuzz_near_miss fuzz_screening_record \
+    fuzz_spreadsheet >&2
+for target in csv csv_reference statement near_miss screening_record spreadsheet; do
     scratch=$(mktemp -d)
     echo "fuzzing $target for $seconds s"
     build-fuzz/fuzz/fuzz_$target -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \

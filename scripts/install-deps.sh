@@ -8,13 +8,14 @@ packages=(
     cmake ninja-build g++ pkg-config clang-format
     # libraries
     qt6-base-dev qt6-webengine-dev libcurl4-openssl-dev libssl-dev libicu-dev
-    # the spreadsheet reader: LibreOffice without a desktop, driven from Python, and the .xls container
-    libreoffice-calc-nogui python3-uno python3-olefile
+    # the spreadsheet reader's ZIP container (.xlsx, .ods)
+    libzip-dev
     # running and looking at the program without a desktop
     xvfb xauth xdotool fonts-dejavu-core
-    # tests and tools: PDF checks, benchmark comparison, fuzzing, a mail server with TLS, .xls fixtures
+    # tests and tools: PDF checks, benchmark comparison, fuzzing, a mail server with TLS, spreadsheet fixtures,
+    # and LibreOffice, the spreadsheet reader's oracle (it saves and renders the sheets the tests compare)
     poppler-utils sqlite3 clang libclang-rt-14-dev python3-aiosmtpd openssl python3-xlwt
-    python3-openpyxl
+    python3-openpyxl python3-olefile libreoffice-calc-nogui
     # the Debian package
     dpkg-dev file
 )

@@ -6,7 +6,6 @@
 #include "engine/TextTable.h"
 #include "engine/TextTableError.h"
 #include "platform/files/DataFolder.h"
-#include "platform/files/ProgramFiles.h"
 #include "platform/files/SavedFile.h"
 #include "platform/files/SpreadsheetReader.h"
 #include "search/BatchScreening.h"
@@ -36,8 +35,9 @@ namespace {
 constexpr auto Description = R"(Screens a list of people against watch lists, as VeyraCheck's window does in grid mode.
 
 NAMES is a CSV file of four columns without a header row (last name, first and middle name, date of birth,
-passport number), or an .xls, .xlsx, .xlsm or .ods spreadsheet whose A1:D1000 of the active sheet are read as
-the window's spreadsheet import reads them (as the sheet shows them).
+passport number), or an .xls, .xlsx, .xlsm or .ods spreadsheet whose columns A to D are read, every row of the
+shown sheet (the active one when visible, else the first visible one), as the sheet shows them; the sheet read is
+named on standard error. A file that cannot be read whole is refused: nobody in it goes unscreened.
 The lists are searched in the order given; each list's kind comes from its file name ("No_Fly", "Selectee",
 "Cleared", other), and each search starts from the marks the previous one left: a Cleared list looks only at
 uncleared matches and needs a date of birth, a Selectee list passes over them. On every list but a Cleared one,
@@ -78,18 +78,16 @@ Exit status: 0 when nobody is NO FLY, SSSS or refused; 1 when somebody is; 2 on 
 std::optional<QList<NameQuery::Row>> readNames(const QString &path, QString *error)
 {
     const bool csv = QFileInfo(path).suffix().compare(QLatin1String("csv"), Qt::CaseInsensitive) == 0;
-    SpreadsheetReader::Result read;
-    if (SpreadsheetReader::isReadable(path) && !csv) {
-        read = SpreadsheetReader::read(ProgramFiles::spreadsheetHelper(), path);
-    } else {
-        read = SpreadsheetReader::readCsv(path, 0); // no row limit: a batch screens everyone it is given
-    }
+    // No row limit: a batch screens everyone it is given.
+    const SpreadsheetReader::Result read = SpreadsheetReader::isReadable(path) && !csv
+                                               ? SpreadsheetReader::read(path, 0)
+                                               : SpreadsheetReader::readCsv(path, 0);
     if (!read.ok) {
         *error = read.error;
         return std::nullopt;
     }
-    if (!read.notice.isEmpty())
-        QTextStream(stderr) << QFileInfo(path).fileName() << ": " << read.notice << "\n";
+    if (!read.sheet.isEmpty())
+        QTextStream(stderr) << QFileInfo(path).fileName() << ": read the sheet \"" << read.sheet << "\"\n";
     QList<NameQuery::Row> names;
     for (const QStringList &row : read.rows)
         names.append({row.value(0), row.value(1), row.value(2), row.value(3)});

@@ -123,7 +123,6 @@ int main(int argc, char *argv[])
     manifest.Back_Click();
 
     module.SpreadsheetFolder = sheet.absolutePath();
-    module.setSpreadsheetHelper(QCoreApplication::applicationDirPath() + "/../src/veyracheck-sheet");
     window.FromExcel_Click();
     VeyraExcelImport *import = module.existingExcelImportWindow();
     import->File1_Click(sheet.fileName());

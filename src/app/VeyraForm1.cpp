@@ -297,7 +297,7 @@ void VeyraForm1::hideImportedNames()
     m_importedNamesGrid->hide();
 }
 
-void VeyraForm1::fillImportedNames(const QList<QStringList> &rows)
+void VeyraForm1::fillImportedNames(const QList<QStringList> &rows, const QString &sheet)
 {
     // New names: the last search's summary, results and removal belong to the names that were there.
     createHeader();
@@ -305,15 +305,19 @@ void VeyraForm1::fillImportedNames(const QList<QStringList> &rows)
     m_importedNamesGrid->setClip(0, 0, rows);
     m_importedNamesGrid->setCurrentCell(0, 1);
     m_importedNamesGrid->setTopRow(0);
-    showStatus(QStringLiteral("%1 %2 imported")
-                   .arg(QLocale(QLocale::English).toString(rows.size()), rows.size() == 1 ? "name" : "names"),
-               toColor(RowColors::Black));
+    QString status = QStringLiteral("%1 %2 imported")
+                         .arg(QLocale(QLocale::English).toString(rows.size()), rows.size() == 1 ? "name" : "names");
+    if (!sheet.isEmpty())
+        status += QStringLiteral(" from the sheet \"%1\"").arg(sheet);
+    showStatus(status, toColor(RowColors::Black));
 }
 
 void VeyraForm1::reportUnreadableSpreadsheet(const QString &fileName, const QString &reason)
 {
-    // An empty grid must not pass for a list without names.
-    showStatus(QStringLiteral("%1 could not be read: %2").arg(fileName, reason), toColor(RowColors::Red));
+    // An empty grid must not pass for a list without names. A reason that names the file stands alone.
+    showStatus(reason.startsWith(fileName + u' ') ? reason
+                                                  : QStringLiteral("%1 could not be read: %2").arg(fileName, reason),
+               toColor(RowColors::Red));
 }
 
 void VeyraForm1::reportSpreadsheetNotice(const QString &fileName, const QString &notice)

@@ -93,7 +93,8 @@ public:
     // Spreadsheet import into the imported-names grid
     void FromExcel_Click();
     void hideImportedNames();
-    void fillImportedNames(const QList<QStringList> &rows);
+    // sheet: the name of the sheet the names came from, said on the status line when given.
+    void fillImportedNames(const QList<QStringList> &rows, const QString &sheet = QString());
     void reportUnreadableSpreadsheet(const QString &fileName, const QString &reason);
     // The sheet was read, with something the operator must know: names past the rows the import takes.
     void reportSpreadsheetNotice(const QString &fileName, const QString &notice);

@@ -144,11 +144,13 @@ void VeyraModule1::unloadExcelImportWindow()
     unloadLater(m_excelImport, m_unloadedExcelImport);
 }
 
-QString VeyraModule1::spreadsheetHelper() const
+SpreadsheetReader::Read VeyraModule1::spreadsheetReader() const
 {
-    if (!m_spreadsheetHelper.isEmpty())
-        return m_spreadsheetHelper;
-    return ProgramFiles::spreadsheetHelper();
+    if (m_spreadsheetReader)
+        return m_spreadsheetReader;
+    return [](const QString &file, const std::atomic<bool> *cancelled) {
+        return SpreadsheetReader::read(file, SpreadsheetReader::MaxRows, cancelled);
+    };
 }
 
 namespace {
@@ -240,9 +242,9 @@ void VeyraModule1::hideImportedNames()
     mainWindow().hideImportedNames();
 }
 
-void VeyraModule1::fillImportedNames(const QList<QStringList> &rows)
+void VeyraModule1::fillImportedNames(const QList<QStringList> &rows, const QString &sheet)
 {
-    mainWindow().fillImportedNames(rows);
+    mainWindow().fillImportedNames(rows, sheet);
 }
 
 void VeyraModule1::reportUnreadableSpreadsheet(const QString &fileName, const QString &reason)

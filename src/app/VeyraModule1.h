@@ -49,8 +49,8 @@ public:
     VeyraExcelImport *existingExcelImportWindow() const { return m_excelImport.get(); }
     void unloadExcelImportWindow() override;
     // The helper that reads spreadsheets: next to the program unless told otherwise.
-    QString spreadsheetHelper() const override;
-    void setSpreadsheetHelper(const QString &path) { m_spreadsheetHelper = path; }
+    SpreadsheetReader::Read spreadsheetReader() const override;
+    void setSpreadsheetReader(SpreadsheetReader::Read read) { m_spreadsheetReader = std::move(read); }
 
     // The browser window, loaded with its library on first use; nothing (and a message) when it cannot be.
     QMainWindow *browserWindow();
@@ -103,7 +103,7 @@ public:
     QList<ManifestScreening::SearchedRow> searchedRows() const override;
     QString settingsEmailAddress() override;
     void hideImportedNames() override;
-    void fillImportedNames(const QList<QStringList> &rows) override;
+    void fillImportedNames(const QList<QStringList> &rows, const QString &sheet) override;
     void reportUnreadableSpreadsheet(const QString &fileName, const QString &reason) override;
     void reportSpreadsheetNotice(const QString &fileName, const QString &notice) override;
     void loadManifestWindow() override { manifestWindow(); }
@@ -126,7 +126,7 @@ private:
     QPointer<VeyraManifest> m_unloadedManifest; // unloaded, waiting for its handlers to return
     std::unique_ptr<VeyraExcelImport> m_excelImport;
     QPointer<VeyraExcelImport> m_unloadedExcelImport;
-    QString m_spreadsheetHelper;
+    SpreadsheetReader::Read m_spreadsheetReader;
     std::unique_ptr<BrowserHost> m_browserHost;
     std::unique_ptr<QMainWindow> m_browser;
     QPointer<QMainWindow> m_unloadedBrowser;

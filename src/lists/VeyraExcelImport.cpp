@@ -147,21 +147,22 @@ bool VeyraExcelImport::open()
     // The window keeps painting and says what it reads; Cancel ends the reader at once.
     auto read = std::make_shared<SpreadsheetReader::Result>();
     auto cancelled = std::make_shared<std::atomic<bool>>(false);
-    const QString helper = m_host.spreadsheetHelper();
-    const BusyWait::Ended ended = BusyWait::run(
-        [read, cancelled, helper, path] {
-            *read = SpreadsheetReader::read(helper, path, SpreadsheetReader::TimeoutMs, cancelled.get());
-        },
-        *m_busyLine, QStringLiteral("Reading %1\u2026").arg(m_selectedFile), cancelled.get());
+    const SpreadsheetReader::Read reader = m_host.spreadsheetReader();
+    const BusyWait::Ended ended =
+        BusyWait::run([read, cancelled, reader, path] { *read = reader(path, cancelled.get()); }, *m_busyLine,
+                      QStringLiteral("Reading %1\u2026").arg(m_selectedFile), cancelled.get());
     if (ended == BusyWait::Ended::Cancelled) {
         m_openButton->setEnabled(true);
         return false;
     }
 
     if (read->ok) {
-        m_host.fillImportedNames(read->rows);
+        m_host.fillImportedNames(read->rows, read->sheet);
         if (!read->notice.isEmpty())
-            m_host.reportSpreadsheetNotice(m_selectedFile, read->notice);
+            m_host.reportSpreadsheetNotice(read->sheet.isEmpty()
+                                               ? m_selectedFile
+                                               : QStringLiteral("%1, sheet \"%2\"").arg(m_selectedFile, read->sheet),
+                                           read->notice);
     } else
         m_host.reportUnreadableSpreadsheet(m_selectedFile, read->error);
     return true;

@@ -1,14 +1,18 @@
 #!/usr/bin/python3
 """Writes the same workbook as .xls (python3-xlwt), .xlsx (python3-openpyxl) and .ods (its XML written here):
-  make_sheets.py FOLDER          crew.xls, crew.xlsx, crew.ods, and stored-boolean.xls
+  make_sheets.py FOLDER          crew.xls, crew.xlsx, crew.ods
   make_sheets.py FOLDER ROWS     people<ROWS>.xls/.xlsx/.ods/.csv: ROWS people, the crew's cells repeated (for
                                  the benchmark)
 Three sheets: "Hidden" (hidden), "Old" and "Crew"; "Crew", the third, is the active one. Its cells hold
-formulas, number formats, dates and booleans, whose displayed texts the tests write out by hand. Formulas are
-stored without a result in .xls and .xlsx (as a script writes them) and with one in .ods."""
+formulas, number formats, dates and booleans, whose displayed texts the tests write out by hand. As a script
+writes them, formulas have no stored result in .xls and .xlsx; those files stay in FOLDER/written/, and
+LibreOffice opens and saves each into FOLDER, as an operator's spreadsheet program would, results included."""
 import datetime
 import os
+import shutil
+import subprocess
 import sys
+import tempfile
 import zipfile
 
 # (kind, value, number format): kind is "text", "number", "date", "bool" or "formula".
@@ -159,41 +163,60 @@ def write_ods(path, rows):
             archive.writestr(name, text, compress_type=zipfile.ZIP_DEFLATED)
 
 
-def write_stored_boolean_xls(path):
-    """A1 =1=1 and B1 =1=2, with their results stored as booleans, as a spreadsheet program saves them (xlwt
-    stores none of its own, so they are written into its records here)."""
-    import struct
-    import olefile
-    import xlwt
-    book = xlwt.Workbook()
-    sheet = book.add_sheet("Flags")
-    sheet.write(0, 0, xlwt.Formula("1=1"))
-    sheet.write(0, 1, xlwt.Formula("1=2"))
-    book.save(path)
-    ole = olefile.OleFileIO(path, write_mode=True)
-    stream = bytearray(ole.openstream("Workbook").read())
-    pos = 0
-    while pos + 4 <= len(stream):
-        record, length = struct.unpack_from("<HH", stream, pos)
-        if record == 0x0006:
-            col = struct.unpack_from("<H", stream, pos + 6)[0]
-            stream[pos + 10:pos + 18] = bytes([1, 0, 1 if col == 0 else 0, 0, 0, 0, 0xFF, 0xFF])
-        pos += 4 + length
-    ole.write_stream("Workbook", bytes(stream))
-    ole.close()
+def office_save(paths, folder):
+    """Has LibreOffice open the .xlsx files and save each as .xlsx and as .xls into folder, with a profile of its
+    own (so that tests running at once do not share one) set to the United States' conventions. An .xls file
+    LibreOffice opens keeps the results its writer stored (none, from xlwt), so the .xls twin is saved from the
+    .xlsx one, whose formulas LibreOffice calculates. The .ods files, written with their results and their
+    active sheet (which LibreOffice, saving without a window, would drop), are copied as they are."""
+    profile = tempfile.mkdtemp(prefix="veyracheck-office-")
+    try:
+        user = os.path.join(profile, "user")
+        os.makedirs(user)
+        with open(os.path.join(user, "registrymodifications.xcu"), "w", encoding="utf-8") as f:
+            f.write(LOCALE_SETTINGS)
+        xlsx = [p for p in paths if p.endswith(".xlsx")]
+        for target in ("xlsx:Calc MS Excel 2007 XML", "xls:MS Excel 97"):
+            subprocess.run(["soffice", "--headless", "--norestore", "--nologo", "--nodefault", "--nolockcheck",
+                            "-env:UserInstallation=file://" + profile, "--convert-to", target, "--outdir", folder]
+                           + xlsx, check=True, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL, timeout=240)
+            suffix = target.split(":")[0]
+            for p in xlsx:
+                if not os.path.exists(os.path.join(folder, os.path.basename(p)[:-4] + suffix)):
+                    raise SystemExit("LibreOffice did not save " + p + " as ." + suffix)
+        for p in paths:
+            if p.endswith(".ods"):
+                shutil.copy(p, folder)
+    finally:
+        shutil.rmtree(profile, ignore_errors=True)
+
+
+LOCALE_SETTINGS = """<?xml version="1.0" encoding="UTF-8"?>
+<oor:items xmlns:oor="http://openoffice.org/2001/registry" xmlns:xs="http://www.w3.org/2001/XMLSchema">
+<item oor:path="/org.openoffice.Setup/L10N"><prop oor:name="ooSetupSystemLocale" oor:op="fuse"><value>en-US</value></prop></item>
+<item oor:path="/org.openoffice.Setup/L10N"><prop oor:name="ooLocale" oor:op="fuse"><value>en-US</value></prop></item>
+</oor:items>
+"""
 
 
 def main():
     folder = sys.argv[1]
+    written = os.path.join(folder, "written")
+    os.makedirs(written, exist_ok=True)
+    paths = []
     if len(sys.argv) < 3:
         for suffix, write in (("xls", write_xls), ("xlsx", write_xlsx), ("ods", write_ods)):
-            write(os.path.join(folder, "crew." + suffix), CREW)
-        write_stored_boolean_xls(os.path.join(folder, "stored-boolean.xls"))
+            paths.append(os.path.join(written, "crew." + suffix))
+            write(paths[-1], CREW)
+        office_save(paths, folder)
         return
     count = int(sys.argv[2])
     people = [[("text", "NAME%d" % (n + 1), None)] + CREW[n % 4][1:] for n in range(count)]
     for suffix, write in (("xls", write_xls), ("xlsx", write_xlsx), ("ods", write_ods)):
-        write(os.path.join(folder, "people%d.%s" % (count, suffix)), people)
+        paths.append(os.path.join(written, "people%d.%s" % (count, suffix)))
+        write(paths[-1], people)
+    office_save(paths, folder)
     with open(os.path.join(folder, "people%d.csv" % count), "w", encoding="utf-8") as f:
         for n in range(count):
             f.write("NAME%d,marco,1/2/1960,%08d\r\n" % (n + 1, n))

@@ -6,8 +6,6 @@
 // folders once installed.
 namespace ProgramFiles {
 
-// The process that reads spreadsheets.
-QString spreadsheetHelper();
 // The browser window's library, as QLibrary takes it (without "lib" and ".so").
 QString browserLibrary();
 

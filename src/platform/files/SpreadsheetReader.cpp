@@ -4,9 +4,11 @@
 #include "engine/TextTable.h"
 #include "engine/TextTableError.h"
 
-#include <QElapsedTimer>
+#include "platform/sheets/SheetCells.h"
+#include "platform/sheets/SpreadsheetFile.h"
+
+#include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 
 bool SpreadsheetReader::isReadable(const QString &fileName)
 {
@@ -15,43 +17,40 @@ bool SpreadsheetReader::isReadable(const QString &fileName)
            suffix == QLatin1String("ods") || suffix == QLatin1String("csv");
 }
 
-SpreadsheetReader::Result SpreadsheetReader::read(const QString &helperPath, const QString &file, int timeoutMs,
-                                                  const std::atomic<bool> *cancelled)
+SpreadsheetReader::Result SpreadsheetReader::read(const QString &file, int maxRows, const std::atomic<bool> *cancelled)
 {
     if (QFileInfo(file).suffix().compare(QLatin1String("csv"), Qt::CaseInsensitive) == 0)
-        return readCsv(file);
+        return readCsv(file, maxRows);
     Result result;
-    QProcess helper;
-    helper.start(helperPath, {file});
-    if (!helper.waitForStarted(timeoutMs)) {
-        result.error = QStringLiteral("The spreadsheet reader %1 could not be started.").arg(helperPath);
+    // One read: the bytes judged are the bytes shown, whatever happens to the file meanwhile.
+    QFile source(file);
+    if (!source.open(QIODevice::ReadOnly)) {
+        result.error = source.errorString();
         return result;
     }
-    QElapsedTimer waited;
-    waited.start();
-    bool finished = false;
-    // In short waits, so that a cancel is heard at once.
-    while (!finished && waited.elapsed() < timeoutMs && !(cancelled && *cancelled))
-        finished = helper.waitForFinished(50) || helper.state() == QProcess::NotRunning;
-    if (!finished) {
-        // Asked first, so that the helper can end the office process it started; then made to.
-        helper.terminate();
-        if (!helper.waitForFinished(3000)) {
-            helper.kill();
-            helper.waitForFinished();
-        }
-        result.error =
-            cancelled && *cancelled ? QStringLiteral("Cancelled.") : QStringLiteral("Reading the file took too long.");
+    if (source.size() > MaxFileBytes) {
+        result.error = QStringLiteral("It is larger than 256 MB, more than a list of names needs.");
         return result;
     }
-    if (helper.exitStatus() != QProcess::NormalExit || helper.exitCode() != 0) {
-        const QString reason = QString::fromUtf8(helper.readAllStandardError()).trimmed();
-        result.error = reason.isEmpty() ? QStringLiteral("The file is damaged.") : reason;
+    const QByteArray bytes = source.readAll();
+    if (source.error() != QFileDevice::NoError) {
+        result.error = source.errorString();
+        return result;
+    }
+    try {
+        const SpreadsheetFile::Sheet sheet =
+            SpreadsheetFile::read(bytes, QFileInfo(file).fileName(), maxRows, cancelled);
+        result.rows = sheet.rows;
+        result.sheet = sheet.name;
+        if (sheet.lastRowBeyond > 0)
+            result.notice = QStringLiteral("Only rows 1 to %1 were read; the sheet has names down to row %2.")
+                                .arg(maxRows)
+                                .arg(sheet.lastRowBeyond);
+    } catch (const SheetRefusal &refusal) {
+        result.error = refusal.reason;
         return result;
     }
     result.ok = true;
-    result.rows = parse(helper.readAllStandardOutput());
-    result.notice = QString::fromUtf8(helper.readAllStandardError()).trimmed();
     return result;
 }
 
@@ -83,20 +82,4 @@ SpreadsheetReader::Result SpreadsheetReader::readCsv(const QString &file, int ma
     }
     result.ok = true;
     return result;
-}
-
-QList<QStringList> SpreadsheetReader::parse(const QByteArray &output)
-{
-    QList<QStringList> rows;
-    for (const QByteArray &line : output.split('\n')) {
-        if (rows.size() == MaxRows)
-            break;
-        QStringList cells = QString::fromUtf8(line).split(u'\t');
-        if (cells.size() > MaxCols)
-            cells.resize(MaxCols);
-        rows.append(cells);
-    }
-    while (!rows.isEmpty() && rows.last() == QStringList{QString()})
-        rows.removeLast(); // the last line end, and trailing empty rows, carry no cell
-    return rows;
 }

@@ -1,0 +1,202 @@
+#include "TestSupport.h"
+#include "platform/files/SpreadsheetReader.h"
+#include "platform/sheets/SheetCells.h"
+#include "platform/sheets/SpreadsheetFile.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+
+using TestSupport::readFile;
+using TestSupport::writeFile;
+
+// Spreadsheets built byte by byte (make_sheet_cases.py), good and hostile: the reader gives what the sheet shows,
+// or refuses the whole file with a sentence that names the cell or part.
+class TestSpreadsheetFile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void readsTheShownSheet_data();
+    void readsTheShownSheet();
+    void refusesWhatItCannotTrust_data();
+    void refusesWhatItCannotTrust();
+    void aCutFileIsNeverHalfRead_data();
+    void aCutFileIsNeverHalfRead();
+    void namesBelowTheLastRowAreNoted();
+    void aCancelledReadEnds();
+
+private:
+    QString fixture(const QString &name) const { return m_dir.filePath(name); }
+    QTemporaryDir m_dir;
+};
+
+void TestSpreadsheetFile::initTestCase()
+{
+    auto run = [](const QString &script, const QStringList &args) {
+        QProcess python;
+        python.start("/usr/bin/python3", QStringList{script} + args);
+        QVERIFY(python.waitForFinished(60000));
+        QVERIFY2(python.exitCode() == 0, python.readAllStandardError().constData());
+    };
+    run(MAKE_XLS_SCRIPT, {"names", fixture("names.xls"), "1200"});
+    run(MAKE_SHEET_CASES_SCRIPT, {m_dir.path(), fixture("names.xls")});
+}
+
+void TestSpreadsheetFile::readsTheShownSheet_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("sheet");
+    QTest::addColumn<QList<QStringList>>("rows");
+    const QList<QStringList> smith{{"SMITH", "JOHN"}};
+
+    QTest::newRow("active sheet hidden: the first visible one") << "active-hidden.xlsx"
+                                                                << "People" << smith;
+    QTest::newRow("active sheet very hidden: the first visible one") << "active-veryHidden.xlsx"
+                                                                     << "People" << smith;
+    QTest::newRow("the second sheet active") << "active-second.xlsx"
+                                             << "People" << smith;
+    QTest::newRow("ods: active table hidden") << "active-hidden.ods"
+                                              << "People" << smith;
+    QTest::newRow("ods: a table inside a cell is no sheet and no text") << "nested-table.ods"
+                                                                        << "People" << QList<QStringList>{{"SMITH"}};
+    QTest::newRow("a cell at XFD1048576 is outside columns A to D") << "far-cell.xlsx"
+                                                                    << "People" << QList<QStringList>{{"SMITH"}};
+    QTest::newRow("a formula's stored result, never fetched again") << "stored-result.xlsx"
+                                                                    << "People" << smith;
+    QTest::newRow("recalculation asked for, but no formula in A to D") << "calc-on-load-outside.xlsx"
+                                                                       << "People" << smith;
+    QTest::newRow("runs joined, phonetic guide left out, escapes, 1904 dates, text format")
+        << "texts-1904.xlsx"
+        << "People" << QList<QStringList>{{"SMITH", "JOHN PAUL", "1/1/1904", "P-123"}, {"TRUE", "", "1/1/1960"}};
+}
+
+void TestSpreadsheetFile::readsTheShownSheet()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, sheet);
+    QFETCH(QList<QStringList>, rows);
+    const SpreadsheetReader::Result read = SpreadsheetReader::read(fixture(file));
+    QVERIFY2(read.ok, qPrintable(read.error));
+    QCOMPARE(read.sheet, sheet);
+    QCOMPARE(read.rows, rows);
+    QCOMPARE(read.notice, QString());
+}
+
+void TestSpreadsheetFile::refusesWhatItCannotTrust_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("maxRows");
+    QTest::addColumn<QString>("error");
+
+    QTest::newRow("an unescaped ampersand in row 11")
+        << "ampersand.xlsx" << 1000
+        << "It is damaged: its part xl/worksheets/sheet1.xml is not well-formed XML (line 1: Expected '#' or "
+           "'[a-zA-Z]', but got ' ')."; // Qt's own words for the fault
+    QTest::newRow("a part cut short inside a row")
+        << "cut-part.xlsx" << 1000 << "It is damaged: its part xl/worksheets/sheet1.xml is cut short (line 1).";
+    QTest::newRow("a part that fails its checksum")
+        << "checksum.xlsx" << 1000 << "It is damaged: its part xl/worksheets/sheet1.xml does not match its checksum.";
+    QTest::newRow("#NAME? from a function the writer lacked")
+        << "error-name.xlsx" << 1000 << "Cell A12 shows #NAME? instead of a name.";
+    QTest::newRow("#N/A") << "error-na.xlsx" << 1000 << "Cell B3 shows #N/A instead of a name.";
+    QTest::newRow("an error below row 1000 when every row is read")
+        << "error-outside.xlsx" << 0 << "Cell A1001 shows #DIV/0! instead of a name.";
+    QTest::newRow("ods: an error cell") << "error-cell.ods" << 1000 << "Cell A2 shows #DIV/0! instead of a name.";
+    QTest::newRow("ods: another program's error text")
+        << "err-text.ods" << 1000 << "Cell A1 shows Err:540 instead of a name.";
+    QTest::newRow("a formula without its result")
+        << "no-result.xlsx" << 1000
+        << "no-result.xlsx was written by a program that does not calculate its formulas (cell A2). Open it in a "
+           "spreadsheet program and save it, or save it as CSV.";
+    QTest::newRow("ods: a formula without its result")
+        << "no-result.ods" << 1000
+        << "no-result.ods was written by a program that does not calculate its formulas (cell B1). Open it in a "
+           "spreadsheet program and save it, or save it as CSV.";
+    QTest::newRow("recalculation asked for with a formula in range")
+        << "calc-on-load.xlsx" << 1000
+        << "calc-on-load.xlsx was written by a program that does not calculate its formulas (cell A2). Open it "
+           "in a spreadsheet program and save it, or save it as CSV.";
+    QTest::newRow("a part that inflates 1000 to 1")
+        << "bomb.xlsx" << 1000
+        << "Its part xl/worksheets/sheet1.xml is too large to be a spreadsheet's (more than 64 MB, or compressed "
+           "more than 100 to 1).";
+    QTest::newRow("a cell longer than a cell can be")
+        << "long-cell.xlsx" << 1000 << "Cell A1 holds 40000 characters; a spreadsheet cell holds at most 32,767.";
+    QTest::newRow("xls: a password") << "password.xls" << 1000 << "It is protected by a password.";
+    QTest::newRow("ods: a password") << "password.ods" << 1000 << "It is protected by a password.";
+    QTest::newRow("the active sheet named by a word")
+        << "active-word.xlsx" << 1000
+        << "It is damaged: the active sheet is named \"x\", not by its number (xl/workbook.xml).";
+    QTest::newRow("a chart sheet shown") << "active-chart.xlsx" << 1000
+                                         << "The sheet it shows, Chart, is a chart or a dialog, not a table of names.";
+    QTest::newRow("text named .xlsx") << "renamed.xlsx" << 1000
+                                      << "It is not a spreadsheet (.xls, .xlsx, .xlsm or .ods).";
+    QTest::newRow("an empty file") << "empty.ods" << 1000 << "It is empty.";
+    QTest::newRow("a ZIP without a workbook")
+        << "other.xlsx" << 1000 << "It is not a spreadsheet (.xls, .xlsx, .xlsm or .ods).";
+}
+
+void TestSpreadsheetFile::refusesWhatItCannotTrust()
+{
+    QFETCH(QString, file);
+    QFETCH(int, maxRows);
+    QFETCH(QString, error);
+    writeFile(fixture("renamed.xlsx"), "SMITH,JOHN\r\n");
+    writeFile(fixture("empty.ods"), "");
+    writeFile(fixture("other.xlsx"), readFile(fixture("password.ods")).replace("content.xml", "contents.xm"));
+    const SpreadsheetReader::Result read = SpreadsheetReader::read(fixture(file), maxRows);
+    QCOMPARE(read.error, error);
+    QVERIFY(!read.ok);
+    QVERIFY(read.rows.isEmpty());
+}
+
+void TestSpreadsheetFile::aCutFileIsNeverHalfRead_data()
+{
+    QTest::addColumn<QString>("file");
+    for (const char *file : {"names.xls", "texts-1904.xlsx", "active-hidden.ods"})
+        QTest::newRow(file) << file;
+}
+
+// Whatever the point of the cut, the file is refused whole: no shorter list of people passes for the list.
+void TestSpreadsheetFile::aCutFileIsNeverHalfRead()
+{
+    QFETCH(QString, file);
+    const QByteArray whole = readFile(fixture(file));
+    QVERIFY(SpreadsheetReader::read(fixture(file)).ok);
+    QTemporaryDir dir;
+    const QString cut = dir.filePath(file);
+    for (const double share : {0.02, 0.1, 0.3, 0.5, 0.7, 0.9, 0.99}) {
+        writeFile(cut, whole.left(qsizetype(whole.size() * share)));
+        const SpreadsheetReader::Result read = SpreadsheetReader::read(cut);
+        QVERIFY2(!read.ok, qPrintable(QStringLiteral("cut at %1").arg(share)));
+        QVERIFY2(read.error.startsWith(QLatin1String("It is damaged")), qPrintable(read.error));
+    }
+}
+
+void TestSpreadsheetFile::namesBelowTheLastRowAreNoted()
+{
+    const SpreadsheetReader::Result window = SpreadsheetReader::read(fixture("names.xls"));
+    QVERIFY2(window.ok, qPrintable(window.error));
+    QCOMPARE(window.rows.size(), 1000);
+    QCOMPARE(window.notice, "Only rows 1 to 1000 were read; the sheet has names down to row 1200.");
+    QCOMPARE(window.sheet, "Names");
+    // Every row, for a tool that screens everyone it is given.
+    const SpreadsheetReader::Result all = SpreadsheetReader::read(fixture("names.xls"), 0);
+    QCOMPARE(all.rows.size(), 1200);
+    QCOMPARE(all.rows[1199], (QStringList{"SMITH1200", "JOHN", "4/15/1973", "12.5"}));
+    QCOMPARE(all.notice, QString());
+    // An error value below row 1000 is outside what the window reads.
+    QVERIFY(SpreadsheetReader::read(fixture("error-outside.xlsx")).ok);
+}
+
+void TestSpreadsheetFile::aCancelledReadEnds()
+{
+    const std::atomic<bool> cancelled = true;
+    const SpreadsheetReader::Result read = SpreadsheetReader::read(fixture("names.xls"), 1000, &cancelled);
+    QVERIFY(!read.ok);
+    QCOMPARE(read.error, "Cancelled.");
+}
+
+VEYRA_TEST(TestSpreadsheetFile)
+#include "TestSpreadsheetFile.moc"
