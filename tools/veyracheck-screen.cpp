@@ -78,10 +78,12 @@ Exit status: 0 when nobody is NO FLY, SSSS or refused; 1 when somebody is; 2 on 
 std::optional<QList<NameQuery::Row>> readNames(const QString &path, QString *error)
 {
     const bool csv = QFileInfo(path).suffix().compare(QLatin1String("csv"), Qt::CaseInsensitive) == 0;
-    // No row limit: a batch screens everyone it is given.
-    const SpreadsheetReader::Result read = SpreadsheetReader::isReadable(path) && !csv
-                                               ? SpreadsheetReader::read(path, 0)
-                                               : SpreadsheetReader::readCsv(path, 0);
+    // No row limit: a batch screens everyone it is given. A spreadsheet under another name (people.xlsb,
+    // people.txt) goes to the spreadsheet reader, which reads it or says why not, never to the CSV rules.
+    const bool sheet =
+        !csv && (SpreadsheetReader::isReadable(path) || SpreadsheetReader::hasSpreadsheetContainer(path));
+    const SpreadsheetReader::Result read =
+        sheet ? SpreadsheetReader::read(path, 0) : SpreadsheetReader::readCsv(path, 0);
     if (!read.ok) {
         *error = read.error;
         return std::nullopt;

@@ -60,6 +60,9 @@ void TestSpreadsheetFile::readsTheShownSheet_data()
                                               << "People" << smith;
     QTest::newRow("ods: a table inside a cell is no sheet and no text") << "nested-table.ods"
                                                                         << "People" << QList<QStringList>{{"SMITH"}};
+    QTest::newRow("ods: an error in a table before the active one is not read")
+        << "error-in-another-table.ods"
+        << "People" << QList<QStringList>{{"SMITH"}};
     QTest::newRow("a cell at XFD1048576 is outside columns A to D") << "far-cell.xlsx"
                                                                     << "People" << QList<QStringList>{{"SMITH"}};
     QTest::newRow("a formula's stored result, never fetched again") << "stored-result.xlsx"
@@ -103,6 +106,8 @@ void TestSpreadsheetFile::refusesWhatItCannotTrust_data()
     QTest::newRow("an error below row 1000 when every row is read")
         << "error-outside.xlsx" << 0 << "Cell A1001 shows #DIV/0! instead of a name.";
     QTest::newRow("ods: an error cell") << "error-cell.ods" << 1000 << "Cell A2 shows #DIV/0! instead of a name.";
+    QTest::newRow("ods: the active table hidden, an error in the first shown")
+        << "error-in-first-shown.ods" << 1000 << "Cell A1 shows #N/A instead of a name.";
     QTest::newRow("ods: another program's error text")
         << "err-text.ods" << 1000 << "Cell A1 shows Err:540 instead of a name.";
     QTest::newRow("a formula without its result")
@@ -124,6 +129,7 @@ void TestSpreadsheetFile::refusesWhatItCannotTrust_data()
     QTest::newRow("a cell longer than a cell can be")
         << "long-cell.xlsx" << 1000 << "Cell A1 holds 40000 characters; a spreadsheet cell holds at most 32,767.";
     QTest::newRow("xls: a password") << "password.xls" << 1000 << "It is protected by a password.";
+    QTest::newRow("xlsx: a password") << "password.xlsx" << 1000 << "It is protected by a password.";
     QTest::newRow("ods: a password") << "password.ods" << 1000 << "It is protected by a password.";
     QTest::newRow("the active sheet named by a word")
         << "active-word.xlsx" << 1000

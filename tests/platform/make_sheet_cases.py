@@ -116,6 +116,29 @@ def xls_with_password(source, path):
     ole.close()
 
 
+def encrypted_package(path):
+    """An .xlsx protected by a password as Office saves it: a compound file holding the streams EncryptionInfo and
+    EncryptedPackage (4096 bytes each, so no mini stream is needed) instead of a ZIP package."""
+    free, end, fat_sector = 0xFFFFFFFF, 0xFFFFFFFE, 0xFFFFFFFD
+    header = bytearray(512)
+    header[0:8] = bytes.fromhex("D0CF11E0A1B11AE1")
+    struct.pack_into("<HHHHH", header, 0x18, 0x3E, 3, 0xFFFE, 9, 6)
+    struct.pack_into("<IIIIIIII", header, 0x2C, 1, 1, 0, 4096, end, 0, end, 0)
+    header[0x4C:0x200] = struct.pack("<I", 0) + struct.pack("<I", free) * 108
+    fat = [fat_sector, end] + [n + 1 for n in range(2, 9)] + [end] + [n + 1 for n in range(10, 17)] + [end]
+    fat_bytes = struct.pack("<%dI" % len(fat), *fat) + struct.pack("<I", free) * (128 - len(fat))
+
+    def entry(name, kind, child, right, start, size):
+        raw = name.encode("utf-16-le")
+        return (raw + bytes(64 - len(raw)) + struct.pack("<HBBIII", len(raw) + 2 if name else 0, kind, 1,
+                                                          free, right, child) + bytes(16 + 4 + 16)
+                + struct.pack("<IQ", start, size))
+    directory = (entry("Root Entry", 5, 1, free, end, 0) + entry("EncryptionInfo", 2, free, 2, 2, 4096)
+                 + entry("EncryptedPackage", 2, free, free, 10, 4096) + entry("", 0, free, free, 0, 0))
+    with open(path, "wb") as f:
+        f.write(bytes(header) + fat_bytes + directory + bytes(8192))
+
+
 def main():
     folder = sys.argv[1]
 
@@ -170,6 +193,12 @@ def main():
     ods(at("error-cell.ods"), [("People", True, ods_row(ods_cell("SMITH"), ods_cell("JOHN")) + ods_row(
         '<table:table-cell table:formula="of:=1/0" office:value-type="string" office:string-value="" '
         'calcext:value-type="error"><text:p>#DIV/0!</text:p></table:table-cell>'))])
+    error_row = ods_row('<table:table-cell table:formula="of:=NA()" office:value-type="string" office:string-value="" '
+                        'calcext:value-type="error"><text:p>#N/A</text:p></table:table-cell>')
+    ods(at("error-in-another-table.ods"), [("Old", True, error_row), ("People", True, ods_row(ods_cell("SMITH")))],
+        active="People")
+    ods(at("error-in-first-shown.ods"), [("Decoy", False, ods_row(ods_cell("DECOY"))), ("Old", True, error_row),
+                                         ("People", True, ods_row(ods_cell("SMITH")))], active="Decoy")
     ods(at("err-text.ods"), [("People", True, ods_row(
         '<table:table-cell table:formula="of:=WEBSERVICE(&quot;x&quot;)" office:value-type="string" '
         'office:string-value="Err:540"><text:p>Err:540</text:p></table:table-cell>'))])
@@ -179,6 +208,7 @@ def main():
     # The machine's limits: a part that inflates far, and a cell longer than a spreadsheet cell can be.
     xlsx(at("bomb.xlsx"), [("People", None, people + " " * (70 * 1024 * 1024))])
     xlsx(at("long-cell.xlsx"), [("People", None, row(1, [inline("A1", "A" * 40000)]))])
+    encrypted_package(at("password.xlsx"))
     ods(at("password.ods"), [("People", True, ods_row(ods_cell("SMITH")))], active="People", encrypted=True)
     if len(sys.argv) > 2:
         xls_with_password(sys.argv[2], at("password.xls"))

@@ -36,6 +36,7 @@ private slots:
     void repeatedColumnsKeepEveryValue();
     void spreadsheetNamesAsTheSheetShowsThem_data();
     void spreadsheetNamesAsTheSheetShowsThem();
+    void everyRowOfASheetIsScreened();
     void command_data();
     void command();
     void jsonOutput();
@@ -311,7 +312,7 @@ void TestBatchScreening::spreadsheetNamesAsTheSheetShowsThem_data()
         QTest::newRow(suffix) << suffix;
 }
 
-// The helper's texts reach the search: a date in its sheet's format, a passport with its leading zero.
+// The sheet's texts reach the search: a date in its sheet's format, a passport with its leading zero.
 void TestBatchScreening::spreadsheetNamesAsTheSheetShowsThem()
 {
     QFETCH(QString, suffix);
@@ -338,6 +339,35 @@ void TestBatchScreening::spreadsheetNamesAsTheSheetShowsThem()
     QCOMPARE(cut.exitCode, 2);
     QVERIFY(cut.out.isEmpty());
     QVERIFY2(cut.err.contains("damaged") || cut.err.contains("truncated"), cut.err.constData());
+}
+
+// The window takes rows 1 to 1000; the tool has no such limit, so the people below row 1000 are screened too,
+// and the sheet read is named.
+void TestBatchScreening::everyRowOfASheetIsScreened()
+{
+    QTemporaryDir dir;
+    QProcess make;
+    make.start("/usr/bin/python3", {MAKE_XLS_SCRIPT, "names", dir.filePath("names.xls"), "1200"});
+    QVERIFY(make.waitForFinished(30000));
+    QCOMPARE(make.exitCode(), 0);
+    const Screened run =
+        screen({"--names", dir.filePath("names.xls"), "--list", list("Veyra_No_Fly_Sample.csv"), "--format", "json"});
+    QVERIFY2(run.exitCode == 0 || run.exitCode == 1, run.err.constData());
+    const QJsonArray persons = QJsonDocument::fromJson(run.out).object()["people"].toArray();
+    QCOMPARE(persons.size(), 1200);
+    QCOMPARE(persons[1199].toObject()["lastName"].toString(), "SMITH1200");
+    QVERIFY2(run.err.contains("names.xls: read the sheet \"Names\""), run.err.constData());
+    QVERIFY(!run.err.contains("Only rows"));
+
+    // A workbook under another name is read as the workbook it is, never as comma-separated names.
+    QVERIFY(QFile::copy(dir.filePath("names.xls"), dir.filePath("names.txt")));
+    const Screened renamed = screen({"--names", dir.filePath("names.txt"), "--list", list("Veyra_No_Fly_Sample.csv")});
+    QCOMPARE(renamed.out.count('\n'), 1201);
+    writeFile(dir.filePath("names.xlsb"), QByteArray("PK\x03\x04", 4) + QByteArray(200, 'x'));
+    const Screened binary = screen({"--names", dir.filePath("names.xlsb"), "--list", list("Veyra_No_Fly_Sample.csv")});
+    QCOMPARE(binary.exitCode, 2);
+    QVERIFY(binary.out.isEmpty());
+    QVERIFY2(binary.err.contains("cannot be read: It is damaged"), binary.err.constData());
 }
 
 void TestBatchScreening::repeatedColumnsKeepEveryValue()

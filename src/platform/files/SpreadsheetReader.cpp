@@ -17,6 +17,15 @@ bool SpreadsheetReader::isReadable(const QString &fileName)
            suffix == QLatin1String("ods") || suffix == QLatin1String("csv");
 }
 
+bool SpreadsheetReader::hasSpreadsheetContainer(const QString &file)
+{
+    QFile source(file);
+    if (!source.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray head = source.read(8);
+    return head.startsWith("PK\x03\x04") || head == QByteArray::fromHex("D0CF11E0A1B11AE1");
+}
+
 SpreadsheetReader::Result SpreadsheetReader::read(const QString &file, int maxRows, const std::atomic<bool> *cancelled)
 {
     if (QFileInfo(file).suffix().compare(QLatin1String("csv"), Qt::CaseInsensitive) == 0)

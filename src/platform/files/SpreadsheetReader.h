@@ -33,6 +33,9 @@ public:
 
     // True for the extensions read here (letter case ignored).
     static bool isReadable(const QString &fileName);
+    // True when the file begins as a ZIP package or a compound file does, whatever its name: such bytes are
+    // never names in comma-separated form.
+    static bool hasSpreadsheetContainer(const QString &file);
 
     // Rows 1 to maxRows (0: every row). cancelled, when given and set from another thread, ends the read soon,
     // with an error.

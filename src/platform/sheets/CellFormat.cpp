@@ -1,6 +1,7 @@
 #include "platform/sheets/CellFormat.h"
 
 #include <QDate>
+#include <QHash>
 #include <QList>
 
 #include <cmath>
@@ -124,6 +125,18 @@ QList<Section> parseSections(const QString &code)
         }
     }
     return sections;
+}
+
+// A sheet uses a handful of codes for thousands of cells: each is parsed once per thread.
+const QList<Section> &sectionsOf(const QString &code)
+{
+    thread_local QHash<QString, QList<Section>> parsed;
+    if (parsed.size() > 4096)
+        parsed.clear(); // a hostile file's endless codes stay bounded
+    auto found = parsed.find(code);
+    if (found == parsed.end())
+        found = parsed.insert(code, parseSections(code));
+    return *found;
 }
 
 bool hasKind(const Section &section, Kind kind)
@@ -682,7 +695,7 @@ QString number(double value, const QString &code, DateSystem dates, bool *ok)
             *ok = false;
         return QString();
     }
-    QList<Section> sections = parseSections(code);
+    QList<Section> sections = sectionsOf(code);
     // A text section never shows a number.
     while (sections.size() > 1 && isTextSection(sections.last()) && !isDateSection(sections.last()))
         sections.removeLast();
@@ -738,7 +751,7 @@ QString number(double value, const QString &code, DateSystem dates, bool *ok)
 
 QString text(const QString &value, const QString &code)
 {
-    const QList<Section> sections = parseSections(code);
+    const QList<Section> &sections = sectionsOf(code);
     const Section *textSection = nullptr;
     if (sections.size() >= 4)
         textSection = &sections[3];
@@ -754,7 +767,7 @@ QString text(const QString &value, const QString &code)
 
 bool isDate(const QString &code)
 {
-    return isDateSection(parseSections(code).first());
+    return isDateSection(sectionsOf(code).first());
 }
 
 } // namespace CellFormat

@@ -435,22 +435,36 @@ private:
 
     QString cellValue(QXmlStreamReader &xml, const QString &style, int row, int column)
     {
-        QString errorType;
-        for (const QXmlStreamAttribute &a : xml.attributes())
-            if (a.name() == QLatin1String("value-type") && a.value() == QLatin1String("error"))
-                errorType = QStringLiteral("error");
-        const bool formula = SheetXml::hasAttribute(xml, QLatin1String("formula"));
-        const QString officeType = xml.attributes().value(OfficeNs, QLatin1String("value-type")).toString();
-        const QString value = xml.attributes().value(OfficeNs, QLatin1String("value")).toString();
-        const QString dateValue = attribute(xml, QLatin1String("date-value"));
-        const QString timeText = attribute(xml, QLatin1String("time-value"));
-        const QString booleanValue = attribute(xml, QLatin1String("boolean-value"));
-        const bool hasStringValue = xml.attributes().hasAttribute(OfficeNs, QLatin1String("string-value"));
-        const QString stringValue = xml.attributes().value(OfficeNs, QLatin1String("string-value")).toString();
+        // One walk over the attributes: a sheet has thousands of cells.
+        bool error = false, formula = false, hasStringValue = false;
+        QString officeType, value, dateValue, timeText, booleanValue, stringValue;
+        const QXmlStreamAttributes attributes = xml.attributes();
+        for (const QXmlStreamAttribute &a : attributes) {
+            const auto name = a.name();
+            const bool office = a.namespaceUri() == OfficeNs;
+            if (name == QLatin1String("value-type")) {
+                error = error || a.value() == QLatin1String("error");
+                if (office)
+                    officeType = a.value().toString();
+            } else if (name == QLatin1String("formula")) {
+                formula = true;
+            } else if (office && name == QLatin1String("value")) {
+                value = a.value().toString();
+            } else if (name == QLatin1String("date-value")) {
+                dateValue = a.value().toString();
+            } else if (name == QLatin1String("time-value")) {
+                timeText = a.value().toString();
+            } else if (name == QLatin1String("boolean-value")) {
+                booleanValue = a.value().toString();
+            } else if (office && name == QLatin1String("string-value")) {
+                hasStringValue = true;
+                stringValue = a.value().toString();
+            }
+        }
         const QString ownText = cellText(xml);
         if (!m_cells.wanted(row, column))
             return QString();
-        if (!errorType.isEmpty()) {
+        if (error) {
             m_cells.error(row, column, ownText.isEmpty() ? QStringLiteral("an error") : ownText);
             return QString();
         }
@@ -556,63 +570,57 @@ QString read(const ZipParts &parts, SheetCells &cells)
     const QString contentPart = QStringLiteral("content.xml");
     const QByteArray content = parts.read(contentPart);
 
-    // First the spreadsheet's own tables and whether each is shown; then the cells of the one shown.
+    // One pass: the active table is read when it is shown; the first shown table is read aside in case the
+    // active one turns out hidden or missing, its refusals held until it is known to be the one shown.
     QList<TableInfo> tables;
     QDate nullDate(1899, 12, 30);
-    {
-        QXmlStreamReader xml(content);
-        readStyles(xml, styles, true);
-        while (!xml.atEnd()) {
-            if (xml.readNext() != QXmlStreamReader::StartElement || !is(xml, OfficeNs, QLatin1String("spreadsheet")))
-                continue;
-            while (xml.readNextStartElement()) {
-                if (is(xml, TableNs, QLatin1String("table"))) {
-                    const QString style = attribute(xml, QLatin1String("style-name"));
-                    tables.append({attribute(xml, QLatin1String("name")), styles.tableShown.value(style, true)});
-                    xml.skipCurrentElement();
-                } else if (is(xml, TableNs, QLatin1String("calculation-settings"))) {
-                    while (xml.readNextStartElement()) {
-                        if (xml.name() == QLatin1String("null-date")) {
-                            const QDate date =
-                                QDate::fromString(attribute(xml, QLatin1String("date-value")), Qt::ISODate);
-                            if (date.isValid())
-                                nullDate = date;
-                        }
-                        xml.skipCurrentElement();
-                    }
-                } else {
-                    xml.skipCurrentElement();
-                }
-            }
-        }
-        SheetXml::refuseIfBroken(xml, contentPart);
-    }
-    int shown = -1;
-    for (int i = 0; i < tables.size() && shown < 0; ++i)
-        if (tables[i].name == activeName && tables[i].shown)
-            shown = i;
-    for (int i = 0; i < tables.size() && shown < 0; ++i)
-        if (tables[i].shown)
-            shown = i;
-    if (tables.isEmpty())
-        throw SheetRefusal{QStringLiteral("It holds no sheet.")};
-    if (shown < 0)
-        throw SheetRefusal{QStringLiteral("None of its sheets is visible.")};
-
+    SheetCells firstShown = cells;
+    firstShown.holdRefusals();
+    int active = -1;
+    int first = -1;
     QXmlStreamReader xml(content);
-    int index = -1;
+    readStyles(xml, styles, true);
     while (!xml.atEnd()) {
         if (xml.readNext() != QXmlStreamReader::StartElement || !is(xml, OfficeNs, QLatin1String("spreadsheet")))
             continue;
         while (xml.readNextStartElement()) {
-            if (is(xml, TableNs, QLatin1String("table")) && ++index == shown)
-                ContentReader(styles, cells, nullDate).readTable(xml);
-            else
+            if (is(xml, TableNs, QLatin1String("table"))) {
+                const QString style = attribute(xml, QLatin1String("style-name"));
+                tables.append({attribute(xml, QLatin1String("name")), styles.tableShown.value(style, true)});
+                const TableInfo &table = tables.last();
+                if (table.shown && active < 0 && !activeName.isEmpty() && table.name == activeName) {
+                    active = int(tables.size() - 1);
+                    ContentReader(styles, cells, nullDate).readTable(xml);
+                } else if (table.shown && first < 0 && active < 0) {
+                    first = int(tables.size() - 1);
+                    ContentReader(styles, firstShown, nullDate).readTable(xml);
+                } else {
+                    xml.skipCurrentElement();
+                }
+            } else if (is(xml, TableNs, QLatin1String("calculation-settings"))) {
+                while (xml.readNextStartElement()) {
+                    if (xml.name() == QLatin1String("null-date")) {
+                        const QDate date = QDate::fromString(attribute(xml, QLatin1String("date-value")), Qt::ISODate);
+                        if (date.isValid())
+                            nullDate = date;
+                    }
+                    xml.skipCurrentElement();
+                }
+            } else {
                 xml.skipCurrentElement();
+            }
         }
     }
     SheetXml::refuseIfBroken(xml, contentPart);
-    return tables[shown].name;
+    if (tables.isEmpty())
+        throw SheetRefusal{QStringLiteral("It holds no sheet.")};
+    if (active >= 0)
+        return tables[active].name;
+    if (first < 0)
+        throw SheetRefusal{QStringLiteral("None of its sheets is visible.")};
+    firstShown.releaseRefusals();
+    cells = firstShown;
+    return tables[first].name;
 }
 
 } // namespace OdsSheet

@@ -5,17 +5,17 @@ void SheetCells::put(int row, int column, QString text)
     if (!wanted(row, column) || text.isEmpty())
         return;
     if (row >= MaxRows)
-        throw SheetRefusal{QStringLiteral("It is damaged: it has a cell in row %1, past the last row a sheet has "
-                                          "(1,048,576).")
-                               .arg(row + 1)};
+        return refuse(QStringLiteral("It is damaged: it has a cell in row %1, past the last row a sheet has "
+                                     "(1,048,576).")
+                          .arg(row + 1));
     if (!inRange(row, column)) {
         m_lastRowBeyond = std::max(m_lastRowBeyond, row + 1);
         return;
     }
     if (text.size() > MaxCellLength)
-        throw SheetRefusal{QStringLiteral("Cell %1 holds %2 characters; a spreadsheet cell holds at most 32,767.")
-                               .arg(cellName(row, column))
-                               .arg(text.size())};
+        return refuse(QStringLiteral("Cell %1 holds %2 characters; a spreadsheet cell holds at most 32,767.")
+                          .arg(cellName(row, column))
+                          .arg(text.size()));
     for (QChar &c : text)
         if (c == u'\t' || c == u'\r' || c == u'\n')
             c = u' ';
@@ -30,15 +30,30 @@ void SheetCells::put(int row, int column, QString text)
 void SheetCells::error(int row, int column, const QString &shown)
 {
     if (inRange(row, column))
-        throw SheetRefusal{QStringLiteral("Cell %1 shows %2 instead of a name.").arg(cellName(row, column), shown)};
+        refuse(QStringLiteral("Cell %1 shows %2 instead of a name.").arg(cellName(row, column), shown));
 }
 
 void SheetCells::uncalculated(int row, int column)
 {
     if (inRange(row, column))
-        throw SheetRefusal{QStringLiteral("%1 was written by a program that does not calculate its formulas (cell "
-                                          "%2). Open it in a spreadsheet program and save it, or save it as CSV.")
-                               .arg(m_fileName, cellName(row, column))};
+        refuse(QStringLiteral("%1 was written by a program that does not calculate its formulas (cell %2). Open it "
+                              "in a spreadsheet program and save it, or save it as CSV.")
+                   .arg(m_fileName, cellName(row, column)));
+}
+
+void SheetCells::refuse(const QString &reason)
+{
+    if (!m_holding)
+        throw SheetRefusal{reason};
+    if (!m_held)
+        m_held = SheetRefusal{reason};
+}
+
+void SheetCells::releaseRefusals()
+{
+    m_holding = false;
+    if (m_held)
+        throw *m_held;
 }
 
 void SheetCells::checkCancelled() const

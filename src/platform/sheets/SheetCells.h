@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <atomic>
+#include <optional>
 
 // Why a spreadsheet cannot be read whole; the text is a sentence for the operator ("Cell A12 shows #NAME?
 // instead of a name.").
@@ -37,6 +38,10 @@ public:
     bool inRange(int row, int column) const { return wanted(row, column) && (m_maxRows == 0 || row < m_maxRows); }
     // Throws when the operator has cancelled the read.
     void checkCancelled() const;
+    // For a sheet read before it is known to be the one shown: the first refusal is kept, not thrown, until
+    // releaseRefusals() throws it.
+    void holdRefusals() { m_holding = true; }
+    void releaseRefusals();
 
     // The file's name, for messages that name it.
     void setFileName(const QString &name) { m_fileName = name; }
@@ -54,9 +59,13 @@ public:
     static constexpr int MaxRows = 1048576;
 
 private:
+    void refuse(const QString &reason);
+
     int m_maxRows;
     const std::atomic<bool> *m_cancelled;
     QString m_fileName;
+    bool m_holding = false;
+    std::optional<SheetRefusal> m_held;
     QList<QStringList> m_rows;
     int m_lastRowBeyond = 0;
 };
