@@ -62,21 +62,6 @@ private:
     rlimit m_previous{};
 };
 
-// True while a process whose command line contains `part` runs (zombies, already ended, do not count).
-inline bool processRunning(const QByteArray &part)
-{
-    const QDir proc(QStringLiteral("/proc"));
-    for (const QString &entry : proc.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(entry));
-        if (!cmdline.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray text = cmdline.readAll();
-        if (!text.isEmpty() && text.contains(part) && !text.contains("processRunning"))
-            return true;
-    }
-    return false;
-}
-
 // Answers every modal message box that appears while it lives with its default button, and keeps what each said.
 class MessageBoxAnswerer
 {

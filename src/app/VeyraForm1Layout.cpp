@@ -177,12 +177,15 @@ void VeyraForm1::buildControls()
     m_progressBar = named(new QProgressBar(surface), QStringLiteral("ProgressBar1"));
     Twips::place(m_progressBar, RowsLeft + 3300, 4260, RowsWidth - 3300, 300);
     m_progressBar->hide();
+    // Two lines each: a refused spreadsheet's reason, or a notice naming a PDF's path, is read whole.
     m_statusLine = named(new Label(QString(), surface), QStringLiteral("Label3"));
-    Twips::place(m_statusLine, RowsLeft, 4800, RowsWidth, RowHeight);
+    m_statusLine->setWordWrap(true);
+    m_statusLine->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Twips::place(m_statusLine, RowsLeft, 4800, RowsWidth, 2 * RowHeight);
     m_printNotice = named(new Label(QString(), surface), QStringLiteral("PrintNotice"));
     m_printNotice->setWordWrap(true);
     m_printNotice->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Twips::place(m_printNotice, RowsLeft, 5280, RowsWidth, 2 * RowHeight);
+    Twips::place(m_printNotice, RowsLeft, 5520, RowsWidth, 2 * RowHeight);
     m_listIdentity = named(new Label(QString(), surface), QStringLiteral("ListIdentity"));
     m_busyLine = new BusyLine(surface);
     m_busyLine->setAutoFillBackground(true);

@@ -140,11 +140,13 @@ public:
         : m_stream(stream)
     {}
 
-    // The records from offset to the substream's EOF; a stream that ends first is cut short.
+    // The records from offset to the substream's EOF (past the BOF and EOF of a chart embedded in a sheet); a
+    // stream that ends first is cut short.
     QList<RecordAt> substream(qsizetype offset) const
     {
         QList<RecordAt> records;
         qsizetype at = offset;
+        int depth = 0;
         while (true) {
             if (at + 4 > m_stream.size())
                 throw SheetRefusal{QStringLiteral("It is damaged or cut short: the workbook stream ends before "
@@ -156,7 +158,9 @@ public:
                                                   "workbook stream.")};
             records.append({type, at + 4, length});
             at += 4 + length;
-            if (type == Eof)
+            if (type == Bof)
+                ++depth;
+            if (type == Eof && --depth <= 0)
                 return records;
         }
     }
