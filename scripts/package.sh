@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the Debian package into build-package/ (program, tools, helper, browser library, desktop entry) and, with
+# Builds the Debian package into build-package/ (program, tools, browser library, desktop entry) and, with
 # --install, installs it with apt, which brings in what it depends on.
 set -euo pipefail
 cd "$(dirname "$0")/.."
