@@ -63,6 +63,11 @@ void TestSpreadsheetFile::readsTheShownSheet_data()
     QTest::newRow("ods: an error in a table before the active one is not read")
         << "error-in-another-table.ods"
         << "People" << QList<QStringList>{{"SMITH"}};
+    QTest::newRow("no styles part: General") << "no-styles.xlsx"
+                                             << "People" << QList<QStringList>{{"SMITH", "4400123"}};
+    QTest::newRow("ods: a cell without a style takes the Default style's format")
+        << "default-style.ods"
+        << "People" << QList<QStringList>{{"SMITH", "01234567"}};
     QTest::newRow("a cell at XFD1048576 is outside columns A to D") << "far-cell.xlsx"
                                                                     << "People" << QList<QStringList>{{"SMITH"}};
     QTest::newRow("a formula's stored result, never fetched again") << "stored-result.xlsx"

@@ -36,7 +36,8 @@ def xlsx(path, sheets, active=0, workbook_pr="", calc_pr="", shared=None, styles
                    % (i + 1, REL, "chartsheet" if chart == i else "worksheet",
                       "chartsheets" if chart == i else "worksheets", i + 1) for i in range(len(sheets)))
     rels += '<Relationship Id="rIdS" Type="%s/sharedStrings" Target="sharedStrings.xml"/>' % REL
-    rels += '<Relationship Id="rIdT" Type="%s/styles" Target="styles.xml"/>' % REL
+    if styles != "":
+        rels += '<Relationship Id="rIdT" Type="%s/styles" Target="styles.xml"/>' % REL
     with zipfile.ZipFile(path, "w", compression) as z:
         z.writestr("[Content_Types].xml", '<?xml version="1.0"?><Types '
                    'xmlns="http://schemas.openxmlformats.org/package/2006/content-types"/>')
@@ -48,8 +49,9 @@ def xlsx(path, sheets, active=0, workbook_pr="", calc_pr="", shared=None, styles
                    'xmlns="http://schemas.openxmlformats.org/package/2006/relationships">%s</Relationships>' % rels)
         z.writestr("xl/sharedStrings.xml", '<?xml version="1.0"?><sst %s>%s</sst>'
                    % (NS, "".join(shared or [])))
-        z.writestr("xl/styles.xml", styles or '<?xml version="1.0"?><styleSheet %s><cellXfs count="1">'
-                   '<xf numFmtId="0"/></cellXfs></styleSheet>' % NS)
+        if styles != "":
+            z.writestr("xl/styles.xml", styles or '<?xml version="1.0"?><styleSheet %s><cellXfs count="1">'
+                       '<xf numFmtId="0"/></cellXfs></styleSheet>' % NS)
         for i, (name, state, data) in enumerate(sheets):
             folder = "chartsheets" if chart == i else "worksheets"
             part = (sheet_parts or {}).get(i)
@@ -212,6 +214,15 @@ def main():
     ods(at("password.ods"), [("People", True, ods_row(ods_cell("SMITH")))], active="People", encrypted=True)
     if len(sys.argv) > 2:
         xls_with_password(sys.argv[2], at("password.xls"))
+
+    # Numbers without a styles part are General; an .ods cell without a style takes the Default style's format.
+    xlsx(at("no-styles.xlsx"), [("People", None, row(1, [inline("A1", "SMITH"), '<c r="B1" s="0"><v>4400123</v></c>']))],
+         styles="")
+    ods(at("default-style.ods"), [("People", True, ods_row(ods_cell("SMITH"), '<table:table-cell office:value-type='
+                                                        '"float" office:value="1234567"><text:p/></table:table-cell>'))],
+        extra_styles='<number:number-style style:name="N8"><number:number number:decimal-places="0" '
+                     'number:min-integer-digits="8"/></number:number-style><style:style style:name="Default" '
+                     'style:family="table-cell" style:data-style-name="N8"/>')
 
     # Texts: runs, phonetic guides, escapes; dates in the 1904 system; a style with a text section.
     shared = ['<si><r><t>SMI</t></r><r><rPr><b/></rPr><t>TH</t></r><rPh sb="0" eb="1"><t>SUMISU</t></rPh></si>',

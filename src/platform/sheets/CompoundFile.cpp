@@ -4,6 +4,8 @@
 
 #include <QtEndian>
 
+#include <cstring>
+
 namespace {
 
 constexpr quint32 EndOfChain = 0xFFFFFFFE;
@@ -14,11 +16,18 @@ constexpr quint32 FreeSector = 0xFFFFFFFF;
     throw SheetRefusal{QStringLiteral("It is damaged or cut short: %1.").arg(what)};
 }
 
+template <typename T> T readAt(const QByteArray &bytes, qsizetype at)
+{
+    if (at < 0 || at + qsizetype(sizeof(T)) > bytes.size())
+        cutShort(QStringLiteral("a sector lies past the end of the file"));
+    T value;
+    std::memcpy(&value, bytes.constData() + at, sizeof value);
+    return qFromLittleEndian(value);
+}
+
 quint32 u32(const QByteArray &bytes, qsizetype at)
 {
-    if (at < 0 || at + 4 > bytes.size())
-        cutShort(QStringLiteral("a sector lies past the end of the file"));
-    return qFromLittleEndian<quint32>(bytes.constData() + at);
+    return readAt<quint32>(bytes, at);
 }
 
 } // namespace
@@ -33,8 +42,8 @@ CompoundFile::CompoundFile(const QByteArray &bytes)
 {
     if (bytes.size() < 512)
         cutShort(QStringLiteral("its header is incomplete"));
-    const int shift = qFromLittleEndian<quint16>(bytes.constData() + 0x1E);
-    const int miniShift = qFromLittleEndian<quint16>(bytes.constData() + 0x20);
+    const int shift = readAt<quint16>(bytes, 0x1E);
+    const int miniShift = readAt<quint16>(bytes, 0x20);
     if ((shift != 9 && shift != 12) || miniShift != 6)
         throw SheetRefusal{QStringLiteral("It is damaged: its header gives sectors of an impossible size.")};
     m_sectorSize = 1 << shift;
@@ -70,12 +79,12 @@ CompoundFile::CompoundFile(const QByteArray &bytes)
     const QByteArray directory = chain(u32(bytes, 0x30), 0, false);
     for (qsizetype at = 0; at + 128 <= directory.size(); at += 128) {
         Entry entry;
-        const int nameBytes = std::min<int>(qFromLittleEndian<quint16>(directory.constData() + at + 0x40), 64);
+        const int nameBytes = std::min<int>(readAt<quint16>(directory, at + 0x40), 64);
         entry.name = QString::fromUtf16(reinterpret_cast<const char16_t *>(directory.constData() + at),
                                         std::max(0, nameBytes / 2 - 1));
         entry.type = quint8(directory[at + 0x42]);
         entry.start = u32(directory, at + 0x74);
-        entry.size = qFromLittleEndian<quint64>(directory.constData() + at + 0x78);
+        entry.size = readAt<quint64>(directory, at + 0x78);
         if (m_sectorSize == 512)
             entry.size &= 0xFFFFFFFF; // the high half is undefined in version 3 files
         m_entries.append(entry);

@@ -347,6 +347,8 @@ private:
             QString style = attribute(xml, QLatin1String("style-name"));
             if (style.isEmpty())
                 style = !rowStyle.isEmpty() ? rowStyle : columnStyles.value(column);
+            if (style.isEmpty())
+                style = QStringLiteral("Default"); // the style every cell falls back on
             const QString text = cellValue(xml, style, row, column);
             for (int i = 0; i < columns && column < SheetCells::Columns; ++i, ++column) {
                 if (shown.size() <= column)

@@ -42,6 +42,24 @@ enum Record : quint16 {
     throw SheetRefusal{QStringLiteral("It is damaged: %1.").arg(what)};
 }
 
+// A little-endian value at an offset of a record, which must hold it.
+template <typename T> T valueAt(const QByteArray &data, qsizetype at)
+{
+    if (at < 0 || at + qsizetype(sizeof(T)) > data.size())
+        damaged(QStringLiteral("a record is shorter than what it holds"));
+    T value;
+    std::memcpy(&value, data.constData() + at, sizeof value);
+    return qFromLittleEndian(value);
+}
+
+double doubleAt(const QByteArray &data, qsizetype at)
+{
+    const quint64 bits = valueAt<quint64>(data, at);
+    double value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
 // A record and the CONTINUE records after it, read as one run of bytes; texts that cross into a CONTINUE
 // record start there again with their own flags byte.
 class RecordReader
@@ -70,8 +88,8 @@ public:
     }
 
     quint8 u8() { return quint8(bytes(1)[0]); }
-    quint16 u16() { return qFromLittleEndian<quint16>(bytes(2).constData()); }
-    quint32 u32() { return qFromLittleEndian<quint32>(bytes(4).constData()); }
+    quint16 u16() { return valueAt<quint16>(bytes(2), 0); }
+    quint32 u32() { return valueAt<quint32>(bytes(4), 0); }
 
     // The characters of an XLUnicodeString whose flags byte has just been read.
     QString characters(int count, bool highByte)
@@ -151,8 +169,8 @@ public:
             if (at + 4 > m_stream.size())
                 throw SheetRefusal{QStringLiteral("It is damaged or cut short: the workbook stream ends before "
                                                   "its last record.")};
-            const quint16 type = qFromLittleEndian<quint16>(m_stream.constData() + at);
-            const quint16 length = qFromLittleEndian<quint16>(m_stream.constData() + at + 2);
+            const quint16 type = valueAt<quint16>(m_stream, at);
+            const quint16 length = valueAt<quint16>(m_stream, at + 2);
             if (at + 4 + length > m_stream.size())
                 throw SheetRefusal{QStringLiteral("It is damaged or cut short: a record runs past the end of the "
                                                   "workbook stream.")};
@@ -182,9 +200,7 @@ private:
 
 quint16 u16At(const QByteArray &data, int at)
 {
-    if (at + 2 > data.size())
-        damaged(QStringLiteral("a record is shorter than what it holds"));
-    return qFromLittleEndian<quint16>(data.constData() + at);
+    return valueAt<quint16>(data, at);
 }
 
 double rkValue(quint32 rk)
@@ -375,7 +391,7 @@ void readSheet(const Workbook &book, Globals &globals, quint32 offset, SheetCell
             if (data.size() < 10)
                 damaged(QStringLiteral("a cell record is too short"));
             const int row = u16At(data, 0), column = u16At(data, 2), xf = u16At(data, 4);
-            const quint32 index = qFromLittleEndian<quint32>(data.constData() + 6);
+            const quint32 index = valueAt<quint32>(data, 6);
             if (index >= quint32(globals.strings.size()))
                 damaged(QStringLiteral("cell %1 names a text the workbook does not hold")
                             .arg(SheetCells::cellName(row, column)));
@@ -398,10 +414,7 @@ void readSheet(const Workbook &book, Globals &globals, quint32 offset, SheetCell
             const QByteArray data = book.data(record);
             if (data.size() < 14)
                 damaged(QStringLiteral("a cell record is too short"));
-            double value;
-            std::memcpy(&value, data.constData() + 6, sizeof value);
-            value = qFromLittleEndian(value);
-            putNumber(cells, globals, u16At(data, 0), u16At(data, 2), u16At(data, 4), value);
+            putNumber(cells, globals, u16At(data, 0), u16At(data, 2), u16At(data, 4), doubleAt(data, 6));
             break;
         }
         case Rk: {
@@ -409,7 +422,7 @@ void readSheet(const Workbook &book, Globals &globals, quint32 offset, SheetCell
             if (data.size() < 10)
                 damaged(QStringLiteral("a cell record is too short"));
             putNumber(cells, globals, u16At(data, 0), u16At(data, 2), u16At(data, 4),
-                      rkValue(qFromLittleEndian<quint32>(data.constData() + 6)));
+                      rkValue(valueAt<quint32>(data, 6)));
             break;
         }
         case MulRk: {
@@ -419,7 +432,7 @@ void readSheet(const Workbook &book, Globals &globals, quint32 offset, SheetCell
             const int row = u16At(data, 0), first = u16At(data, 2);
             for (int n = 0; n < (data.size() - 6) / 6; ++n)
                 putNumber(cells, globals, row, first + n, u16At(data, 4 + 6 * n),
-                          rkValue(qFromLittleEndian<quint32>(data.constData() + 6 + 6 * n)));
+                          rkValue(valueAt<quint32>(data, 6 + 6 * n)));
             break;
         }
         case BoolErr: {
@@ -442,9 +455,7 @@ void readSheet(const Workbook &book, Globals &globals, quint32 offset, SheetCell
             if (!globals.calculated || (options & 0x0002))
                 cells.uncalculated(row, column);
             if (u16At(data, 12) != 0xFFFF) {
-                double value;
-                std::memcpy(&value, data.constData() + 6, sizeof value);
-                putNumber(cells, globals, row, column, xf, qFromLittleEndian(value));
+                putNumber(cells, globals, row, column, xf, doubleAt(data, 6));
                 break;
             }
             switch (quint8(data[6])) {

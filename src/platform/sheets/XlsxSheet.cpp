@@ -254,7 +254,8 @@ void readCell(QXmlStreamReader &xml, const SheetContext &context, SheetCells &ce
     if (!haveValue)
         return;
     const int styleIndex = style.isEmpty() ? 0 : style.toInt();
-    if (styleIndex < 0 || (styleIndex >= context.formats.size() && !style.isEmpty()))
+    // Without a styles part every cell is General; with one, a style it does not define is damage.
+    if (styleIndex < 0 || (styleIndex >= context.formats.size() && !context.formats.isEmpty()))
         throw SheetRefusal{damaged(
             context.part,
             QStringLiteral("cell %1 has a style the workbook does not define").arg(SheetCells::cellName(row, column)))};
