@@ -56,6 +56,8 @@ void TestSpreadsheetFile::readsTheShownSheet_data()
                                                                      << "People" << smith;
     QTest::newRow("the second sheet active") << "active-second.xlsx"
                                              << "People" << smith;
+    QTest::newRow("xls: active sheet hidden") << "active-hidden.xls"
+                                              << "People" << smith;
     QTest::newRow("ods: active table hidden") << "active-hidden.ods"
                                               << "People" << smith;
     QTest::newRow("ods: a table inside a cell is no sheet and no text") << "nested-table.ods"
@@ -107,6 +109,10 @@ void TestSpreadsheetFile::refusesWhatItCannotTrust_data()
         << "checksum.xlsx" << 1000 << "It is damaged: its part xl/worksheets/sheet1.xml does not match its checksum.";
     QTest::newRow("#NAME? from a function the writer lacked")
         << "error-name.xlsx" << 1000 << "Cell A12 shows #NAME? instead of a name.";
+    QTest::newRow("xls: #NAME?") << "error-name.xls" << 1000 << "Cell B2 shows #NAME? instead of a name.";
+    QTest::newRow("a name below the last row a sheet has")
+        << "past-last-row.xlsx" << 0
+        << "It is damaged: it has a cell in row 1048577, past the last row a sheet has (1,048,576).";
     QTest::newRow("#N/A") << "error-na.xlsx" << 1000 << "Cell B3 shows #N/A instead of a name.";
     QTest::newRow("an error below row 1000 when every row is read")
         << "error-outside.xlsx" << 0 << "Cell A1001 shows #DIV/0! instead of a name.";

@@ -141,6 +141,40 @@ def encrypted_package(path):
         f.write(bytes(header) + fat_bytes + directory + bytes(8192))
 
 
+def xls_cases(folder):
+    """.xls files by python3-xlwt: a hidden active sheet, and a boolean cell turned into the error #NAME? in the
+    workbook's records (xlwt writes both as the same record)."""
+    import olefile
+    import xlwt
+    book = xlwt.Workbook()
+    decoy = book.add_sheet("Decoy")
+    decoy.write(0, 0, "DECOY")
+    decoy.visibility = 1
+    people = book.add_sheet("People")
+    people.write(0, 0, "SMITH")
+    people.write(0, 1, "JOHN")
+    book.set_active_sheet(0)
+    book.save(os.path.join(folder, "active-hidden.xls"))
+
+    book = xlwt.Workbook()
+    sheet = book.add_sheet("People")
+    sheet.write(0, 0, "SMITH")
+    sheet.write(1, 1, True)
+    path = os.path.join(folder, "error-name.xls")
+    book.save(path)
+    ole = olefile.OleFileIO(path, write_mode=True)
+    stream = bytearray(ole.openstream("Workbook").read())
+    at = 0
+    while at + 4 <= len(stream):
+        kind, length = struct.unpack_from("<HH", stream, at)
+        if kind == 0x0205:  # BOOLERR: value, then 1 for an error
+            stream[at + 4 + 6] = 0x1D
+            stream[at + 4 + 7] = 1
+        at += 4 + length
+    ole.write_stream("Workbook", bytes(stream))
+    ole.close()
+
+
 def main():
     folder = sys.argv[1]
 
@@ -168,6 +202,8 @@ def main():
     xlsx(at("active-second.xlsx"), [("Old", None, person_rows("OLD", "O")), ("People", None, people)], active=1)
     xlsx(at("active-word.xlsx"), [("People", None, people)], active="x")
     xlsx(at("active-chart.xlsx"), [("Chart", None, ""), ("People", None, people)], chart=0)
+    xlsx(at("past-last-row.xlsx"), [("People", None, people + row(1048577, [inline("A1048577", "FAR")]))])
+    xls_cases(folder)
     xlsx(at("far-cell.xlsx"), [("People", None, row(1, [inline("A1", "SMITH")]) +
                                 row(1048576, [inline("XFD1048576", "FAR")]))])
     nested = ('<table:table-row><table:table-cell office:value-type="string"><text:p>SMITH</text:p>'
