@@ -372,6 +372,9 @@ void putNumber(SheetCells &cells, const Globals &globals, int row, int column, i
 void readSheet(const Workbook &book, Globals &globals, quint32 offset, SheetCells &cells)
 {
     const QList<RecordAt> records = book.substream(offset);
+    // The sheet's place in the stream must hold the start of a worksheet, not some other record.
+    if (records.first().type != Bof || u16At(book.data(records.first()), 2) != 0x0010)
+        damaged(QStringLiteral("a sheet's place in the workbook holds no sheet"));
     RecordReader reader;
     struct Pending
     {
