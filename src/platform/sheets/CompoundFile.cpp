@@ -1,5 +1,6 @@
 #include "platform/sheets/CompoundFile.h"
 
+#include "platform/sheets/LittleEndian.h"
 #include "platform/sheets/SheetCells.h"
 
 #include <QtEndian>
@@ -18,11 +19,9 @@ constexpr quint32 FreeSector = 0xFFFFFFFF;
 
 template <typename T> T readAt(const QByteArray &bytes, qsizetype at)
 {
-    if (at < 0 || at + qsizetype(sizeof(T)) > bytes.size())
-        cutShort(QStringLiteral("a sector lies past the end of the file"));
-    T value;
-    std::memcpy(&value, bytes.constData() + at, sizeof value);
-    return qFromLittleEndian(value);
+    if (const std::optional<T> value = littleEndianAt<T>(bytes, at))
+        return *value;
+    cutShort(QStringLiteral("a sector lies past the end of the file"));
 }
 
 quint32 u32(const QByteArray &bytes, qsizetype at)

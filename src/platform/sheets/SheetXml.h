@@ -17,14 +17,6 @@ inline QString attribute(const QXmlStreamReader &xml, QLatin1String name)
     return QString();
 }
 
-inline bool hasAttribute(const QXmlStreamReader &xml, QLatin1String name)
-{
-    for (const QXmlStreamAttribute &a : xml.attributes())
-        if (a.name() == name)
-            return true;
-    return false;
-}
-
 // A part that is not well-formed, or ends before its last element closes, refuses the whole file.
 inline void refuseIfBroken(const QXmlStreamReader &xml, const QString &part)
 {

@@ -2,6 +2,7 @@
 
 #include "platform/sheets/CellFormat.h"
 #include "platform/sheets/CompoundFile.h"
+#include "platform/sheets/LittleEndian.h"
 #include "platform/sheets/SheetCells.h"
 
 #include <QHash>
@@ -45,11 +46,9 @@ enum Record : quint16 {
 // A little-endian value at an offset of a record, which must hold it.
 template <typename T> T valueAt(const QByteArray &data, qsizetype at)
 {
-    if (at < 0 || at + qsizetype(sizeof(T)) > data.size())
-        damaged(QStringLiteral("a record is shorter than what it holds"));
-    T value;
-    std::memcpy(&value, data.constData() + at, sizeof value);
-    return qFromLittleEndian(value);
+    if (const std::optional<T> value = littleEndianAt<T>(data, at))
+        return *value;
+    damaged(QStringLiteral("a record is shorter than what it holds"));
 }
 
 double doubleAt(const QByteArray &data, qsizetype at)
