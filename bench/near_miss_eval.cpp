@@ -1,8 +1,9 @@
-// Evaluation of the near-miss advisory: a synthetic list of made-up people, queries that vary listed people in
-// one way each (the kinds below) and queries of people who are not listed, run through the matcher at its default
-// threshold. Prints recall (the share of variant queries whose listed person is among the query's five best
-// candidates) by kind, and false advisories per hundred clean names. Then the timings on a 1,000,000-record list:
-// reading it, building the index, and 1000 names through the matcher.
+// Evaluation of the near-miss advisory: a synthetic list of 200,000 people of thirteen naming cultures, where
+// common names repeat hundreds of times and records miss dates as real lists do; queries that vary listed people
+// in one way each (the kinds below) and clean passengers, screened as the batch screens them (the exact search,
+// then the five best near misses). Prints recall (the listed person found by the exact search or among the five)
+// per kind of variation and per culture, the share of clean passengers flagged, and the time per name. Then the
+// timings on a 1,000,000-record list: reading it, building the index, and 1000 names through the matcher.
 // Run by hand: build/bench/near_miss_eval [eval records] [timing records] [seed]; EVAL_DEBUG=1 also lists every
 // variant query missed and every clean name advised.
 
@@ -30,6 +31,145 @@
 #include <random>
 
 namespace {
+
+// Names by naming culture: "LIST|VARIANT|VARIANT" where the first spelling is the one a list writes and the others
+// are spellings of the same name that travellers' documents give (romanisation, transcription, common slips).
+// Drawn by rank, so the first names of each pool repeat as common names do.
+struct Culture
+{
+    const char *name;
+    std::vector<const char *> surnames, given;
+    int middleShare; // percent of records with a middle name
+    bool compound;   // two surnames (Hispanic, Portuguese)
+    bool syllabic;   // given names of two syllables written apart on the list (WEI MING)
+};
+
+const std::vector<Culture> &cultures()
+{
+    static const std::vector<Culture> all = {
+        {"Arabic",
+         {"AL-RASHID|ALRASHID|AL RASHID|RASHID", "HADDAD|HADAD", "MANSOUR|MANSUR|MANSOOR", "KHALIFA|KHALIFAH",
+          "AL-SAYED|ALSAYED|SAYED|EL-SAYED", "QURESHI|KURESHI|QURAISHI", "HUSSEIN|HUSAIN|HOSSEIN", "ABDULLAH|ABDALLAH",
+          "NASSER|NASIR|NASER", "OTHMAN|OSMAN|UTHMAN", "EL-AMIN|ELAMIN|AMIN", "SHARIF|SHAREEF|SHARIEF", "HAMDAN",
+          "SALEH|SALIH", "AZIZ|AZEEZ", "AL-MASRI|ALMASRI|MASRI", "YOUSEF|YUSUF|YOUSSEF", "KHOURY|KHOURI|KURI"},
+         {"MOHAMMED|MUHAMMAD|MOHAMAD|MOHAMED", "AHMED|AHMAD", "YOUSEF|YUSUF|YOUSSEF", "OMAR|UMAR", "ALI|ALY",
+          "HASSAN|HASAN", "KHALID|KHALED", "IBRAHIM|EBRAHIM", "MUSTAFA|MOSTAFA", "TARIQ|TAREK|TARIK", "FATIMA|FATEMA",
+          "KHADIJA|KHADIJAH", "AISHA|AYESHA|AICHA", "MARYAM|MARIAM", "SAID|SAEED", "ABDULRAHMAN"},
+         40,
+         false,
+         false},
+        {"Russian/Ukrainian",
+         {"IVANOV|IVANOFF|IVANOW", "PETROV|PETROFF", "SMIRNOV|SMIRNOFF", "KUZNETSOV|KUZNETZOV", "POPOV|POPOFF",
+          "SOKOLOV|SOKOLOFF", "LEBEDEV|LEBEDEFF", "KOZLOV|KOZLOFF", "NOVIKOV|NOVIKOFF", "MOROZOV|MOROSOV",
+          "VOLKOV|WOLKOW|VOLKOFF", "SHEVCHENKO|SCHEWTSCHENKO|SHEVCHENCO", "KOVALENKO|KOWALENKO", "TKACHENKO|TKATCHENKO",
+          "KOVALSKY|KOVALSKI|KOVALSKIY", "ZAKHAROV|ZAHAROV", "BELYAEV|BELAYEV|BELIAEV"},
+         {"ALEKSANDR|ALEXANDR|ALEXANDER", "SERGEI|SERGEY|SERGEJ", "DMITRI|DMITRY|DMITRIY", "ANDREI|ANDREY",
+          "NIKOLAI|NIKOLAY", "YURI|YURIY|IURII", "MIKHAIL|MICHAIL", "OLGA|OLHA", "NATALIA|NATALYA", "YELENA|ELENA",
+          "IVAN|IWAN", "VLADIMIR|WLADIMIR", "TATIANA|TATYANA", "OLEKSANDR|OLEXANDR", "ALEKSEI|ALEXEY|ALEKSEY"},
+         70,
+         false,
+         false},
+        {"Chinese",
+         {"WANG|WONG", "LI|LEE", "ZHANG|CHANG|CHEUNG", "LIU|LAU", "CHEN|CHAN", "YANG|YEUNG", "HUANG|HWANG",
+          "ZHAO|CHAO|CHIU", "WU|WOO", "ZHOU|CHOU|CHOW", "XU|HSU|TSUI", "SUN|SUEN", "GAO|KAO", "XIE|HSIEH|TSE",
+          "QIAN|CHIEN", "CAO|TSAO", "GUO|KUO|KWOK", "ZHENG|CHENG"},
+         {"WEI", "MING", "JIAN|CHIEN", "HUA", "XIAO|HSIAO", "QING|CHING", "ZHI|CHIH", "HONG|HUNG", "JUN|CHUN", "LI",
+          "YING", "FANG", "HUI", "YONG|YUNG", "XIN|HSIN", "JIE|CHIEH", "GUANG|KUANG", "ZHONG|CHUNG"},
+         0,
+         false,
+         true},
+        {"Korean",
+         {"KIM|GIM", "LEE|YI|RHEE", "PARK|PAK|BAK", "CHOI|CHOE", "JUNG|JEONG|CHUNG", "KANG|GANG", "CHO|JO", "YOON|YUN",
+          "JANG|CHANG", "LIM|IM", "HAN|HAHN", "OH|OE", "SHIN|SIN", "KWON|GWON", "HWANG|WHANG", "AHN|AN", "SONG",
+          "YOO|YU|RYU"},
+         {"SEONG|SUNG", "MIN", "JI", "HYUN|HYEON", "JUN|JOON", "YOUNG|YEONG", "SOO|SU", "HO", "JAE", "EUN", "HEE",
+          "SEO|SUH", "KYU|GYU", "DONG", "CHUL|CHEOL", "WOO"},
+         0,
+         false,
+         true},
+        {"Vietnamese",
+         {"NGUYEN|NGUYN|NGYUEN", "TRAN", "LE", "PHAM|FAM", "HOANG|HUYNH", "VU|VO", "DANG", "BUI", "DO", "HO", "NGO",
+          "DUONG|DUONGG", "LY|LI"},
+         {"MINH", "DUC", "ANH", "LINH", "HUNG", "TUAN", "HOA", "LAN", "THANH", "QUANG", "KIM", "HAI", "NAM", "THU",
+          "PHUONG|FUONG", "TRUNG"},
+         80,
+         false,
+         false},
+        {"Hispanic",
+         {"GARCIA", "LOPEZ", "PEREZ", "FLORES", "MARTINEZ", "SANCHEZ", "RODRIGUEZ|RODRIGUES", "GOMEZ", "HERNANDEZ",
+          "DIAZ|DIAS", "GONZALEZ|GONSALEZ", "RAMIREZ", "TORRES", "RUIZ", "ORTIZ", "JIMENEZ|GIMENEZ", "CRUZ", "MORALES"},
+         {"JOSE", "JUAN", "LUIS", "CARLOS", "MARIA", "LUCIA", "CARMEN", "JAVIER|XAVIER", "JORGE", "ANA", "MIGUEL",
+          "ALEJANDRO", "FRANCISCO", "ANTONIO", "ISABEL|YSABEL"},
+         30,
+         true,
+         false},
+        {"Portuguese",
+         {"SILVA", "SANTOS", "OLIVEIRA|OLIVERA", "SOUZA|SOUSA", "PEREIRA", "COSTA", "RODRIGUES", "ALMEIDA",
+          "NASCIMENTO", "LIMA", "CARVALHO", "GONCALVES|GONCALVEZ", "FERREIRA|FERREYRA", "ARAUJO|ARAUJJO"},
+         {"JOAO", "PEDRO", "LUCAS", "GABRIEL", "ANA", "MARIANA", "RAFAEL", "THIAGO|TIAGO", "LUIZ|LUIS", "FELIPE|FILIPE",
+          "BEATRIZ|BEATRIS", "JULIANA"},
+         40,
+         true,
+         false},
+        {"Dutch/German",
+         {"VAN DER BERG|VAN DEN BERG|BERG|VANDERBERG", "DE VRIES|DEVRIES|VRIES", "VAN DIJK|VAN DYK|VANDIJK|DIJK",
+          "JANSEN|JANSSEN", "BAKKER|BACKER", "MULLER|MUELLER|MÜLLER", "SCHMIDT|SCHMITT|SCHMID", "SCHNEIDER|SCHNIEDER",
+          "FISCHER|FISHER", "WEBER", "MEYER|MEIER|MAIER", "VON BRAUN|BRAUN|VONBRAUN", "WAGNER|WAGENER",
+          "BECKER|BAECKER", "DE JONG|DEJONG|JONG"},
+         {"JAN", "PIETER|PETER", "HENDRIK|HENDRICK", "JOHANNES|JOHANNIS", "KLAUS|CLAUS", "JURGEN|JUERGEN|JÜRGEN",
+          "WOLFGANG", "ANNA", "MARIE", "SOPHIE|SOFIE", "LUKAS|LUCAS", "MAXIMILIAN"},
+         40,
+         false,
+         false},
+        {"Irish",
+         {"O'BRIEN|OBRIEN|O BRIEN|BRIEN", "O'CONNOR|OCONNOR|CONNOR", "MURPHY", "KELLY|KELLEY",
+          "O'SULLIVAN|OSULLIVAN|SULLIVAN", "WALSH|WELSH", "MCCARTHY|MACCARTHY|MC CARTHY", "BYRNE|BYRN", "RYAN",
+          "O'NEILL|ONEILL|O'NEIL", "MACDONALD|MCDONALD", "DOYLE", "GALLAGHER|GALLAGER", "MCMAHON|MACMAHON"},
+         {"SEAN|SHAUN|SHAWN", "PATRICK", "CIARAN|KIERAN", "DECLAN", "EOIN|EOGHAN", "SINEAD|SHINEAD", "CONOR|CONNOR",
+          "BRIDGET|BRIGID", "MARY", "JOHN", "NIAMH", "AOIFE", "SIOBHAN"},
+         40,
+         false,
+         false},
+        {"Greek",
+         {"PAPADOPOULOS|PAPADOPULOS", "GEORGIOU|YIORGIOU|GIORGIOU", "NIKOLAOU|NICOLAOU", "PAPAGEORGIOU|PAPAYIORGIOU",
+          "KONSTANTINIDIS|CONSTANTINIDIS", "IOANNOU|IOANOU", "DIMITRIOU|DEMETRIOU", "VASILEIOU|VASILIOU",
+          "ANTONIOU|ANDONIOU", "PAPADAKIS|PAPADAKES", "KARAGIANNIS|KARAYIANNIS"},
+         {"GEORGIOS|YIORGOS|GIORGOS", "DIMITRIOS|DEMETRIOS", "KONSTANTINOS|CONSTANTINOS", "IOANNIS|YANNIS|GIANNIS",
+          "NIKOLAOS|NICKOLAOS", "MARIA", "ELENI|ELENE", "CHRISTOS|HRISTOS", "VASILEIOS|VASILIOS", "ANNA",
+          "PANAGIOTIS|PANAYIOTIS", "KATERINA|AIKATERINI"},
+         30,
+         false,
+         false},
+        {"Indian",
+         {"SHARMA|SARMA", "SINGH|SING", "KUMAR", "PATEL", "GUPTA", "REDDY|REDDI", "RAO|RAU", "IYER|IYYER",
+          "CHAUDHARY|CHOUDHARY|CHAUDHRY", "SRIVASTAVA|SHRIVASTAVA|SRIVASTAV", "MUKHERJEE|MUKHERJI|MUKERJEE",
+          "BANERJEE|BANERJI", "NAIR", "KHAN"},
+         {"RAJESH|RAJEESH", "SURESH", "PRIYA|PRIA", "AMIT", "SUNIL|SUNEEL", "ANIL|ANEEL", "DEEPAK|DIPAK",
+          "LAKSHMI|LAXMI", "VIJAY|VIJAI", "SANJAY|SANJAI", "ANJALI", "RAHUL", "POOJA|PUJA"},
+         30,
+         false,
+         false},
+        {"Turkish",
+         {"YILMAZ|YILMAS", "KAYA|KAIA", "DEMIR", "SAHIN|SHAHIN|ŞAHIN", "CELIK|CHELIK|ÇELIK", "YILDIZ|YILDIS",
+          "YILDIRIM", "OZTURK|OEZTUERK|ÖZTÜRK", "AYDIN|AIDIN", "OZDEMIR|OEZDEMIR", "ARSLAN|ASLAN", "DOGAN|DOGHAN",
+          "KILIC|KILICH", "KARAOGLU|KARAOGHLU"},
+         {"MEHMET|MEHMED", "MUSTAFA", "AHMET|AHMED", "ALI", "HUSEYIN|HUSEIN", "HASAN|HASSAN", "IBRAHIM",
+          "ISMAIL|ISMAEL", "OSMAN", "FATMA|FATME", "AYSE|AYSHE|AISE", "EMINE", "ZEYNEP|ZEINEP"},
+         20,
+         false,
+         false},
+        {"Anglo",
+         {"SMITH|SMYTH|SMYTHE", "JOHNSON|JONSON", "WILLIAMS", "BROWN|BROWNE", "JONES", "MILLER|MILLAR", "DAVIS|DAVIES",
+          "WILSON|WILLSON", "TAYLOR|TAILOR", "ANDERSON|ANDERSEN", "THOMPSON|THOMSON", "WHITE|WHYTE", "CLARK|CLARKE",
+          "MARTIN", "MOORE|MOOR"},
+         {"MICHAEL|MICHEAL", "JOHN|JON", "ROBERT", "DAVID", "JAMES", "WILLIAM", "MARY", "JENNIFER|JENIFER",
+          "ELIZABETH|ELISABETH", "SARAH|SARA", "KATHERINE|CATHERINE|KATHRYN", "STEVEN|STEPHEN", "JEFFREY|GEOFFREY"},
+         60,
+         false,
+         false},
+    };
+    return all;
+}
 
 // Spellings that transliterations of one name give; the list writes one of them, a variant query another.
 const QStringList GivenGroups[] = {
@@ -226,60 +366,6 @@ QString joinNames(const QString &a, const QString &b)
     return b.isEmpty() ? a : a + u' ' + b;
 }
 
-std::optional<Query> vary(const QString &kind, const Listed &p, int row, Generator &g)
-{
-    Query q{kind, {p.last, joinNames(p.first, p.middle), p.dob, QString()}, row};
-    if (kind == "surname transliterated") {
-        const QString other = g.otherSpelling(p.last);
-        if (other.isEmpty())
-            return std::nullopt;
-        q.person.lastName = other;
-    } else if (kind == "given name transliterated") {
-        const QString other = g.otherSpelling(p.first);
-        if (other.isEmpty())
-            return std::nullopt;
-        q.person.firstAndMiddleName = joinNames(other, p.middle);
-    } else if (kind == "surname and given name swapped") {
-        q.person.lastName = p.first;
-        q.person.firstAndMiddleName = joinNames(p.last, p.middle);
-    } else if (kind == "given names in other order") {
-        if (p.middle.isEmpty())
-            return std::nullopt;
-        q.person.firstAndMiddleName = p.middle + u' ' + p.first;
-    } else if (kind == "middle name missing") {
-        if (p.middle.isEmpty())
-            return std::nullopt;
-        q.person.firstAndMiddleName = p.first;
-    } else if (kind == "hyphen or apostrophe") {
-        if (!MarkedSurnames.contains(p.last))
-            return std::nullopt;
-        QString last = p.last;
-        const int mark = int(last.indexOf(QRegularExpression("['-]")));
-        if (g.below(2) == 0)
-            last.remove(mark, 1);
-        else
-            last[mark] = u' ';
-        q.person.lastName = last;
-    } else if (kind == "one mistyped letter") {
-        if (g.below(2) == 0 && p.last.size() >= 4)
-            q.person.lastName = g.mistype(p.last);
-        else if (p.first.size() >= 4)
-            q.person.firstAndMiddleName = joinNames(g.mistype(p.first), p.middle);
-        else
-            return std::nullopt;
-    } else if (kind == "day and month swapped") {
-        if (!p.date.isValid() || p.date.day() > 12 || p.date.day() == p.date.month())
-            return std::nullopt;
-        q.person.dateOfBirth = Generator::typed(QDate(p.date.year(), p.date.day(), p.date.month()));
-    } else if (kind == "date of birth within one year") {
-        if (!p.date.isValid())
-            return std::nullopt;
-        const int days = 1 + g.below(365);
-        q.person.dateOfBirth = Generator::typed(p.date.addDays(g.below(2) ? days : -days));
-    }
-    return q;
-}
-
 double peakMegabytes()
 {
     rusage usage{};
@@ -287,209 +373,435 @@ double peakMegabytes()
     return double(usage.ru_maxrss) / 1024.0;
 }
 
-QString withoutMarks(const QString &name)
+struct Drawn
 {
-    QString out;
-    for (QChar c : name) {
-        if (c.isLetter())
-            out += c;
-    }
-    return out;
-}
-
-// At most one letter added, left out, changed, or two neighbours swapped.
-bool oneEditApart(const QString &a, const QString &b)
-{
-    if (std::abs(a.size() - b.size()) > 1)
-        return false;
-    qsizetype i = 0;
-    while (i < a.size() && i < b.size() && a[i] == b[i])
-        ++i;
-    if (a.mid(i + 1) == b.mid(i + 1) || a.mid(i) == b.mid(i + 1) || a.mid(i + 1) == b.mid(i))
-        return true;
-    return i + 1 < a.size() && i + 1 < b.size() && a[i] == b[i + 1] && a[i + 1] == b[i] && a.mid(i + 2) == b.mid(i + 2);
-}
-
-// The ground truth of the evaluation, independent of the matcher: two names are one when the list's spelling
-// groups make them one or when they are a mistyped letter apart.
-class Truth
-{
-public:
-    Truth(const std::vector<Listed> &listed, Generator &g)
-        : m_listed(listed)
-        , m_g(g)
-    {
-        for (size_t i = 0; i < listed.size(); ++i) {
-            m_bySurname[withoutMarks(listed[i].last)].append(int(i));
-            m_byFirst[withoutMarks(listed[i].first)].append(int(i));
-        }
-    }
-
-    bool close(const QString &a, const QString &b) const
-    {
-        if (a.isEmpty() || b.isEmpty())
-            return false;
-        return m_g.group(a) == m_g.group(b) || oneEditApart(withoutMarks(a), withoutMarks(b));
-    }
-
-    // Some listed person has this person's names, each the same or close, either way round.
-    bool isListed(const Listed &p) const
-    {
-        for (auto it = m_bySurname.begin(); it != m_bySurname.end(); ++it) {
-            if (!close(withoutMarks(p.last), it.key()))
-                continue;
-            for (int r : it.value()) {
-                const Listed &l = m_listed[size_t(r)];
-                if (close(p.first, l.first) || close(p.first, l.middle) || close(p.middle, l.first))
-                    return true;
-            }
-        }
-        for (auto it = m_byFirst.begin(); it != m_byFirst.end(); ++it) {
-            if (!close(withoutMarks(p.last), it.key()))
-                continue;
-            for (int r : it.value()) {
-                if (close(p.first, m_listed[size_t(r)].last))
-                    return true;
-            }
-        }
-        return false;
-    }
-
-private:
-    const std::vector<Listed> &m_listed;
-    Generator &m_g;
-    QHash<QString, QList<int>> m_bySurname, m_byFirst;
+    int culture = 0;
+    std::vector<int> surname, given; // indices into the culture's pools; a compound surname has two
+    int middle = -1;
+    QDate date;
+    bool yearOnly = false, noDate = false;
 };
 
-void evaluate(int records, unsigned seed, QTextStream &out)
+QString listSpelling(const char *entry)
 {
-    Generator g(seed);
-    std::vector<Listed> listed;
-    QByteArray csv = "SID,CLEARED,LASTNAME,FIRSTNAME,MIDDLENAME,TYPE,DOB,POB,CITIZENSHIP,PASSPORT/IDNUMBER,MISC\r\n";
-    for (int i = 0; i < records; ++i) {
-        const Listed p = g.person();
-        listed.push_back(p);
-        csv +=
-            QStringLiteral("%1,,%2,%3,%4,PERSON,%5,,,,\r\n").arg(i + 1).arg(p.last, p.first, p.middle, p.dob).toUtf8();
+    return QString::fromUtf8(entry).section(u'|', 0, 0);
+}
+
+QStringList variantsOf(const char *entry)
+{
+    QStringList all = QString::fromUtf8(entry).split(u'|');
+    all.removeFirst();
+    return all;
+}
+
+class NameDraw
+{
+public:
+    explicit NameDraw(unsigned seed)
+        : m_rng(seed)
+    {}
+    int below(int n) { return int(m_rng() % unsigned(n)); }
+    // By rank, as names are common: the first of n about n times as often as the last.
+    int ranked(int n)
+    {
+        std::vector<double> weights(static_cast<size_t>(n));
+        for (int i = 0; i < n; ++i)
+            weights[size_t(i)] = 1.0 / double(i + 1);
+        std::discrete_distribution<int> pick(weights.begin(), weights.end());
+        return pick(m_rng);
     }
+    QDate date() { return QDate(1940, 1, 1).addDays(below(65 * 365)); }
+
+    Drawn person(bool withDate)
+    {
+        Drawn p;
+        p.culture = below(int(cultures().size()));
+        const Culture &c = cultures()[size_t(p.culture)];
+        p.surname.push_back(ranked(int(c.surnames.size())));
+        if (c.compound && below(100) < 60) {
+            int second;
+            do
+                second = ranked(int(c.surnames.size()));
+            while (second == p.surname[0]);
+            p.surname.push_back(second);
+        }
+        p.given.push_back(ranked(int(c.given.size())));
+        if (c.syllabic) {
+            p.given.push_back(ranked(int(c.given.size())));
+        } else if (below(100) < c.middleShare) {
+            do
+                p.middle = ranked(int(c.given.size()));
+            while (p.middle == p.given[0]);
+        }
+        p.date = date();
+        if (!withDate) {
+            const int r = below(100);
+            p.noDate = r < 5;
+            p.yearOnly = r >= 5 && r < 10;
+        }
+        return p;
+    }
+
+    std::mt19937_64 &rng() { return m_rng; }
+
+private:
+    std::mt19937_64 m_rng;
+};
+
+struct Written
+{
+    QString last, first, middle, dob;
+};
+
+QString typedDate(const QDate &d)
+{
+    return QStringLiteral("%1/%2/%3").arg(d.month()).arg(d.day()).arg(d.year());
+}
+
+Written write(const Drawn &p)
+{
+    const Culture &c = cultures()[size_t(p.culture)];
+    Written w;
+    QStringList parts;
+    for (int s : p.surname)
+        parts.append(listSpelling(c.surnames[size_t(s)]));
+    w.last = parts.join(u' ');
+    parts.clear();
+    for (int g : p.given)
+        parts.append(listSpelling(c.given[size_t(g)]));
+    w.first = parts.join(u' ');
+    if (p.middle >= 0)
+        w.middle = listSpelling(c.given[size_t(p.middle)]);
+    w.dob = p.noDate ? QString() : p.yearOnly ? QString::number(p.date.year()) : typedDate(p.date);
+    return w;
+}
+
+bool hasParticle(const QString &surname)
+{
+    static const QRegularExpression particle("^(AL|EL|VAN|VON|DE|DA|DOS|DEL|O|MC|MAC)[- ']|^O'|^MC|^MAC");
+    return particle.match(surname).hasMatch();
+}
+
+struct EvalQuery
+{
+    QString kind;
+    int culture = 0;
+    NameQuery::Row person;
+    int row = -1; // the listed record it varies, -1 for a clean name
+};
+
+// A query that varies a listed person in one way; nullopt when the way does not apply to the person.
+std::optional<EvalQuery> varyListed(const QString &kind, const Drawn &p, int row, NameDraw &g)
+{
+    const Culture &c = cultures()[size_t(p.culture)];
+    const Written w = write(p);
+    // A passenger always gives a date: within the year a record gives, or any when it gives none.
+    const QDate date = p.noDate ? g.date() : p.yearOnly ? QDate(p.date.year(), 1, 1).addDays(g.below(365)) : p.date;
+    EvalQuery q{kind, p.culture, {w.last, (w.first + u' ' + w.middle).trimmed(), typedDate(date), QString()}, row};
+    auto variant = [&](const char *entry) -> QString {
+        const QStringList all = variantsOf(entry);
+        return all.isEmpty() ? QString() : all[g.below(int(all.size()))];
+    };
+    auto surnameWith = [&](int part, const QString &spelling) {
+        QStringList parts = w.last.split(u' ');
+        if (p.surname.size() == 1)
+            return spelling;
+        parts[part] = spelling;
+        return parts.join(u' ');
+    };
+    const int part = g.below(int(p.surname.size()));
+    const char *surnameEntry = c.surnames[size_t(p.surname[size_t(part)])];
+    const char *givenEntry = c.given[size_t(p.given[0])];
+    if (kind == "surname romanised") {
+        const QString v = variant(surnameEntry);
+        if (v.isEmpty() || hasParticle(listSpelling(surnameEntry)))
+            return std::nullopt;
+        q.person.lastName = surnameWith(part, v);
+    } else if (kind == "given name romanised") {
+        const QString v = variant(givenEntry);
+        if (v.isEmpty())
+            return std::nullopt;
+        QStringList given = w.first.split(u' ');
+        given[0] = v;
+        q.person.firstAndMiddleName = (given.join(u' ') + u' ' + w.middle).trimmed();
+    } else if (kind == "both names varied") {
+        const QString s = variant(surnameEntry), f = variant(givenEntry);
+        if (s.isEmpty() || f.isEmpty())
+            return std::nullopt;
+        q.person.lastName = surnameWith(part, s);
+        QStringList given = w.first.split(u' ');
+        given[0] = f;
+        q.person.firstAndMiddleName = (given.join(u' ') + u' ' + w.middle).trimmed();
+    } else if (kind == "particle") {
+        const QString v = variant(surnameEntry);
+        if (v.isEmpty() || !hasParticle(listSpelling(surnameEntry)))
+            return std::nullopt;
+        q.person.lastName = surnameWith(part, v);
+    } else if (kind == "one letter mistyped") {
+        const bool inSurname = g.below(2) == 0;
+        QString word = inSurname ? w.last : w.first.section(u' ', 0, 0);
+        if (word.size() < 4 || word.contains(u' ') || word.contains(u'-') || word.contains(u'\''))
+            return std::nullopt;
+        const int at = g.below(int(word.size()));
+        const QChar letter(u'A' + g.below(26));
+        switch (g.below(3)) {
+        case 0:
+            word[at] = letter == word[at] ? QChar(u'A' + (letter.unicode() - u'A' + 1) % 26) : letter;
+            break;
+        case 1:
+            word.remove(at, 1);
+            break;
+        default:
+            word.insert(at, letter);
+        }
+        if (inSurname)
+            q.person.lastName = word;
+        else
+            q.person.firstAndMiddleName = (word + u' ' + w.first.section(u' ', 1) + u' ' + w.middle).simplified();
+    } else if (kind == "given names joined") {
+        const QStringList given = (w.first + u' ' + w.middle).simplified().split(u' ');
+        if (given.size() < 2)
+            return std::nullopt;
+        q.person.firstAndMiddleName = g.below(2) == 0 ? given.join(QString()) : given.join(u'-');
+    } else if (kind == "initials") {
+        const QStringList given = (w.first + u' ' + w.middle).simplified().split(u' ');
+        QStringList initials;
+        const bool dots = g.below(2) == 0;
+        for (qsizetype i = 0; i < given.size() && i < (g.below(2) == 0 ? 1 : 2); ++i)
+            initials.append(given[i].left(1) + (dots ? QStringLiteral(".") : QString()));
+        q.person.firstAndMiddleName = initials.join(u' ');
+    } else if (kind == "one of two surnames") {
+        if (p.surname.size() < 2)
+            return std::nullopt;
+        q.person.lastName = w.last.split(u' ')[g.below(2)];
+    } else if (kind == "name order") {
+        const QStringList given = (w.first + u' ' + w.middle).simplified().split(u' ');
+        if (given.size() >= 2 && g.below(2) == 0) {
+            // The last given name taken for the surname, the surname among the given names (LINH, LE KIM).
+            q.person.lastName = given.last();
+            QStringList rest = given.mid(0, given.size() - 1);
+            rest.prepend(w.last);
+            q.person.firstAndMiddleName = rest.join(u' ');
+        } else {
+            q.person.lastName = w.first.section(u' ', 0, 0);
+            q.person.firstAndMiddleName = (w.last + u' ' + w.first.section(u' ', 1) + u' ' + w.middle).simplified();
+        }
+    } else if (kind == "middle name left out") {
+        if (w.middle.isEmpty())
+            return std::nullopt;
+        q.person.firstAndMiddleName = w.first;
+    } else if (kind == "day and month swapped") {
+        if (p.noDate || p.yearOnly || p.date.day() > 12 || p.date.day() == p.date.month())
+            return std::nullopt;
+        q.person.dateOfBirth = typedDate(QDate(p.date.year(), p.date.day(), p.date.month()));
+    } else if (kind == "year a digit off") {
+        if (p.noDate || p.yearOnly || (p.date.month() == 2 && p.date.day() == 29))
+            return std::nullopt;
+        q.person.dateOfBirth = typedDate(p.date.addYears(g.below(2) == 0 ? 1 : -1));
+    }
+    return q;
+}
+
+QString identity(const Drawn &p)
+{
+    QStringList key{QString::number(p.culture)};
+    for (int s : p.surname)
+        key.append(QString::number(s));
+    key.append(QStringLiteral("/"));
+    for (int g : p.given)
+        key.append(QString::number(g));
+    return key.join(u' ');
+}
+
+// Whether a date the list gives for a person of that name could be this one: the same, day and month swapped, a
+// year apart, or a year that holds it.
+bool datesAgree(const Drawn &listed, const QDate &d)
+{
+    if (listed.noDate)
+        return false;
+    if (listed.yearOnly)
+        return listed.date.year() == d.year();
+    const QDate l = listed.date;
+    return l == d || (d.day() <= 12 && QDate(d.year(), d.day(), d.month()) == l) ||
+           (l.month() == d.month() && l.day() == d.day() && std::abs(l.year() - d.year()) == 1);
+}
+
+void evaluateCultures(int records, unsigned seed, QTextStream &out)
+{
+    NameDraw g(seed);
+    std::vector<Drawn> listed;
+    QHash<QString, QList<int>> byIdentity;
+    QByteArray csv = "SID,CLEARED,LASTNAME,FIRSTNAME,MIDDLENAME,TYPE,DOB,POB,CITIZENSHIP,PASSPORT/IDNUMBER,MISC\r\n";
+    QHash<QString, int> fullNames;
+    for (int i = 0; i < records; ++i) {
+        const Drawn p = g.person(false);
+        listed.push_back(p);
+        byIdentity[identity(p)].append(i);
+        const Written w = write(p);
+        ++fullNames[w.last + u',' + w.first + u' ' + w.middle];
+        csv += QStringLiteral("%1,,\"%2\",%3,%4,PERSON,%5,,,,\r\n")
+                   .arg(i + 1)
+                   .arg(w.last, w.first, w.middle, w.dob)
+                   .toUtf8();
+    }
+    int mostRepeated = 0;
+    for (int n : fullNames)
+        mostRepeated = std::max(mostRepeated, n);
     QTemporaryDir temporary;
-    const QString listPath = QDir(temporary.path()).filePath(QStringLiteral("Veyra_No_Fly_Eval.csv"));
+    const QString listPath = QDir(temporary.path()).filePath(QStringLiteral("Veyra_No_Fly_Cultures.csv"));
     QFile listFile(listPath);
     if (!listFile.open(QIODevice::WriteOnly) || listFile.write(csv) != csv.size())
         return;
     listFile.close();
 
-    const QStringList kinds = {
-        "surname transliterated",     "given name transliterated", "surname and given name swapped",
-        "given names in other order", "middle name missing",       "hyphen or apostrophe",
-        "one mistyped letter",        "day and month swapped",     "date of birth within one year"};
-    constexpr int PerKind = 400, Clean = 2000;
-    std::vector<Query> queries;
+    const QStringList kinds = {"surname romanised",
+                               "given name romanised",
+                               "both names varied",
+                               "particle",
+                               "one letter mistyped",
+                               "given names joined",
+                               "initials",
+                               "one of two surnames",
+                               "name order",
+                               "middle name left out",
+                               "day and month swapped",
+                               "year a digit off"};
+    constexpr int PerKind = 300, Clean = 2000;
+    std::vector<EvalQuery> queries;
     for (const QString &kind : kinds) {
-        for (int asked = 0; asked < PerKind;) {
+        for (int asked = 0, tries = 0; asked < PerKind && tries < PerKind * 200; ++tries) {
             const int row = g.below(records);
-            if (const auto query = vary(kind, listed[size_t(row)], row, g)) {
+            if (const auto query = varyListed(kind, listed[size_t(row)], row, g)) {
                 queries.push_back(*query);
                 ++asked;
             }
         }
     }
-    // Clean names: people whom no listed person matches by the ground truth; half share a listed person's surname,
-    // half are drawn as the list is.
-    const Truth truth(listed, g);
+    // Clean passengers: drawn as the list is, each with a date, none a listed person by name and date.
     for (int asked = 0; asked < Clean;) {
-        Listed p = g.person();
-        const bool sameSurname = asked % 2 == 0;
-        if (sameSurname)
-            p.last = listed[size_t(g.below(records))].last;
-        if (!p.date.isValid()) {
-            p.date = g.date();
-            p.dob = Generator::typed(p.date);
-        }
-        if (truth.isListed(p))
+        const Drawn p = g.person(true);
+        bool isListed = false;
+        for (int r : byIdentity.value(identity(p)))
+            isListed = isListed || datesAgree(listed[size_t(r)], p.date);
+        if (isListed)
             continue;
-        queries.push_back({sameSurname ? "listed surname, other person" : "drawn as the list is",
-                           {p.last, joinNames(p.first, p.middle), p.dob, QString()},
-                           -1});
+        const Written w = write(p);
+        queries.push_back({"clean", p.culture, {w.last, (w.first + u' ' + w.middle).trimmed(), w.dob, QString()}, -1});
         ++asked;
     }
 
-    // The run a screening makes: the exact search of a No-Fly list, then the near misses of each person.
     QList<NameQuery::Row> names;
-    for (const Query &query : queries)
+    for (const EvalQuery &query : queries)
         names.append(query.person);
     BatchScreening batch(names);
     batch.findNearMisses(NearMissFinder::DefaultThreshold, 5);
     TableCache cache;
     cache.setKeyColumns({QString::fromLatin1(NameQuery::KeyColumn)});
     QString error;
+    QElapsedTimer clock;
+    clock.start();
     if (!batch.screen(listPath, cache, &error)) {
         out << error << "\n";
         return;
     }
+    const double seconds = clock.nsecsElapsed() / 1e9;
 
-    out << QStringLiteral("list: %1 made-up records; %2 variant queries of each kind, %3 clean names; threshold %4\n\n")
-               .arg(records)
-               .arg(PerKind)
-               .arg(Clean)
-               .arg(NearMissFinder::DefaultThreshold);
-    out << QStringLiteral("%1 %2 %3 %4\n")
-               .arg("kind of variation", -32)
-               .arg("recall@5", 9)
-               .arg("exact", 7)
-               .arg("near", 7);
-    QHash<QString, int> asked, found, exact, near, advised;
+    QHash<QString, int> asked, found, exact, askedCulture, foundCulture;
+    int cleanAdvised = 0, cleanAdvisories = 0;
+    QHash<QString, int> cleanByCulture, cleanAdvisedByCulture;
     const bool debug = qEnvironmentVariableIsSet("EVAL_DEBUG");
     for (size_t q = 0; q < queries.size(); ++q) {
-        const Query &query = queries[q];
+        const EvalQuery &query = queries[q];
         const BatchScreening::Person &person = batch.persons()[qsizetype(q)];
+        const QString culture = QString::fromLatin1(cultures()[size_t(query.culture)].name);
+        if (query.row < 0) {
+            ++cleanByCulture[culture];
+            cleanAdvised += person.nearMisses.isEmpty() ? 0 : 1;
+            cleanAdvisedByCulture[culture] += person.nearMisses.isEmpty() ? 0 : 1;
+            cleanAdvisories += int(person.nearMisses.size());
+            if (debug && !person.nearMisses.isEmpty()) {
+                const auto &f = person.nearMisses.front();
+                out << "  ADVISED " << query.person.lastName << ", " << query.person.firstAndMiddleName << ", "
+                    << query.person.dateOfBirth << " / " << f.fields[2].value_or("") << ", " << f.fields[3].value_or("")
+                    << " " << f.fields[4].value_or("") << ", " << f.fields[6].value_or("") << ": " << f.score << " "
+                    << f.reasons.join("; ") << "\n";
+            }
+            continue;
+        }
         const QString sid = QString::number(query.row + 1);
         auto isListed = [&](const auto &m) { return m.fields.size() > 0 && m.fields[0] == sid; };
         const bool byExact = std::any_of(person.matches.begin(), person.matches.end(), isListed);
         const bool byNear = std::any_of(person.nearMisses.begin(), person.nearMisses.end(), isListed);
         ++asked[query.kind];
+        ++askedCulture[culture];
         exact[query.kind] += byExact;
-        near[query.kind] += byNear;
         found[query.kind] += byExact || byNear;
-        advised[query.kind] += person.nearMisses.isEmpty() ? 0 : 1;
-        if (debug && query.row >= 0 && !byExact && !byNear) {
-            const Listed &p = listed[size_t(query.row)];
+        foundCulture[culture] += byExact || byNear;
+        if (debug && !byExact && !byNear) {
+            const Written w = write(listed[size_t(query.row)]);
             out << "  MISSED " << query.kind << ": " << query.person.lastName << ", " << query.person.firstAndMiddleName
-                << ", " << query.person.dateOfBirth << " / " << p.last << ", " << joinNames(p.first, p.middle) << ", "
-                << p.dob << "\n";
-        }
-        if (debug && query.row < 0 && !person.nearMisses.isEmpty()) {
-            const auto &f = person.nearMisses.front();
-            out << "  ADVISED " << query.person.lastName << ", " << query.person.firstAndMiddleName << ", "
-                << query.person.dateOfBirth << " / " << f.fields[2].value_or("") << ", " << f.fields[3].value_or("")
-                << " " << f.fields[4].value_or("") << ", " << f.fields[6].value_or("") << ": " << f.score << " "
-                << f.reasons.join("; ") << "\n";
+                << ", " << query.person.dateOfBirth << " / " << w.last << ", " << w.first << " " << w.middle << ", "
+                << w.dob << "\n";
         }
     }
-    bool allMet = true;
+
+    out << QStringLiteral("list: %1 records of %2 naming cultures (the commonest full name %3 times; 5% without a "
+                          "date of birth, 5% with the year only); threshold %4, top five\n\n")
+               .arg(records)
+               .arg(cultures().size())
+               .arg(mostRepeated)
+               .arg(NearMissFinder::DefaultThreshold);
+    out << QStringLiteral("%1 %2 %3 %4\n")
+               .arg("kind of variation", -24)
+               .arg("asked", 6)
+               .arg("recall", 8)
+               .arg("exact", 7);
+    int allAsked = 0, allFound = 0;
+    double worst = 100;
     for (const QString &kind : kinds) {
-        const double recall = 100.0 * found[kind] / asked[kind];
-        allMet = allMet && recall >= 98.0;
-        out << QStringLiteral("%1 %2% %3% %4%\n")
-                   .arg(kind, -32)
-                   .arg(recall, 8, 'f', 1)
-                   .arg(100.0 * exact[kind] / asked[kind], 6, 'f', 1)
-                   .arg(100.0 * near[kind] / asked[kind], 6, 'f', 1);
+        allAsked += asked[kind];
+        allFound += found[kind];
+        const double recall = asked[kind] ? 100.0 * found[kind] / asked[kind] : 0;
+        worst = std::min(worst, recall);
+        out << QStringLiteral("%1 %2 %3% %4%\n")
+                   .arg(kind, -24)
+                   .arg(asked[kind], 6)
+                   .arg(recall, 7, 'f', 1)
+                   .arg(asked[kind] ? 100.0 * exact[kind] / asked[kind] : 0, 6, 'f', 1);
     }
-    const QStringList cleanKinds = {"listed surname, other person", "drawn as the list is"};
-    int falseAdvisories = 0;
-    out << QStringLiteral("\n%1 %2\n").arg("clean names", -32).arg("false advisories per 100");
-    for (const QString &kind : cleanKinds) {
-        falseAdvisories += advised[kind];
-        out << QStringLiteral("%1 %2 (%3 found by the exact search)\n")
-                   .arg(kind, -32)
-                   .arg(100.0 * advised[kind] / asked[kind], 8, 'f', 1)
-                   .arg(exact[kind]);
+    out << QStringLiteral("\n%1 %2 %3 %4\n")
+               .arg("naming culture", -24)
+               .arg("recall", 8)
+               .arg("clean", 6)
+               .arg("flagged", 8);
+    for (const Culture &c : cultures()) {
+        const QString name = QString::fromLatin1(c.name);
+        const double recall = askedCulture[name] ? 100.0 * foundCulture[name] / askedCulture[name] : 0;
+        worst = std::min(worst, recall);
+        out << QStringLiteral("%1 %2% %3 %4%\n")
+                   .arg(name, -24)
+                   .arg(recall, 7, 'f', 1)
+                   .arg(cleanByCulture[name], 6)
+                   .arg(cleanByCulture[name] ? 100.0 * cleanAdvisedByCulture[name] / cleanByCulture[name] : 0, 7, 'f',
+                        1);
     }
-    const double perHundred = 100.0 * falseAdvisories / Clean;
-    out << QStringLiteral("%1 %2\n").arg("all clean names", -32).arg(perHundred, 8, 'f', 1);
-    out << QStringLiteral("goals (recall >= 98% on every kind, <= 5 false advisories per 100): %1\n\n")
-               .arg(allMet && perHundred <= 5.0 ? "met" : "NOT MET");
+    const double overall = 100.0 * allFound / std::max(allAsked, 1);
+    const double flagged = 100.0 * cleanAdvised / Clean;
+    out << QStringLiteral("\nrecall, all variants: %1% (%2 of %3); worst kind or culture %4%\n")
+               .arg(overall, 0, 'f', 1)
+               .arg(allFound)
+               .arg(allAsked)
+               .arg(worst, 0, 'f', 1);
+    out << QStringLiteral("clean passengers flagged: %1% (%2 advisories per 100 clean names)\n")
+               .arg(flagged, 0, 'f', 1)
+               .arg(100.0 * cleanAdvisories / Clean, 0, 'f', 1);
+    out << QStringLiteral("screening with near misses: %1 s for %2 names (%3 ms a name, reading the list and building "
+                          "the index included)\n")
+               .arg(seconds, 0, 'f', 2)
+               .arg(queries.size())
+               .arg(1000.0 * seconds / double(queries.size()), 0, 'f', 2);
+    out << QStringLiteral("goals (recall >= 95%, >= 90% per kind and culture, <= 5% flagged): %1\n\n")
+               .arg(overall >= 95 && worst >= 90 && flagged <= 5 ? "met" : "NOT MET");
 }
 
 void time(int rows, unsigned seed, QTextStream &out)
@@ -585,11 +897,11 @@ void time(int rows, unsigned seed, QTextStream &out)
 
 int main(int argc, char *argv[])
 {
-    const int records = argc > 1 ? atoi(argv[1]) : 50000;
+    const int records = argc > 1 ? atoi(argv[1]) : 200000;
     const int timingRows = argc > 2 ? atoi(argv[2]) : 1000000;
     const unsigned seed = argc > 3 ? unsigned(atoi(argv[3])) : 20261206u;
     QTextStream out(stdout);
-    evaluate(records, seed, out);
+    evaluateCultures(records, seed, out);
     out.flush();
     if (timingRows > 0)
         time(timingRows, seed, out);

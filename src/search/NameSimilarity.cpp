@@ -167,6 +167,34 @@ bool Keys::shares(const Keys &with) const
            (!with.other.empty() && with.other == key);
 }
 
+bool withinTwoEdits(std::string_view a, std::string_view b)
+{
+    a = a.substr(0, MaxComparedLength);
+    b = b.substr(0, MaxComparedLength);
+    if (a.size() > b.size() + 2 || b.size() > a.size() + 2)
+        return false;
+    // Three rows of the distance table are all the swap needs.
+    std::array<size_t, MaxComparedLength + 1> before{}, previous{}, current{};
+    for (size_t j = 0; j <= b.size(); ++j)
+        previous[j] = j;
+    for (size_t i = 1; i <= a.size(); ++i) {
+        current[0] = i;
+        size_t rowBest = current[0];
+        for (size_t j = 1; j <= b.size(); ++j) {
+            const size_t cost = a[i - 1] == b[j - 1] ? 0 : 1;
+            current[j] = std::min({previous[j] + 1, current[j - 1] + 1, previous[j - 1] + cost});
+            if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
+                current[j] = std::min(current[j], before[j - 2] + 1);
+            rowBest = std::min(rowBest, current[j]);
+        }
+        if (rowBest > 2)
+            return false;
+        before = previous;
+        previous = current;
+    }
+    return previous[b.size()] <= 2;
+}
+
 double wordSimilarity(std::string_view a, const Keys &keysOfA, std::string_view b, const Keys &keysOfB)
 {
     if (a == b)

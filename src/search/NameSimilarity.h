@@ -28,6 +28,10 @@ struct Keys
     bool shares(const Keys &with) const;
 };
 
+// At most two letters added, left out, changed or two neighbours swapped between the words (their restricted
+// Damerau-Levenshtein distance), comparing at most MaxComparedLength letters of each.
+bool withinTwoEdits(std::string_view a, std::string_view b);
+
 // 1 for equal words; else their Jaro-Winkler similarity, raised half-way towards 1 for words that share a phonetic
 // key.
 double wordSimilarity(std::string_view a, std::string_view b);

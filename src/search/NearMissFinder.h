@@ -22,8 +22,9 @@ struct NearMiss
 };
 
 // Finds, for one person, the records of a list whose names come close to the person's without the exact search
-// finding them: the records that share at least two of the person's words (or every word of the shorter name),
-// each word spelled the same or close, scored by NearMissScorer. An advisory only; it decides nothing.
+// finding them: the records that come close by the surname and by one more part of the name (or every part of
+// the shorter name), or by the surname and a date of birth that agrees, each word spelled the same, close, or
+// one name in another romanisation; scored by NearMissScorer. An advisory only; it decides nothing.
 class NearMissFinder
 {
 public:
@@ -32,7 +33,8 @@ public:
 
     NearMissFinder(const TextTable &table, const NearMissIndex &index, double threshold = DefaultThreshold);
 
-    // The records scoring at least the threshold, best first (then in file order), at most limit; exactStarts are
+    // The records scoring at least the threshold, best first (ties by the evidence, then in file order), at most
+    // limit; exactStarts are
     // the records the exact search found for the person (by their start in the file), which are never near misses.
     // Not safe to call from two threads at once.
     std::vector<NearMiss> find(const NameQuery::Row &person, const std::vector<uint64_t> &exactStarts = {},
@@ -53,5 +55,5 @@ private:
     const NearMissIndex &m_index;
     double m_threshold;
     int m_lastName, m_firstName, m_middleName, m_dateOfBirth, m_passport;
-    mutable std::vector<uint8_t> m_wordsHeld; // per record, a bit for each of the person's words it holds
+    mutable std::vector<uint32_t> m_wordsHeld; // per record, a bit for each of the person's words it holds
 };

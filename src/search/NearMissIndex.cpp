@@ -1,8 +1,10 @@
 #include "search/NearMissIndex.h"
 
+#include "engine/DateParser.h"
 #include "engine/TextTable.h"
 #include "search/NameNormaliser.h"
 #include "search/NameSimilarity.h"
+#include "search/NameVariants.h"
 
 #include <algorithm>
 #include <numeric>
@@ -27,6 +29,14 @@ template <typename Use> void forEachForm(std::string_view word, std::string &scr
         scratch.append(word.substr(i + 1));
         use(std::string_view(scratch));
     }
+}
+
+std::string joined(const std::vector<std::string> &words)
+{
+    std::string out;
+    for (const std::string &word : words)
+        out += word;
+    return out.substr(0, NearMissIndex::MaxWordLength);
 }
 
 void sortByHash(std::vector<uint64_t> &hashes, std::vector<uint32_t> &ids)
@@ -54,6 +64,7 @@ NearMissIndex::NearMissIndex(const TextTable &table)
     const int columns[] = {table.columnIndex(QStringLiteral("LASTNAME")),
                            table.columnIndex(QStringLiteral("FIRSTNAME")),
                            table.columnIndex(QStringLiteral("MIDDLENAME"))};
+    const int dateColumn = table.columnIndex(QStringLiteral("DOB"));
     if (columns[Surname] < 0) {
         m_postingStarts.push_back(0);
         return;
@@ -61,11 +72,14 @@ NearMissIndex::NearMissIndex(const TextTable &table)
     const size_t rows = table.rowCount();
     m_recordWordStarts.reserve(rows + 1);
     m_recordWords.reserve(rows * 3);
+    m_dateFirst.assign(rows, 0);
+    m_dateLast.assign(rows, 0);
     m_slots.assign(size_t(1) << 16, 0);
     TextTable::Cursor cursor(table);
-    std::vector<std::string> words;
+    std::vector<std::string> words, given;
     for (size_t row = 0; row < rows; ++row) {
         cursor.start(row);
+        given.clear();
         for (uint32_t f = Surname; f <= Middle; ++f) {
             if (columns[f] < 0)
                 continue;
@@ -75,15 +89,33 @@ NearMissIndex::NearMissIndex(const TextTable &table)
             words.clear();
             if (!NameNormaliser::asciiTokens(field, words))
                 words = NameNormaliser::tokens(table.decode(field));
-            for (const std::string &word : words)
-                m_recordWords.push_back(intern(word) << 2 | f);
-            if (f == Surname && words.size() > 1) {
-                std::string joined;
-                for (const std::string &word : words)
-                    joined += word;
-                m_recordWords.push_back(intern(joined) << 2 | JoinedSurname);
+            if (words.size() > MaxWordsPerField)
+                words.resize(MaxWordsPerField);
+            for (std::string &word : words) {
+                if (word.size() > MaxWordLength)
+                    word.resize(MaxWordLength);
+                m_recordWords.push_back(intern(word) << FieldBits | f);
+            }
+            if (f == Surname) {
+                if (words.size() > 1)
+                    m_recordWords.push_back(intern(joined(words)) << FieldBits | JoinedSurname);
+                for (const std::string &word : words) {
+                    const std::string core = NameVariants::withoutPrefix(word);
+                    if (!core.empty())
+                        m_recordWords.push_back(intern(core) << FieldBits | SurnameCore);
+                }
+            } else {
+                given.insert(given.end(), words.begin(), words.end());
             }
         }
+        if (dateColumn >= 0) {
+            if (const auto range = DateParser::parseRange(cursor.field(dateColumn))) {
+                m_dateFirst[row] = int32_t(range->first.toJulianDay());
+                m_dateLast[row] = int32_t(range->last.toJulianDay());
+            }
+        }
+        if (given.size() > 1)
+            m_recordWords.push_back(intern(joined(given)) << FieldBits | JoinedGiven);
         m_recordWordStarts.push_back(uint32_t(m_recordWords.size()));
     }
     m_slots = {};
@@ -95,14 +127,14 @@ NearMissIndex::NearMissIndex(const TextTable &table)
     const size_t vocabulary = m_wordStarts.size() - 1;
     m_postingStarts.assign(vocabulary + 1, 0);
     for (uint32_t entry : m_recordWords)
-        ++m_postingStarts[(entry >> 2) + 1];
+        ++m_postingStarts[(entry >> FieldBits) + 1];
     std::partial_sum(m_postingStarts.begin(), m_postingStarts.end(), m_postingStarts.begin());
     m_postings.resize(m_recordWords.size());
     std::vector<uint32_t> next(m_postingStarts.begin(), m_postingStarts.end() - 1);
     // A word a name repeats (ALI MOHAMMED ALI) is posted twice for the record, which the look-up takes as once.
     for (uint32_t row = 0; row + 1 < m_recordWordStarts.size(); ++row) {
         for (uint32_t k = m_recordWordStarts[row]; k < m_recordWordStarts[row + 1]; ++k)
-            m_postings[next[m_recordWords[k] >> 2]++] = row;
+            m_postings[next[m_recordWords[k] >> FieldBits]++] = row;
     }
 
     std::string scratch;
@@ -116,6 +148,11 @@ NearMissIndex::NearMissIndex(const TextTable &table)
                 m_keyHashes.push_back(TextTable::hash(other));
                 m_keyWords.push_back(id);
             }
+        }
+        // A variant key starts with a mark, so it never meets a phonetic key.
+        for (const std::string &key : NameVariants::keys(w)) {
+            m_keyHashes.push_back(TextTable::hash(key));
+            m_keyWords.push_back(id);
         }
         forEachForm(w, scratch, [&](std::string_view form) {
             m_formHashes.push_back(TextTable::hash(form));
@@ -173,13 +210,17 @@ std::vector<NearMissIndex::CloseWord> NearMissIndex::closeWords(std::string_view
         if (!other.empty())
             lookUp(m_keyHashes, m_keyWords, TextTable::hash(other), ids);
     }
+    for (const std::string &key : NameVariants::keys(w))
+        lookUp(m_keyHashes, m_keyWords, TextTable::hash(key), ids);
     std::sort(ids.begin(), ids.end());
     ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
     std::vector<CloseWord> close;
     const NameSimilarity::Keys keys = NameSimilarity::Keys::of(w);
     for (uint32_t id : ids) {
         const std::string_view other = word(id);
-        const double similarity = NameSimilarity::wordSimilarity(w, keys, other, NameSimilarity::Keys::of(other));
+        double similarity = NameSimilarity::wordSimilarity(w, keys, other, NameSimilarity::Keys::of(other));
+        if (similarity < minimum && NameVariants::sameName(w, other))
+            similarity = minimum;
         if (similarity >= minimum)
             close.push_back({id, similarity});
     }
@@ -191,5 +232,5 @@ size_t NearMissIndex::memoryBytes() const
     auto bytes = [](const auto &v) { return v.capacity() * sizeof(v[0]); };
     return m_text.capacity() + bytes(m_wordStarts) + bytes(m_recordWordStarts) + bytes(m_recordWords) +
            bytes(m_postingStarts) + bytes(m_postings) + bytes(m_keyHashes) + bytes(m_formHashes) + bytes(m_keyWords) +
-           bytes(m_formWords);
+           bytes(m_formWords) + bytes(m_dateFirst) + bytes(m_dateLast);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QtGlobal>
+
 #include <cstdint>
 #include <span>
 #include <string>
@@ -10,15 +12,22 @@ class TextTable;
 
 // The words of a watch list's names, built once when the list is read, so that finding the records whose names
 // come close to a person's never reads the whole list: each distinct word once, the records that hold it, its
-// phonetic key, and the word with each one letter left out (two words a letter apart share such a form).
+// phonetic keys and its keys in the table of name variants, the word with each one letter left out (two words a
+// letter apart share such a form), and each record's date of birth as days.
 class NearMissIndex
 {
 public:
-    // JoinedSurname: the words of a surname of several written as one (GARCIA LOPEZ as GARCIALOPEZ), so that a
-    // person who writes it either way finds the record.
-    enum Field : uint32_t { Surname = 0, First = 1, Middle = 2, JoinedSurname = 3 };
+    // JoinedSurname and JoinedGiven: the words of a surname or of given names written as one (GARCIA LOPEZ as
+    // GARCIALOPEZ, HUNG CHENG as HUNGCHENG), so that a person who writes them either way finds the record;
+    // SurnameCore: a surname word without the particle written onto it (SAYED of ALSAYED).
+    enum Field : uint32_t { Surname = 0, First = 1, Middle = 2, JoinedSurname = 3, JoinedGiven = 4, SurnameCore = 5 };
+    static constexpr uint32_t FieldBits = 3;
+    // A field's words are read up to this many, each up to this length: no name is longer, and a hostile field
+    // then costs no more than a name.
+    static constexpr size_t MaxWordsPerField = 8;
+    static constexpr size_t MaxWordLength = 32;
 
-    // Reads the LASTNAME, FIRSTNAME and MIDDLENAME columns of table; an index of no records when the list has no
+    // Reads the LASTNAME, FIRSTNAME, MIDDLENAME and DOB columns of table; an index of no records when the list has no
     // LASTNAME column.
     explicit NearMissIndex(const TextTable &table);
 
@@ -31,8 +40,9 @@ public:
         uint32_t id;
         double similarity;
     };
-    // The words of the list that come close to word: the same, one phonetic key, or one letter added, left out,
-    // changed or two swapped; each with its similarity (NameSimilarity::wordSimilarity), at least minimum.
+    // The words of the list that come close to word: the same, one phonetic key, one name in the table of
+    // variants, or one letter added, left out, changed or two swapped; each with its similarity
+    // (NameSimilarity::wordSimilarity, or the table's), at least minimum.
     std::vector<CloseWord> closeWords(std::string_view word, double minimum) const;
 
     std::string_view word(uint32_t id) const
@@ -45,7 +55,11 @@ public:
         return std::span<const uint32_t>(m_postings)
             .subspan(m_postingStarts[id], m_postingStarts[id + 1] - m_postingStarts[id]);
     }
-    // A record's words in field order, each as id << 2 | Field.
+    // How many records hold a word.
+    uint32_t share(uint32_t id) const { return m_postingStarts[id + 1] - m_postingStarts[id]; }
+    // The days a record's date of birth may stand for (QDate::toJulianDay), first and last; {0, 0} for none.
+    std::pair<qint64, qint64> dateOfBirth(uint32_t row) const { return {m_dateFirst[row], m_dateLast[row]}; }
+    // A record's words in field order, each as id << FieldBits | Field.
     std::span<const uint32_t> recordWords(uint32_t row) const
     {
         return std::span<const uint32_t>(m_recordWords)
@@ -67,4 +81,5 @@ private:
     // Sorted by hash: the hash of a phonetic key, or of a word or a word with one letter left out, with its word.
     std::vector<uint64_t> m_keyHashes, m_formHashes;
     std::vector<uint32_t> m_keyWords, m_formWords;
+    std::vector<int32_t> m_dateFirst, m_dateLast;
 };

@@ -1,11 +1,12 @@
 #include "search/NearMissScorer.h"
 
 #include "engine/ComparisonKey.h"
-#include "engine/DateParser.h"
 #include "search/NameNormaliser.h"
 #include "search/NameSimilarity.h"
+#include "search/NameVariants.h"
 
 #include <algorithm>
+#include <cmath>
 
 // The keys are made once for all the comparisons the words take part in.
 struct NearMissScorer::Words
@@ -15,11 +16,13 @@ struct NearMissScorer::Words
 
     Words() = default;
     explicit Words(const std::vector<std::string> &words)
-        : text(words)
     {
-        keys.reserve(words.size());
-        for (const std::string &word : words)
-            keys.push_back(NameSimilarity::Keys::of(word));
+        for (const std::string &word : words) {
+            if (text.size() == MaxWords)
+                break;
+            text.push_back(word.substr(0, MaxWordLength));
+            keys.push_back(NameSimilarity::Keys::of(text.back()));
+        }
     }
     size_t size() const { return text.size(); }
     bool empty() const { return text.empty(); }
@@ -36,13 +39,53 @@ struct NearMissScorer::Words
 namespace {
 
 using Words = NearMissScorer::Words;
+using Evidence = NearMissScorer::DateEvidence;
 
-// Names rarely have more words than this; a longer field is compared by its first ones.
-constexpr size_t MaxWords = 8;
+constexpr size_t MaxWords = NearMissScorer::MaxWords;
 constexpr double SurnameWeight = 0.5;
+// The other arrangements of a name cost a little, so that the name as written wins a tie.
 constexpr double SwapFactor = 0.98;
-// A given word the person states that the record does not (it has fewer given names).
-constexpr double UnstatedGivenWord = 0.8;
+constexpr double UnorderedFactor = 0.96;
+// A surname that is one part of the other's compound surname (PEREZ of FLORES PEREZ), or the same without its
+// particles (BERG of VAN DER BERG).
+constexpr double PartOfCompound = 0.93;
+constexpr double WithoutParticles = 0.97;
+// A name the table makes one in another romanisation (YI and LEE), and an initial for a given name (J for JOHN).
+constexpr double OtherRomanisation = 0.96;
+constexpr double InitialOfName = 0.90;
+constexpr double DifferentWord = 0.8;
+// What a given word the other side does not hold leaves of the given names' score: a middle name little, the
+// first given name much (it is another person's first name).
+constexpr double UnpairedMiddleWord = 0.8;
+constexpr double UnpairedFirstWord = 0.3;
+constexpr double OtherOrder = 0.95;
+
+enum class Kind { Equal, Initial, Romanised, Spelled, Different };
+
+struct Similar
+{
+    double value;
+    Kind kind;
+};
+
+Similar similar(const std::string &a, const NameSimilarity::Keys &keysOfA, const std::string &b,
+                const NameSimilarity::Keys &keysOfB, bool initials)
+{
+    if (a == b)
+        return {1.0, Kind::Equal};
+    if (initials && (a.size() == 1 || b.size() == 1) && a[0] == b[0])
+        return {InitialOfName, Kind::Initial};
+    double value = NameSimilarity::wordSimilarity(a, keysOfA, b, keysOfB);
+    // Short words two letters apart are mostly other names (QUANG and TUAN).
+    const bool spelled = keysOfA.shares(keysOfB) ||
+                         (std::min(a.size(), b.size()) >= 6
+                              ? NameSimilarity::withinTwoEdits(a, b)
+                              : NameSimilarity::jaroWinkler(a, b) >= 0.85 && NameSimilarity::withinTwoEdits(a, b));
+    if (NameVariants::sameName(a, b))
+        return {std::max(value, OtherRomanisation), spelled ? Kind::Spelled : Kind::Romanised};
+    // Letters in common do not make another word the same name (ORTIZ and MARTINEZ).
+    return spelled ? Similar{value, Kind::Spelled} : Similar{value * DifferentWord, Kind::Different};
+}
 
 QString text(const std::string &word)
 {
@@ -57,34 +100,43 @@ QString joinedText(const Words &words)
     return all.join(u' ');
 }
 
-std::string concat(const std::vector<std::string> &words)
+std::string concat(const Words &words)
 {
     std::string out;
-    for (const std::string &word : words)
+    for (const std::string &word : words.text)
         out += word;
     return out;
 }
 
-std::string concat(const Words &words)
+QString kindText(Kind kind)
 {
-    return concat(words.text);
+    switch (kind) {
+    case Kind::Initial:
+        return QStringLiteral("as an initial");
+    case Kind::Romanised:
+        return QStringLiteral("in another romanisation");
+    case Kind::Spelled:
+        return QStringLiteral("spelled differently");
+    default:
+        return QStringLiteral("a different word");
+    }
 }
 
 // Each of the person's words and the record's word it is paired with (-1: none left), the most alike pair first.
 struct Pairing
 {
     std::vector<int> partner;
-    std::vector<double> similarity;
+    std::vector<Similar> similar;
 };
 
-Pairing pair(const Words &person, const Words &record)
+Pairing pair(const Words &person, const Words &record, bool initials)
 {
-    const size_t np = std::min(person.size(), MaxWords), nr = std::min(record.size(), MaxWords);
-    double sims[MaxWords][MaxWords];
+    const size_t np = person.size(), nr = record.size();
+    Similar sims[MaxWords * 2][MaxWords * 2];
     for (size_t i = 0; i < np; ++i)
         for (size_t j = 0; j < nr; ++j)
-            sims[i][j] = NameSimilarity::wordSimilarity(person[i], person.keys[i], record[j], record.keys[j]);
-    Pairing pairing{std::vector<int>(person.size(), -1), std::vector<double>(person.size(), 0.0)};
+            sims[i][j] = similar(person[i], person.keys[i], record[j], record.keys[j], initials);
+    Pairing pairing{std::vector<int>(np, -1), std::vector<Similar>(np, Similar{0.0, Kind::Different})};
     std::vector<bool> used(nr, false);
     for (size_t round = 0; round < std::min(np, nr); ++round) {
         double best = -1;
@@ -94,69 +146,102 @@ Pairing pair(const Words &person, const Words &record)
                 continue;
             for (size_t j = 0; j < nr; ++j) {
                 // Ties go to the pair in order, so equal words stay in place.
-                if (!used[j] && (sims[i][j] > best || (sims[i][j] == best && i == j))) {
-                    best = sims[i][j];
+                if (!used[j] && (sims[i][j].value > best || (sims[i][j].value == best && i == j))) {
+                    best = sims[i][j].value;
                     bi = i;
                     bj = j;
                 }
             }
         }
         pairing.partner[bi] = int(bj);
-        pairing.similarity[bi] = best;
+        pairing.similar[bi] = sims[bi][bj];
         used[bj] = true;
     }
     return pairing;
 }
 
+// How one field compares and in which way, for the score and for the reasons.
 struct FieldScore
 {
+    enum Way { Empty, SameLetters, Paired, Joined, Compound, Particles, Initials };
     double score = 0;
+    Way way = Empty;
     Pairing pairing;
-    bool sameLetters = false; // the same letters, only spaced or marked differently
+    Words person, record; // the words compared
 };
-
-// A field either side leaves empty scores nothing, the same letters score 1; otherwise the words are paired, and
-// the caller scores the pairs.
-FieldScore pairedField(const Words &person, const Words &record)
-{
-    FieldScore field;
-    if (person.empty() || record.empty())
-        return field;
-    if (concat(person) == concat(record)) {
-        field.score = 1.0;
-        field.sameLetters = true;
-        return field;
-    }
-    field.pairing = pair(person, record);
-    return field;
-}
 
 FieldScore surnameScore(const Words &person, const Words &record)
 {
-    FieldScore field = pairedField(person, record);
-    if (field.pairing.partner.empty())
-        return field;
+    FieldScore best;
+    if (person.empty() || record.empty())
+        return best;
+    if (concat(person) == concat(record))
+        return {1.0, FieldScore::SameLetters, {}, person, record};
+    auto consider = [&best](FieldScore field) {
+        if (field.score > best.score)
+            best = std::move(field);
+    };
+    const Words personCore(NameVariants::coreWords(person.text)), recordCore(NameVariants::coreWords(record.text));
+    const bool particles = personCore.text != person.text || recordCore.text != record.text;
+    if (particles && concat(personCore) == concat(recordCore)) {
+        consider({WithoutParticles, FieldScore::Particles, {}, person, record});
+        return best;
+    }
+    const double factor = particles ? WithoutParticles : 1.0;
+    FieldScore paired{0, FieldScore::Paired, pair(personCore, recordCore, false), personCore, recordCore};
     double sum = 0;
-    for (double s : field.pairing.similarity)
-        sum += s;
-    field.score = sum / double(std::max(person.size(), record.size()));
-    if (person.size() != record.size())
-        field.score = std::max(field.score, NameSimilarity::wordSimilarity(concat(person), concat(record)));
-    return field;
+    for (const Similar &s : paired.pairing.similar)
+        sum += s.value;
+    const size_t longer = std::max(personCore.size(), recordCore.size());
+    paired.score = factor * sum / double(longer);
+    consider(paired);
+    if (personCore.size() != recordCore.size()) {
+        const std::string a = concat(personCore), b = concat(recordCore);
+        consider({factor * NameSimilarity::wordSimilarity(a, b), FieldScore::Joined, {}, personCore, recordCore});
+        // One surname a part of the other's compound: every word of the shorter close to one of the longer.
+        double shorterSum = 0, weakest = 1;
+        size_t pairedWords = 0;
+        for (const Similar &s : paired.pairing.similar) {
+            shorterSum += s.value;
+            weakest = std::min(weakest, s.value);
+            pairedWords += s.value > 0 ? 1 : 0;
+        }
+        const size_t shorter = std::min(personCore.size(), recordCore.size());
+        if (pairedWords == shorter && weakest >= 0.85) {
+            FieldScore compound = paired;
+            compound.way = FieldScore::Compound;
+            compound.score = factor * PartOfCompound * shorterSum / double(shorter);
+            consider(compound);
+        }
+    }
+    return best;
 }
 
-// The first given name counts twice as much as each further one; a word the person adds to a record with fewer
-// given names costs little, as the exact search lets such a record pass. A first name of the record's that the
-// person does not give costs as much as a further word (a middle name the person leaves out costs nothing).
+// The first given name counts twice as much as each further one. A word the person adds to a record with fewer
+// given names costs little when it is a middle name (the exact search lets such a record pass) and much when it
+// is the first; a first name of the record's that the person does not give costs as much as a further word (a
+// middle name the person leaves out costs nothing).
 FieldScore givenScore(const Words &person, const Words &record, size_t recordFirstWords)
 {
-    FieldScore field = pairedField(person, record);
-    if (field.pairing.partner.empty())
-        return field;
+    FieldScore field{0, FieldScore::Paired, {}, person, record};
+    if (person.empty() || record.empty())
+        return {};
+    if (concat(person) == concat(record))
+        return {1.0, FieldScore::SameLetters, {}, person, record};
+    // Initials alone (J, J R) stand for the given names in order, however many words the record writes them in.
+    if (std::all_of(person.text.begin(), person.text.end(), [](const std::string &w) { return w.size() == 1; })) {
+        bool prefix = person.size() <= record.size();
+        for (size_t i = 0; prefix && i < person.size(); ++i)
+            prefix = record[i][0] == person[i][0];
+        if (prefix)
+            return {InitialOfName, FieldScore::Initials, {}, person, record};
+    }
+    field.pairing = pair(person, record, true);
     double sum = 0, weights = 0;
     for (size_t i = 0; i < person.size(); ++i) {
         const double weight = i == 0 ? 1.0 : 0.5;
-        sum += weight * (field.pairing.partner[i] >= 0 ? field.pairing.similarity[i] : UnstatedGivenWord);
+        const bool paired = field.pairing.partner[i] >= 0;
+        sum += weight * (paired ? field.pairing.similar[i].value : i == 0 ? UnpairedFirstWord : UnpairedMiddleWord);
         weights += weight;
     }
     std::vector<bool> paired(record.size(), false);
@@ -167,63 +252,144 @@ FieldScore givenScore(const Words &person, const Words &record, size_t recordFir
     for (size_t j = 0; j < std::min(recordFirstWords, record.size()); ++j)
         weights += paired[j] ? 0.0 : 0.5;
     field.score = sum / weights;
+    // Given names in another order are often another name (MIN SEONG is not SEONG MIN).
+    int previous = -1;
+    for (int j : field.pairing.partner) {
+        if (j < 0)
+            continue;
+        if (j < previous) {
+            field.score *= OtherOrder;
+            break;
+        }
+        previous = j;
+    }
+    // Given names written together or apart (HUNG CHENG, HUNG-CHENG, HONGCHENG).
+    if (person.size() != record.size()) {
+        const std::string a = concat(person), b = concat(record);
+        const double joined = a.size() >= 4 && b.size() >= 4 ? NameSimilarity::wordSimilarity(a, b) : 0.0;
+        if (joined > field.score)
+            return {joined, FieldScore::Joined, {}, person, record};
+    }
     return field;
 }
 
-void explainSurname(const FieldScore &field, const Words &person, const Words &record, const QString &personText,
-                    const QString &recordText, QStringList &reasons)
+// The whole names as one unordered set of words (LINH, LE KIM and LE, KIM LINH).
+double unorderedScore(const Words &person, const Words &record)
 {
-    if (field.sameLetters) {
-        if (ComparisonKey::of(personText) != ComparisonKey::of(recordText))
-            reasons.append(QStringLiteral("surname written differently: %1 / %2")
-                               .arg(personText.simplified(), recordText.simplified()));
-        return;
+    if (person.size() < 2 || record.size() < 2)
+        return 0;
+    const Pairing pairing = pair(person, record, false);
+    double sum = 0;
+    for (const Similar &s : pairing.similar)
+        sum += s.value;
+    return UnorderedFactor * sum / double(std::max(person.size(), record.size()));
+}
+
+// The names differ only in how their words are spelled: the same words in the same places, none a different word.
+bool sameShape(const FieldScore &field, bool given)
+{
+    switch (field.way) {
+    case FieldScore::SameLetters:
+    case FieldScore::Particles:
+    case FieldScore::Initials:
+        return true;
+    case FieldScore::Paired:
+        break;
+    default:
+        return false;
     }
-    if (person.size() != record.size()) {
-        reasons.append(
-            QStringLiteral("surname spelled differently: %1 / %2").arg(joinedText(person), joinedText(record)));
-        return;
-    }
-    for (size_t i = 0; i < person.size(); ++i) {
+    if (!given && field.person.size() != field.record.size())
+        return false;
+    for (size_t i = 0; i < field.person.size(); ++i) {
         const int j = field.pairing.partner[i];
-        if (j >= 0 && person[i] != record[size_t(j)])
-            reasons.append(
-                QStringLiteral("surname spelled differently: %1 / %2").arg(text(person[i]), text(record[size_t(j)])));
+        if (j < 0 || (given && j != int(i)) || field.pairing.similar[i].kind == Kind::Different)
+            return false;
+    }
+    return true;
+}
+
+void explainSurname(const FieldScore &field, const QString &personText, const QString &recordText, QStringList &reasons)
+{
+    const QString pair = QStringLiteral("%1 / %2").arg(personText.simplified(), recordText.simplified());
+    switch (field.way) {
+    case FieldScore::Empty:
+    case FieldScore::Initials:
+        return;
+    case FieldScore::SameLetters:
+        reasons.append(ComparisonKey::of(personText) == ComparisonKey::of(recordText)
+                           ? QStringLiteral("surname equal: %1").arg(recordText.simplified())
+                           : QStringLiteral("surname written differently: %1").arg(pair));
+        return;
+    case FieldScore::Particles:
+        reasons.append(QStringLiteral("surname with its particles left out: %1").arg(pair));
+        return;
+    case FieldScore::Compound:
+        reasons.append(QStringLiteral("surname one part of the other's: %1").arg(pair));
+        return;
+    case FieldScore::Joined:
+        reasons.append(QStringLiteral("surname written together or apart: %1").arg(pair));
+        return;
+    case FieldScore::Paired:
+        break;
+    }
+    for (size_t i = 0; i < field.person.size(); ++i) {
+        const int j = field.pairing.partner[i];
+        if (j >= 0 && field.pairing.similar[i].kind != Kind::Equal)
+            reasons.append(QStringLiteral("surname %1: %2 / %3")
+                               .arg(kindText(field.pairing.similar[i].kind), text(field.person[i]),
+                                    text(field.record[size_t(j)])));
     }
 }
 
-void explainGiven(const FieldScore &field, const Words &person, const Words &record, size_t recordFirstWords,
-                  const QString &personText, const QString &recordText, QStringList &reasons)
+void explainGiven(const FieldScore &field, size_t recordFirstWords, const QString &personText,
+                  const QString &recordText, QStringList &reasons)
 {
-    if (field.sameLetters) {
-        if (ComparisonKey::of(personText) != ComparisonKey::of(recordText))
-            reasons.append(QStringLiteral("given names written differently: %1 / %2")
-                               .arg(personText.simplified(), recordText.simplified()));
+    switch (field.way) {
+    case FieldScore::Empty:
         return;
+    case FieldScore::SameLetters:
+        reasons.append(ComparisonKey::of(personText) == ComparisonKey::of(recordText)
+                           ? QStringLiteral("given names equal: %1").arg(recordText.simplified())
+                           : QStringLiteral("given names written differently: %1 / %2")
+                                 .arg(personText.simplified(), recordText.simplified()));
+        return;
+    case FieldScore::Joined:
+        reasons.append(QStringLiteral("given names written together or apart: %1 / %2")
+                           .arg(joinedText(field.person), joinedText(field.record)));
+        return;
+    case FieldScore::Initials:
+        reasons.append(
+            QStringLiteral("given names as initials: %1 / %2").arg(joinedText(field.person), recordText.simplified()));
+        return;
+    default:
+        break;
     }
-    std::vector<bool> paired(record.size(), false);
+    std::vector<bool> paired(field.record.size(), false);
     int previous = -1;
     bool inOrder = true;
-    for (size_t i = 0; i < person.size(); ++i) {
+    for (size_t i = 0; i < field.person.size(); ++i) {
         const int j = field.pairing.partner[i];
         if (j < 0) {
-            reasons.append(QStringLiteral("middle name not on the record: %1").arg(text(person[i])));
+            reasons.append(
+                QStringLiteral("%1 not on the record: %2")
+                    .arg(i == 0 ? QStringLiteral("given name") : QStringLiteral("middle name"), text(field.person[i])));
             continue;
         }
         paired[size_t(j)] = true;
         inOrder = inOrder && j > previous;
         previous = j;
-        if (person[i] != record[size_t(j)])
-            reasons.append(QStringLiteral("given name spelled differently: %1 / %2")
-                               .arg(text(person[i]), text(record[size_t(j)])));
+        const Similar &s = field.pairing.similar[i];
+        if (s.kind != Kind::Equal)
+            reasons.append(QStringLiteral("given name %1: %2 / %3")
+                               .arg(kindText(s.kind), text(field.person[i]), text(field.record[size_t(j)])));
     }
     if (!inOrder)
         reasons.append(QStringLiteral("given names in other order"));
-    for (size_t j = 0; j < record.size(); ++j) {
+    for (size_t j = 0; j < field.record.size(); ++j) {
         if (!paired[j])
             reasons.append(QStringLiteral("%1 missing: %2")
                                .arg(j < recordFirstWords ? QStringLiteral("given name") : QStringLiteral("middle name"),
-                                    text(record[j])));
+                                    text(field.record[j])));
     }
 }
 
@@ -257,9 +423,92 @@ size_t NearMissScorer::surnameWords() const
     return m_surname->size();
 }
 
+std::vector<std::string> NearMissScorer::coreSurname() const
+{
+    std::vector<std::string> core = NameVariants::coreWords(m_surname->text);
+    return core == m_surname->text ? std::vector<std::string>() : core;
+}
+
 std::string NearMissScorer::joinedSurname() const
 {
     return m_surname->size() > 1 ? concat(*m_surname) : std::string();
+}
+
+std::string NearMissScorer::joinedGiven() const
+{
+    return m_given->size() > 1 ? concat(*m_given) : std::string();
+}
+
+std::optional<qint64> NearMissScorer::dateOfBirth() const
+{
+    return m_dateOfBirth ? std::optional<qint64>(m_dateOfBirth->toJulianDay()) : std::nullopt;
+}
+
+NearMissScorer::DateEvidence NearMissScorer::compareDates(std::optional<QDate> person,
+                                                          std::optional<DateParser::Range> listed)
+{
+    if (!person)
+        return DateEvidence::NotGiven;
+    if (!listed)
+        return DateEvidence::NotOnRecord;
+    const QDate d = *person;
+    if (listed->contains(d))
+        return listed->isWhole() ? DateEvidence::Equal : DateEvidence::SameYear;
+    if (!listed->isWhole()) {
+        const qint64 apart = d < listed->first ? d.daysTo(listed->first) : listed->last.daysTo(d);
+        return apart <= 366 ? DateEvidence::WithinOneYear : DateEvidence::Differs;
+    }
+    const QDate l = listed->first;
+    if (d.day() <= 12 && d.day() != d.month() && QDate(d.year(), d.day(), d.month()) == l)
+        return DateEvidence::DayMonthSwapped;
+    if (d.month() == l.month() && d.day() == l.day() && std::abs(d.year() - l.year()) == 1)
+        return DateEvidence::YearApart;
+    // Up to a leap year's span either way.
+    return std::abs(d.daysTo(l)) <= 366 ? DateEvidence::WithinOneYear : DateEvidence::Differs;
+}
+
+double NearMissScorer::expectedBearers(const Record &record)
+{
+    if (record.listSize == 0)
+        return 0;
+    return double(record.surnameShare) * double(record.firstNameShare) / double(record.listSize);
+}
+
+double NearMissScorer::dateFactor(DateEvidence evidence, double expected, bool sameShape)
+{
+    // From a name a few listed people may bear by chance to one that fifty or more bear, what a name alone says
+    // falls by this much.
+    const double common = std::clamp(std::log10(std::max(expected, 1.0) / 2.0) / std::log10(25.0), 0.0, 1.0);
+    switch (evidence) {
+    case DateEvidence::Equal:
+        return 1.0;
+    case DateEvidence::DayMonthSwapped:
+    case DateEvidence::YearApart:
+        return 0.97;
+    case DateEvidence::SameYear:
+        return sameShape ? 0.94 - 0.07 * common : 0.92 - 0.10 * common;
+    case DateEvidence::NotGiven:
+        // The person gives no date: every record is weighed by the names alone.
+        return 0.95;
+    case DateEvidence::NotOnRecord:
+        return sameShape ? 0.92 - 0.08 * common : 0.90 - 0.12 * common;
+    case DateEvidence::WithinOneYear:
+        return 0.80;
+    case DateEvidence::Differs:
+        break;
+    }
+    return 0.60;
+}
+
+bool NearMissScorer::strongerEvidence(const Result &a, const Result &b)
+{
+    if (a.score != b.score)
+        return a.score > b.score;
+    if (a.date != b.date)
+        return a.date > b.date;
+    if (a.samePassport != b.samePassport)
+        return a.samePassport;
+    return a.names > b.names;
 }
 
 NearMissScorer::Result NearMissScorer::score(const Record &record, bool explain) const
@@ -286,64 +535,79 @@ NearMissScorer::Result NearMissScorer::score(const Record &record, bool explain)
         swappedGiven = givenScore(personGiven, recordOtherGiven, recordSurname.size());
         swapped = SwapFactor * (SurnameWeight * swappedSurname.score + (1 - SurnameWeight) * swappedGiven.score);
     }
-    result.score = std::max(straight, swapped);
-
-    const QString recordGivenText = QStringList{record.firstNameText, record.middleNameText}.join(u' ').simplified();
-    if (explain) {
-        if (swapped > straight) {
-            result.reasons.append(QStringLiteral("surname and given names swapped"));
-            if (!swappedSurname.sameLetters)
-                explainSurname(swappedSurname, personSurname, recordFirst, m_person.lastName, record.firstNameText,
-                               result.reasons);
-            if (!swappedGiven.sameLetters)
-                explainGiven(swappedGiven, personGiven, recordOtherGiven, recordSurname.size(),
-                             m_person.firstAndMiddleName, record.lastNameText, result.reasons);
-        } else {
-            explainSurname(surname, personSurname, recordSurname, m_person.lastName, record.lastNameText,
-                           result.reasons);
-            if (bothGiven)
-                explainGiven(given, personGiven, recordGiven, recordFirst.size(), m_person.firstAndMiddleName,
-                             recordGivenText, result.reasons);
-        }
-    }
+    const double unordered = bothGiven ? unorderedScore(personSurname + personGiven, recordSurname + recordGiven) : 0;
+    result.names = std::max({straight, swapped, unordered});
 
     const QByteArray listedText = record.dateOfBirth.toUtf8();
-    const auto listed = DateParser::parseRange(std::string_view(listedText.constData(), size_t(listedText.size())));
-    if (!m_dateOfBirth || !listed) {
-        // Nothing confirms the names: a little less sure than with an equal date.
-        result.score *= NoDateToCompare;
-        if (explain)
-            result.reasons.append(m_dateOfBirth ? QStringLiteral("no date of birth on the record")
-                                                : QStringLiteral("no date of birth given"));
-    } else {
-        const QDate d = *m_dateOfBirth;
-        const QString pair =
-            QStringLiteral("%1 / %2").arg(m_person.dateOfBirth.trimmed(), record.dateOfBirth.trimmed());
-        const QDate swappedDate = d.day() <= 12 && d.day() != d.month() ? QDate(d.year(), d.day(), d.month()) : QDate();
-        const qint64 apart = listed->contains(d) ? 0
-                             : d < listed->first ? d.daysTo(listed->first)
-                                                 : listed->last.daysTo(d);
-        if (apart == 0) {
-            if (explain)
-                result.reasons.append(QStringLiteral("same date of birth"));
-        } else if (swappedDate.isValid() && listed->contains(swappedDate)) {
-            result.score *= SwappedDayMonth;
-            if (explain)
-                result.reasons.append(QStringLiteral("date of birth with day and month swapped: %1").arg(pair));
-        } else if (apart <= 366) {
-            result.score *= WithinOneYear;
-            if (explain)
-                result.reasons.append(QStringLiteral("date of birth within one year: %1").arg(pair));
-        } else {
-            result.score *= OtherDate;
-            if (explain)
-                result.reasons.append(QStringLiteral("date of birth differs: %1").arg(pair));
-        }
-    }
-    if (!m_passport.isEmpty() && m_passport == passportKey(record.passport)) {
+    result.date = compareDates(
+        m_dateOfBirth, DateParser::parseRange(std::string_view(listedText.constData(), size_t(listedText.size()))));
+    result.samePassport = !m_passport.isEmpty() && m_passport == passportKey(record.passport);
+    // A name the record bears in another spelling is worth an advisory when no date rules it out; one that differs
+    // in its shape (another order, a word left out or added) only when the name is rare in the list.
+    const bool shape = result.names == straight && sameShape(surname, false) && (!bothGiven || sameShape(given, true));
+    result.score = result.names * dateFactor(result.date, expectedBearers(record), shape);
+    if (result.samePassport)
         result.score = std::min(1.0, result.score + SamePassportBonus);
-        if (explain)
-            result.reasons.append(QStringLiteral("same passport number"));
+    if (!explain)
+        return result;
+
+    QStringList &reasons = result.reasons;
+    const QString recordGivenText = QStringList{record.firstNameText, record.middleNameText}.join(u' ').simplified();
+    const QString pair = QStringLiteral("%1 / %2").arg(m_person.dateOfBirth.trimmed(), record.dateOfBirth.trimmed());
+    // What agrees first, then what differs.
+    switch (result.date) {
+    case DateEvidence::Equal:
+        reasons.append(QStringLiteral("date of birth equal: %1").arg(record.dateOfBirth.trimmed()));
+        break;
+    case DateEvidence::SameYear:
+        reasons.append(QStringLiteral("year of birth equal: %1").arg(pair));
+        break;
+    default:
+        break;
+    }
+    if (result.samePassport)
+        reasons.append(QStringLiteral("passport equal: %1").arg(record.passport.trimmed()));
+    if (result.names == straight) {
+        explainSurname(surname, m_person.lastName, record.lastNameText, reasons);
+        if (bothGiven)
+            explainGiven(given, recordFirst.size(), m_person.firstAndMiddleName, recordGivenText, reasons);
+    } else if (result.names == swapped) {
+        reasons.append(QStringLiteral("surname and given names swapped"));
+        // What differs beside the swap; what agrees is the swap itself.
+        QStringList differences;
+        explainSurname(swappedSurname, m_person.lastName, record.firstNameText, differences);
+        explainGiven(swappedGiven, recordSurname.size(), m_person.firstAndMiddleName,
+                     QStringList{record.lastNameText, record.middleNameText}.join(u' ').simplified(), differences);
+        for (const QString &difference : differences) {
+            if (!difference.contains(QLatin1String(" equal: ")))
+                reasons.append(difference);
+        }
+    } else {
+        reasons.append(QStringLiteral("name words in another order: %1, %2 / %3, %4")
+                           .arg(m_person.lastName.simplified(), m_person.firstAndMiddleName.simplified(),
+                                record.lastNameText.simplified(), recordGivenText));
+    }
+    switch (result.date) {
+    case DateEvidence::NotGiven:
+        reasons.append(QStringLiteral("no date of birth given"));
+        break;
+    case DateEvidence::NotOnRecord:
+        reasons.append(QStringLiteral("no date of birth on the record"));
+        break;
+    case DateEvidence::DayMonthSwapped:
+        reasons.append(QStringLiteral("date of birth with day and month swapped: %1").arg(pair));
+        break;
+    case DateEvidence::YearApart:
+        reasons.append(QStringLiteral("date of birth a year apart: %1").arg(pair));
+        break;
+    case DateEvidence::WithinOneYear:
+        reasons.append(QStringLiteral("date of birth within one year: %1").arg(pair));
+        break;
+    case DateEvidence::Differs:
+        reasons.append(QStringLiteral("date of birth differs: %1").arg(pair));
+        break;
+    default:
+        break;
     }
     return result;
 }

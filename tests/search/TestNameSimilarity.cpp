@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 #include "search/NameNormaliser.h"
 #include "search/NameSimilarity.h"
+#include "search/NameVariants.h"
 
 // Names brought to one form, and how alike two words of them are.
 class TestNameSimilarity : public QObject
@@ -17,6 +18,10 @@ private slots:
     void jaroWinklerOfPublishedPairs();
     void wordSimilarity_data();
     void wordSimilarity();
+    void withinTwoEdits_data();
+    void withinTwoEdits();
+    void variantTable_data();
+    void variantTable();
 };
 
 void TestNameSimilarity::normalisedWords_data()
@@ -196,6 +201,86 @@ void TestNameSimilarity::wordSimilarity()
     QFETCH(double, below);
     const double similarity = NameSimilarity::wordSimilarity(a.toStdString(), b.toStdString());
     QVERIFY2(similarity >= atLeast && similarity < below, qPrintable(QString::number(similarity)));
+}
+
+void TestNameSimilarity::withinTwoEdits_data()
+{
+    QTest::addColumn<QString>("a");
+    QTest::addColumn<QString>("b");
+    QTest::addColumn<bool>("within");
+    QTest::newRow("equal") << "SMITH"
+                           << "SMITH" << true;
+    QTest::newRow("two neighbours swapped count once") << "SMIHT"
+                                                       << "SMITH" << true;
+    QTest::newRow("ending of two letters") << "IVANOFF"
+                                           << "IVANOV" << true;
+    QTest::newRow("two changed") << "PAPAYIORGIOU"
+                                 << "PAPAGEORGIOU" << true;
+    QTest::newRow("three changed") << "QUANGX"
+                                   << "TUANYZ" << false;
+    QTest::newRow("three letters longer") << "BERG"
+                                          << "BERGMAN" << false;
+    QTest::newRow("another word") << "ORTIZ"
+                                  << "MARTINEZ" << false;
+    QTest::newRow("a swap and a change") << "JHONS"
+                                         << "JOHNY" << true;
+    QTest::newRow("one side empty, two letters") << ""
+                                                 << "AB" << true;
+}
+
+void TestNameSimilarity::withinTwoEdits()
+{
+    QFETCH(QString, a);
+    QFETCH(QString, b);
+    QFETCH(bool, within);
+    QCOMPARE(NameSimilarity::withinTwoEdits(a.toStdString(), b.toStdString()), within);
+    QCOMPARE(NameSimilarity::withinTwoEdits(b.toStdString(), a.toStdString()), within);
+}
+
+void TestNameSimilarity::variantTable_data()
+{
+    QTest::addColumn<QString>("a");
+    QTest::addColumn<QString>("b");
+    QTest::addColumn<bool>("same");
+    QTest::newRow("Korean surname") << "YI"
+                                    << "RHEE" << true;
+    QTest::newRow("Korean PARK") << "BAK"
+                                 << "PAK" << true;
+    QTest::newRow("Wade-Giles and pinyin") << "HSIEH"
+                                           << "XIE" << true;
+    QTest::newRow("one word in two groups") << "CHANG"
+                                            << "ZHANG" << true;
+    QTest::newRow("and in the other") << "CHANG"
+                                      << "JANG" << true;
+    QTest::newRow("but the groups stay apart") << "ZHANG"
+                                               << "JANG" << false;
+    QTest::newRow("ending -OFF") << "SMIRNOFF"
+                                 << "SMIRNOV" << true;
+    QTest::newRow("ending -OW") << "WOLKOW"
+                                << "WOLKOV" << true;
+    QTest::newRow("ending -SKIY") << "KOVALSKIY"
+                                  << "KOVALSKY" << true;
+    QTest::newRow("a stem too short for an ending") << "KOFF"
+                                                    << "KOV" << false;
+    QTest::newRow("equal words are not variants") << "LEE"
+                                                  << "LEE" << false;
+    QTest::newRow("unknown words") << "SMITH"
+                                   << "JONES" << false;
+}
+
+void TestNameSimilarity::variantTable()
+{
+    QFETCH(QString, a);
+    QFETCH(QString, b);
+    QFETCH(bool, same);
+    QCOMPARE(NameVariants::sameName(a.toStdString(), b.toStdString()), same);
+    QCOMPARE(NameVariants::sameName(b.toStdString(), a.toStdString()), same);
+    // Particles and what is written onto a surname.
+    QVERIFY(NameVariants::isParticle("VAN") && NameVariants::isParticle("DOS") && !NameVariants::isParticle("LE"));
+    QCOMPARE(NameVariants::withoutPrefix("ALSAYED"), std::string("SAYED"));
+    QCOMPARE(NameVariants::withoutPrefix("ALI"), std::string());
+    QCOMPARE(NameVariants::coreWords({"VAN", "DER", "BERG"}), (std::vector<std::string>{"BERG"}));
+    QCOMPARE(NameVariants::coreWords({"DE", "LA"}), (std::vector<std::string>{"DE", "LA"}));
 }
 
 VEYRA_TEST(TestNameSimilarity)

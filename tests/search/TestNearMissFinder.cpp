@@ -14,6 +14,8 @@ class TestNearMissFinder : public QObject
 private slots:
     void closeRecords_data();
     void closeRecords();
+    void namingCultures_data();
+    void namingCultures();
     void exactMatchesAreNotNearMisses();
     void thresholdAndLimit();
     void recordsAsASearchHandsThemOut();
@@ -37,6 +39,61 @@ TextTable TestNearMissFinder::list()
                        "7,,M\xdcLLER,HANS,,PERSON,2/2/1950,,,,\r\n"                              // Windows-1252
                        "8,YES,\xd0\x90\xd0\x9b\xd0\x98\xd0\x95\xd0\x92,RUSTAM,,PERSON,,,,,\r\n"; // UTF-8 Cyrillic
     return TextTable(bytes, true, QStringLiteral("Veyra_No_Fly_Test.csv"));
+}
+
+void TestNearMissFinder::namingCultures_data()
+{
+    QTest::addColumn<QStringList>("person");
+    QTest::addColumn<QList<int>>("rows");
+    QTest::newRow("Russian ending -OFF") << QStringList{"IVANOFF", "SERGEI", "1/2/1960", ""} << QList<int>{0};
+    QTest::newRow("Korean YI for LEE") << QStringList{"YI", "MIN HO", "5/6/1977", ""} << QList<int>{1};
+    QTest::newRow("Wade-Giles, given names joined") << QStringList{"HSU", "HUNGCHENG", "5/6/1977", ""} << QList<int>{2};
+    QTest::newRow("one of two Hispanic surnames") << QStringList{"PEREZ", "LUCIA", "7/8/1985", ""} << QList<int>{3};
+    QTest::newRow("another surname, the same given name")
+        << QStringList{"ORTIZ", "LUCIA", "7/8/1985", ""} << QList<int>{};
+    QTest::newRow("Vietnamese three parts in another order")
+        << QStringList{"LINH", "LE KIM", "1/2/1960", ""} << QList<int>{4};
+    QTest::newRow("Dutch particles left out") << QStringList{"BERG", "JAN", "5/6/1977", ""} << QList<int>{5};
+    QTest::newRow("initials with points") << QStringList{"SMITH", "J. R.", "1/2/1960", ""} << QList<int>{6};
+    QTest::newRow("Greek, both names varied") << QStringList{"PAPADOPULOS", "YIORGOS", "1/2/1960", ""} << QList<int>{7};
+    QTest::newRow("Arabic particle written on") << QStringList{"SAYED", "OMAR", "3/4/1970", ""} << QList<int>{8};
+    // Five records of the name within a year of the date, one a year apart to the day: that one alone.
+    QTest::newRow("a year's slip outranks dates merely close")
+        << QStringList{"SMITH", "MICHAEL", "4/30/2003", ""} << QList<int>{9};
+    QTest::newRow("Korean given name joined") << QStringList{"KIM", "SEONGMIN", "1/1/1990", ""} << QList<int>{14};
+    QTest::newRow("another first given name is another person")
+        << QStringList{"AL-RASHID", "KHADIJA AHMED", "3/4/1970", ""} << QList<int>{};
+}
+
+void TestNearMissFinder::namingCultures()
+{
+    QFETCH(QStringList, person);
+    QFETCH(QList<int>, rows);
+    const QByteArray bytes =
+        "SID,CLEARED,LASTNAME,FIRSTNAME,MIDDLENAME,TYPE,DOB,POB,CITIZENSHIP,PASSPORT/IDNUMBER,MISC\r\n"
+        "1,,IVANOV,SERGEI,,PERSON,1/2/1960,,,,\r\n"
+        "2,,LEE,MIN HO,,PERSON,5/6/1977,,,,\r\n"
+        "3,,XU,HONG CHENG,,PERSON,5/6/1977,,,,\r\n"
+        "4,,FLORES PEREZ,LUCIA,,PERSON,7/8/1985,,,,\r\n"
+        "5,,LE,KIM,LINH,PERSON,1/2/1960,,,,\r\n"
+        "6,,VAN DER BERG,JAN,,PERSON,5/6/1977,,,,\r\n"
+        "7,,SMITH,JOHN,ROBERT,PERSON,1/2/1960,,,,\r\n"
+        "8,,PAPADOPOULOS,GEORGIOS,,PERSON,1/2/1960,,,,\r\n"
+        "9,,ALSAYED,OMAR,,PERSON,3/4/1970,,,,\r\n"
+        "10,,SMITH,MICHAEL,,PERSON,4/30/2004,,,,\r\n"
+        "11,,SMITH,MICHAEL,,PERSON,5/15/2003,,,,\r\n"
+        "12,,SMITH,MICHAEL,,PERSON,6/1/2003,,,,\r\n"
+        "13,,SMITH,MICHAEL,,PERSON,3/1/2003,,,,\r\n"
+        "14,,SMITH,MICHAEL,,PERSON,12/12/2002,,,,\r\n"
+        "15,,KIM,SUNG MIN,,PERSON,1/1/1990,,,,\r\n"
+        "16,,AL-RASHID,AHMED,,PERSON,3/4/1970,,,,\r\n";
+    const TextTable table(bytes, true, QStringLiteral("Veyra_No_Fly_Cultures.csv"));
+    const NearMissIndex index(table);
+    const NearMissFinder finder(table, index);
+    QList<int> found;
+    for (const NearMiss &miss : finder.find({person[0], person[1], person[2], person[3]}))
+        found.append(int(miss.row));
+    QCOMPARE(found, rows);
 }
 
 void TestNearMissFinder::closeRecords_data()
@@ -84,7 +141,8 @@ void TestNearMissFinder::exactMatchesAreNotNearMisses()
     QCOMPARE(misses.size(), size_t(1));
     QCOMPARE(misses[0].row, 0u);
     QCOMPARE(misses[0].reasons,
-             (QStringList{"surname spelled differently: MUHAMMAD / MOHAMMED", "same date of birth"}));
+             (QStringList{"date of birth equal: 3/4/1970", "surname spelled differently: MUHAMMAD / MOHAMMED",
+                          "given names equal: ALI"}));
 }
 
 void TestNearMissFinder::thresholdAndLimit()
