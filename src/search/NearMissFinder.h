@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 class NearMissIndex;
@@ -40,6 +41,12 @@ public:
     std::vector<NearMiss> find(const NameQuery::Row &person, const std::vector<uint64_t> &exactStarts = {},
                                size_t limit = DefaultLimit) const;
 
+    // How many records the last find() scored in full: at most MaxScored, whatever the name and the list.
+    size_t lastScored() const { return m_lastScored; }
+    // The candidates of one name that are scored in full, the likeliest first: a name that thousands of listed
+    // people share costs no more than this many scorings.
+    static constexpr size_t MaxScored = 200;
+
     // A record's fields as a search hands them out: an empty field is nullopt.
     std::vector<std::optional<QString>> fields(uint32_t row) const;
 
@@ -49,11 +56,13 @@ public:
                                   size_t limit = DefaultLimit) const;
 
 private:
-    NearMissScorer::Record record(uint32_t row, bool withTexts) const;
+    NearMissScorer::Record record(uint32_t row, bool withTexts, bool withPassport) const;
 
     const TextTable &m_table;
     const NearMissIndex &m_index;
     double m_threshold;
     int m_lastName, m_firstName, m_middleName, m_dateOfBirth, m_passport;
-    mutable std::vector<uint32_t> m_wordsHeld; // per record, a bit for each of the person's words it holds
+    mutable std::unordered_map<uint64_t, uint32_t> m_bearers; // surname and first name ids: records bearing both
+    mutable std::vector<uint16_t> m_wordsHeld;
+    mutable size_t m_lastScored = 0; // per record, a bit for each of the person's words it holds
 };

@@ -16,6 +16,7 @@ namespace {
 // many others; a word longer than any name (a hostile field) gets no such forms, as they would cost the square
 // of its length.
 constexpr size_t LongestFormed = 32;
+constexpr size_t SmallListAllowance = size_t(8) << 20;
 
 template <typename Use> void forEachForm(std::string_view word, std::string &scratch, Use &&use)
 {
@@ -72,14 +73,12 @@ NearMissIndex::NearMissIndex(const TextTable &table)
     const size_t rows = table.rowCount();
     m_recordWordStarts.reserve(rows + 1);
     m_recordWords.reserve(rows * 3);
-    m_dateFirst.assign(rows, 0);
-    m_dateLast.assign(rows, 0);
+    m_oneNameWord.assign(rows, false);
     m_slots.assign(size_t(1) << 16, 0);
     TextTable::Cursor cursor(table);
-    std::vector<std::string> words, given;
+    std::vector<std::string> words;
     for (size_t row = 0; row < rows; ++row) {
         cursor.start(row);
-        given.clear();
         for (uint32_t f = Surname; f <= Middle; ++f) {
             if (columns[f] < 0)
                 continue;
@@ -104,21 +103,21 @@ NearMissIndex::NearMissIndex(const TextTable &table)
                     if (!core.empty())
                         m_recordWords.push_back(intern(core) << FieldBits | SurnameCore);
                 }
-            } else {
-                given.insert(given.end(), words.begin(), words.end());
             }
         }
         if (dateColumn >= 0) {
-            if (const auto range = DateParser::parseRange(cursor.field(dateColumn))) {
-                m_dateFirst[row] = int32_t(range->first.toJulianDay());
-                m_dateLast[row] = int32_t(range->last.toJulianDay());
-            }
+            if (const auto date = DateParser::parse(cursor.field(dateColumn)))
+                m_births.emplace_back(int32_t(date->toJulianDay()), uint32_t(row));
         }
-        if (given.size() > 1)
-            m_recordWords.push_back(intern(joined(given)) << FieldBits | JoinedGiven);
+        size_t nameWords = 0;
+        for (size_t k = m_recordWordStarts.back(); k < m_recordWords.size(); ++k)
+            nameWords += (m_recordWords[k] & ((1u << FieldBits) - 1)) <= Middle ? 1 : 0;
+        m_oneNameWord[row] = nameWords == 1;
         m_recordWordStarts.push_back(uint32_t(m_recordWords.size()));
     }
     m_slots = {};
+    std::sort(m_births.begin(), m_births.end());
+    m_births.shrink_to_fit();
     m_recordWords.shrink_to_fit();
     m_text.shrink_to_fit();
     m_wordStarts.shrink_to_fit();
@@ -137,7 +136,6 @@ NearMissIndex::NearMissIndex(const TextTable &table)
             m_postings[next[m_recordWords[k] >> FieldBits]++] = row;
     }
 
-    std::string scratch;
     for (uint32_t id = 0; id < vocabulary; ++id) {
         const std::string_view w = word(id);
         if (w.size() >= 2) {
@@ -154,13 +152,83 @@ NearMissIndex::NearMissIndex(const TextTable &table)
             m_keyHashes.push_back(TextTable::hash(key));
             m_keyWords.push_back(id);
         }
-        forEachForm(w, scratch, [&](std::string_view form) {
-            m_formHashes.push_back(TextTable::hash(form));
-            m_formWords.push_back(id);
-        });
     }
     sortByHash(m_keyHashes, m_keyWords);
+
+    // Each word is a form of its own; the forms with a letter left out are given shortest words first, as long as
+    // the index stays within the size of the list's file: a list of long made-up words (no names have them) then
+    // costs no more memory than its file, and its long words are found by their own spelling and keys only. A small
+    // list is allowed a few megabytes whatever its size.
+    const size_t perForm = sizeof(uint64_t) + sizeof(uint32_t);
+    const size_t fileBytes = std::max<size_t>(table.content().size(), SmallListAllowance);
+    const size_t used = memoryBytes() + vocabulary * perForm;
+    size_t formsLeft = fileBytes > used ? (fileBytes - used) / perForm : 0;
+    std::vector<uint32_t> byLength(vocabulary);
+    std::iota(byLength.begin(), byLength.end(), 0u);
+    std::stable_sort(byLength.begin(), byLength.end(),
+                     [this](uint32_t a, uint32_t b) { return word(a).size() < word(b).size(); });
+    std::vector<bool> formed(vocabulary, false);
+    size_t forms = vocabulary;
+    for (uint32_t id : byLength) {
+        const size_t size = word(id).size();
+        const size_t more = size >= 4 && size <= LongestFormed ? size : 0;
+        if (more > formsLeft)
+            break;
+        formsLeft -= more;
+        forms += more;
+        formed[id] = more > 0;
+    }
+    byLength = {};
+    m_formHashes.reserve(forms);
+    m_formWords.reserve(forms);
+    std::string scratch;
+    for (uint32_t id = 0; id < vocabulary; ++id) {
+        const std::string_view w = word(id);
+        auto add = [&](std::string_view form) {
+            m_formHashes.push_back(TextTable::hash(form));
+            m_formWords.push_back(id);
+        };
+        if (formed[id])
+            forEachForm(w, scratch, add);
+        else
+            add(w);
+    }
     sortByHash(m_formHashes, m_formWords);
+}
+
+uint32_t NearMissIndex::recordsWithBoth(uint32_t a, uint32_t b) const
+{
+    const std::span<const uint32_t> x = recordsWith(a), y = recordsWith(b);
+    uint32_t both = 0, last = UINT32_MAX;
+    for (size_t i = 0, j = 0; i < x.size() && j < y.size();) {
+        if (x[i] < y[j]) {
+            ++i;
+        } else if (y[j] < x[i]) {
+            ++j;
+        } else {
+            both += x[i] != last ? 1 : 0; // a word a name repeats is posted twice
+            last = x[i];
+            ++i;
+            ++j;
+        }
+    }
+    return both;
+}
+
+bool NearMissIndex::knows(std::string_view w) const
+{
+    std::vector<uint32_t> ids;
+    lookUp(m_formHashes, m_formWords, TextTable::hash(w), ids);
+    for (uint32_t id : ids) {
+        if (word(id) == w)
+            return true;
+    }
+    for (const std::string &key : NameVariants::keys(w)) {
+        lookUp(m_keyHashes, m_keyWords, TextTable::hash(key), ids);
+        if (!ids.empty())
+            return true;
+    }
+    return false;
 }
 
 uint32_t NearMissIndex::intern(std::string_view w)
@@ -227,10 +295,19 @@ std::vector<NearMissIndex::CloseWord> NearMissIndex::closeWords(std::string_view
     return close;
 }
 
+std::vector<uint32_t> NearMissIndex::recordsBornOn(qint64 day) const
+{
+    std::vector<uint32_t> rows;
+    auto at = std::lower_bound(m_births.begin(), m_births.end(), std::pair<int32_t, uint32_t>(int32_t(day), 0));
+    for (; at != m_births.end() && at->first == day; ++at)
+        rows.push_back(at->second);
+    return rows;
+}
+
 size_t NearMissIndex::memoryBytes() const
 {
     auto bytes = [](const auto &v) { return v.capacity() * sizeof(v[0]); };
     return m_text.capacity() + bytes(m_wordStarts) + bytes(m_recordWordStarts) + bytes(m_recordWords) +
            bytes(m_postingStarts) + bytes(m_postings) + bytes(m_keyHashes) + bytes(m_formHashes) + bytes(m_keyWords) +
-           bytes(m_formWords) + bytes(m_dateFirst) + bytes(m_dateLast);
+           bytes(m_formWords) + bytes(m_births) + m_oneNameWord.capacity() / 8;
 }

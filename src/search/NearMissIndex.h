@@ -17,10 +17,11 @@ class TextTable;
 class NearMissIndex
 {
 public:
-    // JoinedSurname and JoinedGiven: the words of a surname or of given names written as one (GARCIA LOPEZ as
-    // GARCIALOPEZ, HUNG CHENG as HUNGCHENG), so that a person who writes them either way finds the record;
-    // SurnameCore: a surname word without the particle written onto it (SAYED of ALSAYED).
-    enum Field : uint32_t { Surname = 0, First = 1, Middle = 2, JoinedSurname = 3, JoinedGiven = 4, SurnameCore = 5 };
+    // JoinedSurname: the words of a surname of several written as one (GARCIA LOPEZ as GARCIALOPEZ), so that a
+    // person who writes it either way finds the record; SurnameCore: a surname word without the particle written
+    // onto it (SAYED of ALSAYED). Given names written as one are split by the finder, not indexed joined: each
+    // record's would be a word of its own.
+    enum Field : uint32_t { Surname = 0, First = 1, Middle = 2, JoinedSurname = 3, SurnameCore = 4 };
     static constexpr uint32_t FieldBits = 3;
     // A field's words are read up to this many, each up to this length: no name is longer, and a hostile field
     // then costs no more than a name.
@@ -55,10 +56,16 @@ public:
         return std::span<const uint32_t>(m_postings)
             .subspan(m_postingStarts[id], m_postingStarts[id + 1] - m_postingStarts[id]);
     }
+    // Whether the list holds the word, or one of its variants in the table of name variants.
+    bool knows(std::string_view word) const;
+    // How many records hold both words.
+    uint32_t recordsWithBoth(uint32_t a, uint32_t b) const;
     // How many records hold a word.
     uint32_t share(uint32_t id) const { return m_postingStarts[id + 1] - m_postingStarts[id]; }
-    // The days a record's date of birth may stand for (QDate::toJulianDay), first and last; {0, 0} for none.
-    std::pair<qint64, qint64> dateOfBirth(uint32_t row) const { return {m_dateFirst[row], m_dateLast[row]}; }
+    // The records born on a day (QDate::toJulianDay), by their whole date of birth, in file order.
+    std::vector<uint32_t> recordsBornOn(qint64 day) const;
+    // Whether a record's names are one word (a surname alone).
+    bool hasOneNameWord(uint32_t row) const { return m_oneNameWord[row]; }
     // A record's words in field order, each as id << FieldBits | Field.
     std::span<const uint32_t> recordWords(uint32_t row) const
     {
@@ -81,5 +88,6 @@ private:
     // Sorted by hash: the hash of a phonetic key, or of a word or a word with one letter left out, with its word.
     std::vector<uint64_t> m_keyHashes, m_formHashes;
     std::vector<uint32_t> m_keyWords, m_formWords;
-    std::vector<int32_t> m_dateFirst, m_dateLast;
+    std::vector<std::pair<int32_t, uint32_t>> m_births; // whole dates of birth with their records, sorted
+    std::vector<bool> m_oneNameWord;
 };

@@ -7,12 +7,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <unordered_map>
 
 // The keys are made once for all the comparisons the words take part in.
 struct NearMissScorer::Words
 {
     std::vector<std::string> text;
     std::vector<NameSimilarity::Keys> keys;
+    std::vector<std::vector<std::string>> variants; // the keys of the table of name variants
 
     Words() = default;
     explicit Words(const std::vector<std::string> &words)
@@ -21,9 +23,32 @@ struct NearMissScorer::Words
             if (text.size() == MaxWords)
                 break;
             text.push_back(word.substr(0, MaxWordLength));
-            keys.push_back(NameSimilarity::Keys::of(text.back()));
+            const Made &made = keysOf(text.back());
+            keys.push_back(made.keys);
+            variants.push_back(made.variants);
         }
     }
+
+    // A word's keys, made once per thread for the many records that hold the word.
+    struct Made
+    {
+        NameSimilarity::Keys keys;
+        std::vector<std::string> variants;
+        bool particle = false;
+        std::string withoutPrefix;
+    };
+    static const Made &keysOf(const std::string &word)
+    {
+        thread_local std::unordered_map<std::string, Made> made;
+        if (made.size() >= MaxRemembered)
+            made.clear();
+        auto [at, added] = made.try_emplace(word);
+        if (added)
+            at->second = {NameSimilarity::Keys::of(word), NameVariants::keys(word), NameVariants::isParticle(word),
+                          NameVariants::withoutPrefix(word)};
+        return at->second;
+    }
+    static constexpr size_t MaxRemembered = 1 << 16;
     size_t size() const { return text.size(); }
     bool empty() const { return text.empty(); }
     const std::string &operator[](size_t i) const { return text[i]; }
@@ -32,6 +57,7 @@ struct NearMissScorer::Words
         Words all = *this;
         all.text.insert(all.text.end(), more.text.begin(), more.text.end());
         all.keys.insert(all.keys.end(), more.keys.begin(), more.keys.end());
+        all.variants.insert(all.variants.end(), more.variants.begin(), more.variants.end());
         return all;
     }
 };
@@ -48,7 +74,7 @@ constexpr double SwapFactor = 0.98;
 constexpr double UnorderedFactor = 0.96;
 // A surname that is one part of the other's compound surname (PEREZ of FLORES PEREZ), or the same without its
 // particles (BERG of VAN DER BERG).
-constexpr double PartOfCompound = 0.93;
+constexpr double PartOfCompound = 0.94;
 constexpr double WithoutParticles = 0.97;
 // A name the table makes one in another romanisation (YI and LEE), and an initial for a given name (J for JOHN).
 constexpr double OtherRomanisation = 0.96;
@@ -68,20 +94,31 @@ struct Similar
     Kind kind;
 };
 
-Similar similar(const std::string &a, const NameSimilarity::Keys &keysOfA, const std::string &b,
-                const NameSimilarity::Keys &keysOfB, bool initials)
+bool shareAny(const std::vector<std::string> &a, const std::vector<std::string> &b)
 {
-    if (a == b)
+    for (const std::string &key : a) {
+        if (std::find(b.begin(), b.end(), key) != b.end())
+            return true;
+    }
+    return false;
+}
+
+// Word i of a against word j of b.
+Similar similar(const Words &a, size_t i, const Words &b, size_t j, bool initials)
+{
+    const std::string &x = a[i], &y = b[j];
+    if (x == y)
         return {1.0, Kind::Equal};
-    if (initials && (a.size() == 1 || b.size() == 1) && a[0] == b[0])
+    if (initials && (x.size() == 1 || y.size() == 1) && x[0] == y[0])
         return {InitialOfName, Kind::Initial};
-    double value = NameSimilarity::wordSimilarity(a, keysOfA, b, keysOfB);
-    // Short words two letters apart are mostly other names (QUANG and TUAN).
-    const bool spelled = keysOfA.shares(keysOfB) ||
-                         (std::min(a.size(), b.size()) >= 6
-                              ? NameSimilarity::withinTwoEdits(a, b)
-                              : NameSimilarity::jaroWinkler(a, b) >= 0.85 && NameSimilarity::withinTwoEdits(a, b));
-    if (NameVariants::sameName(a, b))
+    // Words that share a phonetic key are raised half-way towards 1 (NameSimilarity::wordSimilarity). Words this
+    // unlike are not two letters apart; the edit count, which costs the most, is left out for them.
+    const double jw = NameSimilarity::jaroWinkler(x, y);
+    const bool sharesKey = a.keys[i].shares(b.keys[j]);
+    const double value = sharesKey ? std::max(jw, 0.5 + 0.5 * jw) : jw;
+    const bool spelled =
+        sharesKey || (jw >= (std::min(x.size(), y.size()) >= 6 ? 0.6 : 0.85) && NameSimilarity::withinTwoEdits(x, y));
+    if (shareAny(a.variants[i], b.variants[j]))
         return {std::max(value, OtherRomanisation), spelled ? Kind::Spelled : Kind::Romanised};
     // Letters in common do not make another word the same name (ORTIZ and MARTINEZ).
     return spelled ? Similar{value, Kind::Spelled} : Similar{value * DifferentWord, Kind::Different};
@@ -122,6 +159,28 @@ QString kindText(Kind kind)
     }
 }
 
+// Words written as one, compared as words are; 0 unless they are the same letters but for a spelling (a shared
+// phonetic key, or two letters apart): GARCIARUIZ is not GARCIA written together.
+double joinedSimilarity(const std::string &a, const std::string &b)
+{
+    const NameSimilarity::Keys &keysOfA = Words::keysOf(a).keys, &keysOfB = Words::keysOf(b).keys;
+    if (!keysOfA.shares(keysOfB) && !NameSimilarity::withinTwoEdits(a, b))
+        return 0;
+    return NameSimilarity::wordSimilarity(a, keysOfA, b, keysOfB);
+}
+
+// NameVariants::coreWords, through the words' keys made once.
+std::vector<std::string> coreWords(const std::vector<std::string> &surname)
+{
+    std::vector<std::string> core;
+    for (const std::string &word : surname) {
+        const Words::Made &made = Words::keysOf(word);
+        if (!made.particle)
+            core.push_back(made.withoutPrefix.empty() ? word : made.withoutPrefix);
+    }
+    return core.empty() ? surname : core;
+}
+
 // Each of the person's words and the record's word it is paired with (-1: none left), the most alike pair first.
 struct Pairing
 {
@@ -135,7 +194,7 @@ Pairing pair(const Words &person, const Words &record, bool initials)
     Similar sims[MaxWords * 2][MaxWords * 2];
     for (size_t i = 0; i < np; ++i)
         for (size_t j = 0; j < nr; ++j)
-            sims[i][j] = similar(person[i], person.keys[i], record[j], record.keys[j], initials);
+            sims[i][j] = similar(person, i, record, j, initials);
     Pairing pairing{std::vector<int>(np, -1), std::vector<Similar>(np, Similar{0.0, Kind::Different})};
     std::vector<bool> used(nr, false);
     for (size_t round = 0; round < std::min(np, nr); ++round) {
@@ -160,6 +219,19 @@ Pairing pair(const Words &person, const Words &record, bool initials)
     return pairing;
 }
 
+bool inOrder(const Pairing &pairing)
+{
+    int previous = -1;
+    for (int j : pairing.partner) {
+        if (j < 0)
+            continue;
+        if (j < previous)
+            return false;
+        previous = j;
+    }
+    return true;
+}
+
 // How one field compares and in which way, for the score and for the reasons.
 struct FieldScore
 {
@@ -181,8 +253,17 @@ FieldScore surnameScore(const Words &person, const Words &record)
         if (field.score > best.score)
             best = std::move(field);
     };
-    const Words personCore(NameVariants::coreWords(person.text)), recordCore(NameVariants::coreWords(record.text));
-    const bool particles = personCore.text != person.text || recordCore.text != record.text;
+    // Most surnames have no particles: their words are compared as they are.
+    const std::vector<std::string> personCoreText = coreWords(person.text), recordCoreText = coreWords(record.text);
+    const bool personParticles = personCoreText != person.text, recordParticles = recordCoreText != record.text;
+    Words personCoreWords, recordCoreWords;
+    if (personParticles)
+        personCoreWords = Words(personCoreText);
+    if (recordParticles)
+        recordCoreWords = Words(recordCoreText);
+    const Words &personCore = personParticles ? personCoreWords : person,
+                &recordCore = recordParticles ? recordCoreWords : record;
+    const bool particles = personParticles || recordParticles;
     if (particles && concat(personCore) == concat(recordCore)) {
         consider({WithoutParticles, FieldScore::Particles, {}, person, record});
         return best;
@@ -194,10 +275,13 @@ FieldScore surnameScore(const Words &person, const Words &record)
         sum += s.value;
     const size_t longer = std::max(personCore.size(), recordCore.size());
     paired.score = factor * sum / double(longer);
+    // The words of a compound surname in another order (LOPEZ GOMEZ and GOMEZ LOPEZ) are often another family.
+    if (!inOrder(paired.pairing))
+        paired.score *= OtherOrder;
     consider(paired);
     if (personCore.size() != recordCore.size()) {
         const std::string a = concat(personCore), b = concat(recordCore);
-        consider({factor * NameSimilarity::wordSimilarity(a, b), FieldScore::Joined, {}, personCore, recordCore});
+        consider({factor * joinedSimilarity(a, b), FieldScore::Joined, {}, personCore, recordCore});
         // One surname a part of the other's compound: every word of the shorter close to one of the longer.
         double shorterSum = 0, weakest = 1;
         size_t pairedWords = 0;
@@ -253,20 +337,12 @@ FieldScore givenScore(const Words &person, const Words &record, size_t recordFir
         weights += paired[j] ? 0.0 : 0.5;
     field.score = sum / weights;
     // Given names in another order are often another name (MIN SEONG is not SEONG MIN).
-    int previous = -1;
-    for (int j : field.pairing.partner) {
-        if (j < 0)
-            continue;
-        if (j < previous) {
-            field.score *= OtherOrder;
-            break;
-        }
-        previous = j;
-    }
+    if (!inOrder(field.pairing))
+        field.score *= OtherOrder;
     // Given names written together or apart (HUNG CHENG, HUNG-CHENG, HONGCHENG).
     if (person.size() != record.size()) {
         const std::string a = concat(person), b = concat(record);
-        const double joined = a.size() >= 4 && b.size() >= 4 ? NameSimilarity::wordSimilarity(a, b) : 0.0;
+        const double joined = a.size() >= 4 && b.size() >= 4 ? joinedSimilarity(a, b) : 0.0;
         if (joined > field.score)
             return {joined, FieldScore::Joined, {}, person, record};
     }
@@ -292,13 +368,15 @@ bool sameShape(const FieldScore &field, bool given)
     case FieldScore::SameLetters:
     case FieldScore::Particles:
     case FieldScore::Initials:
+    case FieldScore::Joined:
+    case FieldScore::Compound: // one of two surnames, as people of two surnames often write themselves
         return true;
     case FieldScore::Paired:
         break;
     default:
         return false;
     }
-    if (!given && field.person.size() != field.record.size())
+    if ((!given && field.person.size() != field.record.size()) || !inOrder(field.pairing))
         return false;
     for (size_t i = 0; i < field.person.size(); ++i) {
         const int j = field.pairing.partner[i];
@@ -332,6 +410,8 @@ void explainSurname(const FieldScore &field, const QString &personText, const QS
     case FieldScore::Paired:
         break;
     }
+    if (!inOrder(field.pairing))
+        reasons.append(QStringLiteral("surname words in other order: %1").arg(pair));
     for (size_t i = 0; i < field.person.size(); ++i) {
         const int j = field.pairing.partner[i];
         if (j >= 0 && field.pairing.similar[i].kind != Kind::Equal)
@@ -467,18 +547,10 @@ NearMissScorer::DateEvidence NearMissScorer::compareDates(std::optional<QDate> p
     return std::abs(d.daysTo(l)) <= 366 ? DateEvidence::WithinOneYear : DateEvidence::Differs;
 }
 
-double NearMissScorer::expectedBearers(const Record &record)
+double NearMissScorer::dateFactor(DateEvidence evidence, double bearers, bool sameShape)
 {
-    if (record.listSize == 0)
-        return 0;
-    return double(record.surnameShare) * double(record.firstNameShare) / double(record.listSize);
-}
-
-double NearMissScorer::dateFactor(DateEvidence evidence, double expected, bool sameShape)
-{
-    // From a name a few listed people may bear by chance to one that fifty or more bear, what a name alone says
-    // falls by this much.
-    const double common = std::clamp(std::log10(std::max(expected, 1.0) / 2.0) / std::log10(25.0), 0.0, 1.0);
+    // From a name two listed people bear to one that fifty or more bear, what a name alone says falls by this much.
+    const double common = std::clamp(std::log10(std::max(bearers, 1.0) / 2.0) / std::log10(25.0), 0.0, 1.0);
     switch (evidence) {
     case DateEvidence::Equal:
         return 1.0;
@@ -486,12 +558,12 @@ double NearMissScorer::dateFactor(DateEvidence evidence, double expected, bool s
     case DateEvidence::YearApart:
         return 0.97;
     case DateEvidence::SameYear:
-        return sameShape ? 0.94 - 0.07 * common : 0.92 - 0.10 * common;
+        return sameShape ? 0.97 - 0.06 * common : 0.94 - 0.08 * common;
     case DateEvidence::NotGiven:
         // The person gives no date: every record is weighed by the names alone.
         return 0.95;
     case DateEvidence::NotOnRecord:
-        return sameShape ? 0.92 - 0.08 * common : 0.90 - 0.12 * common;
+        return sameShape ? 0.93 - 0.07 * common : 0.90 - 0.10 * common;
     case DateEvidence::WithinOneYear:
         return 0.80;
     case DateEvidence::Differs:
@@ -529,23 +601,29 @@ NearMissScorer::Result NearMissScorer::score(const Record &record, bool explain)
     double swapped = 0;
     FieldScore swappedSurname, swappedGiven;
     Words recordOtherGiven;
-    if (bothGiven && !recordFirst.empty()) {
+    // The other arrangements cost a factor each, so they are tried only where they could score higher.
+    if (bothGiven && !recordFirst.empty() && straight < SwapFactor) {
         recordOtherGiven = recordSurname + recordMiddle;
         swappedSurname = surnameScore(personSurname, recordFirst);
         swappedGiven = givenScore(personGiven, recordOtherGiven, recordSurname.size());
         swapped = SwapFactor * (SurnameWeight * swappedSurname.score + (1 - SurnameWeight) * swappedGiven.score);
     }
-    const double unordered = bothGiven ? unorderedScore(personSurname + personGiven, recordSurname + recordGiven) : 0;
+    const double unordered = bothGiven && std::max(straight, swapped) < UnorderedFactor
+                                 ? unorderedScore(personSurname + personGiven, recordSurname + recordGiven)
+                                 : 0;
     result.names = std::max({straight, swapped, unordered});
 
-    const QByteArray listedText = record.dateOfBirth.toUtf8();
-    result.date = compareDates(
-        m_dateOfBirth, DateParser::parseRange(std::string_view(listedText.constData(), size_t(listedText.size()))));
+    std::optional<DateParser::Range> listed = record.date;
+    if (!record.dateRead) {
+        const QByteArray listedText = record.dateOfBirth.toUtf8();
+        listed = DateParser::parseRange(std::string_view(listedText.constData(), size_t(listedText.size())));
+    }
+    result.date = compareDates(m_dateOfBirth, listed);
     result.samePassport = !m_passport.isEmpty() && m_passport == passportKey(record.passport);
     // A name the record bears in another spelling is worth an advisory when no date rules it out; one that differs
     // in its shape (another order, a word left out or added) only when the name is rare in the list.
     const bool shape = result.names == straight && sameShape(surname, false) && (!bothGiven || sameShape(given, true));
-    result.score = result.names * dateFactor(result.date, expectedBearers(record), shape);
+    result.score = result.names * dateFactor(result.date, record.nameBearers, shape);
     if (result.samePassport)
         result.score = std::min(1.0, result.score + SamePassportBonus);
     if (!explain)

@@ -24,9 +24,12 @@ public:
     {
         std::vector<std::string> surname, first, middle;
         QString lastNameText, firstNameText, middleNameText, dateOfBirth, passport;
-        // How many records of the list hold the record's surname and first given name, and how many it has; 0 when
-        // not known. A name that hundreds of listed people share says less than a rare one when no date confirms it.
-        uint32_t surnameShare = 0, firstNameShare = 0, listSize = 0;
+        // The date of birth already read from the list's bytes, so that the text is needed only to explain.
+        bool dateRead = false;
+        std::optional<DateParser::Range> date;
+        // How many records of the list hold the record's surname and first given name; 0 when not known. A name
+        // that hundreds of listed people share says less than a rare one when no date confirms it.
+        uint32_t nameBearers = 0;
     };
 
     // What the dates of birth say, weakest first.
@@ -66,6 +69,7 @@ public:
     std::string joinedSurname() const;
     // The given names written as one (HUNG CHENG as HUNGCHENG); empty for one given name.
     std::string joinedGiven() const;
+    bool hasPassport() const { return !m_passport.isEmpty(); }
     // The date of birth the person gives, as days (QDate::toJulianDay); nullopt when none can be read.
     std::optional<qint64> dateOfBirth() const;
 
@@ -73,11 +77,10 @@ public:
 
     // How the dates compare: the person's date, and the range the record's date of birth stands for.
     static DateEvidence compareDates(std::optional<QDate> person, std::optional<DateParser::Range> listed);
-    // The factor a date's evidence puts on the names' score; expected is how many records of the list would hold
-    // the record's full name by chance (its surname's share times its first name's share), which weakens the
-    // evidence of a name that no date confirms, and less so when the names differ only in spelling (sameShape).
-    static double dateFactor(DateEvidence evidence, double expected = 0, bool sameShape = false);
-    static double expectedBearers(const Record &record);
+    // The factor a date's evidence puts on the names' score; bearers is how many records of the list hold the
+    // record's surname and first given name, which weakens the evidence of a name that no date confirms, and less
+    // so when the names differ only in spelling (sameShape).
+    static double dateFactor(DateEvidence evidence, double bearers = 0, bool sameShape = false);
     // Whether a near miss is to be shown before another of equal score: by the evidence, never by file order.
     static bool strongerEvidence(const Result &a, const Result &b);
 

@@ -3,6 +3,9 @@
 #include "search/NearMissFinder.h"
 #include "search/NearMissIndex.h"
 #include "search/NearMissIndexes.h"
+#include "search/NearMissScorer.h"
+
+#include <QDate>
 
 Q_DECLARE_METATYPE(QList<int>)
 
@@ -22,6 +25,8 @@ private slots:
     void listWithoutSurnames();
     void aListIsIndexedOnce();
     void fieldsLongerThanAnyName();
+    void workIsBoundedWhateverTheName();
+    void indexOfLongMadeUpWordsStaysWithinTheFile();
 
 private:
     static TextTable list();
@@ -223,6 +228,65 @@ void TestNearMissFinder::fieldsLongerThanAnyName()
     QCOMPARE(misses.size(), size_t(1));
     QCOMPARE(misses[0].row, 2u);
     QVERIFY(finder.find({QString::fromLatin1(longWord.left(199999)), "ALI", "", ""}).size() <= 1);
+}
+
+void TestNearMissFinder::workIsBoundedWhateverTheName()
+{
+    // A thousand listed people of one name: a near spelling of it is scored against 200 of them, not all.
+    QByteArray bytes = "LASTNAME,FIRSTNAME,DOB\r\n";
+    for (int i = 0; i < 1000; ++i)
+        bytes += "SMITH,JOHN," + QDate(1950, 1, 1).addDays(i).toString("M/d/yyyy").toLatin1() + "\r\n";
+    const TextTable table(bytes, true);
+    const NearMissIndex index(table);
+    const NearMissFinder finder(table, index);
+    QCOMPARE(finder.find({"SMYTHE", "JOHN", "", ""}).size(), size_t(10));
+    QCOMPARE(finder.lastScored(), size_t(200));
+    // The record of the person's date is among them, first.
+    const auto dated = finder.find({"SMYTHE", "JOHN", "3/1/1951", ""});
+    QCOMPARE(dated.front().row, 424u);
+    QCOMPARE(finder.lastScored(), size_t(200));
+
+    // A 10,000-letter surname and 10,000 one-letter given names are cut to what a name can hold.
+    const QString hostileSurname(10000, u'S');
+    QString hostileGiven;
+    for (int i = 0; i < 10000; ++i)
+        hostileGiven += QStringLiteral("J ");
+    const NearMissScorer scorer({hostileSurname, hostileGiven, "", ""});
+    const std::vector<std::string> words = scorer.words();
+    QCOMPARE(words.size(), size_t(9));
+    QCOMPARE(words[0], std::string(32, 'S'));
+    QCOMPARE(words[8], std::string("J"));
+    QCOMPARE(finder.find({hostileSurname, hostileGiven, "", ""}).size(), size_t(0));
+    QVERIFY(finder.lastScored() <= NearMissFinder::MaxScored);
+}
+
+void TestNearMissFinder::indexOfLongMadeUpWordsStaysWithinTheFile()
+{
+    // Unique 32-letter words, three a record, in a list of about 9 MB: the words with a letter left out would take
+    // some forty times the file. They are left out for such words, and the index stays within a small multiple of
+    // the file (each word's own letters, keys and records are kept).
+    QByteArray bytes = "LASTNAME,FIRSTNAME,MIDDLENAME\r\n";
+    uint64_t state = 20261207;
+    auto word = [&state] {
+        QByteArray out(32, 'A');
+        for (char &c : out) {
+            state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+            c = char('A' + (state >> 33) % 26);
+        }
+        return out;
+    };
+    for (int i = 0; i < 85000; ++i)
+        bytes += word() + ',' + word() + ',' + word() + "\r\n";
+    const TextTable table(bytes, true);
+    QVERIFY(table.content().size() > (size_t(8) << 20));
+    const NearMissIndex index(table);
+    QVERIFY2(index.memoryBytes() <= table.content().size() * 5 / 2,
+             qPrintable(QStringLiteral("%1 of %2").arg(index.memoryBytes()).arg(table.content().size())));
+    // Each word is still found by its own spelling.
+    const NearMissFinder finder(table, index);
+    const QByteArray first = bytes.mid(bytes.indexOf('\n') + 1, 65);
+    QCOMPARE(finder.find({QString::fromLatin1(first.left(32)), QString::fromLatin1(first.mid(33, 32)), "", ""}).size(),
+             size_t(1));
 }
 
 VEYRA_TEST(TestNearMissFinder)

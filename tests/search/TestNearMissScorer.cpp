@@ -11,6 +11,8 @@ private slots:
     void variations_data();
     void variations();
     void scoreStaysWithinOne();
+    void weakDatesWeighByHowCommonTheNameIs_data();
+    void weakDatesWeighByHowCommonTheNameIs();
 };
 
 namespace {
@@ -25,7 +27,9 @@ NearMissScorer::Record record(const QString &last, const QString &first, const Q
             first,
             middle,
             dob,
-            passport};
+            passport,
+            false,
+            std::nullopt};
 }
 
 } // namespace
@@ -94,7 +98,7 @@ void TestNearMissScorer::variations_data()
         << QStringList{"date of birth equal: 1/2/1960", "name words in another order: LINH, LE KIM / LE, KIM LINH"};
     // Hispanic, Dutch, Irish
     QTest::newRow("one of two surnames") << QStringList{"PEREZ", "LUCIA", "5/6/1977", ""}
-                                         << QStringList{"FLORES PEREZ", "LUCIA", "", "5/6/1977", ""} << 0.96 << 0.97
+                                         << QStringList{"FLORES PEREZ", "LUCIA", "", "5/6/1977", ""} << 0.965 << 0.975
                                          << QStringList{"date of birth equal: 5/6/1977",
                                                         "surname one part of the other's: PEREZ / FLORES PEREZ",
                                                         "given names equal: LUCIA"};
@@ -151,10 +155,11 @@ void TestNearMissScorer::variations_data()
         << QStringList{"surname equal: HASSAN", "given names equal: ALI",
                        "date of birth a year apart: 3/4/1971 / 3/4/1970"};
     QTest::newRow("a year on the list holds the date")
-        << QStringList{"HASSAN", "ALI", "3/4/1970", ""} << QStringList{"HASSAN", "ALI", "", "1970", ""} << 0.93 << 0.95
+        << QStringList{"HASSAN", "ALI", "3/4/1970", ""} << QStringList{"HASSAN", "ALI", "", "1970", ""} << 0.965
+        << 0.975
         << QStringList{"year of birth equal: 3/4/1970 / 1970", "surname equal: HASSAN", "given names equal: ALI"};
     QTest::newRow("no date on the record")
-        << QStringList{"HASSAN", "ALI", "3/4/1970", ""} << QStringList{"HASSAN", "ALI", "", "", ""} << 0.91 << 0.93
+        << QStringList{"HASSAN", "ALI", "3/4/1970", ""} << QStringList{"HASSAN", "ALI", "", "", ""} << 0.925 << 0.935
         << QStringList{"surname equal: HASSAN", "given names equal: ALI", "no date of birth on the record"};
     QTest::newRow("date of birth within one year")
         << QStringList{"HASSAN", "ALI", "1/20/1971", ""} << ali << 0.79 << 0.81
@@ -198,6 +203,41 @@ void TestNearMissScorer::scoreStaysWithinOne()
     QCOMPARE(scorer.score(record("HASSAN", "ALI", "", "3/4/1970", "X1"), false).score, 1.0);
     // A person without a name scores nothing against anyone.
     QCOMPARE(NearMissScorer({"", "", "3/4/1970", ""}).score(record("HASSAN", "ALI", "", "3/4/1970"), false).score, 0.0);
+}
+
+void TestNearMissScorer::weakDatesWeighByHowCommonTheNameIs_data()
+{
+    using E = NearMissScorer::DateEvidence;
+    QTest::addColumn<int>("evidence");
+    QTest::addColumn<double>("bearers");
+    QTest::addColumn<bool>("sameShape");
+    QTest::addColumn<double>("factor");
+    QTest::newRow("equal date, however common") << int(E::Equal) << 5000.0 << false << 1.0;
+    QTest::newRow("swapped") << int(E::DayMonthSwapped) << 5000.0 << false << 0.97;
+    QTest::newRow("a year apart to the day") << int(E::YearApart) << 0.0 << true << 0.97;
+    QTest::newRow("no date, a rare name") << int(E::NotOnRecord) << 1.0 << true << 0.93;
+    QTest::newRow("no date, two bear it") << int(E::NotOnRecord) << 2.0 << true << 0.93;
+    QTest::newRow("no date, ten bear it") << int(E::NotOnRecord) << 10.0 << true << 0.895;
+    QTest::newRow("no date, fifty bear it") << int(E::NotOnRecord) << 50.0 << true << 0.86;
+    QTest::newRow("no date, thousands bear it") << int(E::NotOnRecord) << 5000.0 << true << 0.86;
+    QTest::newRow("no date, another shape, rare") << int(E::NotOnRecord) << 1.0 << false << 0.90;
+    QTest::newRow("no date, another shape, common") << int(E::NotOnRecord) << 50.0 << false << 0.80;
+    QTest::newRow("year only, rare") << int(E::SameYear) << 0.0 << true << 0.97;
+    QTest::newRow("year only, common") << int(E::SameYear) << 50.0 << true << 0.91;
+    QTest::newRow("year only, another shape, common") << int(E::SameYear) << 50.0 << false << 0.86;
+    QTest::newRow("the person gives none") << int(E::NotGiven) << 5000.0 << false << 0.95;
+    QTest::newRow("within a year") << int(E::WithinOneYear) << 0.0 << true << 0.80;
+    QTest::newRow("another date") << int(E::Differs) << 0.0 << true << 0.60;
+}
+
+void TestNearMissScorer::weakDatesWeighByHowCommonTheNameIs()
+{
+    QFETCH(int, evidence);
+    QFETCH(double, bearers);
+    QFETCH(bool, sameShape);
+    QFETCH(double, factor);
+    const double got = NearMissScorer::dateFactor(NearMissScorer::DateEvidence(evidence), bearers, sameShape);
+    QVERIFY2(std::abs(got - factor) < 1e-9, qPrintable(QString::number(got)));
 }
 
 VEYRA_TEST(TestNearMissScorer)
