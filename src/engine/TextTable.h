@@ -96,6 +96,8 @@ public:
     const QByteArray &sha256() const;
     // The text the records are read from: the file's bytes after the BOM, or their UTF-8 form for UTF-16.
     std::string_view content() const { return m_bytes; }
+    // The bytes content() lies in, shared: a copy keeps content() readable after the table is gone.
+    const QByteArray &data() const { return m_data; }
     // The physical line, from 1, that the byte at offset of content() stands on; CR LF is one line end.
     size_t lineAt(uint64_t offset) const { return lineEnds(0, offset) + 1; }
     // The line ends in content() from one offset to another.

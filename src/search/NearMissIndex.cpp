@@ -16,6 +16,7 @@ namespace {
 // many others; a word longer than any name (a hostile field) gets no such forms, as they would cost the square
 // of its length.
 constexpr size_t LongestFormed = 32;
+constexpr size_t LongestKeyed = 20;
 constexpr size_t SmallListAllowance = size_t(8) << 20;
 
 template <typename Use> void forEachForm(std::string_view word, std::string &scratch, Use &&use)
@@ -40,9 +41,15 @@ std::string joined(const std::vector<std::string> &words)
     return out.substr(0, NearMissIndex::MaxWordLength);
 }
 
-void sortByHash(std::vector<uint64_t> &hashes, std::vector<uint32_t> &ids)
+uint32_t hash32(std::string_view text)
 {
-    std::vector<std::pair<uint64_t, uint32_t>> pairs(hashes.size());
+    const uint64_t h = TextTable::hash(text);
+    return uint32_t(h ^ (h >> 32));
+}
+
+void sortByHash(std::vector<uint32_t> &hashes, std::vector<uint32_t> &ids)
+{
+    std::vector<std::pair<uint32_t, uint32_t>> pairs(hashes.size());
     for (size_t i = 0; i < hashes.size(); ++i)
         pairs[i] = {hashes[i], ids[i]};
     std::sort(pairs.begin(), pairs.end());
@@ -75,6 +82,8 @@ NearMissIndex::NearMissIndex(const TextTable &table)
     m_recordWords.reserve(rows * 3);
     m_oneNameWord.assign(rows, false);
     m_slots.assign(size_t(1) << 16, 0);
+    m_source = table.data();
+    m_sourceText = table.content();
     TextTable::Cursor cursor(table);
     std::vector<std::string> words;
     for (size_t row = 0; row < rows; ++row) {
@@ -86,22 +95,28 @@ NearMissIndex::NearMissIndex(const TextTable &table)
             if (field.empty())
                 continue;
             words.clear();
-            if (!NameNormaliser::asciiTokens(field, words))
+            const bool ascii = NameNormaliser::asciiTokens(field, words);
+            if (!ascii)
                 words = NameNormaliser::tokens(table.decode(field));
+            // A field with doubled quotes is read from a copy, not from the list's bytes.
+            const bool inSource = ascii && field.data() >= m_sourceText.data() &&
+                                  field.data() + field.size() <= m_sourceText.data() + m_sourceText.size();
             if (words.size() > MaxWordsPerField)
                 words.resize(MaxWordsPerField);
             for (std::string &word : words) {
                 if (word.size() > MaxWordLength)
                     word.resize(MaxWordLength);
-                m_recordWords.push_back(intern(word) << FieldBits | f);
+                const size_t at = inSource ? field.find(word) : std::string_view::npos;
+                m_recordWords.push_back(
+                    intern(word, at == std::string_view::npos ? nullptr : field.data() + at) << FieldBits | f);
             }
             if (f == Surname) {
                 if (words.size() > 1)
-                    m_recordWords.push_back(intern(joined(words)) << FieldBits | JoinedSurname);
+                    m_recordWords.push_back(intern(joined(words), nullptr) << FieldBits | JoinedSurname);
                 for (const std::string &word : words) {
                     const std::string core = NameVariants::withoutPrefix(word);
                     if (!core.empty())
-                        m_recordWords.push_back(intern(core) << FieldBits | SurnameCore);
+                        m_recordWords.push_back(intern(core, nullptr) << FieldBits | SurnameCore);
                 }
             }
         }
@@ -120,10 +135,10 @@ NearMissIndex::NearMissIndex(const TextTable &table)
     m_births.shrink_to_fit();
     m_recordWords.shrink_to_fit();
     m_text.shrink_to_fit();
-    m_wordStarts.shrink_to_fit();
+    m_wordAt.shrink_to_fit();
 
     // Each word's records, by counting first: one array for all, in file order.
-    const size_t vocabulary = m_wordStarts.size() - 1;
+    const size_t vocabulary = m_wordAt.size();
     m_postingStarts.assign(vocabulary + 1, 0);
     for (uint32_t entry : m_recordWords)
         ++m_postingStarts[(entry >> FieldBits) + 1];
@@ -138,29 +153,30 @@ NearMissIndex::NearMissIndex(const TextTable &table)
 
     for (uint32_t id = 0; id < vocabulary; ++id) {
         const std::string_view w = word(id);
-        if (w.size() >= 2) {
-            m_keyHashes.push_back(TextTable::hash(NameSimilarity::phoneticKey(w)));
+        // A word longer than any name's is no transliteration of one.
+        if (w.size() >= 2 && w.size() <= LongestKeyed) {
+            m_keyHashes.push_back(hash32(NameSimilarity::phoneticKey(w)));
             m_keyWords.push_back(id);
             const std::string other = NameSimilarity::otherPhoneticKey(w);
             if (!other.empty()) {
-                m_keyHashes.push_back(TextTable::hash(other));
+                m_keyHashes.push_back(hash32(other));
                 m_keyWords.push_back(id);
             }
         }
         // A variant key starts with a mark, so it never meets a phonetic key.
         for (const std::string &key : NameVariants::keys(w)) {
-            m_keyHashes.push_back(TextTable::hash(key));
+            m_keyHashes.push_back(hash32(key));
             m_keyWords.push_back(id);
         }
     }
     sortByHash(m_keyHashes, m_keyWords);
 
     // Each word is a form of its own; the forms with a letter left out are given shortest words first, as long as
-    // the index stays within the size of the list's file: a list of long made-up words (no names have them) then
-    // costs no more memory than its file, and its long words are found by their own spelling and keys only. A small
-    // list is allowed a few megabytes whatever its size.
-    const size_t perForm = sizeof(uint64_t) + sizeof(uint32_t);
-    const size_t fileBytes = std::max<size_t>(table.content().size(), SmallListAllowance);
+    // the index stays within three fifths of the list's file (sorting them takes as much again for a moment): a
+    // list of long made-up words (no names have them) then costs no more memory than its file, and its long words
+    // are found by their own spelling only. A small list is allowed a few megabytes whatever its size.
+    const size_t perForm = 2 * sizeof(uint32_t);
+    const size_t fileBytes = std::max<size_t>(table.content().size() * 3 / 5, SmallListAllowance);
     const size_t used = memoryBytes() + vocabulary * perForm;
     size_t formsLeft = fileBytes > used ? (fileBytes - used) / perForm : 0;
     std::vector<uint32_t> byLength(vocabulary);
@@ -185,7 +201,7 @@ NearMissIndex::NearMissIndex(const TextTable &table)
     for (uint32_t id = 0; id < vocabulary; ++id) {
         const std::string_view w = word(id);
         auto add = [&](std::string_view form) {
-            m_formHashes.push_back(TextTable::hash(form));
+            m_formHashes.push_back(hash32(form));
             m_formWords.push_back(id);
         };
         if (formed[id])
@@ -218,25 +234,25 @@ uint32_t NearMissIndex::recordsWithBoth(uint32_t a, uint32_t b) const
 bool NearMissIndex::knows(std::string_view w) const
 {
     std::vector<uint32_t> ids;
-    lookUp(m_formHashes, m_formWords, TextTable::hash(w), ids);
+    lookUp(m_formHashes, m_formWords, hash32(w), ids);
     for (uint32_t id : ids) {
         if (word(id) == w)
             return true;
     }
     for (const std::string &key : NameVariants::keys(w)) {
-        lookUp(m_keyHashes, m_keyWords, TextTable::hash(key), ids);
+        lookUp(m_keyHashes, m_keyWords, hash32(key), ids);
         if (!ids.empty())
             return true;
     }
     return false;
 }
 
-uint32_t NearMissIndex::intern(std::string_view w)
+uint32_t NearMissIndex::intern(std::string_view w, const char *verbatim)
 {
-    if ((m_wordStarts.size() - 1) * 2 >= m_slots.size()) {
+    if (m_wordAt.size() * 2 >= m_slots.size()) {
         std::vector<uint32_t> bigger(m_slots.size() * 2, 0);
         const size_t mask = bigger.size() - 1;
-        for (uint32_t id = 0; id + 1 < m_wordStarts.size(); ++id) {
+        for (uint32_t id = 0; id < m_wordAt.size(); ++id) {
             size_t slot = TextTable::hash(word(id)) & mask;
             while (bigger[slot])
                 slot = (slot + 1) & mask;
@@ -251,14 +267,18 @@ uint32_t NearMissIndex::intern(std::string_view w)
             return held - 1;
         slot = (slot + 1) & mask;
     }
-    const uint32_t id = uint32_t(m_wordStarts.size() - 1);
-    m_text.append(w);
-    m_wordStarts.push_back(uint32_t(m_text.size()));
+    const uint32_t id = uint32_t(m_wordAt.size());
+    if (verbatim) {
+        m_wordAt.push_back(uint64_t(1) << 63 | uint64_t(verbatim - m_sourceText.data()) << 8 | w.size());
+    } else {
+        m_wordAt.push_back(uint64_t(m_text.size()) << 8 | w.size());
+        m_text.append(w);
+    }
     m_slots[slot] = id + 1;
     return id;
 }
 
-void NearMissIndex::lookUp(const std::vector<uint64_t> &hashes, const std::vector<uint32_t> &ids, uint64_t hash,
+void NearMissIndex::lookUp(const std::vector<uint32_t> &hashes, const std::vector<uint32_t> &ids, uint32_t hash,
                            std::vector<uint32_t> &out) const
 {
     auto at = std::lower_bound(hashes.begin(), hashes.end(), hash);
@@ -270,16 +290,15 @@ std::vector<NearMissIndex::CloseWord> NearMissIndex::closeWords(std::string_view
 {
     std::vector<uint32_t> ids;
     std::string scratch;
-    forEachForm(w, scratch,
-                [&](std::string_view form) { lookUp(m_formHashes, m_formWords, TextTable::hash(form), ids); });
+    forEachForm(w, scratch, [&](std::string_view form) { lookUp(m_formHashes, m_formWords, hash32(form), ids); });
     if (w.size() >= 2) {
-        lookUp(m_keyHashes, m_keyWords, TextTable::hash(NameSimilarity::phoneticKey(w)), ids);
+        lookUp(m_keyHashes, m_keyWords, hash32(NameSimilarity::phoneticKey(w)), ids);
         const std::string other = NameSimilarity::otherPhoneticKey(w);
         if (!other.empty())
-            lookUp(m_keyHashes, m_keyWords, TextTable::hash(other), ids);
+            lookUp(m_keyHashes, m_keyWords, hash32(other), ids);
     }
     for (const std::string &key : NameVariants::keys(w))
-        lookUp(m_keyHashes, m_keyWords, TextTable::hash(key), ids);
+        lookUp(m_keyHashes, m_keyWords, hash32(key), ids);
     std::sort(ids.begin(), ids.end());
     ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
     std::vector<CloseWord> close;
@@ -307,7 +326,7 @@ std::vector<uint32_t> NearMissIndex::recordsBornOn(qint64 day) const
 size_t NearMissIndex::memoryBytes() const
 {
     auto bytes = [](const auto &v) { return v.capacity() * sizeof(v[0]); };
-    return m_text.capacity() + bytes(m_wordStarts) + bytes(m_recordWordStarts) + bytes(m_recordWords) +
+    return m_text.capacity() + bytes(m_wordAt) + bytes(m_recordWordStarts) + bytes(m_recordWords) +
            bytes(m_postingStarts) + bytes(m_postings) + bytes(m_keyHashes) + bytes(m_formHashes) + bytes(m_keyWords) +
            bytes(m_formWords) + bytes(m_births) + m_oneNameWord.capacity() / 8;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QtGlobal>
 
 #include <cstdint>
@@ -32,6 +33,7 @@ public:
     // LASTNAME column.
     explicit NearMissIndex(const TextTable &table);
 
+    // Keeps the table's bytes (shared, not copied): some words are read from them.
     size_t recordCount() const { return m_recordWordStarts.empty() ? 0 : m_recordWordStarts.size() - 1; }
     // The memory the index holds, in bytes.
     size_t memoryBytes() const;
@@ -48,8 +50,11 @@ public:
 
     std::string_view word(uint32_t id) const
     {
-        return std::string_view(m_text).substr(m_wordStarts[id], m_wordStarts[id + 1] - m_wordStarts[id]);
+        const uint64_t at = m_wordAt[id];
+        const size_t length = at & 0xff, offset = (at >> 8) & ((uint64_t(1) << 55) - 1);
+        return (at >> 63 ? m_sourceText : std::string_view(m_text)).substr(offset, length);
     }
+    size_t vocabulary() const { return m_wordAt.size(); }
     // The records that hold a word, in file order.
     std::span<const uint32_t> recordsWith(uint32_t id) const
     {
@@ -74,19 +79,24 @@ public:
     }
 
 private:
-    uint32_t intern(std::string_view word);
-    void lookUp(const std::vector<uint64_t> &hashes, const std::vector<uint32_t> &ids, uint64_t hash,
+    // verbatim: the word's own letters in the list's bytes, if they stand there as they are.
+    uint32_t intern(std::string_view word, const char *verbatim);
+    void lookUp(const std::vector<uint32_t> &hashes, const std::vector<uint32_t> &ids, uint32_t hash,
                 std::vector<uint32_t> &out) const;
 
-    std::string m_text;                    // every distinct word, one after another
-    std::vector<uint32_t> m_wordStarts{0}; // word i is m_text[m_wordStarts[i] .. m_wordStarts[i + 1]]
-    std::vector<uint32_t> m_slots;         // open addressing while reading: word id + 1, 0 for a free slot
+    // A word is read where it stands in the list's bytes when it stands there as it is (upper-case ASCII), so that
+    // a list of long made-up words costs no second copy of them; the index holds those bytes with the table.
+    QByteArray m_source;
+    std::string_view m_sourceText;
+    std::string m_text;             // the other distinct words, one after another
+    std::vector<uint64_t> m_wordAt; // per word: 1 bit in the list's bytes or in m_text, 55 its offset, 8 its length
+    std::vector<uint32_t> m_slots;  // open addressing while reading: word id + 1, 0 for a free slot
     std::vector<uint32_t> m_recordWordStarts;
     std::vector<uint32_t> m_recordWords;
     std::vector<uint32_t> m_postingStarts;
     std::vector<uint32_t> m_postings;
     // Sorted by hash: the hash of a phonetic key, or of a word or a word with one letter left out, with its word.
-    std::vector<uint64_t> m_keyHashes, m_formHashes;
+    std::vector<uint32_t> m_keyHashes, m_formHashes; // a hash's low half: a false hit only costs a comparison
     std::vector<uint32_t> m_keyWords, m_formWords;
     std::vector<std::pair<int32_t, uint32_t>> m_births; // whole dates of birth with their records, sorted
     std::vector<bool> m_oneNameWord;
