@@ -169,7 +169,7 @@ std::vector<NearMiss> NearMissFinder::find(const NameQuery::Row &person, const s
         const QDate d = QDate::fromJulianDay(*day);
         for (const QDate other : {d, d.day() <= 12 ? QDate(d.year(), d.day(), d.month()) : QDate(),
                                   QDate(d.year() - 1, d.month(), d.day()), QDate(d.year() + 1, d.month(), d.day())}) {
-            if (!other.isValid() || (other != d && other.toJulianDay() == *day))
+            if (!other.isValid())
                 continue;
             for (uint32_t row : m_index.recordsBornOn(other.toJulianDay())) {
                 if (m_wordsHeld[row] & SurnameBit)

@@ -63,6 +63,6 @@ private:
     double m_threshold;
     int m_lastName, m_firstName, m_middleName, m_dateOfBirth, m_passport;
     mutable std::unordered_map<uint64_t, uint32_t> m_bearers; // surname and first name ids: records bearing both
-    mutable std::vector<uint16_t> m_wordsHeld;
-    mutable size_t m_lastScored = 0; // per record, a bit for each of the person's words it holds
+    mutable std::vector<uint16_t> m_wordsHeld; // per record, what it holds of the person's name, a bit a part
+    mutable size_t m_lastScored = 0;
 };
