@@ -190,12 +190,16 @@ struct Pairing
 
 Pairing pair(const Words &person, const Words &record, bool initials)
 {
-    const size_t np = person.size(), nr = record.size();
-    Similar sims[MaxWords * 2][MaxWords * 2];
+    // A whole name is at most a surname, first names and middle names of MaxWords each; words past that are left
+    // unpaired.
+    constexpr size_t MaxPaired = 3 * MaxWords;
+    const size_t np = std::min(person.size(), MaxPaired), nr = std::min(record.size(), MaxPaired);
+    Similar sims[MaxPaired][MaxPaired];
     for (size_t i = 0; i < np; ++i)
         for (size_t j = 0; j < nr; ++j)
             sims[i][j] = similar(person, i, record, j, initials);
-    Pairing pairing{std::vector<int>(np, -1), std::vector<Similar>(np, Similar{0.0, Kind::Different})};
+    Pairing pairing{std::vector<int>(person.size(), -1),
+                    std::vector<Similar>(person.size(), Similar{0.0, Kind::Different})};
     std::vector<bool> used(nr, false);
     for (size_t round = 0; round < std::min(np, nr); ++round) {
         double best = -1;
