@@ -54,7 +54,6 @@ public:
         const size_t length = at & 0xff, offset = (at >> 8) & ((uint64_t(1) << 55) - 1);
         return (at >> 63 ? m_sourceText : std::string_view(m_text)).substr(offset, length);
     }
-    size_t vocabulary() const { return m_wordAt.size(); }
     // The records that hold a word, in file order.
     std::span<const uint32_t> recordsWith(uint32_t id) const
     {
@@ -65,8 +64,6 @@ public:
     bool knows(std::string_view word) const;
     // How many records hold both words.
     uint32_t recordsWithBoth(uint32_t a, uint32_t b) const;
-    // How many records hold a word.
-    uint32_t share(uint32_t id) const { return m_postingStarts[id + 1] - m_postingStarts[id]; }
     // The records born on a day (QDate::toJulianDay), by their whole date of birth, in file order.
     std::vector<uint32_t> recordsBornOn(qint64 day) const;
     // Whether a record's names are one word (a surname alone).
