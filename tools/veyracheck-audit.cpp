@@ -1,6 +1,7 @@
 // veyracheck-audit: checks and shows the screening record, and lists, restores and prunes the history of the
 // operator's files.
 
+#include "app/FolderConfig.h"
 #include "audit/FileHistory.h"
 #include "audit/ScreeningRecord.h"
 #include "platform/files/DataFolder.h"
@@ -28,7 +29,9 @@ the history of the operator's files, in the data folder (--data-folder, default 
              hold TEXT, in any letter case.
   history    The copies kept of files the program overwrote or deleted (manifests, name lists, CIinfo.cdb,
              watch lists removed with "Delete File"), oldest first. --restore ITEM writes one back where it came
-             from (or to --to FILE), keeping what is there now. --prune DAYS removes the days kept longer than
+             from (or to --to FILE), keeping what is there now; unasked, only into the data folder, the
+             main folder or the manifest folder, never onto a link or the record. A link in the history is
+             never followed: it is named and left alone. --prune DAYS removes the days kept longer than
              DAYS days; the program itself keeps 90.
 
 Exit status: 0 on success; 1 when verify finds the chain broken; 2 on an error.)";
@@ -121,9 +124,16 @@ int show(const ScreeningRecord &record, const std::optional<QDateTime> &since, c
     return 0;
 }
 
-int history(const FileHistory &files, const QCommandLineParser &parser, QTextStream &out, QTextStream &err)
+void reportLinks(const QStringList &links, QTextStream &err)
+{
+    for (const QString &link : links)
+        err << "left alone: " << link << " is a link, or holds one; the history never follows a link\n";
+}
+
+int history(FileHistory &files, const QCommandLineParser &parser, QTextStream &out, QTextStream &err)
 {
     QString error;
+    QStringList links;
     if (parser.isSet("prune")) {
         bool number = false;
         const int days = parser.value("prune").toInt(&number);
@@ -131,7 +141,8 @@ int history(const FileHistory &files, const QCommandLineParser &parser, QTextStr
             err << "--prune needs a number of days, 0 or more, not " << parser.value("prune") << "\n";
             return 2;
         }
-        const int removed = files.prune(days, &error);
+        const int removed = files.prune(days, &error, &links);
+        reportLinks(links, err);
         if (removed < 0) {
             err << error << "\n";
             return 2;
@@ -141,6 +152,10 @@ int history(const FileHistory &files, const QCommandLineParser &parser, QTextStr
         return 0;
     }
     if (parser.isSet("restore")) {
+        // Unasked, an item goes back only where the program itself keeps its files.
+        QStringList folders = FolderConfig::read(files.dataFolder()).mid(0, 2);
+        folders.removeAll(QString());
+        files.setProgramFolders(folders);
         QString restoredTo;
         if (!files.restore(parser.value("restore"), parser.value("to"), &restoredTo, &error)) {
             err << error << "\n";
@@ -149,7 +164,8 @@ int history(const FileHistory &files, const QCommandLineParser &parser, QTextStr
         out << "Restored " << parser.value("restore") << " to " << restoredTo << "\n";
         return 0;
     }
-    const QList<FileHistory::Item> items = files.items();
+    const QList<FileHistory::Item> items = files.items(&links);
+    reportLinks(links, err);
     if (items.isEmpty())
         out << "Nothing has been kept in " << files.folder() << ".\n";
     for (const FileHistory::Item &item : items) {
@@ -223,7 +239,9 @@ int main(int argc, char *argv[])
     }
     if (command == "history" && !showOptions &&
         !(parser.isSet("prune") && (parser.isSet("restore") || parser.isSet("to"))) &&
-        !(parser.isSet("to") && !parser.isSet("restore")))
-        return history(FileHistory(folder), parser, out, err);
+        !(parser.isSet("to") && !parser.isSet("restore"))) {
+        FileHistory files(folder);
+        return history(files, parser, out, err);
+    }
     return usage();
 }

@@ -46,8 +46,13 @@ int main(int argc, char *argv[])
     module.recoverWorkingNames();
     module.removeLeftoverSaves();
     // What was overwritten or deleted is kept for so many days, then goes; a failure here costs only disk space.
-    if (haveDataFolder)
-        FileHistory(dataFolder).prune(FileHistory::DefaultDays, nullptr);
+    if (haveDataFolder) {
+        QStringList links;
+        FileHistory(dataFolder).prune(FileHistory::DefaultDays, nullptr, &links);
+        for (const QString &link : links)
+            qWarning("%s is a link, or holds one: the history never follows a link, and it is left alone.",
+                     qPrintable(link));
+    }
 
     VeyraForm1 &window = module.mainWindow();
     window.Form_Load();

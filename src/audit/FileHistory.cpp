@@ -13,6 +13,13 @@
 #include <QJsonObject>
 #include <QSet>
 
+#include <algorithm>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <fcntl.h>
+#endif
+
 namespace {
 
 constexpr auto IndexName = "index.jsonl";
@@ -29,6 +36,30 @@ bool fail(QString *error, const QString &message)
 bool isDay(const QString &name)
 {
     return QDate::fromString(name, QLatin1String(DayFormat)).isValid();
+}
+
+// An item's bytes, refusing a link: what a link names is not the history's to give back.
+bool readItem(const QString &path, QByteArray *bytes, QString *error)
+{
+    QFile file;
+#ifdef Q_OS_UNIX
+    const int handle = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (handle < 0) {
+        const int cause = errno;
+        return fail(error, cause == ELOOP ? QStringLiteral("%1 is a link: it is not restored.").arg(path)
+                                          : QStringLiteral("%1 cannot be read: %2").arg(path, qt_error_string(cause)));
+    }
+    file.open(handle, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
+#else
+    file.setFileName(path);
+    if (QFileInfo(path).isSymLink())
+        return fail(error, QStringLiteral("%1 is a link: it is not restored.").arg(path));
+    file.open(QIODevice::ReadOnly);
+#endif
+    *bytes = file.readAll();
+    if (!file.isOpen() || file.error() != QFileDevice::NoError)
+        return fail(error, QStringLiteral("%1 cannot be read: %2").arg(path, file.errorString()));
+    return true;
 }
 
 } // namespace
@@ -70,7 +101,15 @@ QString FileHistory::newItemPath(const QString &name, QString *error) const
     }
     const QDateTime now = m_now();
     const QString day = DataFolder::filePath(folder(), now.toString(QLatin1String(DayFormat)));
-    if (!DataFolder::ensureExists(m_dataFolder, error) || !makeFolder(folder(), error) || !makeFolder(day, error))
+    if (!DataFolder::ensureExists(m_dataFolder, error) || !makeFolder(folder(), error))
+        return {};
+    // A day's folder that is a link could put the operator's files anywhere: nothing is kept through it.
+    if (QFileInfo(day).isSymLink()) {
+        fail(error,
+             QStringLiteral("%1 is a link, not a folder of the history: %2 is not kept through it.").arg(day, name));
+        return {};
+    }
+    if (!makeFolder(day, error))
         return {};
     const QString path = DataFolder::filePath(day, now.toString(QStringLiteral("HHmmss.zzz-")) + name);
     return QFileInfo::exists(path) ? DataFolder::freeFileName(path) : path;
@@ -162,13 +201,22 @@ bool FileHistory::keepInsteadOfDeleting(const QString &path, QString *error, con
     return true;
 }
 
-QList<FileHistory::Item> FileHistory::items() const
+QList<FileHistory::Item> FileHistory::items(QStringList *leftAlone) const
 {
     QList<Item> all;
+    const auto leave = [leftAlone](const QString &path) {
+        if (leftAlone)
+            leftAlone->append(QDir::toNativeSeparators(path));
+    };
     const QDir history(folder());
-    for (const QString &day : history.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
+    for (const QFileInfo &dayInfo : history.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
+        const QString day = dayInfo.fileName();
         if (!isDay(day))
             continue;
+        if (dayInfo.isSymLink()) {
+            leave(dayInfo.filePath());
+            continue;
+        }
         const QDir dayFolder(history.filePath(day));
         // In the order they were kept, as the index has them; a file the index does not name comes after.
         QSet<QString> listed;
@@ -179,7 +227,7 @@ QList<FileHistory::Item> FileHistory::items() const
                 const QString name = o.value(QStringLiteral("item")).toString();
                 const QFileInfo file(dayFolder.filePath(name));
                 if (name.isEmpty() || name.contains(u'/') || name.contains(u'\\') || listed.contains(name) ||
-                    !file.isFile())
+                    !file.isFile() || file.isSymLink())
                     continue;
                 listed.insert(name);
                 all.append({day + u'/' + name, o.value(QStringLiteral("origin")).toString(),
@@ -187,7 +235,11 @@ QList<FileHistory::Item> FileHistory::items() const
                             o.value(QStringLiteral("reason")).toString(), file.size()});
             }
         }
-        for (const QFileInfo &file : dayFolder.entryInfoList(QDir::Files, QDir::Name)) {
+        for (const QFileInfo &file : dayFolder.entryInfoList(QDir::Files | QDir::System, QDir::Name)) {
+            if (file.isSymLink()) {
+                leave(file.filePath());
+                continue;
+            }
             if (file.fileName() == QLatin1String(IndexName) || listed.contains(file.fileName()))
                 continue;
             all.append({day + u'/' + file.fileName(), {}, file.lastModified().toUTC(), {}, file.size()});
@@ -196,61 +248,124 @@ QList<FileHistory::Item> FileHistory::items() const
     return all;
 }
 
+bool FileHistory::ownerOnly(const QString &name)
+{
+    return name.compare(QLatin1String(DataFolder::CompanyInfoFileName), Qt::CaseInsensitive) == 0 ||
+           name.compare(QLatin1String(ScreeningRecord::FileName), Qt::CaseInsensitive) == 0;
+}
+
+bool FileHistory::inProgramFolder(const QString &path) const
+{
+    const QString folder = DataFolder::folderIdentity(QFileInfo(path).absolutePath());
+    QStringList folders = m_programFolders;
+    folders.prepend(m_dataFolder);
+    return std::any_of(folders.cbegin(), folders.cend(), [&folder](const QString &known) {
+        return !known.isEmpty() && DataFolder::folderIdentity(known) == folder;
+    });
+}
+
 bool FileHistory::restore(const QString &id, const QString &target, QString *restoredTo, QString *error) const
 {
+    QStringList links;
     Item found;
-    for (const Item &item : items()) {
+    for (const Item &item : items(&links)) {
         if (item.id == id)
             found = item;
     }
+    const QString itemPath = DataFolder::filePath(folder(), id);
+    const QString dayPath = DataFolder::filePath(folder(), id.section(u'/', 0, 0));
+    if (found.id.isEmpty() &&
+        (links.contains(QDir::toNativeSeparators(itemPath)) || links.contains(QDir::toNativeSeparators(dayPath))))
+        return fail(error, QStringLiteral("%1 is a link: it is not restored.").arg(itemPath));
     if (found.id.isEmpty())
         return fail(error, QStringLiteral("There is no item %1 in %2.").arg(id, folder()));
     const QString destination = target.isEmpty() ? found.origin : target;
     if (destination.isEmpty())
         return fail(error, QStringLiteral("Where %1 came from is not known: name the file to restore it to.").arg(id));
+    // The origin is only what the day's index says, and an index can be written by anyone who can write the
+    // folder: unasked, an item goes back only into a folder the program writes its own files in.
+    if (target.isEmpty() && !inProgramFolder(destination))
+        return fail(error, QStringLiteral("%1 came from %2, which is not in the data folder or one of the program's "
+                                          "folders: name the file to restore it to.")
+                               .arg(id, destination));
+    // A link would carry the bytes to whatever it names.
+    const QFileInfo destinationInfo(destination);
+    if (destinationInfo.isSymLink())
+        return fail(
+            error, QStringLiteral("%1 is a link: nothing is restored onto it. Name the file itself.").arg(destination));
     // The screening record only ever grows: a piece cut from it is looked at elsewhere, never written over it.
-    if (QFileInfo(destination).fileName().compare(QLatin1String(ScreeningRecord::FileName), Qt::CaseInsensitive) == 0)
+    const QFileInfo record(ScreeningRecord(m_dataFolder).path());
+    const QString resolved =
+        DataFolder::filePath(DataFolder::folderIdentity(destinationInfo.absolutePath()), destinationInfo.fileName());
+    const QString recordResolved =
+        DataFolder::filePath(DataFolder::folderIdentity(record.absolutePath()), record.fileName());
+    if (destinationInfo.fileName().compare(QLatin1String(ScreeningRecord::FileName), Qt::CaseInsensitive) == 0 ||
+        QDir::cleanPath(resolved) == QDir::cleanPath(recordResolved))
         return fail(error, QStringLiteral("Nothing is restored over the screening record: name another file to "
                                           "write %1 to.")
                                .arg(id));
-    if (!QFileInfo(destination).dir().exists())
+    if (!destinationInfo.dir().exists())
         return fail(error, QStringLiteral("The folder of %1 does not exist.").arg(destination));
-    QFile file(DataFolder::filePath(folder(), id));
-    const bool opened = file.open(QIODevice::ReadOnly);
-    const QByteArray bytes = opened ? file.readAll() : QByteArray();
-    if (!opened || file.error() != QFileDevice::NoError)
-        return fail(error, QStringLiteral("%1 cannot be read: %2").arg(file.fileName(), file.errorString()));
+    QByteArray bytes;
+    if (!readItem(itemPath, &bytes, error))
+        return false;
     // What is there now is kept too: a restore loses nothing either.
     if (!keepBefore(destination, bytes, QStringLiteral("replaced by a restore"), error))
         return false;
+    // The mail password stays the owner's wherever it goes, and whatever the index says it came from.
+    const bool secret = ownerOnly(destinationInfo.fileName()) || ownerOnly(QFileInfo(found.origin).fileName()) ||
+                        ownerOnly(id.section(u'/', -1).section(u'-', 1));
     QString cause;
-    if (!SavedFile::replace(destination, bytes, &cause, false, *m_steps))
+    if (!SavedFile::replace(destination, bytes, &cause, secret, *m_steps))
         return fail(error, QStringLiteral("%1 cannot be written: %2").arg(destination, cause));
     if (restoredTo)
         *restoredTo = destination;
     return true;
 }
 
-int FileHistory::prune(int days, QString *error) const
+int FileHistory::prune(int days, QString *error, QStringList *leftAlone) const
 {
     if (days < 0) {
         fail(error, QStringLiteral("The number of days to keep cannot be negative."));
         return -1;
     }
+    const auto leave = [leftAlone](const QString &path) {
+        if (leftAlone)
+            leftAlone->append(QDir::toNativeSeparators(path));
+    };
     const QDate oldestKept = m_now().date().addDays(-days);
     QDir history(folder());
     int removed = 0;
-    for (const QString &day : history.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
+    for (const QFileInfo &dayInfo : history.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
+        const QString day = dayInfo.fileName();
         if (!isDay(day) || QDate::fromString(day, QLatin1String(DayFormat)) >= oldestKept)
             continue;
-        QDir dayFolder(history.filePath(day));
-        const int count =
-            int(dayFolder.entryList(QDir::Files).size()) - (dayFolder.exists(QString::fromLatin1(IndexName)) ? 1 : 0);
-        if (!dayFolder.removeRecursively()) {
+        // Removing through a link would empty whatever folder it names.
+        if (dayInfo.isSymLink()) {
+            leave(dayInfo.filePath());
+            continue;
+        }
+        QDir dayFolder(dayInfo.filePath());
+        bool whole = true;
+        for (const QFileInfo &entry :
+             dayFolder.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
+            // A link, or a folder the program never makes: its day stays, with it.
+            if (entry.isSymLink() || entry.isDir()) {
+                leave(entry.filePath());
+                whole = false;
+                continue;
+            }
+            if (!QFile::remove(entry.filePath())) {
+                fail(error, QStringLiteral("%1 could not be removed.").arg(entry.filePath()));
+                return -1;
+            }
+            if (entry.fileName() != QLatin1String(IndexName))
+                ++removed;
+        }
+        if (whole && !history.rmdir(day)) {
             fail(error, QStringLiteral("%1 could not be removed whole.").arg(dayFolder.path()));
             return -1;
         }
-        removed += count;
     }
     if (removed > 0)
         m_steps->syncFolder(folder());

@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -40,14 +41,22 @@ public:
         QString reason; // "overwritten", "deleted", "replaced by a restore", ...
         qint64 size = 0;
     };
-    // Oldest first.
-    QList<Item> items() const;
-    // Writes an item back where it came from, or to target, keeping what is there now first.
+    // Oldest first. A link in the history (a day's folder or an item) is never followed: it is not listed but
+    // named in leftAlone.
+    QList<Item> items(QStringList *leftAlone = nullptr) const;
+    // Folders besides the data folder that an item may be restored to unasked: those the program itself writes
+    // its files in (the main and manifest folders).
+    void setProgramFolders(const QStringList &folders) { m_programFolders = folders; }
+    // Writes an item back where it came from, or to target, keeping what is there now first. Without a target,
+    // only an origin in the data folder or one of the program's folders is written to; never a link, never the
+    // screening record.
     bool restore(const QString &id, const QString &target, QString *restoredTo, QString *error) const;
-    // Removes the days older than days days before today. Returns how many items went, or -1.
-    int prune(int days, QString *error) const;
+    // Removes the days older than days days before today. Returns how many items went, or -1. A link is never
+    // removed through: it is named in leftAlone, and its day stays.
+    int prune(int days, QString *error, QStringList *leftAlone = nullptr) const;
 
     QString folder() const;
+    QString dataFolder() const { return m_dataFolder; }
 
 private:
     // Where an item of the file named name, kept now, goes; the day's folder is made.
@@ -58,7 +67,13 @@ private:
     QString absoluteOrigin(const QString &path, const QString &ownPath) const;
     bool makeFolder(const QString &path, QString *error) const;
 
+    // Whether a file named name holds what is for its owner alone (the mail password, the screening record).
+    static bool ownerOnly(const QString &name);
+    // Whether path lies directly in the data folder or one of the program's folders.
+    bool inProgramFolder(const QString &path) const;
+
     QString m_dataFolder;
+    QStringList m_programFolders;
     std::function<QDateTime()> m_now;
     FileSteps *m_steps;
 };

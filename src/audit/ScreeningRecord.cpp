@@ -10,6 +10,7 @@
 #include <QSysInfo>
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 #ifdef Q_OS_UNIX
@@ -55,6 +56,19 @@ bool isHex(QByteArrayView text)
 {
     return std::all_of(text.begin(), text.end(),
                        [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
+}
+
+// A line's fields, or none when it is not a record line: not a JSON object, or numbered by anything but a whole
+// number from 1 to 2^53 (beyond which a double no longer counts one by one), which the next append could not go
+// on from.
+QJsonObject recordFields(QByteArrayView text)
+{
+    QJsonObject fields = QJsonDocument::fromJson(text.toByteArray()).object();
+    const QJsonValue seq = fields.value(QStringLiteral("seq"));
+    const double number = seq.toDouble();
+    if (!seq.isDouble() || !(number >= 1 && number <= 9007199254740992.0) || number != std::floor(number))
+        return {};
+    return fields;
 }
 
 // Whether the hash a line states for itself is that of its text without it.
@@ -111,7 +125,7 @@ qint64 lastLineFeedBefore(AppendFile &file, qint64 position, QString *error)
 // (zeros), or not a record at all.
 bool damaged(QByteArrayView text, bool ended)
 {
-    return !ended || text.contains('\0') || QJsonDocument::fromJson(text.toByteArray()).object().isEmpty();
+    return !ended || text.contains('\0') || recordFields(text).isEmpty();
 }
 
 // How far back a repair may reach: far more than one search's append (1000 persons), far less than a record.
@@ -159,7 +173,7 @@ qint64 soundEnd(AppendFile &file, qint64 end, QString *error)
         }
         if (!carriesOwnHash(line.text))
             break; // changed after it was written
-        const QJsonObject fields = QJsonDocument::fromJson(line.text.toByteArray()).object();
+        const QJsonObject fields = recordFields(line.text);
         const QByteArray prev = fields.value(QStringLiteral("prev")).toString().toLatin1();
         if (i == 0)
             break; // the file's first line, or one whose line before lies beyond the reach: verify() judges it
@@ -258,7 +272,7 @@ ScreeningRecord::Appended ScreeningRecord::append(const QList<ScreeningEntry> &e
             return result;
         const QByteArray last = file.read(feed + 1, end - 1 - (feed + 1), &result.error);
         prev = Sha256::hexOf(last);
-        const QJsonValue number = QJsonDocument::fromJson(last).object().value(QStringLiteral("seq"));
+        const QJsonValue number = recordFields(last).value(QStringLiteral("seq"));
         if (number.isDouble()) {
             seq = qint64(number.toDouble()) + 1;
         } else {
@@ -308,7 +322,7 @@ ScreeningRecord::Check ScreeningRecord::verify(const EachLine &each) const
         const bool ended = text.endsWith('\n');
         if (ended)
             text.chop(1);
-        const QJsonObject fields = QJsonDocument::fromJson(text).object();
+        const QJsonObject fields = recordFields(text);
         if (each)
             each(check.lines, fields);
         if (check.whole) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/files/DataFolder.h"
 #include "platform/files/RecordFile.h"
 
 #include <QString>
@@ -36,7 +37,7 @@ struct SettingsFields
 // CIinfo.cdb: one line of 50 values holding the company name and the mail settings.
 namespace CompanyInfoFile {
 
-inline constexpr auto FileName = "CIinfo.cdb";
+inline constexpr auto FileName = DataFolder::CompanyInfoFileName;
 inline constexpr int ValueCount = 50;
 
 QString path(const QString &dataFolder);

@@ -145,6 +145,12 @@ void TestAuditTool::historyListsRestoresAndPrunes()
     QVERIFY2(listed.out.contains("  overwritten  22 bytes  " + QDir::toNativeSeparators(crew).toUtf8()),
              listed.out.constData());
 
+    // Unasked, only into a folder the program keeps its files in: here the manifest folder, once it is known.
+    const Run refused = audit(data.path(), {"history", "--restore", item});
+    QCOMPARE(refused.status, 2);
+    QVERIFY2(refused.err.contains("name the file to restore it to"), refused.err.constData());
+    QCOMPARE(readFile(crew), QByteArray("\"LAKE\"\r\n"));
+    writeFile(data.filePath("Defaultcfg.cdb"), "\"/nonexistent\",\"" + lists.path().toUtf8() + "\",\"\"\r\n");
     const Run restored = audit(data.path(), {"history", "--restore", item});
     QCOMPARE(restored.status, 0);
     QCOMPARE(readFile(crew), QByteArray("\"SMITH\",\"JOHN\",\"\",\"\"\r\n"));

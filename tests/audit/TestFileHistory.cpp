@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+
 using TestSupport::readFile;
 using TestSupport::writeFile;
 
@@ -20,6 +22,9 @@ private slots:
     void restoreKeepsWhatIsThere();
     void restoreRefusals_data();
     void restoreRefusals();
+    void linksInTheHistoryAreLeftAlone();
+    void restoredFilesAreNoWiderThanTheProgramMakesThem_data();
+    void restoredFilesAreNoWiderThanTheProgramMakesThem();
     void sameMomentTwiceKeepsBoth();
     void pruneKeepsTheLastDays_data();
     void pruneKeepsTheLastDays();
@@ -83,7 +88,8 @@ void TestFileHistory::deletedFileIsMovedAndRestored()
     const QString working = lists.filePath("Veyra.csv");
     const QString own = lists.filePath("Veyra_No_Fly_1205.csv");
     writeFile(working, "SID,LASTNAME\r\n1,SMITH\r\n");
-    const FileHistory history = at(data.path(), Noon);
+    FileHistory history = at(data.path(), Noon);
+    history.setProgramFolders({lists.path()});
     QString error;
     QVERIFY2(history.keepInsteadOfDeleting(working, &error, own), qPrintable(error));
     QVERIFY(!QFileInfo::exists(working));
@@ -109,8 +115,9 @@ void TestFileHistory::restoreKeepsWhatIsThere()
     QString error;
     QVERIFY(at(data.path(), Noon).keepCopy(path, "second", &error));
     writeFile(path, "second");
-    QVERIFY2(at(data.path(), Noon.addSecs(60)).restore("2026-12-06/120001.250-CIinfo.cdb", {}, nullptr, &error),
-             qPrintable(error));
+    FileHistory later = at(data.path(), Noon.addSecs(60));
+    later.setProgramFolders({lists.path()});
+    QVERIFY2(later.restore("2026-12-06/120001.250-CIinfo.cdb", {}, nullptr, &error), qPrintable(error));
     QCOMPARE(readFile(path), QByteArray("first"));
     const QList<FileHistory::Item> items = FileHistory(data.path()).items();
     QCOMPARE(items.size(), 2);
@@ -127,21 +134,40 @@ void TestFileHistory::restoreKeepsWhatIsThere()
 
 void TestFileHistory::restoreRefusals_data()
 {
+    // target: a name in the data folder, "lists/" a name in the lists' folder, an absolute path, or empty for the
+    // item's origin. Every row plants the screening record and a file outside every folder of the program, and
+    // neither may change.
     QTest::addColumn<QString>("id");
     QTest::addColumn<QString>("target");
     QTest::addColumn<QString>("message");
+    const QString item = "2026-12-06/120001.250-Crew-1";
     QTest::newRow("an unknown item") << "2026-12-06/000000.000-Crew-9"
-                                     << ""
+                                     << "lists/Crew-1"
                                      << "There is no item";
     QTest::newRow("a path that climbs out") << "../../etc/passwd"
-                                            << ""
+                                            << "lists/Crew-1"
                                             << "There is no item";
-    QTest::newRow("a folder that is gone") << "2026-12-06/120001.250-Crew-1"
-                                           << "/nonexistent-veyra-folder/Crew-1"
+    QTest::newRow("a folder that is gone") << item << "/nonexistent-veyra-folder/Crew-1"
                                            << "does not exist";
-    QTest::newRow("never over the screening record") << "2026-12-06/120001.250-Crew-1"
-                                                     << "ScreeningRecord.jsonl"
+    QTest::newRow("never over the screening record") << item << "ScreeningRecord.jsonl"
                                                      << "screening record";
+    QTest::newRow("a link named innocently, to the record") << item << "innocent-name"
+                                                            << "is a link";
+    QTest::newRow("a link to the record from another folder") << item << "lists/innocent-name"
+                                                              << "is a link";
+    QTest::newRow("the record through a linked folder") << item << "lists/data/ScreeningRecord.jsonl"
+                                                        << "screening record";
+    QTest::newRow("an origin in no folder of the program") << item << ""
+                                                           << "name the file to restore it to";
+    QTest::newRow("a forged origin, the record") << "2026-12-06/120001.250-forged"
+                                                 << ""
+                                                 << "screening record";
+    QTest::newRow("an item that is a link") << "2026-12-06/120001.250-hostname"
+                                            << "lists/restored"
+                                            << "is a link";
+    QTest::newRow("a day that is a link") << "2000-01-01/120001.250-hostname"
+                                          << "lists/restored"
+                                          << "is a link";
 }
 
 void TestFileHistory::restoreRefusals()
@@ -149,17 +175,122 @@ void TestFileHistory::restoreRefusals()
     QFETCH(QString, id);
     QFETCH(QString, target);
     QFETCH(QString, message);
-    QTemporaryDir data, lists;
+    QTemporaryDir data, lists, outside;
     writeFile(lists.filePath("Crew-1"), "old");
     QString error;
     QVERIFY(at(data.path(), Noon).keepCopy(lists.filePath("Crew-1"), "new", &error));
-    const QString destination = target.startsWith('/') || target.isEmpty() ? target : data.filePath(target);
-    if (target == "ScreeningRecord.jsonl")
-        writeFile(destination, "{\"seq\":1}\n");
-    QVERIFY(!FileHistory(data.path()).restore(id, destination, nullptr, &error));
+    const QString record = data.filePath("ScreeningRecord.jsonl");
+    writeFile(record, "{\"seq\":1}\n");
+    writeFile(outside.filePath("hostname"), "secret");
+    // What an attacker who can write the folders plants.
+    QVERIFY(QFile::link(record, data.filePath("innocent-name")));
+    QVERIFY(QFile::link(record, lists.filePath("innocent-name")));
+    QVERIFY(QFile::link(data.path(), lists.filePath("data")));
+    QVERIFY(QFile::link(outside.filePath("hostname"), data.filePath("History/2026-12-06/120001.250-hostname")));
+    QVERIFY(QFile::link(outside.path(), data.filePath("History/2000-01-01")));
+    writeFile(outside.filePath("120001.250-hostname"), "secret");
+    writeFile(data.filePath("History/2026-12-06/120001.250-forged"), "forged");
+    QFile index(data.filePath("History/2026-12-06/index.jsonl"));
+    QVERIFY(index.open(QIODevice::Append));
+    index.write("{\"item\":\"120001.250-forged\",\"origin\":\"" + record.toUtf8() +
+                "\"}\n{\"item\":\"120001.250-hostname\",\"origin\":\"" + lists.filePath("x").toUtf8() + "\"}\n");
+    index.close();
+
+    QString destination = target;
+    if (target.startsWith("lists/"))
+        destination = lists.filePath(target.mid(6));
+    else if (!target.isEmpty() && !target.startsWith('/'))
+        destination = data.filePath(target);
+    FileHistory history(data.path());
+    QVERIFY(!history.restore(id, destination, nullptr, &error));
     QVERIFY2(error.contains(message), qPrintable(error));
-    if (target == "ScreeningRecord.jsonl")
-        QCOMPARE(readFile(destination), QByteArray("{\"seq\":1}\n"));
+    QCOMPARE(readFile(record), QByteArray("{\"seq\":1}\n"));
+    QVERIFY(QFileInfo(data.filePath("innocent-name")).isSymLink());
+    QCOMPARE(readFile(outside.filePath("hostname")), QByteArray("secret"));
+    QVERIFY(!QFileInfo::exists(lists.filePath("restored")));
+    QCOMPARE(readFile(lists.filePath("Crew-1")), QByteArray("old"));
+}
+
+void TestFileHistory::linksInTheHistoryAreLeftAlone()
+{
+    QTemporaryDir data, lists, outside;
+    writeFile(outside.filePath("keep-me.csv"), "SID\r\n1\r\n");
+    QVERIFY(QDir(outside.path()).mkdir("sub"));
+    writeFile(outside.filePath("sub/deeper.csv"), "SID\r\n2\r\n");
+    writeFile(lists.filePath("Crew-1"), "old");
+    QString error;
+    QVERIFY(at(data.path(), QDateTime(QDate(2026, 8, 1), QTime(8, 0))).keepCopy(lists.filePath("Crew-1"), "x", &error));
+    // An old day that is a link, and an old day that holds one beside a real item.
+    QVERIFY(QFile::link(outside.path(), data.filePath("History/2000-01-01")));
+    QVERIFY(QFile::link(outside.filePath("keep-me.csv"), data.filePath("History/2026-08-01/080000.000-linked")));
+
+    QStringList listed;
+    const QList<FileHistory::Item> items = FileHistory(data.path()).items(&listed);
+    QCOMPARE(items.size(), 1);
+    QCOMPARE(items[0].id, QString("2026-08-01/080000.000-Crew-1"));
+    QCOMPARE(listed,
+             (QStringList{data.filePath("History/2000-01-01"), data.filePath("History/2026-08-01/080000.000-linked")}));
+
+    QStringList pruned;
+    QCOMPARE(at(data.path(), Noon).prune(90, &error, &pruned), 1);
+    QCOMPARE(pruned, listed);
+    QCOMPARE(readFile(outside.filePath("keep-me.csv")), QByteArray("SID\r\n1\r\n"));
+    QCOMPARE(readFile(outside.filePath("sub/deeper.csv")), QByteArray("SID\r\n2\r\n"));
+    QVERIFY(QFileInfo(data.filePath("History/2000-01-01")).isSymLink());
+    QVERIFY(QFileInfo(data.filePath("History/2026-08-01/080000.000-linked")).isSymLink());
+    QVERIFY(!QFileInfo::exists(data.filePath("History/2026-08-01/080000.000-Crew-1")));
+
+    // Nothing is kept through a day's folder that is a link.
+    QVERIFY(QFile::link(outside.path(), data.filePath("History/2026-12-06")));
+    QVERIFY(!at(data.path(), Noon).keepCopy(lists.filePath("Crew-1"), "new", &error));
+    QVERIFY2(error.contains("is a link"), qPrintable(error));
+    QCOMPARE(QDir(outside.path()).entryList(QDir::Files), QStringList{"keep-me.csv"});
+}
+
+void TestFileHistory::restoredFilesAreNoWiderThanTheProgramMakesThem_data()
+{
+    // kept: the file's name when kept; target: where it is restored to (empty: its origin); mode: the restored
+    // file's permission bits.
+    QTest::addColumn<QString>("kept");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<int>("existingMode"); // 0: no file there
+    QTest::addColumn<int>("mode");
+    QTest::newRow("the mail settings, gone") << "CIinfo.cdb"
+                                             << "" << 0 << 0600;
+    QTest::newRow("the mail settings, elsewhere") << "CIinfo.cdb"
+                                                  << "settings-before.cdb" << 0 << 0600;
+    QTest::newRow("over the mail settings, open to all") << "CIinfo.cdb"
+                                                         << "" << 0644 << 0600;
+    QTest::newRow("a piece of the record, elsewhere") << "ScreeningRecord.jsonl"
+                                                      << "torn.jsonl" << 0 << 0600;
+    QTest::newRow("a manifest its owner closed") << "Manifest-AB1"
+                                                 << "" << 0600 << 0600;
+    QTest::newRow("a manifest others may read") << "Manifest-AB1"
+                                                << "" << 0640 << 0640;
+}
+
+void TestFileHistory::restoredFilesAreNoWiderThanTheProgramMakesThem()
+{
+    QFETCH(QString, kept);
+    QFETCH(QString, target);
+    QFETCH(int, existingMode);
+    QFETCH(int, mode);
+    QTemporaryDir data;
+    const QString path = data.filePath(kept);
+    writeFile(path, "kept bytes");
+    QString error;
+    QVERIFY(FileHistory(data.path()).keepInsteadOfDeleting(path, &error));
+    if (existingMode != 0) {
+        writeFile(path, "now");
+        QCOMPARE(::chmod(QFile::encodeName(path).constData(), mode_t(existingMode)), 0);
+    }
+    const QString destination = target.isEmpty() ? path : data.filePath(target);
+    const QString id = FileHistory(data.path()).items().first().id;
+    QVERIFY2(FileHistory(data.path()).restore(id, destination, nullptr, &error), qPrintable(error));
+    QCOMPARE(readFile(destination), QByteArray("kept bytes"));
+    struct stat status;
+    QCOMPARE(::stat(QFile::encodeName(destination).constData(), &status), 0);
+    QCOMPARE(int(status.st_mode & 0777), mode);
 }
 
 void TestFileHistory::sameMomentTwiceKeepsBoth()

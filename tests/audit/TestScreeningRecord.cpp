@@ -59,6 +59,14 @@ QList<QByteArray> linesOf(const QString &path)
     return lines;
 }
 
+// The line numbered seq instead, with its own hash made again to fit.
+QByteArray renumbered(const QByteArray &line, const QByteArray &seq)
+{
+    QByteArray body = line.chopped(75) + "}";
+    body = "{\"seq\":" + seq + body.mid(body.indexOf(','));
+    return body.chopped(1) + ",\"hash\":\"" + sha256(body) + "\"}";
+}
+
 void writeLines(const QString &path, const QList<QByteArray> &lines)
 {
     writeFile(path, lines.join('\n') + '\n');
@@ -125,6 +133,12 @@ void TestScreeningRecord::tamperingIsFound_data()
     QTest::newRow("two lines joined") << "join 4" << qint64(4) << "not a record line";
     QTest::newRow("the last line cut short") << "cut 5" << qint64(6) << "incomplete";
     QTest::newRow("a blank line put in") << "blank 2" << qint64(3) << "not a record line";
+    QTest::newRow("numbered past counting, its hash made again")
+        << "renumber 3 1e300" << qint64(3) << "not a record line";
+    QTest::newRow("numbered by a fraction, its hash made again")
+        << "renumber 3 2.5" << qint64(3) << "not a record line";
+    QTest::newRow("numbered below one, its hash made again") << "renumber 1 0" << qint64(1) << "not a record line";
+    QTest::newRow("numbered wrongly, its hash made again") << "renumber 3 4" << qint64(3) << "numbered 4";
 }
 
 void TestScreeningRecord::tamperingIsFound()
@@ -136,7 +150,7 @@ void TestScreeningRecord::tamperingIsFound()
     const ScreeningRecord record(data.path());
     twoSearches(record);
     QList<QByteArray> lines = linesOf(record.path());
-    const int at = change.section(' ', 1).toInt() - 1;
+    const int at = change.section(' ', 1, 1).toInt() - 1;
     const QString what = change.section(' ', 0, 0);
     if (what == "edit") {
         lines[at].replace("red on yellow", "unchanged").replace("QUILLFEATHER", "QUILFEATHER");
@@ -149,6 +163,8 @@ void TestScreeningRecord::tamperingIsFound()
     } else if (what == "rehash") {
         QByteArray body = lines[at].chopped(75).replace("PEMBERLEAF", "PEMBERTON") + "}";
         lines[at] = body.chopped(1) + ",\"hash\":\"" + sha256(body) + "\"}";
+    } else if (what == "renumber") {
+        lines[at] = renumbered(lines[at], change.section(' ', 2).toLatin1());
     } else if (what == "join") {
         lines[at] += lines[at + 1];
         lines.removeAt(at + 1);
@@ -167,7 +183,16 @@ void TestScreeningRecord::tamperingIsFound()
 }
 
 namespace {
-enum class Damage { CutMidLine, CutMidHash, ZeroFilled, ZerosMidAppend, NotARecord, EditedLastLine, EditedMiddleLine };
+enum class Damage {
+    CutMidLine,
+    CutMidHash,
+    ZeroFilled,
+    ZerosMidAppend,
+    NotARecord,
+    NumberedPastCounting,
+    EditedLastLine,
+    EditedMiddleLine
+};
 }
 Q_DECLARE_METATYPE(Damage)
 
@@ -188,6 +213,8 @@ void TestScreeningRecord::damagedEndIsCutAndKept_data()
     QTest::newRow("zeros inside its first line, its last line whole")
         << Damage::ZerosMidAppend << true << qint64(6) << qint64(0);
     QTest::newRow("a last line that is no record") << Damage::NotARecord << true << qint64(8) << qint64(0);
+    QTest::newRow("a last line numbered past counting is no record")
+        << Damage::NumberedPastCounting << true << qint64(7) << qint64(0);
     QTest::newRow("an edited last line is reported, never cut")
         << Damage::EditedLastLine << false << qint64(8) << qint64(7);
     QTest::newRow("an edited middle line is reported, never cut")
@@ -229,6 +256,13 @@ void TestScreeningRecord::damagedEndIsCutAndKept()
         bytes += "hello\n";
         expectedCut = "hello\n";
         break;
+    case Damage::NumberedPastCounting: {
+        QList<QByteArray> lines = bytes.split('\n');
+        lines[6] = renumbered(lines[6], "1e300");
+        bytes = lines.join('\n');
+        expectedCut = lines[6] + '\n';
+        break;
+    }
     case Damage::EditedLastLine:
         bytes.replace("WREN", "WRAN");
         break;

@@ -4,6 +4,10 @@
 
 namespace DataFolder {
 
+// The file of the company's mail settings, password included: readable by its owner alone wherever it is
+// written.
+inline constexpr auto CompanyInfoFileName = "CIinfo.cdb";
+
 // C:\VeyraScanData on Windows, ~/VeyraScanData elsewhere.
 QString defaultPath();
 
