@@ -1,6 +1,7 @@
 // Benchmark of veyracheck-lists diff: two versions of a generated No-Fly list of 1,000,000 records, the newer with
 // 1000 records changed, 1000 removed and 1000 added, compared end to end as a process (reading both, matching by
-// SID, CSV output). Run by hand: build/bench/diff_bench [rows] [seed]
+// SID, CSV output), then two versions of one record of 200,000 fields. Run by hand: build/bench/diff_bench [rows]
+// [seed]
 
 #include "ListGenerator.h"
 
@@ -54,23 +55,29 @@ int main(int argc, char *argv[])
                .arg(rows)
                .arg(removed.size());
 
-    QList<double> times;
-    for (int run = 1; run <= 3; ++run) {
+    // Runs the tool over two lists in the folder, its output into diff.csv; returns the time in ms.
+    const auto diffOf = [&dir](const QString &oldName, const QString &newName, int *status) {
         QProcess diff;
         diff.setStandardOutputFile(dir.filePath("diff.csv"));
         QElapsedTimer timer;
         timer.start();
         diff.start(QCoreApplication::applicationDirPath() + "/../tools/veyracheck-lists",
-                   {"diff", dir.filePath("old.csv"), dir.filePath("new.csv")});
+                   {"diff", dir.filePath(oldName), dir.filePath(newName)});
         diff.waitForFinished(-1);
-        times.append(double(timer.nsecsElapsed()) / 1e6);
+        *status = diff.exitCode();
+        return double(timer.nsecsElapsed()) / 1e6;
+    };
+    QList<double> times;
+    for (int run = 1; run <= 3; ++run) {
+        int status = 0;
+        times.append(diffOf("old.csv", "new.csv", &status));
         QFile result(dir.filePath("diff.csv"));
         result.open(QIODevice::ReadOnly);
         const QByteArray text = result.readAll();
         out << QStringLiteral("run %1: %2 ms, exit %3, %4 changed, %5 added, %6 removed lines\n")
                    .arg(run)
                    .arg(times.last(), 0, 'f', 0)
-                   .arg(diff.exitCode())
+                   .arg(status)
                    .arg(text.count("\nchanged,"))
                    .arg(text.count("\nadded,"))
                    .arg(text.count("\nremoved,"));
@@ -78,5 +85,25 @@ int main(int argc, char *argv[])
     }
     std::sort(times.begin(), times.end());
     out << QStringLiteral("median: %1 ms\n").arg(times[1], 0, 'f', 0);
+
+    // One record of 200,000 fields beyond its header, one of them changed: the time grows with the record's size,
+    // not with its square.
+    QByteArrayList fields(200000, "x");
+    const auto writeWide = [&](const QString &name) {
+        QFile file(dir.filePath(name));
+        return file.open(QIODevice::WriteOnly) && file.write("SID,LASTNAME\n1,ROE," + fields.join(',') + "\n") > 0;
+    };
+    if (!writeWide("wide-old.csv"))
+        return 1;
+    fields[100000] = "y";
+    if (!writeWide("wide-new.csv"))
+        return 1;
+    QList<double> wide;
+    for (int run = 1; run <= 3; ++run) {
+        int status = 0;
+        wide.append(diffOf("wide-old.csv", "wide-new.csv", &status));
+    }
+    std::sort(wide.begin(), wide.end());
+    out << QStringLiteral("one record of 200,000 fields beyond its header: median %1 ms\n").arg(wide[1], 0, 'f', 0);
     return 0;
 }

@@ -57,11 +57,11 @@ QString csvValue(const QJsonValue &value)
         QStringList parts;
         for (const QJsonValue &part : value.toArray())
             parts.append(part.toString());
-        return csvField(parts.join(u' '));
+        return csvCell(parts.join(u' '));
     }
     if (value.isDouble())
         return QString::number(qint64(value.toDouble()));
-    return csvField(value.toString());
+    return csvCell(value.toString());
 }
 
 int verify(const ScreeningRecord &record, QTextStream &out)

@@ -130,7 +130,7 @@ QByteArray toCsv(const QList<BatchScreening::Person> &persons, bool nearMisses)
     }
     QStringList header{"lastName", "firstAndMiddleName", "dateOfBirth", "passport", "status", "list"};
     for (const QString &column : columns)
-        header.append(csvField(column));
+        header.append(csvCell(column));
     if (nearMisses)
         header << "match"
                << "score";
@@ -138,20 +138,20 @@ QByteArray toCsv(const QList<BatchScreening::Person> &persons, bool nearMisses)
     auto recordLine = [&](const QStringList &own, const QString &listName, const QStringList &listColumns,
                           const std::vector<std::optional<QString>> &fields) {
         QStringList line = own;
-        line.append(csvField(listName));
+        line.append(csvCell(listName));
         QStringList values(columns.size());
         const std::vector<int> &places = place(listColumns);
         for (size_t c = 0; c < places.size() && c < fields.size(); ++c) {
             if (fields[c])
-                values[places[c]] = csvField(*fields[c]);
+                values[places[c]] = csvCell(*fields[c]);
         }
         line.append(values);
         return line;
     };
     for (const auto &person : persons) {
-        const QStringList own{csvField(person.texts.lastName), csvField(person.texts.firstAndMiddleName),
-                              csvField(person.texts.dateOfBirth), csvField(person.texts.passport),
-                              csvField(person.status())};
+        const QStringList own{csvCell(person.texts.lastName), csvCell(person.texts.firstAndMiddleName),
+                              csvCell(person.texts.dateOfBirth), csvCell(person.texts.passport),
+                              csvCell(person.status())};
         if (person.matches.isEmpty() && person.nearMisses.isEmpty()) {
             out += own.join(u',') + QString(columns.size() + 1 + (nearMisses ? 2 : 0), u',') + QLatin1String("\r\n");
             continue;

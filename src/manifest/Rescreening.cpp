@@ -144,14 +144,14 @@ QString Rescreening::csv() const
             for (const auto &value : finding.match->fields)
                 record.append(csvField(value.value_or(QString())));
         }
-        const QStringList line{csvField(finding.source),
-                               csvField(finding.person.lastName),
-                               csvField(finding.person.firstAndMiddleName),
-                               csvField(finding.person.dateOfBirth),
-                               csvField(finding.oldStatus),
-                               csvField(finding.newStatus),
-                               csvField(finding.match ? finding.match->listName : QString()),
-                               csvField(record.join(u','))};
+        const QStringList line{csvCell(finding.source),
+                               csvCell(finding.person.lastName),
+                               csvCell(finding.person.firstAndMiddleName),
+                               csvCell(finding.person.dateOfBirth),
+                               csvCell(finding.oldStatus),
+                               csvCell(finding.newStatus),
+                               csvCell(finding.match ? finding.match->listName : QString()),
+                               csvCell(record.join(u','))};
         out += line.join(u',') + u'\n';
     }
     return out;

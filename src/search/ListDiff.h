@@ -6,9 +6,10 @@
 #include <QStringList>
 
 // What changed between two versions of a watch list. A record is known by its first column when both lists begin
-// with a column named SID (a SID given to several records is matched by the order they come in), and by the
-// whole record otherwise, when there can be no "changed", only removed and added. Fields are compared as stored:
-// a change of letter case or of blanks is a change; a change of encoding or of line ends alone is not.
+// with a column named SID (records sharing a SID meet the one with the same content first, the rest in the order
+// they come in), and by everything it holds otherwise, when there can be no "changed", only removed and added.
+// Both are the decoded text, so a change of encoding or of line ends alone is no change; a change of letter case
+// or of blanks is.
 struct ListDiff
 {
     enum class Change { Added, Removed, Changed };

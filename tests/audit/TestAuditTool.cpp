@@ -19,6 +19,7 @@ private slots:
     void showFilters_data();
     void showFilters();
     void historyListsRestoresAndPrunes();
+    void formulasInCsvAreShownAsText();
     void badUsage_data();
     void badUsage();
     void killedBatchLeavesEarlierLinesWhole();
@@ -164,6 +165,37 @@ void TestAuditTool::historyListsRestoresAndPrunes()
     const Run pruned = audit(data.path(), {"history", "--prune", "1"});
     QCOMPARE(pruned.status, 0);
     QVERIFY2(pruned.out.startsWith("0 items"), pruned.out.constData());
+}
+
+void TestAuditTool::formulasInCsvAreShownAsText()
+{
+    // Names and list fields a spreadsheet would run: in CSV they are text behind an apostrophe, in JSON as they are.
+    QTemporaryDir data, folder;
+    writeFile(folder.filePath("names.csv"), "\"=HYPERLINK(\"\"http://x\"\",\"\"y\"\")\",john,,\n+cmd,ann,,\n"
+                                            "\"@SUM(A1)\",-x,,\nQUILLFEATHER,ARNO BEDE,3/14/1971,\n");
+    writeFile(folder.filePath("Veyra_No_Fly_1.csv"),
+              "SID,CLEARED,LASTNAME,FIRSTNAME,MIDDLENAME,TYPE,DOB,POB,CITIZENSHIP,PASSPORT/IDNUMBER,MISC\n"
+              "1,,QUILLFEATHER,ARNO,BEDE,PERSON,03/14/1971,,,,\"=1+2\"\n");
+    const Run screened =
+        run(VEYRACHECK_SCREEN_EXECUTABLE, {"--names", folder.filePath("names.csv"), "--list",
+                                           folder.filePath("Veyra_No_Fly_1.csv"), "--data-folder", data.path()});
+    QCOMPARE(screened.status, 1);
+    QCOMPARE(QByteArray(screened.out).replace("\r\n", "\n").split('\n').mid(1),
+             (QByteArrayList{"\"'=HYPERLINK(\"\"HTTP://X\"\",\"\"Y\"\")\",JOHN,,,CLEARED,,,,,,,,,,,,",
+                             "\"'+CMD\",ANN,,,CLEARED,,,,,,,,,,,,", "\"'@SUM(A1)\",\"'-X\",,,CLEARED,,,,,,,,,,,,",
+                             "QUILLFEATHER,ARNO BEDE,3/14/1971,,NO FLY,Veyra_No_Fly_1.csv,1,,QUILLFEATHER,ARNO,BEDE,"
+                             "PERSON,03/14/1971,,,,\"'=1+2\"",
+                             ""}));
+
+    const Run csv = audit(data.path(), {"show"});
+    QCOMPARE(csv.status, 0);
+    const QByteArrayList rows = csv.out.split('\n');
+    QVERIFY2(rows[1].contains(",\"'=HYPERLINK(\"\"HTTP://X\"\",\"\"Y\"\")\",JOHN,,,no match,CLEARED,"), rows[1]);
+    QVERIFY2(rows[3].contains(",\"'@SUM(A1)\",\"'-X\",,,no match,"), rows[3]);
+    const Run json = audit(data.path(), {"show", "--format", "json"});
+    const QJsonArray lines = QJsonDocument::fromJson(json.out).array();
+    QCOMPARE(lines[0]["lastName"].toString(), "=HYPERLINK(\"HTTP://X\",\"Y\")");
+    QCOMPARE(lines[2]["firstAndMiddleName"].toString(), "-X");
 }
 
 void TestAuditTool::badUsage_data()

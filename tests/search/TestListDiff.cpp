@@ -17,6 +17,7 @@ class TestListDiff : public QObject
 private slots:
     void compare_data();
     void compare();
+    void aRecordOfManyFields();
     void jsonNamesEachField();
     void tool_data();
     void tool();
@@ -68,6 +69,20 @@ void TestListDiff::compare_data()
     QTest::newRow("a SID given twice is matched in order") << Header + "7,A,ONE,\r\n7,B,TWO,\r\n"
                                                            << Header + "7,A,ONE,\r\n7,C,TWO,\r\n"
                                                            << QStringList{"changed,7,LASTNAME,B,C"};
+    QTest::newRow("a SID given twice: the record gone is removed, not the other changed")
+        << Header + "7,ALPHA,,\r\n7,BRAVO,,\r\n"
+        << Header + "7,BRAVO,,\r\n"
+        << QStringList{"removed,7,,\"7,ALPHA,,\","};
+    QTest::newRow("a SID given twice: the records swapped change nothing") << Header + "7,ALPHA,,\r\n7,BRAVO,,\r\n"
+                                                                           << Header + "7,BRAVO,,\r\n7,ALPHA,,\r\n"
+                                                                           << QStringList{};
+    QTest::newRow("a SID given thrice: one changed, met after the same ones") << Header + "7,A,,\r\n7,B,,\r\n7,C,,\r\n"
+                                                                              << Header + "7,C,,\r\n7,A,X,\r\n7,B,,\r\n"
+                                                                              << QStringList{"changed,7,FIRSTNAME,,X"};
+    QTest::newRow("values a spreadsheet would run are shown as text")
+        << Header + "1,ROE,RICHARD,\r\n"
+        << Header + "1,\"=HYPERLINK(\"\"x\"\")\",RICHARD,\r\n-2,@A,\tB,\r\n"
+        << QStringList{"changed,1,LASTNAME,ROE,\"'=HYPERLINK(\"\"x\"\")\"", "added,\"'-2\",,,\"'-2,@A,\tB,\""};
     QTest::newRow("a quoted SID with doubled quotes") << Header + "\"7\"\"A\",X,Y,\r\n"
                                                       << Header + "\"7\"\"A\",X,Z,\r\n"
                                                       << QStringList{"changed,\"7\"\"A\",FIRSTNAME,Y,Z"};
@@ -75,6 +90,15 @@ void TestListDiff::compare_data()
         << QByteArray("LASTNAME,FIRSTNAME\r\nROE,RICHARD\r\nDOE,JANE\r\nDOE,JANE\r\n")
         << QByteArray("LASTNAME,FIRSTNAME\r\nDOE,JANE\r\nROE,RICK\r\n")
         << QStringList{"added,,,,\"ROE,RICK\"", "removed,,,\"ROE,RICHARD\",", "removed,,,\"DOE,JANE\","};
+    QTest::newRow("without a SID column, another encoding and quoting change nothing")
+        << QByteArray("LASTNAME,FIRSTNAME\r\nM\xDCLLER,J\xD6RG\r\nROE,\"RICHARD\"\r\n")
+        << QByteArray("\xEF\xBB\xBFLASTNAME,FIRSTNAME\n\"ROE\",RICHARD\nM\xC3\x9CLLER,J\xC3\x96RG\n") << QStringList{};
+    QTest::newRow("without a SID column, a column moved changes nothing")
+        << QByteArray("LASTNAME,FIRSTNAME\r\nROE,RICHARD\r\n") << QByteArray("FIRSTNAME,LASTNAME\r\nRICHARD,ROE\r\n")
+        << QStringList{};
+    QTest::newRow("without a SID column, the same words in other fields differ")
+        << QByteArray("LASTNAME,FIRSTNAME\r\nAB,C\r\n") << QByteArray("LASTNAME,FIRSTNAME\r\nA,BC\r\n")
+        << QStringList{"added,,,,\"A,BC\"", "removed,,,\"AB,C\","};
 }
 
 void TestListDiff::compare()
@@ -92,6 +116,22 @@ void TestListDiff::compare()
     QStringList printed = diff.csv().split(u'\n', Qt::SkipEmptyParts);
     QCOMPARE(printed.takeFirst(), "change,SID,field,old,new");
     QCOMPARE(printed, lines);
+}
+
+void TestListDiff::aRecordOfManyFields()
+{
+    // 200,000 fields beyond the header, one of them changed: each is found by its place, not searched for.
+    QByteArrayList fields(200000, "x");
+    const QByteArray before = Header + "1,ROE,RICHARD,3/4/1970," + fields.join(',') + "\r\n";
+    fields[149996] = "y";
+    const QByteArray after = Header + "1,ROE,RICHARD,3/4/1970," + fields.join(',') + "\r\n";
+    QTemporaryDir dir;
+    writeFile(dir.filePath("old.csv"), before);
+    writeFile(dir.filePath("new.csv"), after);
+    const ListDiff diff = ListDiff::compare(dir.filePath("old.csv"), dir.filePath("new.csv"));
+    QCOMPARE(diff.csv(), QString("change,SID,field,old,new\nchanged,1,(field 150001),x,y\n"));
+    QCOMPARE(diff.columns.size(), 200004);
+    QCOMPARE(diff.columns.last(), QString("(field 200004)"));
 }
 
 void TestListDiff::jsonNamesEachField()
