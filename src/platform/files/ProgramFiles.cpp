@@ -6,17 +6,23 @@
 
 namespace {
 
-QString besideProgram(const QString &relative)
+QString canonical(const QString &folder)
 {
-    return QDir::cleanPath(QCoreApplication::applicationDirPath() + u'/' + relative);
+    const QString resolved = QFileInfo(folder).canonicalFilePath();
+    return resolved.isEmpty() ? QString() : QDir::cleanPath(resolved);
 }
 
 } // namespace
 
+QString ProgramFiles::browserLibrary(const QString &programFolder, const QString &buildFolder)
+{
+    const QString here = canonical(programFolder);
+    if (!here.isEmpty() && here == canonical(buildFolder))
+        return QDir::cleanPath(programFolder + QStringLiteral("/veyra_browser"));
+    return QDir::cleanPath(programFolder + QStringLiteral("/" VEYRA_BIN_TO_LIB "/veyra_browser"));
+}
+
 QString ProgramFiles::browserLibrary()
 {
-    const QString built = besideProgram(QStringLiteral("libveyra_browser.so"));
-    if (QFileInfo::exists(built))
-        return besideProgram(QStringLiteral("veyra_browser"));
-    return besideProgram(QStringLiteral(VEYRA_BIN_TO_LIB "/veyra_browser"));
+    return browserLibrary(QCoreApplication::applicationDirPath(), QStringLiteral(VEYRA_BUILD_PROGRAM_FOLDER));
 }
