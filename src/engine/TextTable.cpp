@@ -15,7 +15,9 @@
 #endif
 #include <atomic>
 #include <bit>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
 #include <thread>
 #include <tuple>
 
@@ -101,11 +103,14 @@ void requireWhole(const QString &name, qint64 expected, qint64 got)
 } // namespace
 
 // How far a file being read has come: the bytes filled so far, and whether they are all there is. Counted with
-// the done mark in one atomic, so a wait can never miss the end.
+// the done mark in one atomic, so a wait can never miss the end. A wait sleeps on a condition variable: the
+// atomic's own wait spins through sched_yield first, which costs a core the reader needs on a small machine.
 struct TextTable::Arrival
 {
     std::atomic<uint64_t> progress{0}; // bytes filled (of the whole buffer, BOM included) * 2, + 1 when done
-    size_t offset = 0;                 // where content() starts in the buffer
+    std::mutex mutex;
+    std::condition_variable advanced;
+    size_t offset = 0; // where content() starts in the buffer
     bool utf8 = true;
     size_t nul = SIZE_MAX; // the first NUL byte, in the buffer
     QString readError;
@@ -119,8 +124,19 @@ struct TextTable::Arrival
             const size_t filled = std::max(size_t(now >> 1), offset) - offset;
             if (filled > have || (now & 1))
                 return {filled, (now & 1) != 0};
-            progress.wait(now, std::memory_order_acquire);
+            std::unique_lock lock(mutex);
+            advanced.wait(lock, [&] { return progress.load(std::memory_order_acquire) != now; });
         }
+    }
+
+    // Set under the lock, so that a wait between its look and its sleep cannot miss it.
+    void advance(uint64_t value)
+    {
+        {
+            std::lock_guard lock(mutex);
+            progress.store(value, std::memory_order_release);
+        }
+        advanced.notify_one();
     }
 };
 
@@ -256,8 +272,7 @@ std::unique_ptr<TextTable> TextTable::fromFile(QFile &file, bool hasHeader, cons
                 check(cut);
                 if (got >= size_t(size))
                     break;
-                arrival.progress.store(uint64_t(got) << 1, std::memory_order_release);
-                arrival.progress.notify_one();
+                arrival.advance(uint64_t(got) << 1);
                 // Hashed while the records of what came are found on the other thread.
                 if (hashWhileReading) {
                     hash.add(buffer + hashed, got - hashed);
@@ -275,8 +290,7 @@ std::unique_ptr<TextTable> TextTable::fromFile(QFile &file, bool hasHeader, cons
                 hash.add(buffer + hashed, got - hashed);
                 arrival.sha256 = hash.hex();
             }
-            arrival.progress.store((uint64_t(got) << 1) | 1, std::memory_order_release);
-            arrival.progress.notify_one();
+            arrival.advance((uint64_t(got) << 1) | 1);
         });
         table->scan(hasHeader, &arrival, keyColumns);
     }
