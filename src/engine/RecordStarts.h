@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/LargePages.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -30,6 +32,6 @@ public:
     bool empty() const { return m_low.empty(); }
 
 private:
-    std::vector<uint32_t> m_low;
+    LargeVector<uint32_t> m_low;
     std::vector<size_t> m_highStarts; // entry k: the first row whose offset is at least (k + 1) << 32
 };

@@ -1,6 +1,7 @@
 #include "engine/TextTable.h"
 
 #include "engine/ComparisonKey.h"
+#include "engine/LargePages.h"
 #include "engine/Sha256.h"
 #include "engine/TextTableDetail.h"
 #include "engine/TextTableError.h"
@@ -208,8 +209,10 @@ std::unique_ptr<TextTable> TextTable::fromFile(QFile &file, bool hasHeader, cons
     }
     QByteArray data(size, Qt::Uninitialized);
     char *buffer = data.data();
+    LargePages::advise(buffer, size_t(size));
     // The first piece holds at least the longest byte order mark, even where a read comes back short.
     const qint64 firstPiece = std::min<qint64>(size, std::max<qint64>(chunk, 4));
+    LargePages::prefault(buffer, size_t(firstPiece));
     qint64 first = 0;
     while (first < firstPiece) {
         const qint64 n = file.read(buffer + first, firstPiece - first);
@@ -278,7 +281,9 @@ std::unique_ptr<TextTable> TextTable::fromFile(QFile &file, bool hasHeader, cons
                     hash.add(buffer + hashed, got - hashed);
                     hashed = got;
                 }
-                const qint64 n = file.read(buffer + got, std::min<qint64>(chunk, size - qint64(got)));
+                const qint64 want = std::min<qint64>(chunk, size - qint64(got));
+                LargePages::prefault(buffer + got, size_t(want));
+                const qint64 n = file.read(buffer + got, want);
                 if (n < 0)
                     arrival.readError = file.errorString();
                 if (n <= 0)

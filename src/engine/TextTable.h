@@ -136,17 +136,17 @@ private:
     struct Index
     {
         uint64_t mask = 0;
-        std::vector<uint32_t> bucketStarts; // entries of bucket b: bucketStarts[b] .. bucketStarts[b + 1]
-        std::vector<uint32_t> rows;         // the row of each entry
-        std::vector<uint32_t> hashes;       // high half of each entry's key hash, to pass over collisions
-        std::unordered_map<int, std::vector<uint32_t>> prefixes; // column -> each entry's folded prefix
+        LargeVector<uint32_t> bucketStarts; // entries of bucket b: bucketStarts[b] .. bucketStarts[b + 1]
+        LargeVector<uint32_t> rows;         // the row of each entry
+        LargeVector<uint32_t> hashes;       // high half of each entry's key hash, to pass over collisions
+        std::unordered_map<int, LargeVector<uint32_t>> prefixes; // column -> each entry's folded prefix
     };
     Index &index(int column) const;
     // The comparison key of the field in column of the record at start.
     void keyAt(uint64_t start, int column, Cursor &cursor, std::string &out) const;
     uint64_t keyHashAt(uint64_t start, int column, Cursor &cursor, std::string &scratch) const;
     std::optional<std::string_view> plainField(uint64_t start, int column) const;
-    const std::vector<uint32_t> &prefixes(Index &index, int column) const;
+    const LargeVector<uint32_t> &prefixes(Index &index, int column) const;
     static uint32_t prefixOf(std::string_view folded);
     struct Arrival;
     TextTable() = default;
@@ -169,7 +169,7 @@ private:
     size_t m_unclosedQuote = SIZE_MAX;
     bool m_headerPending = false;
     mutable int m_keyColumn = -1; // the column whose keys were hashed as the file was read
-    mutable std::vector<uint64_t> m_keyHashes;
+    mutable LargeVector<uint64_t> m_keyHashes;
     int m_columnCount = 0;
     QStringList m_columnNames;
     mutable QHash<QString, int> m_columnByName;    // case-folded name to column, made on first use

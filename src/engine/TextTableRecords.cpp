@@ -312,7 +312,7 @@ TextTable::Index &TextTable::index(int column) const
     const size_t rows = m_rowStarts.size();
     const uint64_t buckets = std::bit_ceil(std::max<uint64_t>(rows, 16));
     index->mask = buckets - 1;
-    std::vector<uint64_t> rowHashes;
+    LargeVector<uint64_t> rowHashes;
     const bool hashed = column == m_keyColumn && m_keyHashes.size() == rows;
     if (hashed) {
         rowHashes = std::move(m_keyHashes); // hashed while the file was read
@@ -334,20 +334,23 @@ TextTable::Index &TextTable::index(int column) const
     } else if (!hashed) {
         hashRows(0, rows);
     }
-    std::vector<uint32_t> counts(buckets + 1, 0);
+    LargeVector<uint32_t> counts(buckets + 1, 0);
     for (size_t r = 0; r < rows; ++r)
         ++counts[(rowHashes[r] & index->mask) + 1];
     for (uint64_t b = 1; b <= buckets; ++b)
         counts[b] += counts[b - 1];
     index->rows.resize(rows);
     index->hashes.resize(rows);
-    // Rows are placed in file order, so each bucket lists its rows in file order.
-    std::vector<uint32_t> next(counts.begin(), counts.end() - 1);
+    // Rows are placed in file order, so each bucket lists its rows in file order. Each bucket's start counts up
+    // to the next one's as its rows are placed (no second array at the peak of memory), and is put back after.
     for (size_t r = 0; r < rows; ++r) {
-        const uint32_t entry = next[rowHashes[r] & index->mask]++;
+        const uint32_t entry = counts[rowHashes[r] & index->mask]++;
         index->rows[entry] = uint32_t(r);
         index->hashes[entry] = uint32_t(rowHashes[r] >> 32);
     }
+    for (uint64_t b = buckets; b > 0; --b)
+        counts[b] = counts[b - 1];
+    counts[0] = 0;
     index->bucketStarts = std::move(counts);
     return *m_indexes.emplace(column, std::move(index)).first->second;
 }
@@ -380,16 +383,16 @@ TextTable::PrefixFilter TextTable::prefixFilter(int column, std::string_view fol
     return filter;
 }
 
-const std::vector<uint32_t> &TextTable::prefixes(Index &index, int column) const
+const LargeVector<uint32_t> &TextTable::prefixes(Index &index, int column) const
 {
     auto found = index.prefixes.find(column);
     if (found != index.prefixes.end())
         return found->second;
     // Read in file order, which is far quicker than following the entries through the file.
-    std::vector<uint32_t> entryOfRow(index.rows.size());
+    LargeVector<uint32_t> entryOfRow(index.rows.size());
     for (size_t entry = 0; entry < index.rows.size(); ++entry)
         entryOfRow[index.rows[entry]] = uint32_t(entry);
-    std::vector<uint32_t> values(index.rows.size());
+    LargeVector<uint32_t> values(index.rows.size());
     Cursor cursor(*this);
     std::string folded;
     for (size_t row = 0; row < entryOfRow.size(); ++row) {
@@ -414,7 +417,7 @@ const std::vector<uint32_t> &TextTable::prefixes(Index &index, int column) const
 std::vector<uint32_t> TextTable::candidates(int column, std::string_view foldedKey, const PrefixFilter &filter) const
 {
     Index &idx = index(column);
-    const std::vector<uint32_t> *prefix = filter.column >= 0 ? &prefixes(idx, filter.column) : nullptr;
+    const LargeVector<uint32_t> *prefix = filter.column >= 0 ? &prefixes(idx, filter.column) : nullptr;
     const uint64_t h = hash(foldedKey);
     const uint64_t bucket = h & idx.mask;
     const uint32_t high = uint32_t(h >> 32);
