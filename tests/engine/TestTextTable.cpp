@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include "engine/LargePages.h"
 #include "engine/RecordStarts.h"
 #include "engine/TextTable.h"
 #include "engine/TextTableError.h"
@@ -16,6 +17,8 @@ class TestTextTable : public QObject
 private slots:
     void records_data();
     void records();
+    void largeArraysKeepTheirValues_data();
+    void largeArraysKeepTheirValues();
     void refusals_data();
     void refusals();
     void agreesWithTheReferenceReader();
@@ -367,6 +370,34 @@ void TestTextTable::recordStartsPastFourGibibytes()
     for (size_t row = 0; row < offsets.size(); ++row)
         QCOMPARE(starts[row], offsets[row]);
     QCOMPARE(starts.front(), uint64_t(0));
+}
+
+// Arrays of a large page or more are placed on large-page bounds; smaller ones come from the usual heap. Either
+// way every value written is read back, through growth and copies.
+void TestTextTable::largeArraysKeepTheirValues_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<bool>("onLargePageBound");
+    QTest::newRow("a few values") << 10 << false;
+    QTest::newRow("just under a large page") << 262143 << false;
+    QTest::newRow("one large page") << 262144 << true;
+    QTest::newRow("a list's row starts") << 1000003 << true;
+}
+
+void TestTextTable::largeArraysKeepTheirValues()
+{
+    QFETCH(int, count);
+    QFETCH(bool, onLargePageBound);
+    LargeVector<uint64_t> values;
+    for (int i = 0; i < count; ++i)
+        values.push_back(uint64_t(i) * 2654435761u);
+    values.shrink_to_fit();
+    QCOMPARE((reinterpret_cast<uintptr_t>(values.data()) & (LargePages::Size - 1)) == 0, onLargePageBound);
+    const LargeVector<uint64_t> copy = values;
+    for (int i : {0, count / 2, count - 1}) {
+        QCOMPARE(values[size_t(i)], uint64_t(i) * 2654435761u);
+        QCOMPARE(copy[size_t(i)], uint64_t(i) * 2654435761u);
+    }
 }
 
 VEYRA_TEST(TestTextTable)
