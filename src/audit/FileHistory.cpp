@@ -160,7 +160,7 @@ bool FileHistory::keepBytes(const QByteArray &bytes, const QString &ownPath, con
     if (!note(item, ownPath, reason, bytes.size(), error))
         return false;
     QString cause;
-    if (!SavedFile::replace(item, bytes, &cause, true, *m_steps))
+    if (!SavedFile::replace(item, bytes, &cause, true, *m_steps, false))
         return fail(error, QStringLiteral("%1 cannot be kept in %2: %3").arg(ownPath, item, cause));
     return true;
 }
@@ -190,7 +190,7 @@ bool FileHistory::keepInsteadOfDeleting(const QString &path, QString *error, con
         if (!read || file.error() != QFileDevice::NoError)
             return fail(error, QStringLiteral("%1 cannot be moved into %2: %3").arg(path, item, renameCause));
         file.close();
-        if (!SavedFile::replace(item, bytes, &cause, true, *m_steps))
+        if (!SavedFile::replace(item, bytes, &cause, true, *m_steps, false))
             return fail(error, QStringLiteral("%1 cannot be kept in %2: %3").arg(path, item, cause));
         if (!m_steps->remove(path))
             return fail(
@@ -316,7 +316,8 @@ bool FileHistory::restore(const QString &id, const QString &target, QString *res
     const bool secret = ownerOnly(destinationInfo.fileName()) || ownerOnly(QFileInfo(found.origin).fileName()) ||
                         ownerOnly(id.section(u'/', -1).section(u'-', 1));
     QString cause;
-    if (!SavedFile::replace(destination, bytes, &cause, secret, *m_steps))
+    // Not through a link, even one put in its place since it was looked at: the link is replaced instead.
+    if (!SavedFile::replace(destination, bytes, &cause, secret, *m_steps, false))
         return fail(error, QStringLiteral("%1 cannot be written: %2").arg(destination, cause));
     if (restoredTo)
         *restoredTo = destination;

@@ -23,6 +23,7 @@ private slots:
     void restoreRefusals_data();
     void restoreRefusals();
     void linksInTheHistoryAreLeftAlone();
+    void aLinkWhereAnItemGoesIsReplaced();
     void restoredFilesAreNoWiderThanTheProgramMakesThem_data();
     void restoredFilesAreNoWiderThanTheProgramMakesThem();
     void sameMomentTwiceKeepsBoth();
@@ -245,6 +246,22 @@ void TestFileHistory::linksInTheHistoryAreLeftAlone()
     QVERIFY(!at(data.path(), Noon).keepCopy(lists.filePath("Crew-1"), "new", &error));
     QVERIFY2(error.contains("is a link"), qPrintable(error));
     QCOMPARE(QDir(outside.path()).entryList(QDir::Files), QStringList{"keep-me.csv"});
+}
+
+void TestFileHistory::aLinkWhereAnItemGoesIsReplaced()
+{
+    // The item's name is foreseeable from the clock: a dangling link planted there must not carry the kept bytes
+    // (here the mail password) out of the history.
+    QTemporaryDir data, lists, outside;
+    writeFile(lists.filePath("CIinfo.cdb"), "password");
+    QVERIFY(QDir(data.path()).mkpath("History/2026-12-06"));
+    QVERIFY(QFile::link(outside.filePath("stolen"), data.filePath("History/2026-12-06/120001.250-CIinfo.cdb")));
+    QString error;
+    QVERIFY2(at(data.path(), Noon).keepCopy(lists.filePath("CIinfo.cdb"), "new", &error), qPrintable(error));
+    QVERIFY(!QFileInfo::exists(outside.filePath("stolen")));
+    const QString item = data.filePath("History/2026-12-06/120001.250-CIinfo.cdb");
+    QVERIFY(!QFileInfo(item).isSymLink());
+    QCOMPARE(readFile(item), QByteArray("password"));
 }
 
 void TestFileHistory::restoredFilesAreNoWiderThanTheProgramMakesThem_data()

@@ -21,6 +21,8 @@ private slots:
     void stepsInOrder_data();
     void stepsInOrder();
     void modeIsKeptOrOwnerOnly();
+    void linkWrittenThroughOrReplaced_data();
+    void linkWrittenThroughOrReplaced();
     void leftoversOfEndedSavesGo();
 };
 
@@ -120,6 +122,33 @@ void TestSavedFile::modeIsKeptOrOwnerOnly()
     QVERIFY(SavedFile::replace(secret, "password", &error, true));
     QCOMPARE(QFile::permissions(shared) & 0x0777, QFileDevice::Permissions(0x0640));
     QCOMPARE(QFile::permissions(secret) & 0x0777, QFileDevice::Permissions(0x0600));
+}
+
+void TestSavedFile::linkWrittenThroughOrReplaced_data()
+{
+    QTest::addColumn<bool>("throughLink");
+    QTest::addColumn<QByteArray>("named"); // the file the link named, afterwards
+    QTest::addColumn<bool>("stillALink");  // whether the saved name is still a link
+    QTest::newRow("written through, as saves always were") << true << QByteArray("new") << true;
+    QTest::newRow("replaced: what it named is left alone") << false << QByteArray("elsewhere") << false;
+}
+
+void TestSavedFile::linkWrittenThroughOrReplaced()
+{
+    QFETCH(bool, throughLink);
+    QFETCH(QByteArray, named);
+    QFETCH(bool, stillALink);
+    QTemporaryDir dir, other;
+    writeFile(other.filePath("record"), "elsewhere");
+    QVERIFY(QFile::setPermissions(other.filePath("record"), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther));
+    QVERIFY(QFile::link(other.filePath("record"), dir.filePath("Crew-1")));
+    QString error;
+    QVERIFY2(SavedFile::replace(dir.filePath("Crew-1"), "new", &error, false, FileSteps::system(), throughLink),
+             qPrintable(error));
+    QCOMPARE(readFile(other.filePath("record")), named);
+    QCOMPARE(readFile(dir.filePath("Crew-1")), QByteArray("new"));
+    QCOMPARE(QFileInfo(dir.filePath("Crew-1")).isSymLink(), stillALink);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList{"Crew-1"});
 }
 
 // What a save a crash cut short left beside its file goes at the next start; a save still running, or another

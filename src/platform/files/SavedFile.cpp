@@ -126,7 +126,8 @@ bool SavedFile::replace(const QString &path, const QByteArray &bytes, QString *e
     return replace(path, bytes, error, ownerOnly, FileSteps::system());
 }
 
-bool SavedFile::replace(const QString &path, const QByteArray &bytes, QString *error, bool ownerOnly, FileSteps &steps)
+bool SavedFile::replace(const QString &path, const QByteArray &bytes, QString *error, bool ownerOnly, FileSteps &steps,
+                        bool throughLink)
 {
     auto fail = [error](const QString &cause) {
         if (error)
@@ -134,11 +135,15 @@ bool SavedFile::replace(const QString &path, const QByteArray &bytes, QString *e
         return false;
     };
     QFileInfo target(path);
-    // A link is written through, to the file it names, as it always was.
-    if (target.isSymLink())
+    // A link is written through, to the file it names, as it always was; or, asked not to, replaced: the rename
+    // takes the link's name and never follows it.
+    const bool replacingLink = target.isSymLink() && !throughLink;
+    if (target.isSymLink() && throughLink)
         target = QFileInfo(target.symLinkTarget());
+    // A link replaced lends the new file nothing of what it named: it is made as a new file is.
+    const QFileInfo existing = replacingLink ? QFileInfo() : target;
     const QString temporary = temporaryPath(target);
-    const int handle = steps.createNew(temporary, modeFor(target, ownerOnly), target.exists() && !ownerOnly);
+    const int handle = steps.createNew(temporary, modeFor(existing, ownerOnly), existing.exists() && !ownerOnly);
     if (handle < 0)
         return fail(steps.lastError());
     if (!steps.write(handle, bytes.constData(), bytes.size()) || !steps.sync(handle)) {

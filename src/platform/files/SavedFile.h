@@ -16,8 +16,12 @@ public:
     // The bytes go to a temporary file beside it, are synced, take its name in one rename, and then the folder
     // is synced, so a power cut leaves the old file or the new one. A folder that cannot be synced (some network
     // file systems) does not fail the save.
+    // A link at path is written through, to the file it names; with throughLink false the link itself is replaced
+    // by the file, and what it named is left alone (for a name that must never lead elsewhere, such as a restore's
+    // or the history's own).
     static bool replace(const QString &path, const QByteArray &bytes, QString *error, bool ownerOnly = false);
-    static bool replace(const QString &path, const QByteArray &bytes, QString *error, bool ownerOnly, FileSteps &steps);
+    static bool replace(const QString &path, const QByteArray &bytes, QString *error, bool ownerOnly, FileSteps &steps,
+                        bool throughLink = true);
 
     // Whether name is a temporary file of a save (ours or another copy's).
     static bool isTemporaryName(const QString &fileName);
