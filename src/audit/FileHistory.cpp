@@ -38,6 +38,13 @@ bool isDay(const QString &name)
     return QDate::fromString(name, QLatin1String(DayFormat)).isValid();
 }
 
+// A link the history does not follow, named for the caller.
+void leave(QStringList *leftAlone, const QString &path)
+{
+    if (leftAlone)
+        leftAlone->append(QDir::toNativeSeparators(path));
+}
+
 // An item's bytes, refusing a link: what a link names is not the history's to give back.
 bool readItem(const QString &path, QByteArray *bytes, QString *error)
 {
@@ -204,17 +211,13 @@ bool FileHistory::keepInsteadOfDeleting(const QString &path, QString *error, con
 QList<FileHistory::Item> FileHistory::items(QStringList *leftAlone) const
 {
     QList<Item> all;
-    const auto leave = [leftAlone](const QString &path) {
-        if (leftAlone)
-            leftAlone->append(QDir::toNativeSeparators(path));
-    };
     const QDir history(folder());
     for (const QFileInfo &dayInfo : history.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
         const QString day = dayInfo.fileName();
         if (!isDay(day))
             continue;
         if (dayInfo.isSymLink()) {
-            leave(dayInfo.filePath());
+            leave(leftAlone, dayInfo.filePath());
             continue;
         }
         const QDir dayFolder(history.filePath(day));
@@ -237,7 +240,7 @@ QList<FileHistory::Item> FileHistory::items(QStringList *leftAlone) const
         }
         for (const QFileInfo &file : dayFolder.entryInfoList(QDir::Files | QDir::System, QDir::Name)) {
             if (file.isSymLink()) {
-                leave(file.filePath());
+                leave(leftAlone, file.filePath());
                 continue;
             }
             if (file.fileName() == QLatin1String(IndexName) || listed.contains(file.fileName()))
@@ -330,10 +333,6 @@ int FileHistory::prune(int days, QString *error, QStringList *leftAlone) const
         fail(error, QStringLiteral("The number of days to keep cannot be negative."));
         return -1;
     }
-    const auto leave = [leftAlone](const QString &path) {
-        if (leftAlone)
-            leftAlone->append(QDir::toNativeSeparators(path));
-    };
     const QDate oldestKept = m_now().date().addDays(-days);
     QDir history(folder());
     int removed = 0;
@@ -343,7 +342,7 @@ int FileHistory::prune(int days, QString *error, QStringList *leftAlone) const
             continue;
         // Removing through a link would empty whatever folder it names.
         if (dayInfo.isSymLink()) {
-            leave(dayInfo.filePath());
+            leave(leftAlone, dayInfo.filePath());
             continue;
         }
         QDir dayFolder(dayInfo.filePath());
@@ -352,18 +351,19 @@ int FileHistory::prune(int days, QString *error, QStringList *leftAlone) const
              dayFolder.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
             // A link, or a folder the program never makes: its day stays, with it.
             if (entry.isSymLink() || entry.isDir()) {
-                leave(entry.filePath());
+                leave(leftAlone, entry.filePath());
                 whole = false;
                 continue;
             }
-            if (!QFile::remove(entry.filePath())) {
+            // Another copy pruning the same day may have taken it already: gone is done.
+            if (!QFile::remove(entry.filePath()) && QFileInfo::exists(entry.filePath())) {
                 fail(error, QStringLiteral("%1 could not be removed.").arg(entry.filePath()));
                 return -1;
             }
             if (entry.fileName() != QLatin1String(IndexName))
                 ++removed;
         }
-        if (whole && !history.rmdir(day)) {
+        if (whole && !history.rmdir(day) && QFileInfo::exists(dayInfo.filePath())) {
             fail(error, QStringLiteral("%1 could not be removed whole.").arg(dayFolder.path()));
             return -1;
         }
