@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMessageBox>
+#include <QProcess>
 #include <QSysInfo>
 #include <QTest>
 #include <QTimer>
@@ -40,6 +41,39 @@ inline QByteArray readFile(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// What a program printed and how it ended: exitCode -1 when it crashed or did not end within the time.
+struct Ran
+{
+    int exitCode = -1;
+    QByteArray out, err;
+};
+
+// Runs a program to its end; its standard output goes to outputFile where one is named.
+inline Ran run(const QString &program, const QStringList &arguments, int msecs = 60000,
+               const QString &outputFile = QString())
+{
+    QProcess process;
+    if (!outputFile.isEmpty())
+        process.setStandardOutputFile(outputFile);
+    process.start(program, arguments);
+    const bool ended = process.waitForFinished(msecs) && process.exitStatus() == QProcess::NormalExit;
+    return {ended ? process.exitCode() : -1, process.readAllStandardOutput(), process.readAllStandardError()};
+}
+
+// Runs one of the tests' Python scripts; what it wrote on standard error is the failure's message.
+#define VEYRA_RUN_SCRIPT(...)                                                                                          \
+    do {                                                                                                               \
+        const TestSupport::Ran ran =                                                                                   \
+            TestSupport::run(QStringLiteral("/usr/bin/python3"), QStringList{__VA_ARGS__}, 280000);                    \
+        QVERIFY2(ran.exitCode == 0, ran.err.constData());                                                              \
+    } while (false)
+
+// The file's SHA-256 as sha256sum prints it: a second opinion on the program's own.
+inline QString sha256sum(const QString &path)
+{
+    return QString::fromLatin1(run(QStringLiteral("sha256sum"), {path}).out.left(64));
 }
 
 // While it lives, no file this process writes may grow past `bytes`: a write beyond fails as on a full disk, with

@@ -28,21 +28,8 @@ private slots:
 
 namespace {
 
-struct Run
-{
-    int status = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-Run run(const QString &program, const QStringList &arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    process.waitForFinished(60000);
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
-            process.readAllStandardError()};
-}
+using TestSupport::run;
+using Run = TestSupport::Ran;
 
 Run audit(const QString &dataFolder, QStringList arguments)
 {
@@ -69,11 +56,11 @@ QList<QByteArray> linesOf(const QString &path)
 void TestAuditTool::verifyNamesTheFirstBadLine()
 {
     QTemporaryDir data;
-    QCOMPARE(audit(data.path(), {"verify"}).status, 0); // nothing recorded yet is whole too
-    QCOMPARE(screen(data.path()).status, 1);
-    QCOMPARE(screen(data.path()).status, 1);
+    QCOMPARE(audit(data.path(), {"verify"}).exitCode, 0); // nothing recorded yet is whole too
+    QCOMPARE(screen(data.path()).exitCode, 1);
+    QCOMPARE(screen(data.path()).exitCode, 1);
     const Run whole = audit(data.path(), {"verify"});
-    QCOMPARE(whole.status, 0);
+    QCOMPARE(whole.exitCode, 0);
     QVERIFY2(whole.out.contains("8 lines, the chain is whole"), whole.out.constData());
 
     const QString path = data.filePath("ScreeningRecord.jsonl");
@@ -81,7 +68,7 @@ void TestAuditTool::verifyNamesTheFirstBadLine()
     lines[4].replace("\"outcome\":\"NO FLY\"", "\"outcome\":\"CLEARED\"");
     writeFile(path, lines.join('\n') + '\n');
     const Run edited = audit(data.path(), {"verify"});
-    QCOMPARE(edited.status, 1);
+    QCOMPARE(edited.exitCode, 1);
     QVERIFY2(edited.out.contains(": line 5 does not fit: it was changed"), edited.out.constData());
 }
 
@@ -104,17 +91,17 @@ void TestAuditTool::showFilters()
     QFETCH(QStringList, options);
     QFETCH(QStringList, lastNames);
     QTemporaryDir data;
-    QCOMPARE(screen(data.path()).status, 1);
+    QCOMPARE(screen(data.path()).exitCode, 1);
 
     const Run json = audit(data.path(), QStringList{"show", "--format", "json"} + options);
-    QCOMPARE(json.status, 0);
+    QCOMPARE(json.exitCode, 0);
     QStringList found;
     for (const QJsonValue &line : QJsonDocument::fromJson(json.out).array())
         found << line["lastName"].toString();
     QCOMPARE(found, lastNames);
 
     const Run csv = audit(data.path(), QStringList{"show"} + options);
-    QCOMPARE(csv.status, 0);
+    QCOMPARE(csv.exitCode, 0);
     const QList<QByteArray> rows = csv.out.trimmed().split('\n');
     QCOMPARE(rows[0], QByteArray("seq,time,user,machine,mode,list,listRecords,listSha256,lastName,firstAndMiddleName,"
                                  "dateOfBirth,passport,match,outcome,records"));
@@ -141,29 +128,29 @@ void TestAuditTool::historyListsRestoresAndPrunes()
     writeFile(crew, "\"LAKE\"\r\n");
 
     const Run listed = audit(data.path(), {"history"});
-    QCOMPARE(listed.status, 0);
+    QCOMPARE(listed.exitCode, 0);
     QVERIFY2(listed.out.startsWith((item + "  ").toUtf8()), listed.out.constData());
     QVERIFY2(listed.out.contains("  overwritten  22 bytes  " + QDir::toNativeSeparators(crew).toUtf8()),
              listed.out.constData());
 
     // Unasked, only into a folder the program keeps its files in: here the manifest folder, once it is known.
     const Run refused = audit(data.path(), {"history", "--restore", item});
-    QCOMPARE(refused.status, 2);
+    QCOMPARE(refused.exitCode, 2);
     QVERIFY2(refused.err.contains("name the file to restore it to"), refused.err.constData());
     QCOMPARE(readFile(crew), QByteArray("\"LAKE\"\r\n"));
     writeFile(data.filePath("Defaultcfg.cdb"), "\"/nonexistent\",\"" + lists.path().toUtf8() + "\",\"\"\r\n");
     const Run restored = audit(data.path(), {"history", "--restore", item});
-    QCOMPARE(restored.status, 0);
+    QCOMPARE(restored.exitCode, 0);
     QCOMPARE(readFile(crew), QByteArray("\"SMITH\",\"JOHN\",\"\",\"\"\r\n"));
     QVERIFY(audit(data.path(), {"history"}).out.contains("replaced by a restore"));
 
     const Run unknown = audit(data.path(), {"history", "--restore", today.toString(Qt::ISODate) + "/nothing"});
-    QCOMPARE(unknown.status, 2);
+    QCOMPARE(unknown.exitCode, 2);
     QVERIFY(unknown.err.contains("There is no item"));
 
     // Kept today (yesterday, should midnight pass meanwhile): a prune of what is older than a day leaves them.
     const Run pruned = audit(data.path(), {"history", "--prune", "1"});
-    QCOMPARE(pruned.status, 0);
+    QCOMPARE(pruned.exitCode, 0);
     QVERIFY2(pruned.out.startsWith("0 items"), pruned.out.constData());
 }
 
@@ -179,7 +166,7 @@ void TestAuditTool::formulasInCsvAreShownAsText()
     const Run screened =
         run(VEYRACHECK_SCREEN_EXECUTABLE, {"--names", folder.filePath("names.csv"), "--list",
                                            folder.filePath("Veyra_No_Fly_1.csv"), "--data-folder", data.path()});
-    QCOMPARE(screened.status, 1);
+    QCOMPARE(screened.exitCode, 1);
     QCOMPARE(QByteArray(screened.out).replace("\r\n", "\n").split('\n').mid(1),
              (QByteArrayList{"\"'=HYPERLINK(\"\"HTTP://X\"\",\"\"Y\"\")\",JOHN,,,CLEARED,,,,,,,,,,,,",
                              "\"'+CMD\",ANN,,,CLEARED,,,,,,,,,,,,", "\"'@SUM(A1)\",\"'-X\",,,CLEARED,,,,,,,,,,,,",
@@ -188,7 +175,7 @@ void TestAuditTool::formulasInCsvAreShownAsText()
                              ""}));
 
     const Run csv = audit(data.path(), {"show"});
-    QCOMPARE(csv.status, 0);
+    QCOMPARE(csv.exitCode, 0);
     const QByteArrayList rows = csv.out.split('\n');
     QVERIFY2(rows[1].contains(",\"'=HYPERLINK(\"\"HTTP://X\"\",\"\"Y\"\")\",JOHN,,,no match,CLEARED,"), rows[1]);
     QVERIFY2(rows[3].contains(",\"'@SUM(A1)\",\"'-X\",,,no match,"), rows[3]);
@@ -217,7 +204,7 @@ void TestAuditTool::badUsage()
     QFETCH(QStringList, arguments);
     QTemporaryDir data;
     const Run bad = audit(data.path(), arguments);
-    QCOMPARE(bad.status, 2);
+    QCOMPARE(bad.exitCode, 2);
     QVERIFY(!bad.err.isEmpty());
 }
 
@@ -226,7 +213,7 @@ void TestAuditTool::badUsage()
 void TestAuditTool::killedBatchLeavesEarlierLinesWhole()
 {
     QTemporaryDir data, work;
-    QCOMPARE(screen(data.path()).status, 1);
+    QCOMPARE(screen(data.path()).exitCode, 1);
     const QString path = data.filePath("ScreeningRecord.jsonl");
     const QByteArray before = readFile(path);
 
@@ -257,9 +244,9 @@ void TestAuditTool::killedBatchLeavesEarlierLinesWhole()
     }
     QVERIFY(killedRunning > 0);
 
-    QCOMPARE(screen(data.path()).status, 1);
+    QCOMPARE(screen(data.path()).exitCode, 1);
     const Run verified = audit(data.path(), {"verify"});
-    QCOMPARE(verified.status, 0);
+    QCOMPARE(verified.exitCode, 0);
     QVERIFY(readFile(path).startsWith(before));
 }
 
@@ -268,7 +255,7 @@ void TestAuditTool::unwritableRecordEndsTheBatchWith2()
     QTemporaryDir data;
     QVERIFY(QDir(data.path()).mkdir("ScreeningRecord.jsonl"));
     const Run batch = screen(data.path());
-    QCOMPARE(batch.status, 2);
+    QCOMPARE(batch.exitCode, 2);
     // The verdicts still reach their reader; only then does the run fail.
     QVERIFY(batch.out.contains("\"QUILLFEATHER\""));
     QVERIFY2(batch.err.contains("The screening record could not be written"), batch.err.constData());

@@ -305,6 +305,7 @@ void TestScreeningRecord::hostileTextsStayOnOneLine_data()
     QTest::newRow("a line feed") << "SMITH\n{\"seq\":99}";
     QTest::newRow("a carriage return and a tab") << "SMITH\r\tJONES";
     QTest::newRow("a NUL") << QString("AB") + QChar(0) + "CD";
+    QTest::newRow("the last control character") << QString("AB") + QChar(0x1F) + "CD";
     QTest::newRow("Cyrillic and an emoji") << u"МУХАММЕД \U0001F600"_qs;
     QTest::newRow("a long name") << QString(5000, u'X');
 }

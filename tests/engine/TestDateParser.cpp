@@ -39,6 +39,7 @@ void TestDateParser::wholeDates_data()
     QTest::newRow("Mon day, year") << "Jan 2, 1960" << QDate(1960, 1, 2);
     QTest::newRow("MONTH day year") << "SEPTEMBER 30 1990" << QDate(1990, 9, 30);
     QTest::newRow("Sept") << "Sept 3, 1971" << QDate(1971, 9, 3);
+    QTest::newRow("MON-day-year") << "JAN-02-1960" << QDate(1960, 1, 2);
     QTest::newRow("two-digit year 60 is 1960") << "1/2/60" << QDate(1960, 1, 2);
     QTest::newRow("two-digit year 29 is 2029") << "1/2/29" << QDate(2029, 1, 2);
     QTest::newRow("two-digit year 30 is 1930") << "1/2/30" << QDate(1930, 1, 2);
@@ -52,7 +53,7 @@ void TestDateParser::wholeDates_data()
     QTest::newRow("three-digit month") << "001/2/1960" << QDate();
     QTest::newRow("a word that is no month") << "2 Foo 1960" << QDate();
     QTest::newRow("trailing text") << "1/2/1960x" << QDate();
-    QTest::newRow("a time that is no time") << "1/2/1960 25:00" << QDate();
+    QTest::newRow("hour 24 is no hour") << "1/2/1960 24:00" << QDate();
     QTest::newRow("a time alone") << "12:00:00" << QDate();
     QTest::newRow("year only is no whole date") << "1960" << QDate();
     QTest::newRow("month and year is no whole date") << "01/1960" << QDate();

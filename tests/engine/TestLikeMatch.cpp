@@ -46,6 +46,8 @@ void TestLikeMatch::matches_data()
     QTest::newRow("empty pattern") << QByteArray("x") << QByteArray("") << false;
     QTest::newRow("a piece longer than a word") << QByteArray(70, 'a') + "b"
                                                 << "%" + QByteArray(69, 'a') + "_" << true;
+    QTest::newRow("a piece of over a word's length on mixed text")
+        << "x" + QByteArray("ab").repeated(40) << "%" + QByteArray("ab").repeated(40) << true;
     QByteArray field(1 << 20, 'a');
     field += 'b';
     QTest::newRow("a long field against a pattern that made backtracking crawl")

@@ -9,7 +9,6 @@
 #include "platform/widgets/Label.h"
 #include "platform/widgets/TextBox.h"
 
-#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRandomGenerator>
@@ -50,19 +49,10 @@ private:
 
 void TestSpreadsheetImport::initTestCase()
 {
-    auto make = [&](const QStringList &args) {
-        QProcess python;
-        python.start("/usr/bin/python3", QStringList{MAKE_XLS_SCRIPT} + args);
-        QVERIFY(python.waitForFinished(30000));
-        QVERIFY2(python.exitCode() == 0, python.readAllStandardError().constData());
-    };
-    make({"names", fixture("names.xls"), "1200"});
-    make({"header", fixture("header.xls"), "2"});
-    make({"two-columns", fixture("two.xls"), "3"});
-    QProcess sheets;
-    sheets.start("/usr/bin/python3", {MAKE_SHEETS_SCRIPT, m_dir.path()});
-    QVERIFY(sheets.waitForFinished(30000));
-    QVERIFY2(sheets.exitCode() == 0, sheets.readAllStandardError().constData());
+    VEYRA_RUN_SCRIPT(MAKE_XLS_SCRIPT, "names", fixture("names.xls"), "1200");
+    VEYRA_RUN_SCRIPT(MAKE_XLS_SCRIPT, "header", fixture("header.xls"), "2");
+    VEYRA_RUN_SCRIPT(MAKE_XLS_SCRIPT, "two-columns", fixture("two.xls"), "3");
+    VEYRA_RUN_SCRIPT(MAKE_SHEETS_SCRIPT, m_dir.path());
 
     const QByteArray valid = readFile(fixture("names.xls"));
     writeFile(fixture("truncated.xls"), valid.left(valid.size() / 3));

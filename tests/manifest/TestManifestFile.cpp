@@ -181,7 +181,10 @@ void TestManifestFile::fileNameProblem_data()
     QTest::newRow("question mark") << "12?" << false;
     QTest::newRow("tab") << "12\t3" << false;
     QTest::newRow("trailing full stop") << "123." << false;
-    QTest::newRow("too long") << QString(300, u'9') << false;
+    QTest::newRow("trailing blank") << "123 " << false;
+    QTest::newRow("255 bytes in all, the longest name") << QString(246, u'9') << true;
+    QTest::newRow("256 bytes in all") << QString(247, u'9') << false;
+    QTest::newRow("bytes, not characters, are counted") << QString(124, QChar(0xE9)) << false;
 }
 
 void TestManifestFile::fileNameProblem()

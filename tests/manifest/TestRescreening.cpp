@@ -3,7 +3,6 @@
 #include "engine/TableCache.h"
 #include "manifest/Rescreening.h"
 
-#include <QProcess>
 #include <QTemporaryDir>
 
 using TestSupport::writeFile;
@@ -130,11 +129,9 @@ void TestRescreening::tool()
     QStringList args{"rescreen", "--folder", folder.path(), "--data-folder", data.path()};
     for (const QString &list : ExampleLists)
         args << "--list" << list;
-    QProcess lists;
-    lists.start(VEYRACHECK_LISTS_EXECUTABLE, args);
-    QVERIFY(lists.waitForFinished(30000));
-    QCOMPARE(lists.exitCode(), exitCode);
-    const QString out = QString::fromUtf8(lists.readAllStandardOutput() + lists.readAllStandardError());
+    const TestSupport::Ran run = TestSupport::run(VEYRACHECK_LISTS_EXECUTABLE, args);
+    QCOMPARE(run.exitCode, exitCode);
+    const QString out = QString::fromUtf8(run.out + run.err);
     QVERIFY2(out.contains(said), qPrintable(out));
 
     // Whoever was searched is in the screening record, as a rescreen.

@@ -3,7 +3,6 @@
 #include "platform/sheets/SheetCells.h"
 #include "platform/sheets/SpreadsheetFile.h"
 
-#include <QProcess>
 #include <QTemporaryDir>
 
 using TestSupport::readFile;
@@ -33,14 +32,8 @@ private:
 
 void TestSpreadsheetFile::initTestCase()
 {
-    auto run = [](const QString &script, const QStringList &args) {
-        QProcess python;
-        python.start("/usr/bin/python3", QStringList{script} + args);
-        QVERIFY(python.waitForFinished(60000));
-        QVERIFY2(python.exitCode() == 0, python.readAllStandardError().constData());
-    };
-    run(MAKE_XLS_SCRIPT, {"names", fixture("names.xls"), "1200"});
-    run(MAKE_SHEET_CASES_SCRIPT, {m_dir.path(), fixture("names.xls")});
+    VEYRA_RUN_SCRIPT(MAKE_XLS_SCRIPT, "names", fixture("names.xls"), "1200");
+    VEYRA_RUN_SCRIPT(MAKE_SHEET_CASES_SCRIPT, m_dir.path(), fixture("names.xls"));
 }
 
 void TestSpreadsheetFile::readsTheShownSheet_data()

@@ -2,7 +2,6 @@
 #include "platform/files/SpreadsheetReader.h"
 #include "platform/sheets/SheetCells.h"
 
-#include <QProcess>
 #include <QTemporaryDir>
 
 // The reader against another spreadsheet program: LibreOffice calculates and saves one sheet of a few hundred
@@ -32,10 +31,7 @@ private:
 
 void TestSpreadsheetOracle::initTestCase()
 {
-    QProcess python;
-    python.start("/usr/bin/python3", {MAKE_ORACLE_SCRIPT, m_dir.path()});
-    QVERIFY(python.waitForFinished(280000));
-    QVERIFY2(python.exitCode() == 0, python.readAllStandardError().constData());
+    VEYRA_RUN_SCRIPT(MAKE_ORACLE_SCRIPT, m_dir.path());
     for (const QByteArray &line : TestSupport::readFile(m_dir.filePath("oracle.tsv")).split('\n')) {
         const QList<QByteArray> fields = line.split('\t');
         if (fields.size() != 3)

@@ -11,7 +11,6 @@
 
 #include <QDir>
 #include <QPrinter>
-#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -42,10 +41,7 @@ struct Word
 
 QList<Word> pdfWords(const QString &pdf)
 {
-    QProcess pdftotext;
-    pdftotext.start("pdftotext", {"-bbox", pdf, "-"});
-    pdftotext.waitForFinished(30000);
-    const QString html = QString::fromUtf8(pdftotext.readAllStandardOutput());
+    const QString html = QString::fromUtf8(TestSupport::run("pdftotext", {"-bbox", pdf, "-"}).out);
     static const QRegularExpression pattern(
         R"re(<page |<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="[\d.]+" yMax="[\d.]+">([^<]*)</word>)re");
     QList<Word> words;

@@ -1,7 +1,6 @@
 #include "TestSupport.h"
 #include "search/ListCheck.h"
 
-#include <QProcess>
 #include <QTemporaryDir>
 
 using TestSupport::writeFile;
@@ -76,12 +75,10 @@ void TestListCheck::command()
     QFETCH(QString, said);
     QTemporaryDir dir;
     writeFile(dir.filePath("Veyra_List.csv"), list);
-    QProcess lists;
-    lists.start(VEYRACHECK_LISTS_EXECUTABLE, {"check", dir.filePath("Veyra_List.csv")});
-    QVERIFY(lists.waitForFinished(30000));
-    QCOMPARE(lists.exitCode(), exitCode);
-    const QString out = QString::fromUtf8(lists.readAllStandardOutput());
-    QVERIFY2(out.contains(said), qPrintable(out));
+    const TestSupport::Ran run =
+        TestSupport::run(VEYRACHECK_LISTS_EXECUTABLE, {"check", dir.filePath("Veyra_List.csv")});
+    QCOMPARE(run.exitCode, exitCode);
+    QVERIFY2(QString::fromUtf8(run.out).contains(said), run.out.constData());
 }
 
 VEYRA_TEST(TestListCheck)

@@ -4,7 +4,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 
 using TestSupport::writeFile;
@@ -177,12 +176,10 @@ void TestListDiff::tool()
     QTemporaryDir dir;
     writeFile(dir.filePath("old.csv"), Header + "1,ROE,RICHARD,\r\n");
     writeFile(dir.filePath("new.csv"), newList);
-    QProcess lists;
-    lists.start(VEYRACHECK_LISTS_EXECUTABLE,
-                QStringList{"diff", dir.filePath("old.csv"), dir.filePath("new.csv")} + options);
-    QVERIFY(lists.waitForFinished(30000));
-    QCOMPARE(lists.exitCode(), exitCode);
-    const QString out = QString::fromUtf8(lists.readAllStandardOutput() + lists.readAllStandardError());
+    const TestSupport::Ran run = TestSupport::run(
+        VEYRACHECK_LISTS_EXECUTABLE, QStringList{"diff", dir.filePath("old.csv"), dir.filePath("new.csv")} + options);
+    QCOMPARE(run.exitCode, exitCode);
+    const QString out = QString::fromUtf8(run.out + run.err);
     QVERIFY2(out.contains(said), qPrintable(out));
 }
 

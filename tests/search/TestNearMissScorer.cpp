@@ -13,6 +13,8 @@ private slots:
     void scoreStaysWithinOne();
     void weakDatesWeighByHowCommonTheNameIs_data();
     void weakDatesWeighByHowCommonTheNameIs();
+    void closeDates_data();
+    void closeDates();
 };
 
 namespace {
@@ -244,6 +246,27 @@ void TestNearMissScorer::weakDatesWeighByHowCommonTheNameIs()
     QFETCH(double, factor);
     const double got = NearMissScorer::dateFactor(NearMissScorer::DateEvidence(evidence), bearers, sameShape);
     QVERIFY2(std::abs(got - factor) < 1e-9, qPrintable(QString::number(got)));
+}
+
+// "Within a year" reaches a leap year's span, 366 days, and not a day further.
+void TestNearMissScorer::closeDates_data()
+{
+    using E = NearMissScorer::DateEvidence;
+    QTest::addColumn<QDate>("person");
+    QTest::addColumn<QString>("listed");
+    QTest::addColumn<int>("evidence");
+    QTest::newRow("366 days after a listed year") << QDate(1960, 12, 31) << "1959" << int(E::WithinOneYear);
+    QTest::newRow("367 days after a listed year") << QDate(1961, 1, 1) << "1959" << int(E::Differs);
+    QTest::newRow("366 days before a whole date") << QDate(1960, 3, 1) << "3/2/1961" << int(E::WithinOneYear);
+    QTest::newRow("367 days before a whole date") << QDate(1960, 3, 1) << "3/3/1961" << int(E::Differs);
+}
+
+void TestNearMissScorer::closeDates()
+{
+    QFETCH(QDate, person);
+    QFETCH(QString, listed);
+    QFETCH(int, evidence);
+    QCOMPARE(int(NearMissScorer::compareDates(person, DateParser::parseRange(listed.toStdString()))), evidence);
 }
 
 VEYRA_TEST(TestNearMissScorer)

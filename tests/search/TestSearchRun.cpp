@@ -17,6 +17,7 @@ private slots:
     void nameRows_data();
     void nameRows();
     void gridRowsOnACleared();
+    void gridRowsOnASelectee();
     void refusalStopsOrGoesOn();
     void engineFailureIsTheRunsFailure();
 };
@@ -34,6 +35,7 @@ struct MemoryRow
     std::optional<RowMarks> marks; // the last marks the run left
     QString refusal;
     bool started = false;
+    bool reset = false; // the back colour set back before the row was searched
 };
 
 class MemoryRows : public SearchRows
@@ -47,7 +49,7 @@ public:
     bool gridMode() const override { return m_grid; }
     int lastRow() const override { return int(rows.size()) - 1; }
     void startRow(int row) override { rows[row].started = true; }
-    void resetBackground(int) override {}
+    void resetBackground(int row) override { rows[row].reset = true; }
     bool isRed(int row) const override { return rows[row].red; }
     bool isTicked(int row) const override { return rows[row].ticked; }
     bool dateRuleApplies(int row) const override { return m_grid || rows[row].red; }
@@ -106,24 +108,29 @@ void TestSearchRun::nameRows_data()
     QTest::addColumn<QString>("back");    // "" when unchanged
     QTest::addColumn<bool>("keep");
     QTest::addColumn<QStringList>("sids");
+    QTest::addColumn<bool>("reset"); // a No-Fly search sets every row's back colour back first
 
     const QString noFly = "Veyra_No_Fly_1205.csv", cleared = "Veyra_Cleared_1205.csv",
                   selectee = "Veyra_Selectee_1205.csv";
     MemoryRow unticked = person("roe", "richard");
     unticked.ticked = false;
+    const auto red = [](MemoryRow row) {
+        row.red = true;
+        return row;
+    };
 
     QTest::newRow("a No-Fly match is red and kept") << person("roe", "richard") << noFly << "ROE"
                                                     << "red"
-                                                    << "" << true << QStringList{"2", "|"};
+                                                    << "" << true << QStringList{"2", "|"} << true;
     QTest::newRow("no match turns the text black") << person("zed") << noFly << "ZED"
                                                    << "black"
-                                                   << "" << false << QStringList{"|"};
+                                                   << "" << false << QStringList{"|"} << true;
     QTest::newRow("an unticked row is not visited") << unticked << noFly << "roe"
                                                     << ""
-                                                    << "" << false << QStringList{};
+                                                    << "" << false << QStringList{} << true;
     QTest::newRow("a Selectee match is yellow and kept") << person("poe", "edgar") << selectee << "POE"
                                                          << "black"
-                                                         << "yellow" << true << QStringList{"9", "|"};
+                                                         << "yellow" << true << QStringList{"9", "|"} << false;
     QTest::newRow("a cleared entry turns a red row green") <<
         [] {
             MemoryRow doe = person("doe", "jane", "1/2/1960");
@@ -131,7 +138,13 @@ void TestSearchRun::nameRows_data()
             return doe;
         }() << cleared << "DOE"
                                                            << "black"
-                                                           << "green" << false << QStringList{"7", "|"};
+                                                           << "green" << false << QStringList{"7", "|"} << false;
+    QTest::newRow("a Selectee match leaves a red row red") << red(person("poe", "edgar")) << selectee << "POE"
+                                                           << ""
+                                                           << "" << false << QStringList{"9", "|"} << false;
+    QTest::newRow("no match leaves a red row red") << red(person("zed")) << noFly << "ZED"
+                                                   << ""
+                                                   << "" << false << QStringList{"|"} << true;
 }
 
 void TestSearchRun::nameRows()
@@ -143,6 +156,7 @@ void TestSearchRun::nameRows()
     QFETCH(QString, back);
     QFETCH(bool, keep);
     QFETCH(QStringList, sids);
+    QFETCH(bool, reset);
 
     const QByteArray records = list.contains("Cleared")    ? Header + "7,YES,DOE,JANE,,P,1960-01-02,,,,cleared\r\n"
                                : list.contains("Selectee") ? Header + "9,,POE,EDGAR,,P,,,,,\r\n"
@@ -165,6 +179,7 @@ void TestSearchRun::nameRows()
         QCOMPARE(after.marks->keep, keep);
     }
     QCOMPARE(results.sids, sids);
+    QCOMPARE(after.reset, reset);
 }
 
 // In grid mode a Cleared list looks only at red rows, and needs no ticks.
@@ -180,6 +195,21 @@ void TestSearchRun::gridRowsOnACleared()
     QVERIFY(!rows.rows[0].marks);
     QVERIFY(rows.rows[1].marks && rows.rows[1].marks->back == Rgb(0, 255, 0));
     QCOMPARE(results.sids, (QStringList{"7", "|"}));
+    QVERIFY(rows.rows[0].reset && rows.rows[1].reset);
+}
+
+// A Selectee list never looks again at a row an uncleared match made red.
+void TestSearchRun::gridRowsOnASelectee()
+{
+    MemoryRow poe = person("POE", "EDGAR");
+    poe.red = true;
+    MemoryRows rows({poe, person("POE", "EDGAR")}, true);
+    MemoryResults results;
+    QCOMPARE(runOn(Header + "9,,POE,EDGAR,,P,,,,,\r\n", "Veyra_Selectee.csv", rows, results),
+             SearchRun::Outcome::Finished);
+    QVERIFY(!rows.rows[0].marks);
+    QVERIFY(rows.rows[1].marks && rows.rows[1].marks->back == Rgb(255, 255, 0));
+    QCOMPARE(results.sids, (QStringList{"9", "|"}));
 }
 
 // A red row without a date of birth on a Cleared list: the window stops there, a batch goes on to the next row.
@@ -209,14 +239,18 @@ void TestSearchRun::refusalStopsOrGoesOn()
 // and no row is marked.
 void TestSearchRun::engineFailureIsTheRunsFailure()
 {
-    MemoryRows rows({person("ROE"), person("DOE")});
-    MemoryResults results;
-    QString failure;
-    const SearchRun::Outcome outcome =
-        runOn(Header + "2,,\"ROE,RICHARD\r\n", "Veyra_No_Fly.csv", rows, results, SearchRun::Refusals::Stop, &failure);
-    QCOMPARE(outcome, SearchRun::Outcome::Failed);
-    QVERIFY2(failure.startsWith("error ") && failure.contains("line 2"), qPrintable(failure));
-    QVERIFY(!rows.rows[0].marks && !rows.rows[1].marks);
+    // A batch, which goes on past a person it refuses, stops here too: the list failed, not the person.
+    for (const auto refusals : {SearchRun::Refusals::Stop, SearchRun::Refusals::Continue}) {
+        MemoryRows rows({person("ROE"), person("DOE")});
+        MemoryResults results;
+        QString failure;
+        const SearchRun::Outcome outcome =
+            runOn(Header + "2,,\"ROE,RICHARD\r\n", "Veyra_No_Fly.csv", rows, results, refusals, &failure);
+        QCOMPARE(outcome, SearchRun::Outcome::Failed);
+        QVERIFY2(failure.startsWith("error ") && failure.contains("line 2"), qPrintable(failure));
+        QVERIFY(!rows.rows[0].marks && !rows.rows[1].marks);
+        QVERIFY(rows.rows[0].refusal.isEmpty());
+    }
 }
 
 VEYRA_TEST(TestSearchRun)

@@ -8,7 +8,6 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QHeaderView>
-#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 
@@ -241,10 +240,7 @@ void TestWatchListSelection::activeListIsNamedWithItsVersion()
     QVERIFY(file.open(QIODevice::ReadWrite));
     QVERIFY(file.setFileTime(QDateTime(QDate(2026, 12, 5), QTime(14, 2)), QFileDevice::FileModificationTime));
     file.close();
-    QProcess sum;
-    sum.start("sha256sum", {path});
-    QVERIFY(sum.waitForFinished(10000));
-    const QString hash = QString::fromLatin1(sum.readAllStandardOutput().left(12));
+    const QString hash = TestSupport::sha256sum(path).left(12);
 
     RunningApp app(data.path());
     auto *identity = app.find<Label>("ListIdentity");
