@@ -3,20 +3,33 @@
 #include "app/VeyraForm1.h"
 #include "app/VeyraModule1.h"
 
+#include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
-// The program as main() starts it, on a data folder of the test's own.
+// The program as main() starts it, on a data folder of the test's own: one it names, or one of its own that
+// prepare fills before the start.
 class RunningApp
 {
 public:
     explicit RunningApp(const QString &dataFolder)
         : module(dataFolder)
     {
-        module.recoverWorkingNames();
-        module.mainWindow().Form_Load();
+        start();
+    }
+    explicit RunningApp(const std::function<void(const QString &folder)> &prepare = {})
+        : module((prepare ? prepare(m_data.path()) : void(), m_data.path()))
+    {
+        start();
+    }
+
+    // The data folder of its own, or a file in it.
+    QString data(const QString &name = QString()) const
+    {
+        return name.isEmpty() ? m_data.path() : m_data.filePath(name);
     }
 
     VeyraForm1 &window() { return module.mainWindow(); }
@@ -33,8 +46,18 @@ public:
         return static_cast<T *>(m_standIns.back().get());
     }
 
+private:
+    QTemporaryDir m_data; // before the module, which lives in it
+
+public:
     VeyraModule1 module;
 
 private:
+    void start()
+    {
+        module.recoverWorkingNames();
+        module.mainWindow().Form_Load();
+    }
+
     std::vector<std::unique_ptr<QObject>> m_standIns;
 };

@@ -108,9 +108,7 @@ FlexGrid *importedNames(RunningApp &app, const QList<QStringList> &rows)
 
 void TestMainWindowSearch::noFlyThenClearedThenSelectee()
 {
-    QTemporaryDir data;
-    writeLists(data.path());
-    RunningApp app(data.path());
+    RunningApp app(writeLists);
     Rows rows{app};
     rows.fill(0, {"doe", "jane", "1/2/1960"});
     rows.fill(1, {"roe", "richard", "3/4/1970"});
@@ -148,9 +146,7 @@ void TestMainWindowSearch::noFlyThenClearedThenSelectee()
 
 void TestMainWindowSearch::gridModeCarriesTheMarks()
 {
-    QTemporaryDir data;
-    writeLists(data.path());
-    RunningApp app(data.path());
+    RunningApp app(writeLists);
     FlexGrid *grid = importedNames(app, {{"doe", "jane", "1/2/1960"}, {"roe", "richard", ""}, {"poe", "edgar"}});
 
     search(app, "Veyra_No_Fly.csv");
@@ -181,9 +177,7 @@ void TestMainWindowSearch::gridModeCarriesTheMarks()
 
 void TestMainWindowSearch::refusalStopsAtTheRow()
 {
-    QTemporaryDir data;
-    writeLists(data.path());
-    RunningApp app(data.path());
+    RunningApp app(writeLists);
     Rows rows{app};
     rows.fill(0, {"doe"});
     rows.fill(3, {"", "", "1/2/1960"});
@@ -199,9 +193,7 @@ void TestMainWindowSearch::refusalStopsAtTheRow()
 
 void TestMainWindowSearch::apostropheEndsTheRunWithTheErrorText()
 {
-    QTemporaryDir data;
-    writeLists(data.path());
-    RunningApp app(data.path());
+    RunningApp app(writeLists);
     Rows rows{app};
     rows.fill(0, {"o'brien"});
     rows.fill(1, {"doe"});
@@ -212,7 +204,7 @@ void TestMainWindowSearch::apostropheEndsTheRunWithTheErrorText()
     QCOMPARE(rows.text(1, 1)->foreColor(), Black);
     // The row the search failed at is recorded as such; the row after it was never looked at.
     QStringList recorded;
-    QVERIFY(ScreeningRecord(data.path())
+    QVERIFY(ScreeningRecord(app.data())
                 .read(
                     [&](qint64, const QJsonObject &line) {
                         recorded << line["lastName"].toString() + ": " + line["match"].toString();
@@ -246,9 +238,7 @@ void TestMainWindowSearch::unclosedQuoteIsToldAndNeverCleared()
 
 void TestMainWindowSearch::noWorkingFileChangesNothing()
 {
-    QTemporaryDir data;
-    writeLists(data.path());
-    RunningApp app(data.path());
+    RunningApp app(writeLists);
     Rows rows{app};
     rows.fill(0, {"doe"});
     app.window().File1_Click("Veyra_No_Fly.csv");
@@ -261,8 +251,7 @@ void TestMainWindowSearch::noWorkingFileChangesNothing()
 
 void TestMainWindowSearch::keepCheckedKeepsTickedRows()
 {
-    QTemporaryDir data;
-    RunningApp app(data.path());
+    RunningApp app;
     Rows rows{app};
     for (int i = 0; i < 10; ++i)
         rows.fill(i, {QStringLiteral("name%1").arg(i), "x", "1/1/1970", "p"});
@@ -283,8 +272,7 @@ void TestMainWindowSearch::keepCheckedKeepsTickedRows()
 
 void TestMainWindowSearch::removeClearedKeepsRedRows()
 {
-    QTemporaryDir data;
-    RunningApp app(data.path());
+    RunningApp app;
     QList<QStringList> names;
     for (int i = 0; i < 12; ++i)
         names << QStringList{QStringLiteral("N%1").arg(i)};
@@ -325,8 +313,7 @@ void TestMainWindowSearch::gridTyping()
 {
     QFETCH(QString, keys);
     QFETCH(QString, text);
-    QTemporaryDir data;
-    RunningApp app(data.path());
+    RunningApp app;
     FlexGrid *grid = importedNames(app, {{"AB"}});
     grid->setCurrentCell(0, 0);
     for (QChar key : keys)
@@ -336,8 +323,7 @@ void TestMainWindowSearch::gridTyping()
 
 void TestMainWindowSearch::rowRules()
 {
-    QTemporaryDir data;
-    RunningApp app(data.path());
+    RunningApp app;
     Rows rows{app};
     auto *keepChecked = app.find<QPushButton>("Command2");
     auto *status = app.find<Label>("Label3");
@@ -454,13 +440,11 @@ void TestMainWindowSearch::listChangedAfterSelection()
     QFETCH(QString, change);
     QFETCH(QString, status);
     QFETCH(QColor, rowColor);
-    QTemporaryDir data;
-    writeLists(data.path());
-    RunningApp app(data.path());
+    RunningApp app(writeLists);
     Rows rows{app};
     rows.fill(0, {"smith", "john"});
     app.window().File1_Click("Veyra_No_Fly.csv");
-    const QString path = data.filePath("Veyra_No_Fly.csv");
+    const QString path = app.data("Veyra_No_Fly.csv");
     const QByteArray newer = Header + "1,,DOE,JANE,,P,1/2/1960,,,,\r\n3,,SMITH,JOHN,,P,5/6/1980,,,,\r\n";
     if (change == "newer") {
         writeFile(path + ".new", newer);
@@ -481,7 +465,7 @@ void TestMainWindowSearch::listChangedAfterSelection()
     QVERIFY2(app.find<Label>("ListIdentity")->text().endsWith("SHA-256 " + newHash.left(12)),
              qPrintable(app.find<Label>("ListIdentity")->text()));
     QString recorded;
-    QVERIFY(ScreeningRecord(data.path())
+    QVERIFY(ScreeningRecord(app.data())
                 .read([&](qint64, const QJsonObject &line) { recorded = line["listSha256"].toString(); }, nullptr));
     QCOMPARE(recorded, newHash);
     // Told once: the next search of the same version says nothing more.
@@ -493,9 +477,7 @@ void TestMainWindowSearch::listChangedAfterSelection()
 // first red one, under headings that are no grid row. A click on an advisory's mark opens the panel.
 void TestMainWindowSearch::gridShowsTheFirstRedRowAndItsHeadings()
 {
-    QTemporaryDir data;
-    writeTransliterationList(data.path());
-    RunningApp app(data.path());
+    RunningApp app(writeTransliterationList);
     app.window().FromExcel_Click();
     app.module.excelImportWindow().hide();
     QList<QStringList> names;
@@ -533,9 +515,7 @@ void TestMainWindowSearch::gridShowsTheFirstRedRowAndItsHeadings()
 // Names imported anew are not those the last search marked: its summary, results and removal go.
 void TestMainWindowSearch::newImportStartsAfresh()
 {
-    QTemporaryDir data;
-    writeLists(data.path());
-    RunningApp app(data.path());
+    RunningApp app(writeLists);
     importedNames(app, {{"roe", "richard"}, {"poe", "edgar"}});
     search(app, "Veyra_No_Fly.csv");
     auto *removal = app.find<QPushButton>("Command2");
@@ -572,9 +552,7 @@ void TestMainWindowSearch::removingUnseenAdvisoriesAsksFirst()
     QFETCH(int, answer);
     QFETCH(int, questions);
     QFETCH(bool, removed);
-    QTemporaryDir data;
-    writeTransliterationList(data.path());
-    RunningApp app(data.path());
+    RunningApp app(writeTransliterationList);
     Rows rows{app};
     const QList<QStringList> people{
         {"roe", "richard", "3/4/1970"}, {"muhammad", "ali", "3/4/1970"}, {"nobody", "at all"}};
@@ -606,9 +584,7 @@ void TestMainWindowSearch::removingUnseenAdvisoriesAsksFirst()
 // Imported into the manifest, a person with an advisory carries a mark beside the row number, and nothing else.
 void TestMainWindowSearch::manifestMarksPersonsWithAnAdvisory()
 {
-    QTemporaryDir data;
-    writeTransliterationList(data.path());
-    RunningApp app(data.path());
+    RunningApp app(writeTransliterationList);
     Rows rows{app};
     rows.fill(0, {"muhammad", "ali", "3/4/1970"});
     rows.fill(1, {"nobody", "at all"});
@@ -644,9 +620,7 @@ void writeTransliterationList(const QString &folder)
 
 void TestMainWindowSearch::nearMissIsAnAdvisoryBesideTheMarks()
 {
-    QTemporaryDir data;
-    writeTransliterationList(data.path());
-    RunningApp app(data.path());
+    RunningApp app(writeTransliterationList);
     Rows rows{app};
     rows.fill(0, {"muhammad", "ali", "3/4/1970"});
     rows.fill(1, {"roe", "richard", "3/4/1970"});
@@ -703,9 +677,7 @@ void TestMainWindowSearch::nearMissIsAnAdvisoryBesideTheMarks()
 
 void TestMainWindowSearch::nearMissInGridMode()
 {
-    QTemporaryDir data;
-    writeTransliterationList(data.path());
-    RunningApp app(data.path());
+    RunningApp app(writeTransliterationList);
     FlexGrid *grid = importedNames(app, {{"roe", "richard", "3/4/1970"}, {"mohamad", "ali", "4/3/1970"}});
     search(app, "Veyra_No_Fly.csv");
     QCOMPARE(grid->cellForeColor(0, 0), Red);

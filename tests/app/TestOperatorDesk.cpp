@@ -152,8 +152,7 @@ void TestOperatorDesk::keysReachMenuEntries()
 {
     QFETCH(QString, keys);
     QFETCH(QString, action);
-    QTemporaryDir data;
-    RunningApp app(data.path());
+    RunningApp app;
     QWidget *window = &app.window();
     if (keys.startsWith("Veyra")) {
         window = windowNamed(app, keys.section(' ', 0, 0));
@@ -174,8 +173,7 @@ void TestOperatorDesk::keysReachMenuEntries()
 
 void TestOperatorDesk::escapeClosesSettingsAndPanel()
 {
-    QTemporaryDir data;
-    RunningApp app(data.path());
+    RunningApp app;
     for (const char *name : {"VeyraSettings", "PossibleMatches", "VeyraExcelImport"}) {
         QWidget *window = windowNamed(app, name);
         QVERIFY2(window, name);
@@ -190,8 +188,7 @@ void TestOperatorDesk::escapeClosesSettingsAndPanel()
 // Enter in a settings field saves; Enter in the import window opens the file clicked.
 void TestOperatorDesk::enterClicksTheDefaultButton()
 {
-    QTemporaryDir data;
-    RunningApp app(data.path());
+    RunningApp app;
     VeyraSettings &settings = app.module.settingsWindow();
     settings.show();
     settings.activateWindow();
@@ -205,17 +202,17 @@ void TestOperatorDesk::enterClicksTheDefaultButton()
     QCOMPARE(saved.count(), 1);
 
     // In the import window Enter on a folder opens the folder; on a file it opens the file.
-    QVERIFY(QDir(data.path()).mkpath("Sheets"));
-    TestSupport::writeFile(data.filePath("Sheets/people.csv"), "ROE,RICHARD\r\n");
+    QVERIFY(QDir(app.data()).mkpath("Sheets"));
+    TestSupport::writeFile(app.data("Sheets/people.csv"), "ROE,RICHARD\r\n");
     app.window().FromExcel_Click();
     VeyraExcelImport &import = app.module.excelImportWindow();
     QVERIFY(QTest::qWaitForWindowActive(&import));
     auto *folders = import.findChild<FolderList *>("Dir1");
-    folders->setPath(data.path());
+    folders->setPath(app.data());
     folders->setFocus();
     folders->setCurrentItem(folders->findItems("Sheets", Qt::MatchEndsWith).value(0));
     QTest::keyClick(folders, Qt::Key_Return);
-    QCOMPARE(folders->path(), QDir::toNativeSeparators(data.filePath("Sheets")));
+    QCOMPARE(folders->path(), QDir::toNativeSeparators(app.data("Sheets")));
     QVERIFY(import.isVisible());
     auto *files = import.findChild<FileList *>("File1");
     files->setFocus();
@@ -238,8 +235,7 @@ void TestOperatorDesk::windowsFitTheScreen_data()
 void TestOperatorDesk::windowsFitTheScreen()
 {
     QFETCH(QString, window);
-    QTemporaryDir data;
-    RunningApp app(data.path());
+    RunningApp app;
     QWidget *shown = windowNamed(app, window);
     QVERIFY(shown);
     shown->show();
@@ -284,8 +280,7 @@ void TestOperatorDesk::windowsFitTheScreen()
 
 void TestOperatorDesk::enlargingGrowsTheGrids()
 {
-    QTemporaryDir data;
-    RunningApp app(data.path());
+    RunningApp app;
     VeyraForm1 &window = app.window();
     window.resize(window.minimumSize());
     QCoreApplication::processEvents();
@@ -434,8 +429,7 @@ void TestOperatorDesk::browserThatCannotStartLeavesTheProgramWorking()
     QFETCH(QByteArray, engine);
     QFETCH(QString, library);
     QFETCH(QString, said);
-    QTemporaryDir data;
-    RunningApp app(data.path());
+    RunningApp app;
     const QByteArray before = qgetenv("QTWEBENGINEPROCESS_PATH");
     if (!engine.isEmpty())
         qputenv("QTWEBENGINEPROCESS_PATH", engine);

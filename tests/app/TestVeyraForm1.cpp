@@ -65,8 +65,7 @@ void writeCompanyInfo(const QString &dataFolder)
 
 void TestVeyraForm1::windowAndMenus()
 {
-    QTemporaryDir data;
-    RunningApp app(data.path());
+    RunningApp app;
     VeyraForm1 &window = app.window();
     QVERIFY(window.isVisible());
     QCOMPARE(window.windowTitle(), QStringLiteral("VeyraCheck     v3.1"));
@@ -100,8 +99,7 @@ void TestVeyraForm1::windowAndMenus()
 // else; the two buttons that act on the rows come right after the last row.
 void TestVeyraForm1::typingStartsInRowZero()
 {
-    QTemporaryDir data;
-    RunningApp app(data.path());
+    RunningApp app;
     VeyraForm1 &window = app.window();
     QCOMPARE(window.focusWidget(), app.find<QWidget>("Text1_0"));
 

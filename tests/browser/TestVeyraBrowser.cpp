@@ -64,8 +64,7 @@ VeyraBrowser *TestVeyraBrowser::open(RunningApp &app)
 
 void TestVeyraBrowser::opensAtTheStartAddress()
 {
-    QTemporaryDir data;
-    RunningApp app(data.path());
+    RunningApp app;
     VeyraBrowser *browser = open(app);
     QVERIFY(browser && browser->isVisible());
     QCOMPARE(browser->view()->url().toString(), url("portal.html"));
@@ -82,8 +81,7 @@ void TestVeyraBrowser::opensAtTheStartAddress()
 
 void TestVeyraBrowser::enterLoadsTheTypedAddress()
 {
-    QTemporaryDir data;
-    RunningApp app(data.path());
+    RunningApp app;
     VeyraBrowser *browser = open(app);
     QVERIFY(browser);
     QSignalSpy captions(browser, &QWidget::windowTitleChanged);
@@ -102,8 +100,7 @@ void TestVeyraBrowser::enterLoadsTheTypedAddress()
 
 void TestVeyraBrowser::stopShowsTheCurrentTitle()
 {
-    QTemporaryDir data;
-    RunningApp app(data.path());
+    RunningApp app;
     VeyraBrowser *browser = open(app);
     QVERIFY(browser);
     auto *address = browser->findChild<QComboBox *>("cboAddress");
@@ -118,8 +115,7 @@ void TestVeyraBrowser::stopShowsTheCurrentTitle()
 // that sends the browser on. Each finished load gives the caption its title, with no timer running.
 void TestVeyraBrowser::captionFollowsEveryFinishedLoad()
 {
-    QTemporaryDir data;
-    RunningApp app(data.path());
+    RunningApp app;
     VeyraBrowser *browser = open(app);
     QVERIFY(browser);
     auto *timer = browser->findChild<QTimer *>("timTimer");
@@ -157,14 +153,13 @@ void TestVeyraBrowser::downloadsLandInTheMainFolderWithoutOverwriting()
 // A page offering the journal's name: saved beside it under another name, and the operator is told.
 void TestVeyraBrowser::downloadNeverTakesTheProgramsNames()
 {
-    QTemporaryDir data;
-    RunningApp app(data.path());
+    RunningApp app;
     VeyraBrowser *browser = open(app);
     QVERIFY(browser);
     browser->view()->page()->download(QUrl(url("Veyra_Test.csv")), "WorkingNames.cdb");
-    const QString saved = data.filePath("WorkingNames.cdb.download");
+    const QString saved = app.data("WorkingNames.cdb.download");
     QTRY_COMPARE_WITH_TIMEOUT(readFile(saved), QByteArray("SID,LASTNAME\r\n1,NEW\r\n"), 20000);
-    QVERIFY(!QFile::exists(data.filePath("WorkingNames.cdb")));
+    QVERIFY(!QFile::exists(app.data("WorkingNames.cdb")));
     auto *status = browser->findChild<QStatusBar *>();
     QVERIFY(status && status->isVisible());
     QCOMPARE(status->currentMessage(),
@@ -176,8 +171,7 @@ void TestVeyraBrowser::downloadNeverTakesTheProgramsNames()
 
 void TestVeyraBrowser::followsTheMainWindow()
 {
-    QTemporaryDir data;
-    RunningApp app(data.path());
+    RunningApp app;
     VeyraBrowser *browser = open(app);
     QVERIFY(browser);
     app.window().setGeometry(40, 50, 900, 650);

@@ -37,8 +37,7 @@ TextBox *box(RunningApp &app, int field, int row)
 
 void TestNameLists::menus()
 {
-    QTemporaryDir data;
-    RunningApp app(data.path());
+    RunningApp app;
     auto captions = [&](const char *menu) {
         QStringList texts;
         for (QAction *action : app.find<QMenu>(menu)->actions()) {
@@ -61,8 +60,7 @@ void TestNameLists::menus()
 
 void TestNameLists::saveAndImportRoundTrip()
 {
-    QTemporaryDir data;
-    RunningApp app(data.path());
+    RunningApp app;
     const int rows[] = {0, 2, 5};
     for (int i = 0; i < 3; ++i) {
         for (int field = 1; field <= 4; ++field)
@@ -70,7 +68,7 @@ void TestNameLists::saveAndImportRoundTrip()
     }
     box(app, 2, 1)->setText("FIRST ONLY");
     app.find<QAction>("Passenger_3")->trigger();
-    QCOMPARE(readFile(data.filePath("Passenger-3")).count('\n'), 3);
+    QCOMPARE(readFile(app.data("Passenger-3")).count('\n'), 3);
 
     box(app, 1, 9)->setText("STALE");
     box(app, 1, 9)->setForeColor(toColor(RowColors::Red));
@@ -88,13 +86,12 @@ void TestNameLists::saveAndImportRoundTrip()
 
 void TestNameLists::importOfANeverSavedSlotEmptiesTheRows()
 {
-    QTemporaryDir data;
-    RunningApp app(data.path());
+    RunningApp app;
     box(app, 1, 0)->setText("SMITH");
     app.find<QAction>("importmechanic_2")->trigger();
     QCOMPARE(box(app, 1, 0)->text(), "");
     QCOMPARE(app.module.CurrentNameFile, "Mechanic-2");
-    QVERIFY(!QFile::exists(data.filePath("Mechanic-2")));
+    QVERIFY(!QFile::exists(app.data("Mechanic-2")));
 }
 
 void TestNameLists::listsFollowTheManifestFolder()
@@ -112,9 +109,8 @@ void TestNameLists::listsFollowTheManifestFolder()
 
 void TestNameLists::saveThatCannotWriteIsReported()
 {
-    QTemporaryDir data;
-    RunningApp app(data.path());
-    app.module.ManifestFolder = data.filePath("removed");
+    RunningApp app;
+    app.module.ManifestFolder = app.data("removed");
     box(app, 1, 0)->setText("SMITH");
     TestSupport::MessageBoxAnswerer boxes;
     app.find<QAction>("Employee_1")->trigger();

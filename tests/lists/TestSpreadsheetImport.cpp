@@ -193,8 +193,7 @@ VeyraExcelImport *TestSpreadsheetImport::openImportWindow(RunningApp &app)
 
 void TestSpreadsheetImport::openFillsTheGrid()
 {
-    QTemporaryDir data;
-    RunningApp app(data.path());
+    RunningApp app;
     app.find<TextBox>("Text1_0")->setText("GONE");
     VeyraExcelImport *import = openImportWindow(app);
     QVERIFY(import && import->isVisible());
@@ -220,13 +219,12 @@ void TestSpreadsheetImport::openFillsTheGrid()
              "names.xls, sheet \"Names\": Only rows 1 to 1000 were read; the sheet has names down to row 1200.");
     QCOMPARE(grid->col(), 1);
     QVERIFY(!app.module.existingExcelImportWindow());
-    QVERIFY(readFile(FolderConfig::path(data.path())).contains(QDir::toNativeSeparators(m_dir.path()).toUtf8()));
+    QVERIFY(readFile(FolderConfig::path(app.data())).contains(QDir::toNativeSeparators(m_dir.path()).toUtf8()));
 }
 
 void TestSpreadsheetImport::everyReadableFormatIsListed()
 {
-    QTemporaryDir data;
-    RunningApp app(data.path());
+    RunningApp app;
     writeFile(fixture("people.csv"), "SMITH,JOHN\r\n");
     VeyraExcelImport *import = openImportWindow(app);
     const QStringList listed = import->findChild<FileList *>("File1")->fileNames();
@@ -252,8 +250,7 @@ void TestSpreadsheetImport::everyReadableFormatIsListed()
 
 void TestSpreadsheetImport::cancelLeavesTheRowsEmpty()
 {
-    QTemporaryDir data;
-    RunningApp app(data.path());
+    RunningApp app;
     app.find<TextBox>("Text1_3")->setText("GONE");
     VeyraExcelImport *import = openImportWindow(app);
     QTest::mouseClick(import->findChild<QPushButton *>("Command1_0"), Qt::LeftButton);
@@ -301,8 +298,7 @@ void TestSpreadsheetImport::unreadableFileIsReported_data()
 void TestSpreadsheetImport::unreadableFileIsReported()
 {
     QFETCH(QString, file);
-    QTemporaryDir data;
-    RunningApp app(data.path());
+    RunningApp app;
     VeyraExcelImport *import = openImportWindow(app);
     import->File1_Click(file);
     import->Command1_Click(1);

@@ -166,8 +166,7 @@ void TestSendMail::mailsTheManifestToTwoRecipients()
 {
     const Server server = startServer("starttls");
     QVERIFY(server.port > 0);
-    QTemporaryDir data;
-    RunningApp app(data.path());
+    RunningApp app;
     useServer(app, server.port);
     app.module.CompanyName = "ACME Air";
 
@@ -236,8 +235,7 @@ void TestSendMail::failuresShowTheBox()
     QFETCH(QString, password);
     QFETCH(bool, serverUp);
     const Server server = serverUp ? startServer("starttls") : Server{};
-    QTemporaryDir data;
-    RunningApp app(data.path());
+    RunningApp app;
     useServer(app, serverUp ? server.port : 9, password); // 9, the discard port: nothing answers there
 
     VeyraManifest &manifest = app.module.manifestWindow();
@@ -260,8 +258,7 @@ void TestSendMail::failuresShowTheBox()
 // The defaults are written back into the settings variables, and the sender follows the user name.
 void TestSendMail::emptySettingsTakeTheDefaults()
 {
-    QTemporaryDir data;
-    RunningApp app(data.path());
+    RunningApp app;
     QString from;
     QString to = "a@x.test";
     QString bcc;
@@ -341,8 +338,7 @@ void TestSendMail::injectedRecipientIsRefusedBeforeConnecting()
     const Server server = startServer("starttls");
     QVERIFY(server.port > 0);
     const QString injected = "ops@acme.test>\r\nRCPT TO:<evil@attacker.test";
-    QTemporaryDir data;
-    RunningApp app(data.path());
+    RunningApp app;
     useServer(app, server.port);
     QString from = field == "From" ? injected : User;
     QString to = field == "To" ? injected : "a@x.test";

@@ -77,21 +77,15 @@ struct Manifest
     bool active = false;
 };
 
-QString pathIn(const QTemporaryDir &dir, const QString &name)
-{
-    return QDir(dir.path()).filePath(name);
-}
-
 } // namespace
 
 void TestVeyraManifest::createdHiddenWithAnEmptyGrid()
 {
-    QTemporaryDir data;
-    RunningApp app(data.path());
+    RunningApp app;
     VeyraManifest *manifest = app.module.existingManifestWindow();
     QVERIFY(manifest);
     QVERIFY(!manifest->isVisible());
-    QCOMPARE(manifest->findChild<FolderList *>("Dir1")->path(), QDir::toNativeSeparators(data.path()));
+    QCOMPARE(manifest->findChild<FolderList *>("Dir1")->path(), QDir::toNativeSeparators(app.data()));
 
     Manifest m(app);
     QCOMPARE(m.grid()->rows(), 50);
@@ -111,8 +105,7 @@ void TestVeyraManifest::createdHiddenWithAnEmptyGrid()
 
 void TestVeyraManifest::saveWritesFilledRowsWithoutGaps()
 {
-    QTemporaryDir data;
-    RunningApp app(data.path());
+    RunningApp app;
     Manifest m(app);
     m.number()->setText("123");
     const QStringList rows[] = {{"ANNA A", "F", "PA", "", "1/1/1970", "CLEARED"},
@@ -124,24 +117,24 @@ void TestVeyraManifest::saveWritesFilledRowsWithoutGaps()
     m.grid()->setTextMatrix(3, 2, "M"); // a row without a Full Name is not a person
     QTest::mouseClick(m.button("Command1"), Qt::LeftButton);
 
-    QCOMPARE(readFile(pathIn(data, "Manifest-123")), PersonA + "\"SMITH, JR.\",\"M\",\"\",\"V9\",\"\",\"NO FLY\"\r\n");
+    QCOMPARE(readFile(app.data("Manifest-123")), PersonA + "\"SMITH, JR.\",\"M\",\"\",\"V9\",\"\",\"NO FLY\"\r\n");
     QVERIFY(!m.button("Command1")->isEnabled());
     QVERIFY(m.button("Command3")->isEnabled() && m.button("Command4")->isEnabled());
     QCOMPARE(m.find<FileList>("File1")->fileNames(), QStringList{"Manifest-123"});
-    QCOMPARE(app.module.OpenManifestPath, QDir::toNativeSeparators(pathIn(data, "Manifest-123")));
+    QCOMPARE(app.module.OpenManifestPath, QDir::toNativeSeparators(app.data("Manifest-123")));
 
     m.window.File1_Click("Manifest-123");
     QCOMPARE(m.column(1, 3), (QStringList{"ANNA A", "SMITH, JR.", ""}));
     QCOMPARE(m.cell(2, 4), "V9");
     // Read where it is, under its own name.
-    QCOMPARE(QDir(data.path()).entryList({"Manifest*"}, QDir::Files), QStringList{"Manifest-123"});
+    QCOMPARE(QDir(app.data()).entryList({"Manifest*"}, QDir::Files), QStringList{"Manifest-123"});
 }
 
 void TestVeyraManifest::reopeningAThenB()
 {
     QTemporaryDir data;
-    writeFile(pathIn(data, "Manifest-A"), PersonA);
-    writeFile(pathIn(data, "Manifest-B"), PersonB);
+    writeFile(data.filePath("Manifest-A"), PersonA);
+    writeFile(data.filePath("Manifest-B"), PersonB);
     RunningApp app(data.path());
     Manifest m(app);
 
@@ -150,9 +143,9 @@ void TestVeyraManifest::reopeningAThenB()
     m.window.File1_Click("Manifest-B");
     QCOMPARE(m.column(1, 2), (QStringList{"BORIS B", ""}));
     QCOMPARE(m.number()->text(), "B");
-    QCOMPARE(readFile(pathIn(data, "Manifest-A")), PersonA);
-    QCOMPARE(readFile(pathIn(data, "Manifest-B")), PersonB);
-    QCOMPARE(app.module.OpenManifestPath, QDir::toNativeSeparators(pathIn(data, "Manifest-B")));
+    QCOMPARE(readFile(data.filePath("Manifest-A")), PersonA);
+    QCOMPARE(readFile(data.filePath("Manifest-B")), PersonB);
+    QCOMPARE(app.module.OpenManifestPath, QDir::toNativeSeparators(data.filePath("Manifest-B")));
 
     // The entry of the open manifest stays listed; clicking it again reopens the same rows.
     m.window.File1_Click("Manifest-B");
@@ -174,15 +167,15 @@ void TestVeyraManifest::everyWayOutLeavesTheFileAsItWas()
     QFETCH(QString, way);
     QTemporaryDir data;
     QVERIFY(QDir(data.path()).mkdir("other"));
-    writeFile(pathIn(data, "Manifest-A"), PersonA);
+    writeFile(data.filePath("Manifest-A"), PersonA);
     RunningApp app(data.path());
     Manifest m(app);
     m.window.File1_Click("Manifest-A");
-    QCOMPARE(readFile(pathIn(data, "Manifest-A")), PersonA);
+    QCOMPARE(readFile(data.filePath("Manifest-A")), PersonA);
 
     if (way == "folder") {
-        QVERIFY(m.window.setFolder(pathIn(data, "other")));
-        QCOMPARE(app.module.ManifestFolder, QDir::toNativeSeparators(pathIn(data, "other")));
+        QVERIFY(m.window.setFolder(data.filePath("other")));
+        QCOMPARE(app.module.ManifestFolder, QDir::toNativeSeparators(data.filePath("other")));
         QVERIFY(app.module.OpenManifestPath.isEmpty());
     } else if (way == "back") {
         m.number()->setText("A");
@@ -198,7 +191,7 @@ void TestVeyraManifest::everyWayOutLeavesTheFileAsItWas()
     } else {
         app.window().Form_Unload();
     }
-    QCOMPARE(readFile(pathIn(data, "Manifest-A")), PersonA);
+    QCOMPARE(readFile(data.filePath("Manifest-A")), PersonA);
     QCOMPARE(QDir(data.path()).entryList(QDir::Files | QDir::Hidden), (QStringList{"Defaultcfg.cdb", "Manifest-A"}));
 }
 
@@ -225,7 +218,7 @@ void TestVeyraManifest::openingShowsTheFile()
     QFETCH(int, filledRows);
 
     QTemporaryDir data;
-    writeFile(pathIn(data, fileName), content);
+    writeFile(data.filePath(fileName), content);
     RunningApp app(data.path());
     Manifest m(app);
     MessageBoxAnswerer boxes;
@@ -240,7 +233,7 @@ void TestVeyraManifest::openingShowsTheFile()
 void TestVeyraManifest::savingUnderANewNumberLeavesOnlyTheNewFile()
 {
     QTemporaryDir data;
-    writeFile(pathIn(data, "Manifest-A"), PersonA);
+    writeFile(data.filePath("Manifest-A"), PersonA);
     RunningApp app(data.path());
     Manifest m(app);
     m.window.File1_Click("Manifest-A");
@@ -248,7 +241,7 @@ void TestVeyraManifest::savingUnderANewNumberLeavesOnlyTheNewFile()
     m.window.Command1_Click();
 
     QCOMPARE(QDir(data.path()).entryList({"Manifest*"}, QDir::Files), QStringList{"Manifest-C"});
-    QCOMPARE(readFile(pathIn(data, "Manifest-C")), PersonA);
+    QCOMPARE(readFile(data.filePath("Manifest-C")), PersonA);
     m.find<QAction>("Back")->trigger();
     QCOMPARE(QDir(data.path()).entryList({"Manifest*"}, QDir::Files), QStringList{"Manifest-C"});
 }
@@ -272,13 +265,13 @@ void TestVeyraManifest::saveThatCannotWriteLosesNothing()
     QFETCH(bool, diskFull);
     QFETCH(QString, cause);
     QTemporaryDir data;
-    writeFile(pathIn(data, "Manifest-A"), PersonA);
+    writeFile(data.filePath("Manifest-A"), PersonA);
     RunningApp app(data.path());
     Manifest m(app);
     m.window.File1_Click("Manifest-A");
     m.number()->setText(number);
     if (folderGone)
-        app.module.ManifestFolder = pathIn(data, "gone");
+        app.module.ManifestFolder = data.filePath("gone");
 
     MessageBoxAnswerer boxes;
     {
@@ -290,11 +283,11 @@ void TestVeyraManifest::saveThatCannotWriteLosesNothing()
     QCOMPARE(boxes.texts.size(), 1);
     QVERIFY2(boxes.texts[0].contains(cause), qPrintable(boxes.texts[0]));
     QVERIFY(m.button("Command1")->isEnabled());
-    QCOMPARE(readFile(pathIn(data, "Manifest-A")), PersonA);
+    QCOMPARE(readFile(data.filePath("Manifest-A")), PersonA);
     QCOMPARE(m.cell(1, 1), "ANNA A");
 
     m.window.Form_Unload();
-    QCOMPARE(readFile(pathIn(data, "Manifest-A")), PersonA);
+    QCOMPARE(readFile(data.filePath("Manifest-A")), PersonA);
 }
 
 void TestVeyraManifest::editingKeys_data()
@@ -314,8 +307,7 @@ void TestVeyraManifest::editingKeys()
     QFETCH(QString, start);
     QFETCH(QList<int>, keys);
     QFETCH(QString, text);
-    QTemporaryDir data;
-    RunningApp app(data.path());
+    RunningApp app;
     Manifest m(app);
     m.grid()->setCurrentCell(2, 1);
     m.grid()->setTextMatrix(2, 1, start);
@@ -330,8 +322,7 @@ void TestVeyraManifest::editingKeys()
 
 void TestVeyraManifest::movingInTheGridEnablesSave()
 {
-    QTemporaryDir data;
-    RunningApp app(data.path());
+    RunningApp app;
     Manifest m(app);
     m.grid()->setCurrentCell(1, 1);
     QTest::keyClick(m.grid(), Qt::Key_Down);
@@ -346,8 +337,7 @@ void TestVeyraManifest::movingInTheGridEnablesSave()
 
 void TestVeyraManifest::importFromSearch()
 {
-    QTemporaryDir data;
-    RunningApp app(data.path());
+    RunningApp app;
     auto box = [&](int field, int row) { return app.find<TextBox>(QStringLiteral("Text%1_%2").arg(field).arg(row)); };
     const QStringList people[] = {{"ONE", "ANNA", "1/1/1970", "P1"}, {"TWO", "", "", "P2"}, {"THREE", "CARL", "", ""}};
     const int nameRows[] = {0, 2, 5};
@@ -373,8 +363,7 @@ void TestVeyraManifest::importFromSearch()
 
 void TestVeyraManifest::importStopsAtRow49()
 {
-    QTemporaryDir data;
-    RunningApp app(data.path());
+    RunningApp app;
     for (int row = 0; row < 3; ++row)
         app.find<TextBox>(QStringLiteral("Text1_%1").arg(row))->setText(QStringLiteral("LAST%1").arg(row));
     Manifest m(app);
@@ -393,8 +382,7 @@ void TestVeyraManifest::importStopsAtRow49()
 // does not.
 void TestVeyraManifest::activationFromAnotherWindowResets()
 {
-    QTemporaryDir data;
-    RunningApp app(data.path());
+    RunningApp app;
     VeyraSettings &settings = app.module.settingsWindow();
     settings.findChild<TextBox *>("Settings_4")->setText("ops@example.test");
     Manifest m(app);
@@ -443,9 +431,9 @@ void TestVeyraManifest::nothingSavedOverIsLost()
     QFETCH(QString, path);
     QFETCH(QString, lost);
     QTemporaryDir data;
-    writeFile(pathIn(data, "Manifest-A"), PersonA + PersonB);
-    writeFile(pathIn(data, "Manifest-B"), PersonB);
-    const QByteArray before = readFile(pathIn(data, lost));
+    writeFile(data.filePath("Manifest-A"), PersonA + PersonB);
+    writeFile(data.filePath("Manifest-B"), PersonB);
+    const QByteArray before = readFile(data.filePath(lost));
     RunningApp app(data.path());
     Manifest m(app);
     if (path == "over") {
@@ -466,16 +454,16 @@ void TestVeyraManifest::nothingSavedOverIsLost()
     }
     m.window.Command1_Click();
     m.window.Form_Unload();
-    QVERIFY(readFile(pathIn(data, lost)) != before);
+    QVERIFY(readFile(data.filePath(lost)) != before);
 
     const FileHistory history(data.path());
     const QList<FileHistory::Item> items = history.items();
     QCOMPARE(items.size(), 1);
     QVERIFY2(items[0].id.endsWith("-" + lost), qPrintable(items[0].id));
-    QCOMPARE(items[0].origin, QDir::toNativeSeparators(pathIn(data, lost)));
+    QCOMPARE(items[0].origin, QDir::toNativeSeparators(data.filePath(lost)));
     QString error;
     QVERIFY2(history.restore(items[0].id, {}, nullptr, &error), qPrintable(error));
-    QCOMPARE(readFile(pathIn(data, lost)), before);
+    QCOMPARE(readFile(data.filePath(lost)), before);
 }
 
 VEYRA_TEST(TestVeyraManifest)

@@ -60,22 +60,21 @@ QList<Word> pdfWords(const QString &pdf)
 
 void TestPrintToPdf::searchLogBecomesAPdf()
 {
-    QTemporaryDir data;
-    RunningApp app(data.path());
+    RunningApp app;
     app.module.printOptions().systemPrinter = false;
     app.module.CompanyName = "ACME Air";
     app.window().showStatus("Search succesful", Qt::blue);
     app.find<QAction>("printlog")->trigger();
 
-    const QStringList pdfs = QDir(data.path()).entryList({"SearchLog-*.pdf"});
+    const QStringList pdfs = QDir(app.data()).entryList({"SearchLog-*.pdf"});
     QCOMPARE(pdfs.size(), 1);
     QVERIFY(QRegularExpression(R"(^SearchLog-\d{8}-\d{6}\.pdf$)").match(pdfs[0]).hasMatch());
     // The notice has a line of its own; the search's summary stays.
     auto *notice = app.find<Label>("PrintNotice");
     QVERIFY(notice->isVisible());
-    QCOMPARE(notice->text(), "No printer is installed: the printout was saved as " + data.filePath(pdfs[0]));
+    QCOMPARE(notice->text(), "No printer is installed: the printout was saved as " + app.data(pdfs[0]));
     QCOMPARE(app.find<Label>("Label3")->text(), "Search succesful");
-    const QList<Word> words = pdfWords(data.filePath(pdfs[0]));
+    const QList<Word> words = pdfWords(app.data(pdfs[0]));
     QVERIFY(std::any_of(words.begin(), words.end(), [](const Word &w) { return w.text == "Approved"; }));
 }
 

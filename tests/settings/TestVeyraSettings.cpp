@@ -47,8 +47,7 @@ void clickSave(VeyraSettings &settings)
 
 void TestVeyraSettings::missingFileLeavesFieldsEmptyAndPortZero()
 {
-    QTemporaryDir data;
-    RunningApp app(data.path());
+    RunningApp app;
     VeyraSettings &settings = app.module.settingsWindow();
     QVERIFY(!settings.isVisible());
     for (int index : {0, 4, 5, 6, 7})
@@ -125,8 +124,7 @@ void TestVeyraSettings::refusedSaveLeavesFileAndWindow()
     QFETCH(QString, text);
     QFETCH(QString, message);
 
-    QTemporaryDir data;
-    RunningApp app(data.path());
+    RunningApp app;
     app.window().Settings_Click();
     VeyraSettings &settings = app.module.settingsWindow();
     fill(settings, {"ACME", "ops@acme.test", "smtp.test", "user", "pw", "25"});
@@ -148,8 +146,7 @@ void TestVeyraSettings::refusedSaveLeavesFileAndWindow()
 
 void TestVeyraSettings::centredOverTheMainWindowWhenActivated()
 {
-    QTemporaryDir data;
-    RunningApp app(data.path());
+    RunningApp app;
     app.window().move(40, 30);
     app.window().Settings_Click();
     VeyraSettings &settings = app.module.settingsWindow();
@@ -167,8 +164,7 @@ void TestVeyraSettings::centredOverTheMainWindowWhenActivated()
 
 void TestVeyraSettings::pressOnTheMainWindowBringsSettingsToFront()
 {
-    QTemporaryDir data;
-    RunningApp app(data.path());
+    RunningApp app;
     app.window().Settings_Click();
     VeyraSettings &settings = app.module.settingsWindow();
     QVERIFY(QTest::qWaitForWindowActive(&settings));
