@@ -125,6 +125,16 @@ private:
     QTimer m_timer;
 };
 
+} // namespace TestSupport
+
+// A row of a data table, its values in the order of the columns: QTest::newRow(name) << values... on one line.
+template <typename... Values> void newRow(const char *name, const Values &...values)
+{
+    (QTest::newRow(name) << ... << values);
+}
+
+namespace TestSupport {
+
 // The test classes linked into one executable; main() runs each in turn.
 inline std::vector<std::function<std::unique_ptr<QObject>()>> &registeredTests()
 {

@@ -299,14 +299,10 @@ void TestMainWindowSearch::gridTyping_data()
 {
     QTest::addColumn<QString>("keys");
     QTest::addColumn<QString>("text");
-    QTest::newRow("letters, digits and slash are appended") << "a1/Z"
-                                                            << "ABa1/Z";
-    QTest::newRow("space, hyphen, apostrophe and full stop are not") << " -'."
-                                                                     << "AB";
-    QTest::newRow("backspace takes the last character") << "\b"
-                                                        << "A";
-    QTest::newRow("backspace on an empty cell does nothing") << "\b\b\b"
-                                                             << "";
+    newRow("letters, digits and slash are appended", "a1/Z", "ABa1/Z");
+    newRow("space, hyphen, apostrophe and full stop are not", " -'.", "AB");
+    newRow("backspace takes the last character", "\b", "A");
+    newRow("backspace on an empty cell does nothing", "\b\b\b", "");
 }
 
 void TestMainWindowSearch::gridTyping()
@@ -423,14 +419,10 @@ void TestMainWindowSearch::listChangedAfterSelection_data()
     QTest::addColumn<QString>("status");
     QTest::addColumn<QColor>("rowColor");
 
-    QTest::newRow("a newer version copied over it")
-        << "newer"
-        << "Search succesful   Veyra_No_Fly.csv changed since it was selected; this search read the new version."
-        << Red;
-    QTest::newRow("the same bytes written again") << "same"
-                                                  << "Search succesful" << Black;
-    QTest::newRow("removed by someone else") << "removed"
-                                             << " Incomplete Search, Try again" << Black;
+    newRow("a newer version copied over it", "newer",
+           "Search succesful   Veyra_No_Fly.csv changed since it was selected; this search read the new version.", Red);
+    newRow("the same bytes written again", "same", "Search succesful", Black);
+    newRow("removed by someone else", "removed", " Incomplete Search, Try again", Black);
 }
 
 // Another operator copies a newer list over the one selected here: the next search reads the new bytes, says so,
@@ -537,11 +529,11 @@ void TestMainWindowSearch::removingUnseenAdvisoriesAsksFirst_data()
     QTest::addColumn<int>("answer");
     QTest::addColumn<int>("questions");
     QTest::addColumn<bool>("removed");
-    QTest::newRow("Keep Checked, answered No: the row stays") << false << false << int(QMessageBox::No) << 1 << false;
-    QTest::newRow("Keep Checked, answered Yes: the row goes") << false << false << int(QMessageBox::Yes) << 1 << true;
-    QTest::newRow("Keep Checked, panel seen: no question") << false << true << int(QMessageBox::No) << 0 << true;
-    QTest::newRow("Remove Cleared, answered No: the row stays") << true << false << int(QMessageBox::No) << 1 << false;
-    QTest::newRow("Remove Cleared, answered Yes: the row goes") << true << false << int(QMessageBox::Yes) << 1 << true;
+    newRow("Keep Checked, answered No: the row stays", false, false, int(QMessageBox::No), 1, false);
+    newRow("Keep Checked, answered Yes: the row goes", false, false, int(QMessageBox::Yes), 1, true);
+    newRow("Keep Checked, panel seen: no question", false, true, int(QMessageBox::No), 0, true);
+    newRow("Remove Cleared, answered No: the row stays", true, false, int(QMessageBox::No), 1, false);
+    newRow("Remove Cleared, answered Yes: the row goes", true, false, int(QMessageBox::Yes), 1, true);
 }
 
 // MUHAMMAD comes close to the listed MOHAMMED without the search finding him: removing his row asks first.

@@ -124,28 +124,17 @@ void TestOperatorDesk::keysReachMenuEntries_data()
 {
     QTest::addColumn<QString>("keys");
     QTest::addColumn<QString>("action");
-    QTest::newRow("Alt+S: Settings") << "Alt+S"
-                                     << "Settings";
-    QTest::newRow("Alt+M: Manifest") << "Alt+M"
-                                     << "ManifestOpen";
-    QTest::newRow("Alt+P: Print Log") << "Alt+P"
-                                      << "printlog";
-    QTest::newRow("F10 then Enter: the first entry") << "F10 Return"
-                                                     << "Settings";
-    QTest::newRow("Alt alone then Enter") << "Alt Return"
-                                          << "Settings";
-    QTest::newRow("Save Names opens on Crew #1") << "Alt+V Return"
-                                                 << "Crew_1";
-    QTest::newRow("Save Names, the kind's letter steps on") << "Alt+V C C Return"
-                                                            << "Crew_3";
-    QTest::newRow("Save Names, Passengesr #3") << "Alt+V P P P Return"
-                                               << "Passenger_3";
-    QTest::newRow("Import Names, Mechanics #1") << "Alt+I M Return"
-                                                << "importmechanic_1";
-    QTest::newRow("Import Names, From Excel") << "Alt+I F"
-                                              << "FromExcel";
-    QTest::newRow("Manifest window, Back") << "VeyraManifest Alt+B"
-                                           << "Back";
+    newRow("Alt+S: Settings", "Alt+S", "Settings");
+    newRow("Alt+M: Manifest", "Alt+M", "ManifestOpen");
+    newRow("Alt+P: Print Log", "Alt+P", "printlog");
+    newRow("F10 then Enter: the first entry", "F10 Return", "Settings");
+    newRow("Alt alone then Enter", "Alt Return", "Settings");
+    newRow("Save Names opens on Crew #1", "Alt+V Return", "Crew_1");
+    newRow("Save Names, the kind's letter steps on", "Alt+V C C Return", "Crew_3");
+    newRow("Save Names, Passengesr #3", "Alt+V P P P Return", "Passenger_3");
+    newRow("Import Names, Mechanics #1", "Alt+I M Return", "importmechanic_1");
+    newRow("Import Names, From Excel", "Alt+I F", "FromExcel");
+    newRow("Manifest window, Back", "VeyraManifest Alt+B", "Back");
 }
 
 void TestOperatorDesk::keysReachMenuEntries()
@@ -227,7 +216,7 @@ void TestOperatorDesk::windowsFitTheScreen_data()
 {
     QTest::addColumn<QString>("window");
     for (const char *name : {"VeyraForm1", "VeyraManifest", "VeyraSettings", "VeyraExcelImport", "PossibleMatches"})
-        QTest::newRow(name) << name;
+        newRow(name, name);
 }
 
 // Opened, the window lies within the screen's available area; made as small as it goes, every control is in
@@ -299,8 +288,8 @@ void TestOperatorDesk::enlargingGrowsTheGrids()
 void TestOperatorDesk::busyLineWhileASpreadsheetIsRead_data()
 {
     QTest::addColumn<bool>("cancel");
-    QTest::newRow("the read ends: the names arrive and are counted") << false;
-    QTest::newRow("cancelled: the reader ends, the window stays") << true;
+    newRow("the read ends: the names arrive and are counted", false);
+    newRow("cancelled: the reader ends, the window stays", true);
 }
 
 // A stand-in reader that waits for the test's word: while it works the window says what it reads, paints, and
@@ -417,10 +406,10 @@ void TestOperatorDesk::browserThatCannotStartLeavesTheProgramWorking_data()
     QTest::addColumn<QByteArray>("engine");
     QTest::addColumn<QString>("library");
     QTest::addColumn<QString>("said");
-    QTest::newRow("the engine's helper is missing") << QByteArray("/nonexistent/QtWebEngineProcess") << ""
-                                                    << "The browser cannot be started: its web engine";
-    QTest::newRow("the browser's library is missing") << QByteArray() << "/nonexistent/veyra_browser"
-                                                      << "The browser cannot be started.\n";
+    newRow("the engine's helper is missing", QByteArray("/nonexistent/QtWebEngineProcess"), "",
+           "The browser cannot be started: its web engine");
+    newRow("the browser's library is missing", QByteArray(), "/nonexistent/veyra_browser",
+           "The browser cannot be started.\n");
 }
 
 // "Download Database" with a browser that cannot start: a message saying why, and the rows typed are still there.
@@ -453,7 +442,7 @@ void TestOperatorDesk::doubleClickOpensAFolderOnce_data()
 {
     QTest::addColumn<QString>("window");
     for (const char *name : {"VeyraForm1", "VeyraManifest", "VeyraExcelImport"})
-        QTest::newRow(name) << name;
+        newRow(name, name);
 }
 
 // As the mouse sends it, a click and then a double-click: the folder opens once, and the window lives on.

@@ -170,12 +170,12 @@ void TestTwoOperators::savingOverTheOthersChange_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<bool>("yes");
-    QTest::newRow("a manifest, No: both versions stay as they were") << "manifest" << false;
-    QTest::newRow("a manifest, Yes: saved, theirs in the history") << "manifest" << true;
-    QTest::newRow("a name-list slot, No") << "names" << false;
-    QTest::newRow("a name-list slot, Yes") << "names" << true;
-    QTest::newRow("the company settings, No") << "settings" << false;
-    QTest::newRow("the company settings, Yes") << "settings" << true;
+    newRow("a manifest, No: both versions stay as they were", "manifest", false);
+    newRow("a manifest, Yes: saved, theirs in the history", "manifest", true);
+    newRow("a name-list slot, No", "names", false);
+    newRow("a name-list slot, Yes", "names", true);
+    newRow("the company settings, No", "settings", false);
+    newRow("the company settings, Yes", "settings", true);
 }
 
 // A and B read the same file; B saves first, then A saves: A is asked before B's version is overwritten.

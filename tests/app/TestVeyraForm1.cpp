@@ -136,10 +136,10 @@ void TestVeyraForm1::startUpFolders_data()
     QTest::addColumn<bool>("companyInfoExists");
     QTest::addColumn<bool>("remembered");
 
-    QTest::newRow("remembered folders are used") << true << true << true;
-    QTest::newRow("vanished main folder falls back") << false << true << false;
+    newRow("remembered folders are used", true, true, true);
+    newRow("vanished main folder falls back", false, true, false);
     // A failing company information read falls back too, after the window is shown.
-    QTest::newRow("missing company information falls back") << true << false << false;
+    newRow("missing company information falls back", true, false, false);
 }
 
 void TestVeyraForm1::startUpFolders()

@@ -76,14 +76,13 @@ void TestAuditTool::showFilters_data()
 {
     QTest::addColumn<QStringList>("options");
     QTest::addColumn<QStringList>("lastNames");
-    QTest::newRow("everything") << QStringList{} << QStringList{"QUILLFEATHER", "MARROWBY", "PEMBERLEAF", "SMITH"};
-    QTest::newRow("a part of a last name, any case") << QStringList{"--name", "marrow"} << QStringList{"MARROWBY"};
-    QTest::newRow("a given name") << QStringList{"--name", "Orsolya"} << QStringList{"PEMBERLEAF"};
-    QTest::newRow("given and last name together")
-        << QStringList{"--name", "celeste marrowby"} << QStringList{"MARROWBY"};
-    QTest::newRow("since a day long past")
-        << QStringList{"--since", "2020-01-01"} << QStringList{"QUILLFEATHER", "MARROWBY", "PEMBERLEAF", "SMITH"};
-    QTest::newRow("since a day to come") << QStringList{"--since", "2099-01-01"} << QStringList{};
+    newRow("everything", QStringList{}, QStringList{"QUILLFEATHER", "MARROWBY", "PEMBERLEAF", "SMITH"});
+    newRow("a part of a last name, any case", QStringList{"--name", "marrow"}, QStringList{"MARROWBY"});
+    newRow("a given name", QStringList{"--name", "Orsolya"}, QStringList{"PEMBERLEAF"});
+    newRow("given and last name together", QStringList{"--name", "celeste marrowby"}, QStringList{"MARROWBY"});
+    newRow("since a day long past", QStringList{"--since", "2020-01-01"},
+           QStringList{"QUILLFEATHER", "MARROWBY", "PEMBERLEAF", "SMITH"});
+    newRow("since a day to come", QStringList{"--since", "2099-01-01"}, QStringList{});
 }
 
 void TestAuditTool::showFilters()
@@ -188,15 +187,15 @@ void TestAuditTool::formulasInCsvAreShownAsText()
 void TestAuditTool::badUsage_data()
 {
     QTest::addColumn<QStringList>("arguments");
-    QTest::newRow("no command") << QStringList{};
-    QTest::newRow("an unknown command") << QStringList{"check"};
-    QTest::newRow("two commands") << QStringList{"verify", "show"};
-    QTest::newRow("a show option on verify") << QStringList{"verify", "--name", "X"};
-    QTest::newRow("another format") << QStringList{"show", "--format", "xml"};
-    QTest::newRow("a date that is none") << QStringList{"show", "--since", "yesterday"};
-    QTest::newRow("days that are no number") << QStringList{"history", "--prune", "ninety"};
-    QTest::newRow("negative days") << QStringList{"history", "--prune", "-1"};
-    QTest::newRow("--to without --restore") << QStringList{"history", "--to", "x"};
+    newRow("no command", QStringList{});
+    newRow("an unknown command", QStringList{"check"});
+    newRow("two commands", QStringList{"verify", "show"});
+    newRow("a show option on verify", QStringList{"verify", "--name", "X"});
+    newRow("another format", QStringList{"show", "--format", "xml"});
+    newRow("a date that is none", QStringList{"show", "--since", "yesterday"});
+    newRow("days that are no number", QStringList{"history", "--prune", "ninety"});
+    newRow("negative days", QStringList{"history", "--prune", "-1"});
+    newRow("--to without --restore", QStringList{"history", "--to", "x"});
 }
 
 void TestAuditTool::badUsage()

@@ -52,12 +52,10 @@ void TestFileHistory::overwrittenFileIsKept_data()
     QTest::addColumn<QByteArray>("before"); // empty: no file there
     QTest::addColumn<QByteArray>("after");
     QTest::addColumn<bool>("kept");
-    QTest::newRow("new contents over old")
-        << QByteArray("\"SMITH\",\"JOHN\"\r\n") << QByteArray("\"LAKE\"\r\n") << true;
-    QTest::newRow("the same bytes again keep nothing")
-        << QByteArray("\"SMITH\"\r\n") << QByteArray("\"SMITH\"\r\n") << false;
-    QTest::newRow("no file before") << QByteArray() << QByteArray("\"LAKE\"\r\n") << false;
-    QTest::newRow("an empty file over a full one") << QByteArray("\"SMITH\"\r\n") << QByteArray() << true;
+    newRow("new contents over old", QByteArray("\"SMITH\",\"JOHN\"\r\n"), QByteArray("\"LAKE\"\r\n"), true);
+    newRow("the same bytes again keep nothing", QByteArray("\"SMITH\"\r\n"), QByteArray("\"SMITH\"\r\n"), false);
+    newRow("no file before", QByteArray(), QByteArray("\"LAKE\"\r\n"), false);
+    newRow("an empty file over a full one", QByteArray("\"SMITH\"\r\n"), QByteArray(), true);
 }
 
 void TestFileHistory::overwrittenFileIsKept()
@@ -142,33 +140,17 @@ void TestFileHistory::restoreRefusals_data()
     QTest::addColumn<QString>("target");
     QTest::addColumn<QString>("message");
     const QString item = "2026-12-06/120001.250-Crew-1";
-    QTest::newRow("an unknown item") << "2026-12-06/000000.000-Crew-9"
-                                     << "lists/Crew-1"
-                                     << "There is no item";
-    QTest::newRow("a path that climbs out") << "../../etc/passwd"
-                                            << "lists/Crew-1"
-                                            << "There is no item";
-    QTest::newRow("a folder that is gone") << item << "/nonexistent-veyra-folder/Crew-1"
-                                           << "does not exist";
-    QTest::newRow("never over the screening record") << item << "ScreeningRecord.jsonl"
-                                                     << "screening record";
-    QTest::newRow("a link named innocently, to the record") << item << "innocent-name"
-                                                            << "is a link";
-    QTest::newRow("a link to the record from another folder") << item << "lists/innocent-name"
-                                                              << "is a link";
-    QTest::newRow("the record through a linked folder") << item << "lists/data/ScreeningRecord.jsonl"
-                                                        << "screening record";
-    QTest::newRow("an origin in no folder of the program") << item << ""
-                                                           << "name the file to restore it to";
-    QTest::newRow("a forged origin, the record") << "2026-12-06/120001.250-forged"
-                                                 << ""
-                                                 << "screening record";
-    QTest::newRow("an item that is a link") << "2026-12-06/120001.250-hostname"
-                                            << "lists/restored"
-                                            << "is a link";
-    QTest::newRow("a day that is a link") << "2000-01-01/120001.250-hostname"
-                                          << "lists/restored"
-                                          << "is a link";
+    newRow("an unknown item", "2026-12-06/000000.000-Crew-9", "lists/Crew-1", "There is no item");
+    newRow("a path that climbs out", "../../etc/passwd", "lists/Crew-1", "There is no item");
+    newRow("a folder that is gone", item, "/nonexistent-veyra-folder/Crew-1", "does not exist");
+    newRow("never over the screening record", item, "ScreeningRecord.jsonl", "screening record");
+    newRow("a link named innocently, to the record", item, "innocent-name", "is a link");
+    newRow("a link to the record from another folder", item, "lists/innocent-name", "is a link");
+    newRow("the record through a linked folder", item, "lists/data/ScreeningRecord.jsonl", "screening record");
+    newRow("an origin in no folder of the program", item, "", "name the file to restore it to");
+    newRow("a forged origin, the record", "2026-12-06/120001.250-forged", "", "screening record");
+    newRow("an item that is a link", "2026-12-06/120001.250-hostname", "lists/restored", "is a link");
+    newRow("a day that is a link", "2000-01-01/120001.250-hostname", "lists/restored", "is a link");
 }
 
 void TestFileHistory::restoreRefusals()
@@ -272,18 +254,12 @@ void TestFileHistory::restoredFilesAreNoWiderThanTheProgramMakesThem_data()
     QTest::addColumn<QString>("target");
     QTest::addColumn<int>("existingMode"); // 0: no file there
     QTest::addColumn<int>("mode");
-    QTest::newRow("the mail settings, gone") << "CIinfo.cdb"
-                                             << "" << 0 << 0600;
-    QTest::newRow("the mail settings, elsewhere") << "CIinfo.cdb"
-                                                  << "settings-before.cdb" << 0 << 0600;
-    QTest::newRow("over the mail settings, open to all") << "CIinfo.cdb"
-                                                         << "" << 0644 << 0600;
-    QTest::newRow("a piece of the record, elsewhere") << "ScreeningRecord.jsonl"
-                                                      << "torn.jsonl" << 0 << 0600;
-    QTest::newRow("a manifest its owner closed") << "Manifest-AB1"
-                                                 << "" << 0600 << 0600;
-    QTest::newRow("a manifest others may read") << "Manifest-AB1"
-                                                << "" << 0640 << 0640;
+    newRow("the mail settings, gone", "CIinfo.cdb", "", 0, 0600);
+    newRow("the mail settings, elsewhere", "CIinfo.cdb", "settings-before.cdb", 0, 0600);
+    newRow("over the mail settings, open to all", "CIinfo.cdb", "", 0644, 0600);
+    newRow("a piece of the record, elsewhere", "ScreeningRecord.jsonl", "torn.jsonl", 0, 0600);
+    newRow("a manifest its owner closed", "Manifest-AB1", "", 0600, 0600);
+    newRow("a manifest others may read", "Manifest-AB1", "", 0640, 0640);
 }
 
 void TestFileHistory::restoredFilesAreNoWiderThanTheProgramMakesThem()
@@ -332,9 +308,9 @@ void TestFileHistory::pruneKeepsTheLastDays_data()
     QTest::addColumn<int>("removed");
     QTest::addColumn<QStringList>("left");
     const QStringList all{"2026-08-01", "2026-09-06", "2026-09-07", "2026-12-06"};
-    QTest::newRow("ninety days") << 90 << 2 << QStringList{"2026-09-07", "2026-12-06"};
-    QTest::newRow("none but today") << 0 << 3 << QStringList{"2026-12-06"};
-    QTest::newRow("a year") << 365 << 0 << all;
+    newRow("ninety days", 90, 2, QStringList{"2026-09-07", "2026-12-06"});
+    newRow("none but today", 0, 3, QStringList{"2026-12-06"});
+    newRow("a year", 365, 0, all);
 }
 
 void TestFileHistory::pruneKeepsTheLastDays()
@@ -373,12 +349,11 @@ void TestFileHistory::keepingStepsInOrder_data()
     QTest::addColumn<bool>("deleted");
     QTest::addColumn<QStringList>("itemSteps"); // after the folders are made
 
-    QTest::newRow("overwritten: a durable copy")
-        << false
-        << QStringList{
-               "create T", "write T", "sync T", "close T", "rename T 120001.250-Crew-1", "sync folder 2026-12-06"};
-    QTest::newRow("deleted: moved, then both folders synced")
-        << true << QStringList{"rename Crew-1 120001.250-Crew-1", "sync folder 2026-12-06", "sync folder lists"};
+    newRow("overwritten: a durable copy", false,
+           QStringList{"create T", "write T", "sync T", "close T", "rename T 120001.250-Crew-1",
+                       "sync folder 2026-12-06"});
+    newRow("deleted: moved, then both folders synced", true,
+           QStringList{"rename Crew-1 120001.250-Crew-1", "sync folder 2026-12-06", "sync folder lists"});
 }
 
 // Each new name (a folder, the index, the item) reaches the disk with its folder, and the index line is on the

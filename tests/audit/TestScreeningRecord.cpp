@@ -123,22 +123,20 @@ void TestScreeningRecord::tamperingIsFound_data()
     QTest::addColumn<QString>("change");
     QTest::addColumn<qint64>("badLine");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("an outcome edited") << "edit 3" << qint64(3) << "changed";
-    QTest::newRow("a name edited in the first line") << "edit 1" << qint64(1) << "changed";
-    QTest::newRow("a line removed") << "remove 2" << qint64(2) << "does not follow";
-    QTest::newRow("the first line removed") << "remove 1" << qint64(1) << "lines before it were removed";
-    QTest::newRow("two lines swapped") << "swap 3" << qint64(3) << "does not follow";
-    QTest::newRow("a line written twice") << "repeat 2" << qint64(3) << "does not follow";
-    QTest::newRow("an edit with its own hash made again") << "rehash 2" << qint64(3) << "does not follow";
-    QTest::newRow("two lines joined") << "join 4" << qint64(4) << "not a record line";
-    QTest::newRow("the last line cut short") << "cut 5" << qint64(6) << "incomplete";
-    QTest::newRow("a blank line put in") << "blank 2" << qint64(3) << "not a record line";
-    QTest::newRow("numbered past counting, its hash made again")
-        << "renumber 3 1e300" << qint64(3) << "not a record line";
-    QTest::newRow("numbered by a fraction, its hash made again")
-        << "renumber 3 2.5" << qint64(3) << "not a record line";
-    QTest::newRow("numbered below one, its hash made again") << "renumber 1 0" << qint64(1) << "not a record line";
-    QTest::newRow("numbered wrongly, its hash made again") << "renumber 3 4" << qint64(3) << "numbered 4";
+    newRow("an outcome edited", "edit 3", qint64(3), "changed");
+    newRow("a name edited in the first line", "edit 1", qint64(1), "changed");
+    newRow("a line removed", "remove 2", qint64(2), "does not follow");
+    newRow("the first line removed", "remove 1", qint64(1), "lines before it were removed");
+    newRow("two lines swapped", "swap 3", qint64(3), "does not follow");
+    newRow("a line written twice", "repeat 2", qint64(3), "does not follow");
+    newRow("an edit with its own hash made again", "rehash 2", qint64(3), "does not follow");
+    newRow("two lines joined", "join 4", qint64(4), "not a record line");
+    newRow("the last line cut short", "cut 5", qint64(6), "incomplete");
+    newRow("a blank line put in", "blank 2", qint64(3), "not a record line");
+    newRow("numbered past counting, its hash made again", "renumber 3 1e300", qint64(3), "not a record line");
+    newRow("numbered by a fraction, its hash made again", "renumber 3 2.5", qint64(3), "not a record line");
+    newRow("numbered below one, its hash made again", "renumber 1 0", qint64(1), "not a record line");
+    newRow("numbered wrongly, its hash made again", "renumber 3 4", qint64(3), "numbered 4");
 }
 
 void TestScreeningRecord::tamperingIsFound()
@@ -205,20 +203,14 @@ void TestScreeningRecord::damagedEndIsCutAndKept_data()
     QTest::addColumn<qint64>("linesAfter"); // after the next append of one line
     QTest::addColumn<qint64>("badLine");    // 0: verify holds afterwards
 
-    QTest::newRow("cut mid-line") << Damage::CutMidLine << true << qint64(6) << qint64(0);
-    QTest::newRow("cut mid-hash: the last line without its end")
-        << Damage::CutMidHash << true << qint64(7) << qint64(0);
-    QTest::newRow("zero-filled: the append's bytes never reached the disk")
-        << Damage::ZeroFilled << true << qint64(6) << qint64(0);
-    QTest::newRow("zeros inside its first line, its last line whole")
-        << Damage::ZerosMidAppend << true << qint64(6) << qint64(0);
-    QTest::newRow("a last line that is no record") << Damage::NotARecord << true << qint64(8) << qint64(0);
-    QTest::newRow("a last line numbered past counting is no record")
-        << Damage::NumberedPastCounting << true << qint64(7) << qint64(0);
-    QTest::newRow("an edited last line is reported, never cut")
-        << Damage::EditedLastLine << false << qint64(8) << qint64(7);
-    QTest::newRow("an edited middle line is reported, never cut")
-        << Damage::EditedMiddleLine << false << qint64(8) << qint64(3);
+    newRow("cut mid-line", Damage::CutMidLine, true, qint64(6), qint64(0));
+    newRow("cut mid-hash: the last line without its end", Damage::CutMidHash, true, qint64(7), qint64(0));
+    newRow("zero-filled: the append's bytes never reached the disk", Damage::ZeroFilled, true, qint64(6), qint64(0));
+    newRow("zeros inside its first line, its last line whole", Damage::ZerosMidAppend, true, qint64(6), qint64(0));
+    newRow("a last line that is no record", Damage::NotARecord, true, qint64(8), qint64(0));
+    newRow("a last line numbered past counting is no record", Damage::NumberedPastCounting, true, qint64(7), qint64(0));
+    newRow("an edited last line is reported, never cut", Damage::EditedLastLine, false, qint64(8), qint64(7));
+    newRow("an edited middle line is reported, never cut", Damage::EditedMiddleLine, false, qint64(8), qint64(3));
 }
 
 void TestScreeningRecord::damagedEndIsCutAndKept()
@@ -300,14 +292,14 @@ void TestScreeningRecord::damagedEndIsCutAndKept()
 void TestScreeningRecord::hostileTextsStayOnOneLine_data()
 {
     QTest::addColumn<QString>("lastName");
-    QTest::newRow("a double quote") << "O\"NEIL";
-    QTest::newRow("a backslash and a quote") << "A\\\"B";
-    QTest::newRow("a line feed") << "SMITH\n{\"seq\":99}";
-    QTest::newRow("a carriage return and a tab") << "SMITH\r\tJONES";
-    QTest::newRow("a NUL") << QString("AB") + QChar(0) + "CD";
-    QTest::newRow("the last control character") << QString("AB") + QChar(0x1F) + "CD";
-    QTest::newRow("Cyrillic and an emoji") << u"МУХАММЕД \U0001F600"_qs;
-    QTest::newRow("a long name") << QString(5000, u'X');
+    newRow("a double quote", "O\"NEIL");
+    newRow("a backslash and a quote", "A\\\"B");
+    newRow("a line feed", "SMITH\n{\"seq\":99}");
+    newRow("a carriage return and a tab", "SMITH\r\tJONES");
+    newRow("a NUL", QString("AB") + QChar(0) + "CD");
+    newRow("the last control character", QString("AB") + QChar(0x1F) + "CD");
+    newRow("Cyrillic and an emoji", u"МУХАММЕД \U0001F600"_qs);
+    newRow("a long name", QString(5000, u'X'));
 }
 
 void TestScreeningRecord::hostileTextsStayOnOneLine()

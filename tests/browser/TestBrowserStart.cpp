@@ -22,24 +22,21 @@ void TestBrowserStart::plan_data()
     QTest::addColumn<bool>("withoutSandbox");
     QTest::addColumn<QString>("said");
     const QString engine = "/usr/lib/qt6/libexec/QtWebEngineProcess";
-    QTest::newRow("an ordinary user keeps the sandbox") << false << false << engine << true << false << "";
-    QTest::newRow("root: the sandbox goes, and the operator is told")
-        << true << false << engine << true << true
-        << "The browser runs without its sandbox, as VeyraCheck was started as root. Start it as an ordinary "
-           "user to keep the sandbox.";
-    QTest::newRow("root with the sandbox already off: nothing to switch or say")
-        << true << true << engine << true << false << "";
-    QTest::newRow("no engine: refused, saying what to do")
-        << false << false << "" << false << false
-        << "The browser cannot be started: its web engine (QtWebEngineProcess) is not installed.\n"
+    newRow("an ordinary user keeps the sandbox", false, false, engine, true, false, "");
+    newRow("root: the sandbox goes, and the operator is told", true, false, engine, true, true,
+           "The browser runs without its sandbox, as VeyraCheck was started as root. Start it as an ordinary "
+           "user to keep the sandbox.");
+    newRow("root with the sandbox already off: nothing to switch or say", true, true, engine, true, false, "");
+    newRow("no engine: refused, saying what to do", false, false, "", false, false,
+           "The browser cannot be started: its web engine (QtWebEngineProcess) is not installed.\n"
            "Install the package libqt6webenginecore6-bin, or download the lists with another browser into the "
-           "list folder. Everything else works as before.";
-    QTest::newRow("no engine, as root: refused all the same") << true << false << "" << false << false
-                                                              << "The browser cannot be started: its web engine "
-                                                                 "(QtWebEngineProcess) is not installed.\n"
-                                                                 "Install the package libqt6webenginecore6-bin, or "
-                                                                 "download the lists with another browser into the "
-                                                                 "list folder. Everything else works as before.";
+           "list folder. Everything else works as before.");
+    newRow("no engine, as root: refused all the same", true, false, "", false, false,
+           "The browser cannot be started: its web engine "
+           "(QtWebEngineProcess) is not installed.\n"
+           "Install the package libqt6webenginecore6-bin, or "
+           "download the lists with another browser into the "
+           "list folder. Everything else works as before.");
 }
 
 void TestBrowserStart::plan()

@@ -25,46 +25,33 @@ void TestDownloadName::choose_data()
     QTest::addColumn<QString>("notice");
 
     const QString usedName = "is a name VeyraCheck uses";
-    QTest::newRow("a new list keeps its name")
-        << "Veyra_No_Fly_0612.csv" << QStringList{} << false << "Veyra_No_Fly_0612.csv"
-        << "";
-    QTest::newRow("an existing list is never overwritten")
-        << "Veyra_No_Fly.csv" << QStringList{"Veyra_No_Fly.csv"} << false << "Veyra_No_Fly (1).csv"
-        << "is there already";
-    QTest::newRow("the working-names journal")
-        << "WorkingNames.cdb" << QStringList{} << false << "WorkingNames.cdb.download" << usedName;
-    QTest::newRow("any .cdb, in any case")
-        << "CIINFO.CDB" << QStringList{} << false << "CIINFO.CDB.download" << usedName;
-    QTest::newRow("the active list's working name")
-        << "Veyra.csv" << QStringList{} << false << "Veyra.csv.download" << usedName;
-    QTest::newRow("the manifest's working name")
-        << "manifest.csv" << QStringList{} << false << "manifest.csv.download" << usedName;
-    QTest::newRow("a saved manifest") << "Manifest-AB123" << QStringList{} << false << "Manifest-AB123.download"
-                                      << usedName;
-    QTest::newRow("a name-list slot") << "Passenger-4" << QStringList{} << false << "Passenger-4.download" << usedName;
-    QTest::newRow("not a slot: only 1 to 4 exist") << "Crew-5" << QStringList{} << false << "Crew-5"
-                                                   << "";
-    QTest::newRow("a footer") << "Footer2.txt" << QStringList{} << false << "Footer2.txt.download" << usedName;
-    QTest::newRow("the screening record")
-        << "ScreeningRecord.jsonl" << QStringList{} << true << "ScreeningRecord.jsonl.download" << usedName;
-    QTest::newRow("the history folder's name, in any case")
-        << "history" << QStringList{} << true << "history.download" << usedName;
-    QTest::newRow("the .download name taken too is numbered")
-        << "Veyra.csv" << QStringList{"Veyra.csv.download"} << false << "Veyra.csv (1).download" << usedName;
-    QTest::newRow("a printout's name in the data folder") << "SearchLog-20261206-101500.pdf" << QStringList{} << true
-                                                          << "SearchLog-20261206-101500.pdf.download" << usedName;
-    QTest::newRow("the same name elsewhere is free")
-        << "SearchLog-20261206-101500.pdf" << QStringList{} << false << "SearchLog-20261206-101500.pdf"
-        << "";
-    QTest::newRow("a path is cut to its last part") << "../../.bash_profile" << QStringList{} << false << "bash_profile"
-                                                    << "The page offered the name";
-    QTest::newRow("a Windows path too") << "..\\..\\Defaultcfg.cdb" << QStringList{} << false
-                                        << "Defaultcfg.cdb.download" << usedName;
-    QTest::newRow("dots alone become a plain name") << ".." << QStringList{} << false << "download"
-                                                    << "The page offered the name";
-    QTest::newRow("a line break cannot hide a name") << "Veyra.csv\n"
-                                                     << QStringList{} << false << "Veyra.csv_"
-                                                     << "The page offered the name";
+    newRow("a new list keeps its name", "Veyra_No_Fly_0612.csv", QStringList{}, false, "Veyra_No_Fly_0612.csv", "");
+    newRow("an existing list is never overwritten", "Veyra_No_Fly.csv", QStringList{"Veyra_No_Fly.csv"}, false,
+           "Veyra_No_Fly (1).csv", "is there already");
+    newRow("the working-names journal", "WorkingNames.cdb", QStringList{}, false, "WorkingNames.cdb.download",
+           usedName);
+    newRow("any .cdb, in any case", "CIINFO.CDB", QStringList{}, false, "CIINFO.CDB.download", usedName);
+    newRow("the active list's working name", "Veyra.csv", QStringList{}, false, "Veyra.csv.download", usedName);
+    newRow("the manifest's working name", "manifest.csv", QStringList{}, false, "manifest.csv.download", usedName);
+    newRow("a saved manifest", "Manifest-AB123", QStringList{}, false, "Manifest-AB123.download", usedName);
+    newRow("a name-list slot", "Passenger-4", QStringList{}, false, "Passenger-4.download", usedName);
+    newRow("not a slot: only 1 to 4 exist", "Crew-5", QStringList{}, false, "Crew-5", "");
+    newRow("a footer", "Footer2.txt", QStringList{}, false, "Footer2.txt.download", usedName);
+    newRow("the screening record", "ScreeningRecord.jsonl", QStringList{}, true, "ScreeningRecord.jsonl.download",
+           usedName);
+    newRow("the history folder's name, in any case", "history", QStringList{}, true, "history.download", usedName);
+    newRow("the .download name taken too is numbered", "Veyra.csv", QStringList{"Veyra.csv.download"}, false,
+           "Veyra.csv (1).download", usedName);
+    newRow("a printout's name in the data folder", "SearchLog-20261206-101500.pdf", QStringList{}, true,
+           "SearchLog-20261206-101500.pdf.download", usedName);
+    newRow("the same name elsewhere is free", "SearchLog-20261206-101500.pdf", QStringList{}, false,
+           "SearchLog-20261206-101500.pdf", "");
+    newRow("a path is cut to its last part", "../../.bash_profile", QStringList{}, false, "bash_profile",
+           "The page offered the name");
+    newRow("a Windows path too", "..\\..\\Defaultcfg.cdb", QStringList{}, false, "Defaultcfg.cdb.download", usedName);
+    newRow("dots alone become a plain name", "..", QStringList{}, false, "download", "The page offered the name");
+    newRow("a line break cannot hide a name", "Veyra.csv\n", QStringList{}, false, "Veyra.csv_",
+           "The page offered the name");
 }
 
 void TestDownloadName::choose()

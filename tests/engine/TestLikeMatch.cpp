@@ -34,25 +34,24 @@ void TestLikeMatch::matches_data()
     QTest::addColumn<QByteArray>("pattern");
     QTest::addColumn<bool>("match");
 
-    QTest::newRow("prefix") << QByteArray("johnny") << QByteArray("john%") << true;
-    QTest::newRow("no percent is the whole text") << QByteArray("john") << QByteArray("jo_n") << true;
-    QTest::newRow("no percent, longer text") << QByteArray("johnny") << QByteArray("jo_n") << false;
-    QTest::newRow("underscore is exactly one") << QByteArray("jn") << QByteArray("j_n") << false;
-    QTest::newRow("pieces in order") << QByteArray("anna maria luisa") << QByteArray("%maria%luisa") << true;
-    QTest::newRow("pieces out of order") << QByteArray("anna luisa maria") << QByteArray("%maria%luisa") << false;
-    QTest::newRow("pieces may not overlap") << QByteArray("aba") << QByteArray("%ab%ba%") << false;
-    QTest::newRow("suffix after a leftmost middle piece") << QByteArray("abcbc") << QByteArray("%bc%bc") << true;
-    QTest::newRow("only percent") << QByteArray("") << QByteArray("%%") << true;
-    QTest::newRow("empty pattern") << QByteArray("x") << QByteArray("") << false;
-    QTest::newRow("a piece longer than a word") << QByteArray(70, 'a') + "b"
-                                                << "%" + QByteArray(69, 'a') + "_" << true;
-    QTest::newRow("a piece of over a word's length on mixed text")
-        << "x" + QByteArray("ab").repeated(40) << "%" + QByteArray("ab").repeated(40) << true;
+    newRow("prefix", QByteArray("johnny"), QByteArray("john%"), true);
+    newRow("no percent is the whole text", QByteArray("john"), QByteArray("jo_n"), true);
+    newRow("no percent, longer text", QByteArray("johnny"), QByteArray("jo_n"), false);
+    newRow("underscore is exactly one", QByteArray("jn"), QByteArray("j_n"), false);
+    newRow("pieces in order", QByteArray("anna maria luisa"), QByteArray("%maria%luisa"), true);
+    newRow("pieces out of order", QByteArray("anna luisa maria"), QByteArray("%maria%luisa"), false);
+    newRow("pieces may not overlap", QByteArray("aba"), QByteArray("%ab%ba%"), false);
+    newRow("suffix after a leftmost middle piece", QByteArray("abcbc"), QByteArray("%bc%bc"), true);
+    newRow("only percent", QByteArray(""), QByteArray("%%"), true);
+    newRow("empty pattern", QByteArray("x"), QByteArray(""), false);
+    newRow("a piece longer than a word", QByteArray(70, 'a') + "b", "%" + QByteArray(69, 'a') + "_", true);
+    newRow("a piece of over a word's length on mixed text", "x" + QByteArray("ab").repeated(40),
+           "%" + QByteArray("ab").repeated(40), true);
     QByteArray field(1 << 20, 'a');
     field += 'b';
-    QTest::newRow("a long field against a pattern that made backtracking crawl")
-        << field << "%" + QByteArray(255, 'a') + "b" << true;
-    QTest::newRow("the same, never found") << QByteArray(1 << 20, 'a') << "%" + QByteArray(254, 'a') + "b%" << false;
+    newRow("a long field against a pattern that made backtracking crawl", field, "%" + QByteArray(255, 'a') + "b",
+           true);
+    newRow("the same, never found", QByteArray(1 << 20, 'a'), "%" + QByteArray(254, 'a') + "b%", false);
 }
 
 void TestLikeMatch::matches()

@@ -24,13 +24,13 @@ void TestTableCache::leastRecentlyUsedGoes_data()
     QTest::addColumn<QString>("reads");     // one letter per read of list a, b, c or d
     QTest::addColumn<QList<int>>("parses"); // the count of parses after each read
 
-    QTest::newRow("each list read once") << 2 << "abab" << QList<int>{1, 2, 2, 2};
-    QTest::newRow("a third list pushes out the least recently used") << 2 << "abcb" << QList<int>{1, 2, 3, 3};
-    QTest::newRow("the pushed-out list is read again") << 2 << "abca" << QList<int>{1, 2, 3, 4};
-    QTest::newRow("using a list keeps it") << 2 << "abacab" << QList<int>{1, 2, 2, 3, 3, 4};
-    QTest::newRow("a cache of one keeps the last") << 1 << "aab" << QList<int>{1, 1, 2};
-    QTest::newRow("a capacity of 0 is taken as one") << 0 << "aa" << QList<int>{1, 1};
-    QTest::newRow("four lists in a cache of four") << 4 << "abcdabcd" << QList<int>{1, 2, 3, 4, 4, 4, 4, 4};
+    newRow("each list read once", 2, "abab", QList<int>{1, 2, 2, 2});
+    newRow("a third list pushes out the least recently used", 2, "abcb", QList<int>{1, 2, 3, 3});
+    newRow("the pushed-out list is read again", 2, "abca", QList<int>{1, 2, 3, 4});
+    newRow("using a list keeps it", 2, "abacab", QList<int>{1, 2, 2, 3, 3, 4});
+    newRow("a cache of one keeps the last", 1, "aab", QList<int>{1, 1, 2});
+    newRow("a capacity of 0 is taken as one", 0, "aa", QList<int>{1, 1});
+    newRow("four lists in a cache of four", 4, "abcdabcd", QList<int>{1, 2, 3, 4, 4, 4, 4, 4});
 }
 
 void TestTableCache::leastRecentlyUsedGoes()

@@ -62,45 +62,30 @@ QByteArray utf16(const QString &text, bool bigEndian)
 
 void TestTextTable::records_data()
 {
+    QTest::addColumn<QString>("columns");
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("records");
-    QTest::addColumn<QString>("columns");
 
-    QTest::newRow("CR LF line ends") << QByteArray("A,B\r\n1,2\r\n3,4\r\n") << "1|2;3|4"
-                                     << "A,B";
-    QTest::newRow("LF line ends") << QByteArray("A,B\n1,2\n3,4") << "1|2;3|4"
-                                  << "A,B";
-    QTest::newRow("lone CR line ends, as old exports write them") << QByteArray("A,B\r1,2\r3,4\r") << "1|2;3|4"
-                                                                  << "A,B";
-    QTest::newRow("mixed line ends") << QByteArray("A,B\r1,2\n3,4\r\n5,6") << "1|2;3|4;5|6"
-                                     << "A,B";
-    QTest::newRow("blank lines hold no record") << QByteArray("\r\nA,B\r\n\r\n1,2\n\n\r3,4") << "1|2;3|4"
-                                                << "A,B";
-    QTest::newRow("CR inside quotes stays in the field") << QByteArray("A,B\r1,\"x\ry\"\r2,z") << "1|x\ry;2|z"
-                                                         << "A,B";
-    QTest::newRow("CR LF inside quotes stays in the field") << QByteArray("A\n\"x\r\ny\"\n") << "x\r\ny"
-                                                            << "A";
-    QTest::newRow("doubled quotes and a comma inside quotes")
-        << QByteArray("A,B\n\"say \"\"hi\"\"\",\"a,b\"") << "say \"hi\"|a,b"
-        << "A,B";
-    QTest::newRow("text after a closing quote is kept") << QByteArray("A,B\n\"ab\"cd,e") << "abcd|e"
-                                                        << "A,B";
-    QTest::newRow("a quote inside an unquoted field is a character") << QByteArray("A,B\nO\"BRIEN,x") << "O\"BRIEN|x"
-                                                                     << "A,B";
-    QTest::newRow("trailing comma is an empty last field") << QByteArray("A,B\n1,") << "1|"
-                                                           << "A,B";
-    QTest::newRow("UTF-8 BOM is dropped")
-        << QByteArray("\xEF\xBB\xBFNAME\nM\xC3\x9CLLER") << QString::fromUtf8("MÜLLER") << "NAME";
-    QTest::newRow("UTF-16 LE with its BOM") << utf16(QString::fromUtf8("NAME,X\r\nMÜLLER,\"a\rb\"\r\n"), false)
-                                            << QString::fromUtf8("MÜLLER|a\rb") << "NAME,X";
-    QTest::newRow("UTF-16 BE with its BOM")
-        << utf16(QString::fromUtf8("NAME\nJOSÉ\n"), true) << QString::fromUtf8("JOSÉ") << "NAME";
-    QTest::newRow("Windows-1252 field among UTF-8 ones")
-        << QByteArray("NAME,CITY\nM\xC3\x9CLLER,K\xD6LN") << QString::fromUtf8("MÜLLER|KÖLN") << "NAME,CITY";
-    QTest::newRow("header only") << QByteArray("A,B\r\n") << ""
-                                 << "A,B";
-    QTest::newRow("empty file") << QByteArray() << ""
-                                << "";
+    newRow("CR LF line ends", "A,B", QByteArray("A,B\r\n1,2\r\n3,4\r\n"), "1|2;3|4");
+    newRow("LF line ends", "A,B", QByteArray("A,B\n1,2\n3,4"), "1|2;3|4");
+    newRow("lone CR line ends, as old exports write them", "A,B", QByteArray("A,B\r1,2\r3,4\r"), "1|2;3|4");
+    newRow("mixed line ends", "A,B", QByteArray("A,B\r1,2\n3,4\r\n5,6"), "1|2;3|4;5|6");
+    newRow("blank lines hold no record", "A,B", QByteArray("\r\nA,B\r\n\r\n1,2\n\n\r3,4"), "1|2;3|4");
+    newRow("CR inside quotes stays in the field", "A,B", QByteArray("A,B\r1,\"x\ry\"\r2,z"), "1|x\ry;2|z");
+    newRow("CR LF inside quotes stays in the field", "A", QByteArray("A\n\"x\r\ny\"\n"), "x\r\ny");
+    newRow("doubled quotes and a comma inside quotes", "A,B", QByteArray("A,B\n\"say \"\"hi\"\"\",\"a,b\""),
+           "say \"hi\"|a,b");
+    newRow("text after a closing quote is kept", "A,B", QByteArray("A,B\n\"ab\"cd,e"), "abcd|e");
+    newRow("a quote inside an unquoted field is a character", "A,B", QByteArray("A,B\nO\"BRIEN,x"), "O\"BRIEN|x");
+    newRow("trailing comma is an empty last field", "A,B", QByteArray("A,B\n1,"), "1|");
+    newRow("UTF-8 BOM is dropped", "NAME", QByteArray("\xEF\xBB\xBFNAME\nM\xC3\x9CLLER"), QString::fromUtf8("MÜLLER"));
+    newRow("UTF-16 LE with its BOM", "NAME,X", utf16(QString::fromUtf8("NAME,X\r\nMÜLLER,\"a\rb\"\r\n"), false),
+           QString::fromUtf8("MÜLLER|a\rb"));
+    newRow("UTF-16 BE with its BOM", "NAME", utf16(QString::fromUtf8("NAME\nJOSÉ\n"), true), QString::fromUtf8("JOSÉ"));
+    newRow("Windows-1252 field among UTF-8 ones", "NAME,CITY", QByteArray("NAME,CITY\nM\xC3\x9CLLER,K\xD6LN"),
+           QString::fromUtf8("MÜLLER|KÖLN"));
+    newRow("header only", "A,B", QByteArray("A,B\r\n"), "");
+    newRow("empty file", "", QByteArray(), "");
 }
 
 void TestTextTable::records()
@@ -118,25 +103,27 @@ void TestTextTable::refusals_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("message");
 
-    QTest::newRow("unclosed quote on line 3 swallows the rest")
-        << QByteArray("SID,LASTNAME\r\n1,SMITH\r\n2,\"JONES\r\n3,BROWN\r\n4,GREEN\r\n")
-        << "Unclosed quote in Veyra_No_Fly.csv at line 3";
-    QTest::newRow("lines counted across lone CRs and a quoted line break")
-        << QByteArray("A\r\"x\ny\"\r1\r\"2") << "Unclosed quote in Veyra_No_Fly.csv at line 5";
-    QTest::newRow("doubled quote at the end does not close")
-        << QByteArray("A\n\"abc\"\"\n") << "Unclosed quote in Veyra_No_Fly.csv at line 2";
-    QTest::newRow("UTF-16 without its BOM") << QByteArray("N\0A\0\n\0", 6)
-                                            << "NUL byte (a UTF-16 file without its byte-order mark?) in "
-                                               "Veyra_No_Fly.csv at line 1";
-    QTest::newRow("lone surrogate in UTF-16") << QByteArray("\xFF\xFE"
-                                                            "A\0\n\0\x00\xD8"
-                                                            "B\0",
-                                                            10)
-                                              << "Invalid UTF-16 in Veyra_No_Fly.csv at line 2";
-    QTest::newRow("UTF-16 cut in half a character") << QByteArray("\xFF\xFE"
-                                                                  "A\0B",
-                                                                  5)
-                                                    << "Invalid UTF-16 in Veyra_No_Fly.csv at line 1";
+    newRow("unclosed quote on line 3 swallows the rest",
+           QByteArray("SID,LASTNAME\r\n1,SMITH\r\n2,\"JONES\r\n3,BROWN\r\n4,GREEN\r\n"),
+           "Unclosed quote in Veyra_No_Fly.csv at line 3");
+    newRow("lines counted across lone CRs and a quoted line break", QByteArray("A\r\"x\ny\"\r1\r\"2"),
+           "Unclosed quote in Veyra_No_Fly.csv at line 5");
+    newRow("doubled quote at the end does not close", QByteArray("A\n\"abc\"\"\n"),
+           "Unclosed quote in Veyra_No_Fly.csv at line 2");
+    newRow("UTF-16 without its BOM", QByteArray("N\0A\0\n\0", 6),
+           "NUL byte (a UTF-16 file without its byte-order mark?) in "
+           "Veyra_No_Fly.csv at line 1");
+    newRow("lone surrogate in UTF-16",
+           QByteArray("\xFF\xFE"
+                      "A\0\n\0\x00\xD8"
+                      "B\0",
+                      10),
+           "Invalid UTF-16 in Veyra_No_Fly.csv at line 2");
+    newRow("UTF-16 cut in half a character",
+           QByteArray("\xFF\xFE"
+                      "A\0B",
+                      5),
+           "Invalid UTF-16 in Veyra_No_Fly.csv at line 1");
 }
 
 void TestTextTable::refusals()
@@ -259,12 +246,12 @@ void TestTextTable::fileReadInPiecesReadsTheSame_data()
     QTest::addColumn<unsigned>("seed");
     QTest::addColumn<QByteArray>("ending");
 
-    QTest::newRow("UTF-8, line ends and quotes across the pieces") << 1u << QByteArray("9,end\r\n");
-    QTest::newRow("another cut") << 2u << QByteArray("9,end");
-    QTest::newRow("a Windows-1252 byte near the end") << 3u << QByteArray("9,caf\xE9\r\n");
-    QTest::newRow("an unclosed quote near the end") << 4u << QByteArray("9,\"end\r\n10,x\r\n");
-    QTest::newRow("a NUL byte near the end") << 5u << QByteArray("9,a\0b\n");
-    QTest::newRow("CR as the last byte") << 6u << QByteArray("9,end\r");
+    newRow("UTF-8, line ends and quotes across the pieces", 1u, QByteArray("9,end\r\n"));
+    newRow("another cut", 2u, QByteArray("9,end"));
+    newRow("a Windows-1252 byte near the end", 3u, QByteArray("9,caf\xE9\r\n"));
+    newRow("an unclosed quote near the end", 4u, QByteArray("9,\"end\r\n10,x\r\n"));
+    newRow("a NUL byte near the end", 5u, QByteArray("9,a\0b\n"));
+    newRow("CR as the last byte", 6u, QByteArray("9,end\r"));
 }
 
 // Large files are read a piece at a time while their records are found; whatever falls on the cut between two
@@ -294,9 +281,9 @@ void TestTextTable::twoThreadPathsOnASmallFile_data()
     QTest::addColumn<unsigned>("seed");
     QTest::addColumn<qint64>("chunk");
 
-    QTest::newRow("pieces of one byte") << 11u << qint64(1);
-    QTest::newRow("pieces of seven bytes") << 12u << qint64(7);
-    QTest::newRow("pieces of a page") << 13u << qint64(4096);
+    newRow("pieces of one byte", 11u, qint64(1));
+    newRow("pieces of seven bytes", 12u, qint64(7));
+    newRow("pieces of a page", 13u, qint64(4096));
 }
 
 // The second thread that reads a large file and the one that builds half of a large index, run on a small file
@@ -325,12 +312,11 @@ void TestTextTable::sha256IsThatOfTheFile_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<bool>("inPieces"); // read by the two threads, in pieces of 7 bytes
 
-    QTest::newRow("a small list") << QByteArray("SID,LASTNAME\r\n1,ROE\r\n") << false;
-    QTest::newRow("the byte order mark is part of the file") << QByteArray("\xEF\xBB\xBFSID\r\n1\r\n") << false;
-    QTest::newRow("UTF-16 is hashed as it is on disk, not as read")
-        << QByteArray("\xFF\xFES\0I\0D\0\r\0\n\0001\0", 14) << false;
-    QTest::newRow("read in pieces") << generatedList(22, 32 * 1024) << true;
-    QTest::newRow("read in pieces, with a BOM") << generatedList(21, 32 * 1024) << true;
+    newRow("a small list", QByteArray("SID,LASTNAME\r\n1,ROE\r\n"), false);
+    newRow("the byte order mark is part of the file", QByteArray("\xEF\xBB\xBFSID\r\n1\r\n"), false);
+    newRow("UTF-16 is hashed as it is on disk, not as read", QByteArray("\xFF\xFES\0I\0D\0\r\0\n\0001\0", 14), false);
+    newRow("read in pieces", generatedList(22, 32 * 1024), true);
+    newRow("read in pieces, with a BOM", generatedList(21, 32 * 1024), true);
 }
 
 // Held against sha256sum of the same bytes.
@@ -374,10 +360,10 @@ void TestTextTable::largeArraysKeepTheirValues_data()
 {
     QTest::addColumn<int>("count");
     QTest::addColumn<bool>("onLargePageBound");
-    QTest::newRow("a few values") << 10 << false;
-    QTest::newRow("just under a large page") << 262143 << false;
-    QTest::newRow("one large page") << 262144 << true;
-    QTest::newRow("a list's row starts") << 1000003 << true;
+    newRow("a few values", 10, false);
+    newRow("just under a large page", 262143, false);
+    newRow("one large page", 262144, true);
+    newRow("a list's row starts", 1000003, true);
 }
 
 void TestTextTable::largeArraysKeepTheirValues()

@@ -88,55 +88,32 @@ void TestTextTableRecordSet::statement_data()
     QTest::addColumn<int>("error");
 
     const QString from = "SELECT * FROM Veyra.csv WHERE ";
-    QTest::newRow("no condition gives every record in file order") << "SELECT * FROM Veyra.csv"
-                                                                   << "1,2,3,4,5" << 0;
-    QTest::newRow("equality ignores letter case and blanks around") << from + "LASTNAME='SMITH'"
-                                                                    << "1,2,3,5" << 0;
-    QTest::newRow("prefix LIKE") << from + "LASTNAME='SMITH' AND FIRSTNAME LIKE 'JOHN%'"
-                                 << "1,2" << 0;
-    QTest::newRow("underscore is one character") << from + "FIRSTNAME LIKE 'J_N'"
-                                                 << "3" << 0;
-    QTest::newRow("percent inside a pattern") << from + "FIRSTNAME LIKE 'J%N%'"
-                                              << "1,2,3" << 0;
-    QTest::newRow("empty field equals empty literal") << from + "LASTNAME='SMITH' AND MIDDLENAME = ''"
-                                                      << "2,3,5" << 0;
-    QTest::newRow("bracketed column with a slash") << from + "[PASSPORT/IDNUMBER]='a1'"
-                                                   << "1" << 0;
-    QTest::newRow("date literal matches every written form") << from + "DOB=#1/2/1960#"
-                                                             << "1,2,5" << 0;
-    QTest::newRow("date literal with dashes") << from + "LASTNAME='SMITH' AND DOB=#01-02-1960#"
-                                              << "1,2,5" << 0;
-    QTest::newRow("year-month-day literal") << from + "DOB=#1970-12-31#"
-                                            << "4" << 0;
-    QTest::newRow("keywords and table name in any case, doubled apostrophe")
-        << "select * from veyra.CSV where lastname = 'o''brien'"
-        << "4" << 0;
-    QTest::newRow("conditions all hold") << from + "LASTNAME='SMITH' AND FIRSTNAME LIKE 'JO%' AND DOB=#1/2/1960#"
-                                         << "1,2" << 0;
-    QTest::newRow("no match") << from + "LASTNAME='NOBODY'"
-                              << "" << 0;
+    newRow("no condition gives every record in file order", "SELECT * FROM Veyra.csv", "1,2,3,4,5", 0);
+    newRow("equality ignores letter case and blanks around", from + "LASTNAME='SMITH'", "1,2,3,5", 0);
+    newRow("prefix LIKE", from + "LASTNAME='SMITH' AND FIRSTNAME LIKE 'JOHN%'", "1,2", 0);
+    newRow("underscore is one character", from + "FIRSTNAME LIKE 'J_N'", "3", 0);
+    newRow("percent inside a pattern", from + "FIRSTNAME LIKE 'J%N%'", "1,2,3", 0);
+    newRow("empty field equals empty literal", from + "LASTNAME='SMITH' AND MIDDLENAME = ''", "2,3,5", 0);
+    newRow("bracketed column with a slash", from + "[PASSPORT/IDNUMBER]='a1'", "1", 0);
+    newRow("date literal matches every written form", from + "DOB=#1/2/1960#", "1,2,5", 0);
+    newRow("date literal with dashes", from + "LASTNAME='SMITH' AND DOB=#01-02-1960#", "1,2,5", 0);
+    newRow("year-month-day literal", from + "DOB=#1970-12-31#", "4", 0);
+    newRow("keywords and table name in any case, doubled apostrophe",
+           "select * from veyra.CSV where lastname = 'o''brien'", "4", 0);
+    newRow("conditions all hold", from + "LASTNAME='SMITH' AND FIRSTNAME LIKE 'JO%' AND DOB=#1/2/1960#", "1,2", 0);
+    newRow("no match", from + "LASTNAME='NOBODY'", "", 0);
 
     const int syntax = TextTableError::SyntaxError;
-    QTest::newRow("apostrophe ends the literal") << from + "LASTNAME='O'BRIEN'"
-                                                 << "" << syntax;
-    QTest::newRow("OR is not understood") << from + "LASTNAME='A' OR LASTNAME='B'"
-                                          << "" << syntax;
-    QTest::newRow("date that does not exist") << from + "DOB=#2/30/1960#"
-                                              << "" << syntax;
-    QTest::newRow("LIKE takes no date") << from + "DOB LIKE #1/2/1960#"
-                                        << "" << syntax;
-    QTest::newRow("named columns are not selected") << "SELECT LASTNAME FROM Veyra.csv"
-                                                    << "" << syntax;
-    QTest::newRow("a LIKE pattern over 256 characters") << from + "LASTNAME LIKE '%" + QString(256, u'A') + "'"
-                                                        << "" << syntax;
-    QTest::newRow("unclosed literal") << from + "LASTNAME='SMITH"
-                                      << "" << syntax;
-    QTest::newRow("missing condition after AND") << from + "LASTNAME='SMITH' AND"
-                                                 << "" << syntax;
-    QTest::newRow("unknown column") << from + "NICKNAME='X'"
-                                    << "" << int(TextTableError::UnknownColumn);
-    QTest::newRow("missing file") << "SELECT * FROM Other.csv"
-                                  << "" << int(TextTableError::TableNotFound);
+    newRow("apostrophe ends the literal", from + "LASTNAME='O'BRIEN'", "", syntax);
+    newRow("OR is not understood", from + "LASTNAME='A' OR LASTNAME='B'", "", syntax);
+    newRow("date that does not exist", from + "DOB=#2/30/1960#", "", syntax);
+    newRow("LIKE takes no date", from + "DOB LIKE #1/2/1960#", "", syntax);
+    newRow("named columns are not selected", "SELECT LASTNAME FROM Veyra.csv", "", syntax);
+    newRow("a LIKE pattern over 256 characters", from + "LASTNAME LIKE '%" + QString(256, u'A') + "'", "", syntax);
+    newRow("unclosed literal", from + "LASTNAME='SMITH", "", syntax);
+    newRow("missing condition after AND", from + "LASTNAME='SMITH' AND", "", syntax);
+    newRow("unknown column", from + "NICKNAME='X'", "", int(TextTableError::UnknownColumn));
+    newRow("missing file", "SELECT * FROM Other.csv", "", int(TextTableError::TableNotFound));
 }
 
 void TestTextTableRecordSet::statement()
@@ -197,11 +174,11 @@ void TestTextTableRecordSet::fieldsDecodeOneByOne_data()
     QTest::addColumn<QString>("sid");
     QTest::addColumn<QString>("lastName");
     QTest::addColumn<QString>("firstName");
-    QTest::newRow("UTF-8 of two and three bytes") << "1" << u"\u00D8STBY"_qs << u"\u65E5\u672C"_qs;
-    QTest::newRow("Windows-1252 beside four-byte UTF-8") << "2" << u"M\u00DCLLER"_qs << u"\U0001F600"_qs;
-    QTest::newRow("a byte order mark inside, doubled quotes") << "3" << u"\uFEFFBOM"_qs << u"A \"B\""_qs;
-    QTest::newRow("no-break space, euro sign") << "4" << u"SMITH\u00A0"_qs << u"\u20AC"_qs;
-    QTest::newRow("an empty field, a short record") << "5" << QString() << QString();
+    newRow("UTF-8 of two and three bytes", "1", u"\u00D8STBY"_qs, u"\u65E5\u672C"_qs);
+    newRow("Windows-1252 beside four-byte UTF-8", "2", u"M\u00DCLLER"_qs, u"\U0001F600"_qs);
+    newRow("a byte order mark inside, doubled quotes", "3", u"\uFEFFBOM"_qs, u"A \"B\""_qs);
+    newRow("no-break space, euro sign", "4", u"SMITH\u00A0"_qs, u"\u20AC"_qs);
+    newRow("an empty field, a short record", "5", QString(), QString());
 }
 
 // A file that is not UTF-8 throughout is read field by field: each field that is valid UTF-8 is read as such,
@@ -326,12 +303,12 @@ void TestTextTableRecordSet::connectionText_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("error");
-    QTest::newRow("as the search builds it") << connectionTextFor("%1") << 0;
-    QTest::newRow("no provider, no properties") << "Data Source=%1" << 0;
-    QTest::newRow("folder that does not exist") << connectionTextFor("%1/missing") << int(TextTableError::InvalidPath);
-    QTest::newRow("no data source") << "Provider=Microsoft.Jet.OLEDB.4.0" << int(TextTableError::InvalidPath);
-    QTest::newRow("fixed-width files") << "Data Source=%1;Extended Properties=\"text;FMT=Fixed\""
-                                       << int(TextTableError::InvalidPath);
+    newRow("as the search builds it", connectionTextFor("%1"), 0);
+    newRow("no provider, no properties", "Data Source=%1", 0);
+    newRow("folder that does not exist", connectionTextFor("%1/missing"), int(TextTableError::InvalidPath));
+    newRow("no data source", "Provider=Microsoft.Jet.OLEDB.4.0", int(TextTableError::InvalidPath));
+    newRow("fixed-width files", "Data Source=%1;Extended Properties=\"text;FMT=Fixed\"",
+           int(TextTableError::InvalidPath));
 }
 
 void TestTextTableRecordSet::connectionText()
@@ -367,18 +344,17 @@ void TestTextTableRecordSet::unstatedValues_data()
     QTest::addColumn<QString>("records");
 
     const QString john = "LASTNAME='DOE' AND FIRSTNAME LIKE 'JOHN%' AND ";
-    QTest::newRow("strict: only the same whole date") << john + "DOB=#1/2/1960#" << false << "6";
-    QTest::newRow("open: unstated, partial and unreadable dates do not exclude")
-        << john + "DOB=#1/2/1960#" << true << "1,2,3,4,6,8";
-    QTest::newRow("strict: an empty passport equals no passport")
-        << john + "[PASSPORT/IDNUMBER]='X1' AND DOB=#1/2/1960#" << false << "";
-    QTest::newRow("open: an empty passport does not exclude, another one does")
-        << john + "[PASSPORT/IDNUMBER]='X1' AND DOB=#1/2/1960#" << true << "1,2,3,4,8";
-    QTest::newRow("open: a year outside the date excludes") << "LASTNAME='DOE' AND DOB=#6/30/1961#" << true << "1,4,7";
-    QTest::newRow("strict: exact names, empty middle name")
-        << "LASTNAME='DOE' AND FIRSTNAME = 'JOHN' AND MIDDLENAME = ''" << false << "1,2,3,4,5,6,7";
-    QTest::newRow("open: an open column first is no index key")
-        << "FIRSTNAME='JOHN' AND LASTNAME='DOE' AND DOB=#1/2/1960#" << true << "1,2,3,4,6,8";
+    newRow("strict: only the same whole date", john + "DOB=#1/2/1960#", false, "6");
+    newRow("open: unstated, partial and unreadable dates do not exclude", john + "DOB=#1/2/1960#", true, "1,2,3,4,6,8");
+    newRow("strict: an empty passport equals no passport", john + "[PASSPORT/IDNUMBER]='X1' AND DOB=#1/2/1960#", false,
+           "");
+    newRow("open: an empty passport does not exclude, another one does",
+           john + "[PASSPORT/IDNUMBER]='X1' AND DOB=#1/2/1960#", true, "1,2,3,4,8");
+    newRow("open: a year outside the date excludes", "LASTNAME='DOE' AND DOB=#6/30/1961#", true, "1,4,7");
+    newRow("strict: exact names, empty middle name", "LASTNAME='DOE' AND FIRSTNAME = 'JOHN' AND MIDDLENAME = ''", false,
+           "1,2,3,4,5,6,7");
+    newRow("open: an open column first is no index key", "FIRSTNAME='JOHN' AND LASTNAME='DOE' AND DOB=#1/2/1960#", true,
+           "1,2,3,4,6,8");
 }
 
 void TestTextTableRecordSet::unstatedValues()
@@ -405,12 +381,12 @@ void TestTextTableRecordSet::unstatedValues()
 void TestTextTableRecordSet::pathsThatLookLikeSyntax_data()
 {
     QTest::addColumn<QString>("folder");
-    QTest::newRow("semicolon") << "lists;Extended Properties=x";
-    QTest::newRow("equals sign") << "a=b";
-    QTest::newRow("double quote") << "say \"hi\"";
-    QTest::newRow("apostrophe") << "o'brien";
-    QTest::newRow("braces") << "{lists}";
-    QTest::newRow("blank at the start") << " lists";
+    newRow("semicolon", "lists;Extended Properties=x");
+    newRow("equals sign", "a=b");
+    newRow("double quote", "say \"hi\"");
+    newRow("apostrophe", "o'brien");
+    newRow("braces", "{lists}");
+    newRow("blank at the start", " lists");
 }
 
 // The folder opened must be the one named, never a neighbour whose name is a part of it.
@@ -493,9 +469,9 @@ void TestTextTableRecordSet::boundNameReadsTheSelectedFile_data()
 {
     QTest::addColumn<QString>("statementName");
     QTest::addColumn<bool>("pinned");
-    QTest::newRow("the working name, bound to a path") << "Veyra.csv" << false;
-    QTest::newRow("its letter case ignored") << "VEYRA.CSV" << false;
-    QTest::newRow("bound to the table as read") << "Veyra.csv" << true;
+    newRow("the working name, bound to a path", "Veyra.csv", false);
+    newRow("its letter case ignored", "VEYRA.CSV", false);
+    newRow("bound to the table as read", "Veyra.csv", true);
 }
 
 // The statements name "Veyra.csv"; bound, that name is the selected list, and a stray file of that name beside it

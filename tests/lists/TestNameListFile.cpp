@@ -62,14 +62,14 @@ void TestNameListFile::read_data()
     QStringList ten;
     for (int i = 1; i <= 10; ++i)
         ten.append(QStringLiteral("L%1").arg(i));
-    QTest::newRow("twelve records fill ten rows") << twelve << ten;
-    QTest::newRow("an empty last name ends the list")
-        << QByteArray("\"A\",\"\",\"\",\"\"\r\n\"\",\"X\",\"\",\"\"\r\n\"C\",\"\",\"\",\"\"\r\n") << QStringList{"A"};
-    QTest::newRow("a record the file does not hold whole is dropped")
-        << QByteArray("\"A\",\"1\",\"2\",\"3\"\r\n\"B\",\"1\"\r\n") << QStringList{"A"};
-    QTest::newRow("line ends only separate values")
-        << QByteArray("\"A\",\"1\"\r\n\"2\",\"3\",\"B\",\"4\",\"5\",\"6\"") << QStringList{"A", "B"};
-    QTest::newRow("empty file") << QByteArray() << QStringList{};
+    newRow("twelve records fill ten rows", twelve, ten);
+    newRow("an empty last name ends the list",
+           QByteArray("\"A\",\"\",\"\",\"\"\r\n\"\",\"X\",\"\",\"\"\r\n\"C\",\"\",\"\",\"\"\r\n"), QStringList{"A"});
+    newRow("a record the file does not hold whole is dropped", QByteArray("\"A\",\"1\",\"2\",\"3\"\r\n\"B\",\"1\"\r\n"),
+           QStringList{"A"});
+    newRow("line ends only separate values", QByteArray("\"A\",\"1\"\r\n\"2\",\"3\",\"B\",\"4\",\"5\",\"6\""),
+           QStringList{"A", "B"});
+    newRow("empty file", QByteArray(), QStringList{});
 }
 
 void TestNameListFile::read()

@@ -79,15 +79,13 @@ void TestSpreadsheetImport::readerReads_data()
     QTest::addColumn<QStringList>("thirdRow");
     QTest::addColumn<QString>("notice");
 
-    QTest::newRow("1200 rows: the first 1000, four columns")
-        << "names.xls" << 1000 << QStringList{"Ångström1", "Zoë", "1/2/1970", "1001"}
-        << QStringList{"Ångström3", "JOHN", "1/4/1970", "12.5"}
-        << "Only rows 1 to 1000 were read; the sheet has names down to row 1200.";
-    QTest::newRow("a header row is a row like any other")
-        << "header.xls" << 3 << QStringList{"Last Name", "First Name", "DOB", "Passport"}
-        << QStringList{"SMITH2", "JOHN", "1/3/1970", "1002"} << "";
-    QTest::newRow("two columns only") << "two.xls" << 3 << QStringList{"Ångström1", "Zoë"}
-                                      << QStringList{"Ångström3", "JOHN"} << "";
+    newRow("1200 rows: the first 1000, four columns", "names.xls", 1000,
+           QStringList{"Ångström1", "Zoë", "1/2/1970", "1001"}, QStringList{"Ångström3", "JOHN", "1/4/1970", "12.5"},
+           "Only rows 1 to 1000 were read; the sheet has names down to row 1200.");
+    newRow("a header row is a row like any other", "header.xls", 3,
+           QStringList{"Last Name", "First Name", "DOB", "Passport"}, QStringList{"SMITH2", "JOHN", "1/3/1970", "1002"},
+           "");
+    newRow("two columns only", "two.xls", 3, QStringList{"Ångström1", "Zoë"}, QStringList{"Ångström3", "JOHN"}, "");
 }
 
 void TestSpreadsheetImport::readerReads()
@@ -111,7 +109,7 @@ void TestSpreadsheetImport::sheetsAsTheyShow_data()
 {
     QTest::addColumn<QString>("file");
     for (const char *file : {"crew.xls", "crew.xlsx", "crew.ods"})
-        QTest::newRow(file) << file;
+        newRow(file, file);
 }
 
 void TestSpreadsheetImport::sheetsAsTheyShow()
@@ -134,8 +132,8 @@ void TestSpreadsheetImport::sheetsAsTheyShow()
 void TestSpreadsheetImport::formulasNeverCalculatedAreRefused_data()
 {
     QTest::addColumn<QString>("file");
-    QTest::newRow("xlwt's .xls") << "crew.xls";
-    QTest::newRow("openpyxl's .xlsx") << "crew.xlsx";
+    newRow("xlwt's .xls", "crew.xls");
+    newRow("openpyxl's .xlsx", "crew.xlsx");
 }
 
 // The same workbooks as a script writes them, before any spreadsheet program calculated their formulas.
@@ -154,21 +152,18 @@ void TestSpreadsheetImport::csvIsReadByTheEnginesRules_data()
     QTest::addColumn<QList<QStringList>>("rows");
     QTest::addColumn<QString>("error");
 
-    QTest::newRow("quoted comma, lone CR line ends")
-        << QByteArray("\"SMITH, JR\",JOHN,1/2/1960,X1\rROSSI,MARCO\r")
-        << QList<QStringList>{{"SMITH, JR", "JOHN", "1/2/1960", "X1"}, {"ROSSI", "MARCO"}} << "";
-    QTest::newRow("UTF-16 with its mark")
-        << QByteArray("\xff\xfeZ\0o\0\xeb\0,\0A\0\n\0", 14) << QList<QStringList>{{"Zoë", "A"}} << "";
-    QTest::newRow("a fifth column is not read")
-        << QByteArray("A,B,C,D,E\n") << QList<QStringList>{{"A", "B", "C", "D"}} << "";
+    newRow("quoted comma, lone CR line ends", QByteArray("\"SMITH, JR\",JOHN,1/2/1960,X1\rROSSI,MARCO\r"),
+           QList<QStringList>{{"SMITH, JR", "JOHN", "1/2/1960", "X1"}, {"ROSSI", "MARCO"}}, "");
+    newRow("UTF-16 with its mark", QByteArray("\xff\xfeZ\0o\0\xeb\0,\0A\0\n\0", 14), QList<QStringList>{{"Zoë", "A"}},
+           "");
+    newRow("a fifth column is not read", QByteArray("A,B,C,D,E\n"), QList<QStringList>{{"A", "B", "C", "D"}}, "");
     QByteArray many;
     for (int n = 1; n <= 1001; ++n)
         many += "NAME" + QByteArray::number(n) + ",A\n";
-    QTest::newRow("1001 names are refused, not cut to 1000")
-        << many << QList<QStringList>{} << "It holds 1001 names; at most 1000 can be imported at once.";
-    QTest::newRow("an unclosed quote is refused with its line")
-        << QByteArray("SMITH,JOHN\n\"ROSSI,MARCO\n") << QList<QStringList>{}
-        << "Unclosed quote in people.csv at line 2";
+    newRow("1001 names are refused, not cut to 1000", many, QList<QStringList>{},
+           "It holds 1001 names; at most 1000 can be imported at once.");
+    newRow("an unclosed quote is refused with its line", QByteArray("SMITH,JOHN\n\"ROSSI,MARCO\n"),
+           QList<QStringList>{}, "Unclosed quote in people.csv at line 2");
 }
 
 void TestSpreadsheetImport::csvIsReadByTheEnginesRules()
@@ -285,14 +280,14 @@ void TestSpreadsheetImport::folderChangeForgetsTheChosenFile()
 void TestSpreadsheetImport::unreadableFileIsReported_data()
 {
     QTest::addColumn<QString>("file");
-    QTest::newRow("a text file named .xls") << "renamed.xls";
-    QTest::newRow("a truncated file") << "truncated.xls";
-    QTest::newRow("random bytes after a valid start") << "noise.xls";
-    QTest::newRow("a file removed after it was listed") << "missing.xls";
-    QTest::newRow("a truncated .xlsx") << "truncated.xlsx";
-    QTest::newRow("a damaged part inside an .xlsx") << "flipped.xlsx";
-    QTest::newRow("a text file named .ods") << "renamed.ods";
-    QTest::newRow("formulas never calculated") << "uncalculated.xlsx";
+    newRow("a text file named .xls", "renamed.xls");
+    newRow("a truncated file", "truncated.xls");
+    newRow("random bytes after a valid start", "noise.xls");
+    newRow("a file removed after it was listed", "missing.xls");
+    newRow("a truncated .xlsx", "truncated.xlsx");
+    newRow("a damaged part inside an .xlsx", "flipped.xlsx");
+    newRow("a text file named .ods", "renamed.ods");
+    newRow("formulas never calculated", "uncalculated.xlsx");
 }
 
 void TestSpreadsheetImport::unreadableFileIsReported()

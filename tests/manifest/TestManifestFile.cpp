@@ -35,19 +35,18 @@ void TestManifestFile::format_data()
     QTest::addColumn<QList<QStringList>>("persons");
     QTest::addColumn<QByteArray>("bytes");
 
-    QTest::newRow("no persons, empty file") << QList<QStringList>{} << QByteArray();
-    QTest::newRow("every cell quoted, CR LF")
-        << QList<QStringList>{{"ARNO QUILLFEATHER", "M", "P123", "", "3/14/1971", "NO FLY"},
-                              {"CELESTE MARROWBY", "", "", "", "", "CLEARED"}}
-        << QByteArray("\"ARNO QUILLFEATHER\",\"M\",\"P123\",\"\",\"3/14/1971\",\"NO FLY\"\r\n"
-                      "\"CELESTE MARROWBY\",\"\",\"\",\"\",\"\",\"CLEARED\"\r\n");
-    QTest::newRow("a comma stays inside its quotes") << QList<QStringList>{{"SMITH, JR.", "", "", "", "", ""}}
-                                                     << QByteArray("\"SMITH, JR.\",\"\",\"\",\"\",\"\",\"\"\r\n");
-    QTest::newRow("a double quote is doubled") << QList<QStringList>{{"JO \"JJ\" DOE", "", "", "", "", ""}}
-                                               << QByteArray("\"JO \"\"JJ\"\" DOE\",\"\",\"\",\"\",\"\",\"\"\r\n");
-    QTest::newRow("non-ASCII names in UTF-8")
-        << QList<QStringList>{{"ZOË ÅSTRÖM", "F", "", "", "", "SSSS"}}
-        << QByteArray("\"ZO\xC3\x8B \xC3\x85STR\xC3\x96M\",\"F\",\"\",\"\",\"\",\"SSSS\"\r\n");
+    newRow("no persons, empty file", QList<QStringList>{}, QByteArray());
+    newRow("every cell quoted, CR LF",
+           QList<QStringList>{{"ARNO QUILLFEATHER", "M", "P123", "", "3/14/1971", "NO FLY"},
+                              {"CELESTE MARROWBY", "", "", "", "", "CLEARED"}},
+           QByteArray("\"ARNO QUILLFEATHER\",\"M\",\"P123\",\"\",\"3/14/1971\",\"NO FLY\"\r\n"
+                      "\"CELESTE MARROWBY\",\"\",\"\",\"\",\"\",\"CLEARED\"\r\n"));
+    newRow("a comma stays inside its quotes", QList<QStringList>{{"SMITH, JR.", "", "", "", "", ""}},
+           QByteArray("\"SMITH, JR.\",\"\",\"\",\"\",\"\",\"\"\r\n"));
+    newRow("a double quote is doubled", QList<QStringList>{{"JO \"JJ\" DOE", "", "", "", "", ""}},
+           QByteArray("\"JO \"\"JJ\"\" DOE\",\"\",\"\",\"\",\"\",\"\"\r\n"));
+    newRow("non-ASCII names in UTF-8", QList<QStringList>{{"ZOË ÅSTRÖM", "F", "", "", "", "SSSS"}},
+           QByteArray("\"ZO\xC3\x8B \xC3\x85STR\xC3\x96M\",\"F\",\"\",\"\",\"\",\"SSSS\"\r\n"));
 }
 
 void TestManifestFile::format()
@@ -96,15 +95,15 @@ void TestManifestFile::load_data()
     QByteArray sixty;
     for (int i = 1; i <= 60; ++i)
         sixty += QStringLiteral("\"P%1\",\"\",\"\",\"\",\"\",\"CLEARED\"\r\n").arg(i).toUtf8();
-    QTest::newRow("60 lines stop after row 49")
-        << sixty << false << 98 << Cells{{{49, 1}, "P49"}, {{49, 6}, "CLEARED"}, {{1, 1}, "P1"}};
-    QTest::newRow("a filled seventh field stops within its row")
-        << QByteArray("\"A\",\"\",\"\",\"\",\"\",\"\"\r\n\"B\",\"\",\"\",\"\",\"\",\"S\",\"extra\"\r\n\"C\"\r\n")
-        << false << 3 << Cells{{{1, 1}, "A"}, {{2, 1}, "B"}, {{2, 6}, "S"}};
-    QTest::newRow("an empty file gives nothing") << QByteArray() << true << 0 << Cells{};
-    QTest::newRow("fields come back as stored, leading zeros too")
-        << QByteArray("\"A\",\"\",\"007\",\"\",\"01/02/1960\",\"\"\r\n") << true << 3
-        << Cells{{{1, 3}, "007"}, {{1, 5}, "01/02/1960"}};
+    newRow("60 lines stop after row 49", sixty, false, 98,
+           Cells{{{49, 1}, "P49"}, {{49, 6}, "CLEARED"}, {{1, 1}, "P1"}});
+    newRow("a filled seventh field stops within its row",
+           QByteArray("\"A\",\"\",\"\",\"\",\"\",\"\"\r\n\"B\",\"\",\"\",\"\",\"\",\"S\",\"extra\"\r\n\"C\"\r\n"),
+           false, 3, Cells{{{1, 1}, "A"}, {{2, 1}, "B"}, {{2, 6}, "S"}});
+    newRow("an empty file gives nothing", QByteArray(), true, 0, Cells{});
+    newRow("fields come back as stored, leading zeros too",
+           QByteArray("\"A\",\"\",\"007\",\"\",\"01/02/1960\",\"\"\r\n"), true, 3,
+           Cells{{{1, 3}, "007"}, {{1, 5}, "01/02/1960"}});
 }
 
 void TestManifestFile::load()
@@ -146,19 +145,13 @@ void TestManifestFile::manifestNumber_data()
 {
     QTest::addColumn<QString>("fileName");
     QTest::addColumn<QString>("number");
-    QTest::newRow("plain") << "Manifest-123"
-                           << "123";
-    QTest::newRow("with the extension") << "Manifest-123.csv"
-                                        << "123";
-    QTest::newRow("extension in capitals") << "Manifest-123.CSV"
-                                           << "123";
-    QTest::newRow("text after the first dash only") << "Manifest-12-B"
-                                                    << "12-B";
-    QTest::newRow("nothing after the dash") << "Manifest-"
-                                            << "";
+    newRow("plain", "Manifest-123", "123");
+    newRow("with the extension", "Manifest-123.csv", "123");
+    newRow("extension in capitals", "Manifest-123.CSV", "123");
+    newRow("text after the first dash only", "Manifest-12-B", "12-B");
+    newRow("nothing after the dash", "Manifest-", "");
     // The whole name is searched for "csv", so a number holding it loses its last four characters too.
-    QTest::newRow("csv inside the number") << "Manifest-csv12345"
-                                           << "csv1";
+    newRow("csv inside the number", "Manifest-csv12345", "csv1");
 }
 
 void TestManifestFile::manifestNumber()
@@ -172,19 +165,19 @@ void TestManifestFile::fileNameProblem_data()
 {
     QTest::addColumn<QString>("number");
     QTest::addColumn<bool>("usable");
-    QTest::newRow("digits") << "123" << true;
-    QTest::newRow("empty number names the file Manifest-") << "" << true;
-    QTest::newRow("letters, spaces and dashes") << "AB 12-3" << true;
-    QTest::newRow("slash would leave the folder") << "../123" << false;
-    QTest::newRow("backslash") << "12\\3" << false;
-    QTest::newRow("colon") << "12:30" << false;
-    QTest::newRow("question mark") << "12?" << false;
-    QTest::newRow("tab") << "12\t3" << false;
-    QTest::newRow("trailing full stop") << "123." << false;
-    QTest::newRow("trailing blank") << "123 " << false;
-    QTest::newRow("255 bytes in all, the longest name") << QString(246, u'9') << true;
-    QTest::newRow("256 bytes in all") << QString(247, u'9') << false;
-    QTest::newRow("bytes, not characters, are counted") << QString(124, QChar(0xE9)) << false;
+    newRow("digits", "123", true);
+    newRow("empty number names the file Manifest-", "", true);
+    newRow("letters, spaces and dashes", "AB 12-3", true);
+    newRow("slash would leave the folder", "../123", false);
+    newRow("backslash", "12\\3", false);
+    newRow("colon", "12:30", false);
+    newRow("question mark", "12?", false);
+    newRow("tab", "12\t3", false);
+    newRow("trailing full stop", "123.", false);
+    newRow("trailing blank", "123 ", false);
+    newRow("255 bytes in all, the longest name", QString(246, u'9'), true);
+    newRow("256 bytes in all", QString(247, u'9'), false);
+    newRow("bytes, not characters, are counted", QString(124, QChar(0xE9)), false);
 }
 
 void TestManifestFile::fileNameProblem()

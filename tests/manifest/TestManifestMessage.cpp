@@ -52,34 +52,35 @@ void TestManifestMessage::build_data()
     QTest::addColumn<QString>("html");
 
     const QString lists = Tail.arg("Veyra_No_Fly_1205.csv", "Veyra_Selectee_1205.csv");
-    QTest::newRow("empty manifest: titles, header and list names only")
-        << ManifestMessage::Inputs{"ACME Air", "123", grid({}), "Veyra_No_Fly_1205.csv", "Veyra_Selectee_1205.csv"}
-        << Head.arg("ACME Air", "123") + lists;
+    newRow("empty manifest: titles, header and list names only",
+           ManifestMessage::Inputs{"ACME Air", "123", grid({}), "Veyra_No_Fly_1205.csv", "Veyra_Selectee_1205.csv"},
+           Head.arg("ACME Air", "123") + lists);
 
     const QStringList a{"", "ARNO QUILLFEATHER", "M", "P1", "V1", "3/14/1971", "NO FLY"};
     const QStringList b{"", "CELESTE MARROWBY", "F", "", "", "11/2/1984", "SSSS"};
     const QStringList c{"", "ORSOLYA PEMBERLEAF", "", "PB44", "", "7/30/1990", "CLEARED"};
-    QTest::newRow("three persons, numbered from 1")
-        << ManifestMessage::Inputs{"ACME Air", "7", grid({a, b, c}), "Veyra_No_Fly_1205.csv", "Veyra_Selectee_1205.csv"}
-        << Head.arg("ACME Air", "7") + person(grid({a})[0]) + person(grid({a, b})[1]) + person(grid({a, b, c})[2]) +
-               lists;
+    newRow(
+        "three persons, numbered from 1",
+        ManifestMessage::Inputs{"ACME Air", "7", grid({a, b, c}), "Veyra_No_Fly_1205.csv", "Veyra_Selectee_1205.csv"},
+        Head.arg("ACME Air", "7") + person(grid({a})[0]) + person(grid({a, b})[1]) + person(grid({a, b, c})[2]) +
+            lists);
 
     // Rows 1, 2 and 4 filled: three rows are rendered from the top, the empty row 3 among them.
     const QList<QStringList> gap = grid({a, b, QStringList(7), c});
-    QTest::newRow("a gap counts filled rows, renders the top ones")
-        << ManifestMessage::Inputs{"ACME Air", "7", gap, "Veyra_No_Fly_1205.csv", "Veyra_Selectee_1205.csv"}
-        << Head.arg("ACME Air", "7") + person(gap[0]) + person(gap[1]) + person(gap[2]) + lists;
+    newRow("a gap counts filled rows, renders the top ones",
+           ManifestMessage::Inputs{"ACME Air", "7", gap, "Veyra_No_Fly_1205.csv", "Veyra_Selectee_1205.csv"},
+           Head.arg("ACME Air", "7") + person(gap[0]) + person(gap[1]) + person(gap[2]) + lists);
 
     const QStringList marked{"", "O'NEIL & <SONS>", "", "<img src=http://x/y.png>", "", "\"1/2/1960\"", "CLEARED"};
     const QStringList written{"1", "O'NEIL &amp; &lt;SONS&gt;", "",       "&lt;img src=http://x/y.png&gt;",
                               "",  "&quot;1/2/1960&quot;",      "CLEARED"};
-    QTest::newRow("markup in any value is written as entities")
-        << ManifestMessage::Inputs{"A&B <Air>", "<1>", grid({marked}), "a&b.csv", "\"s\".csv"}
-        << Head.arg("A&amp;B &lt;Air&gt;", "&lt;1&gt;") + person(written) +
-               Tail.arg("a&amp;b.csv", "&quot;s&quot;.csv");
+    newRow("markup in any value is written as entities",
+           ManifestMessage::Inputs{"A&B <Air>", "<1>", grid({marked}), "a&b.csv", "\"s\".csv"},
+           Head.arg("A&amp;B &lt;Air&gt;", "&lt;1&gt;") + person(written) +
+               Tail.arg("a&amp;b.csv", "&quot;s&quot;.csv"));
 
-    QTest::newRow("no list selected leaves the value cells empty")
-        << ManifestMessage::Inputs{"", "", grid({}), "", ""} << Head.arg("", "") + Tail.arg("", "");
+    newRow("no list selected leaves the value cells empty", ManifestMessage::Inputs{"", "", grid({}), "", ""},
+           Head.arg("", "") + Tail.arg("", ""));
 }
 
 void TestManifestMessage::build()

@@ -51,19 +51,18 @@ void TestManifestScreening::place_data()
     QTest::addColumn<int>("leftOut");
 
     const auto rows025 = nameRows({{0, person("ONE")}, {2, person("TWO")}, {5, person("THREE")}});
-    QTest::newRow("name rows 0, 2, 5 onto an empty manifest") << fullNames({}) << rows025 << QList<int>{1, 2, 3} << 0;
-    QTest::newRow("below a block of four") << fullNames({1, 2, 3, 4}) << rows025 << QList<int>{5, 6, 7} << 0;
-    QTest::newRow("into the gap after the first block, over row 6")
-        << fullNames({1, 2, 3, 6}) << rows025 << QList<int>{4, 5, 6} << 0;
-    QTest::newRow("first name without last name is passed over")
-        << fullNames({}) << nameRows({{0, person("", "ONLY FIRST")}, {1, person("ONE")}}) << QList<int>{1} << 0;
-    QTest::newRow("no names, nothing placed") << fullNames({}) << nameRows({}) << QList<int>{} << 0;
+    newRow("name rows 0, 2, 5 onto an empty manifest", fullNames({}), rows025, QList<int>{1, 2, 3}, 0);
+    newRow("below a block of four", fullNames({1, 2, 3, 4}), rows025, QList<int>{5, 6, 7}, 0);
+    newRow("into the gap after the first block, over row 6", fullNames({1, 2, 3, 6}), rows025, QList<int>{4, 5, 6}, 0);
+    newRow("first name without last name is passed over", fullNames({}),
+           nameRows({{0, person("", "ONLY FIRST")}, {1, person("ONE")}}), QList<int>{1}, 0);
+    newRow("no names, nothing placed", fullNames({}), nameRows({}), QList<int>{}, 0);
 
     QList<int> full;
     for (int r = 1; r <= 49; ++r)
         full.append(r);
-    QTest::newRow("a full manifest takes nobody") << fullNames(full) << rows025 << QList<int>{} << 3;
-    QTest::newRow("row 49 is the last one given") << fullNames(full.mid(0, 47)) << rows025 << QList<int>{48, 49} << 1;
+    newRow("a full manifest takes nobody", fullNames(full), rows025, QList<int>{}, 3);
+    newRow("row 49 is the last one given", fullNames(full.mid(0, 47)), rows025, QList<int>{48, 49}, 1);
 }
 
 void TestManifestScreening::place()

@@ -49,18 +49,10 @@ void TestRescreening::manifestPerson_data()
     QTest::addColumn<QString>("lastName");
     QTest::addColumn<QString>("firstAndMiddle");
 
-    QTest::newRow("the last word is the last name") << "ARNO BEDE QUILLFEATHER"
-                                                    << "QUILLFEATHER"
-                                                    << "ARNO BEDE";
-    QTest::newRow("one word is a last name alone") << "CHER"
-                                                   << "CHER"
-                                                   << "";
-    QTest::newRow("blanks around are dropped") << "  MARY ANN SMITH "
-                                               << "SMITH"
-                                               << "MARY ANN";
-    QTest::newRow("empty") << ""
-                           << ""
-                           << "";
+    newRow("the last word is the last name", "ARNO BEDE QUILLFEATHER", "QUILLFEATHER", "ARNO BEDE");
+    newRow("one word is a last name alone", "CHER", "CHER", "");
+    newRow("blanks around are dropped", "  MARY ANN SMITH ", "SMITH", "MARY ANN");
+    newRow("empty", "", "", "");
 }
 
 void TestRescreening::manifestPerson()
@@ -99,13 +91,12 @@ void TestRescreening::tool_data()
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("said");
 
-    QTest::newRow("somebody changed: 1") << true << QByteArray() << 1 << "Manifest-VX1,QUILLFEATHER";
-    QTest::newRow("nobody changed: 0") << false << QByteArray() << 0
-                                       << "source,lastName,firstAndMiddleName,dateOfBirth,oldStatus,newStatus";
-    QTest::newRow("a name list cut short: 2, with the record")
-        << false << QByteArray() << 2 << "Crew-2 cannot be read whole: record 2";
-    QTest::newRow("a manifest that cannot be read: 2, named")
-        << false << QByteArray("\"BROKEN,M\r\n") << 2 << "Manifest-BAD";
+    newRow("somebody changed: 1", true, QByteArray(), 1, "Manifest-VX1,QUILLFEATHER");
+    newRow("nobody changed: 0", false, QByteArray(), 0,
+           "source,lastName,firstAndMiddleName,dateOfBirth,oldStatus,newStatus");
+    newRow("a name list cut short: 2, with the record", false, QByteArray(), 2,
+           "Crew-2 cannot be read whole: record 2");
+    newRow("a manifest that cannot be read: 2, named", false, QByteArray("\"BROKEN,M\r\n"), 2, "Manifest-BAD");
 }
 
 void TestRescreening::tool()

@@ -121,25 +121,22 @@ void TestSendMail::compose_data()
 {
     QTest::addColumn<QString>("subject");
     QTest::addColumn<QByteArray>("subjectHeader");
-    QTest::newRow("ASCII subject as it is") << "Manifest #123" << QByteArray("Subject: Manifest #123\r\n");
-    QTest::newRow("non-ASCII subject encoded")
-        << "Manifest #Zoë" << QByteArray("Subject: =?UTF-8?B?TWFuaWZlc3QgI1pvw6s=?=\r\n");
-    QTest::newRow("a line break cannot start a header")
-        << "Manifest #1\r\nBcc: x@y" << QByteArray("Subject: Manifest #1  Bcc: x@y\r\n");
+    newRow("ASCII subject as it is", "Manifest #123", QByteArray("Subject: Manifest #123\r\n"));
+    newRow("non-ASCII subject encoded", "Manifest #Zoë", QByteArray("Subject: =?UTF-8?B?TWFuaWZlc3QgI1pvw6s=?=\r\n"));
+    newRow("a line break cannot start a header", "Manifest #1\r\nBcc: x@y",
+           QByteArray("Subject: Manifest #1  Bcc: x@y\r\n"));
     // Lines stay within 76 characters and no word splits a character: 14 two-byte letters fill the first.
     const QChar e(0x00e9);
-    QTest::newRow("long subject folds into words")
-        << "Manifest #" + QString(40, e)
-        << "Subject: =?UTF-8?B?" + ("Manifest #" + QString(14, e)).toUtf8().toBase64() + "?=\r\n =?UTF-8?B?" +
-               QString(19, e).toUtf8().toBase64() + "?=\r\n =?UTF-8?B?" + QString(7, e).toUtf8().toBase64() + "?=\r\n";
-    QTest::newRow("long ASCII subject folds before a blank")
-        << "Manifest #VX1234 Lisbon to Reykjavik via Frankfurt and Oslo, crew and passengers"
-        << QByteArray("Subject: Manifest #VX1234 Lisbon to Reykjavik via Frankfurt and Oslo, crew and\r\n "
-                      "passengers\r\n");
-    QTest::newRow("a word too long for any line is encoded")
-        << "Manifest #" + QString(100, u'7')
-        << "Subject: =?UTF-8?B?" + ("Manifest #" + QByteArray(29, '7')).toBase64() + "?=\r\n =?UTF-8?B?" +
-               QByteArray(39, '7').toBase64() + "?=\r\n =?UTF-8?B?" + QByteArray(32, '7').toBase64() + "?=\r\n";
+    newRow("long subject folds into words", "Manifest #" + QString(40, e),
+           "Subject: =?UTF-8?B?" + ("Manifest #" + QString(14, e)).toUtf8().toBase64() + "?=\r\n =?UTF-8?B?" +
+               QString(19, e).toUtf8().toBase64() + "?=\r\n =?UTF-8?B?" + QString(7, e).toUtf8().toBase64() + "?=\r\n");
+    newRow("long ASCII subject folds before a blank",
+           "Manifest #VX1234 Lisbon to Reykjavik via Frankfurt and Oslo, crew and passengers",
+           QByteArray("Subject: Manifest #VX1234 Lisbon to Reykjavik via Frankfurt and Oslo, crew and\r\n "
+                      "passengers\r\n"));
+    newRow("a word too long for any line is encoded", "Manifest #" + QString(100, u'7'),
+           "Subject: =?UTF-8?B?" + ("Manifest #" + QByteArray(29, '7')).toBase64() + "?=\r\n =?UTF-8?B?" +
+               QByteArray(39, '7').toBase64() + "?=\r\n =?UTF-8?B?" + QByteArray(32, '7').toBase64() + "?=\r\n");
 }
 
 void TestSendMail::compose()
@@ -226,8 +223,8 @@ void TestSendMail::failuresShowTheBox_data()
 {
     QTest::addColumn<QString>("password");
     QTest::addColumn<bool>("serverUp");
-    QTest::newRow("wrong password") << "wrong" << true;
-    QTest::newRow("nobody listening") << Password << false;
+    newRow("wrong password", "wrong", true);
+    newRow("nobody listening", Password, false);
 }
 
 void TestSendMail::failuresShowTheBox()
@@ -280,35 +277,25 @@ void TestSendMail::addressProblem_data()
     QTest::addColumn<QString>("list");
     QTest::addColumn<QString>("problem"); // empty: accepted
 
-    QTest::newRow("one address") << "ops@acme.test"
-                                 << "";
-    QTest::newRow("two, blanks around them") << " a@x.test ; b@x.test; "
-                                             << "";
-    QTest::newRow("empty") << ""
-                           << "";
-    QTest::newRow("a second RCPT TO smuggled after a line break")
-        << "ops@acme.test>\r\nRCPT TO:<evil@attacker.test"
-        << "The address \"ops@acme.test>\\r\\nRCPT TO:<evil@attacker.test\" (To) cannot be used: it holds a line "
-           "break or another control character. Nothing was sent.";
-    QTest::newRow("the bad one among good ones is named")
-        << "a@x.test;b@x.test\nBcc: c@x.test"
-        << "The address \"b@x.test\\nBcc: c@x.test\" (To) cannot be used: it holds a line break or another control "
-           "character. Nothing was sent.";
-    QTest::newRow("a trailing line break") << "a@x.test\r\n"
-                                           << "line break";
-    QTest::newRow("a tab") << "a@x.test\tb"
-                           << "control character";
-    QTest::newRow("a C1 control (NEL)") << QString("a@x.test") + QChar(0x85) << "control character";
-    QTest::newRow("a Unicode line separator") << QString("a@x.test") + QChar(0x2028) << "control character";
-    QTest::newRow("closing the address") << "ops@acme.test> NOTIFY=NEVER"
-                                         << "The address \"ops@acme.test> NOTIFY=NEVER\" (To) cannot be used: it "
-                                            "holds < or >, which would end the address. Nothing was sent.";
-    QTest::newRow("an address in brackets") << "<ops@acme.test>"
-                                            << "holds < or >";
-    QTest::newRow("two @") << "evil@attacker.test@acme.test"
-                           << "more than one @";
-    QTest::newRow("longer than any address") << QString(250, u'a') + "@x.test"
-                                             << "longer than an address can be";
+    newRow("one address", "ops@acme.test", "");
+    newRow("two, blanks around them", " a@x.test ; b@x.test; ", "");
+    newRow("empty", "", "");
+    newRow("a second RCPT TO smuggled after a line break", "ops@acme.test>\r\nRCPT TO:<evil@attacker.test",
+           "The address \"ops@acme.test>\\r\\nRCPT TO:<evil@attacker.test\" (To) cannot be used: it holds a line "
+           "break or another control character. Nothing was sent.");
+    newRow("the bad one among good ones is named", "a@x.test;b@x.test\nBcc: c@x.test",
+           "The address \"b@x.test\\nBcc: c@x.test\" (To) cannot be used: it holds a line break or another control "
+           "character. Nothing was sent.");
+    newRow("a trailing line break", "a@x.test\r\n", "line break");
+    newRow("a tab", "a@x.test\tb", "control character");
+    newRow("a C1 control (NEL)", QString("a@x.test") + QChar(0x85), "control character");
+    newRow("a Unicode line separator", QString("a@x.test") + QChar(0x2028), "control character");
+    newRow("closing the address", "ops@acme.test> NOTIFY=NEVER",
+           "The address \"ops@acme.test> NOTIFY=NEVER\" (To) cannot be used: it "
+           "holds < or >, which would end the address. Nothing was sent.");
+    newRow("an address in brackets", "<ops@acme.test>", "holds < or >");
+    newRow("two @", "evil@attacker.test@acme.test", "more than one @");
+    newRow("longer than any address", QString(250, u'a') + "@x.test", "longer than an address can be");
 }
 
 void TestSendMail::addressProblem()
@@ -325,9 +312,9 @@ void TestSendMail::addressProblem()
 void TestSendMail::injectedRecipientIsRefusedBeforeConnecting_data()
 {
     QTest::addColumn<QString>("field");
-    QTest::newRow("in the manifest's e-mail field") << "To";
-    QTest::newRow("in the settings' blind copy") << "Bcc";
-    QTest::newRow("in the settings' sender") << "From";
+    newRow("in the manifest's e-mail field", "To");
+    newRow("in the settings' blind copy", "Bcc");
+    newRow("in the settings' sender", "From");
 }
 
 // The server is up and would take the mail: the refusal comes before any connection, and the box's details say
@@ -364,23 +351,23 @@ void TestSendMail::isLoopback_data()
 {
     QTest::addColumn<QString>("server");
     QTest::addColumn<bool>("loopback");
-    QTest::newRow("localhost") << "localhost" << true;
-    QTest::newRow("LOCALHOST with blanks") << " LOCALHOST " << true;
-    QTest::newRow("127.0.0.1") << "127.0.0.1" << true;
-    QTest::newRow("anywhere in 127/8") << "127.255.0.9" << true;
-    QTest::newRow("::1") << "::1" << true;
-    QTest::newRow("::1 in brackets") << "[::1]" << true;
-    QTest::newRow("::1 written out") << "0:0:0:0:0:0:0:1" << true;
-    QTest::newRow("127.0.0.1 mapped into IPv6") << "::ffff:127.0.0.1" << true;
-    QTest::newRow("a name") << "mail.acme.test" << false;
-    QTest::newRow("a name that starts like localhost") << "localhost.attacker.test" << false;
-    QTest::newRow("a private address") << "10.0.0.1" << false;
-    QTest::newRow("next to 127/8") << "128.0.0.1" << false;
-    QTest::newRow("a short form is not trusted") << "127.1" << false;
-    QTest::newRow("::2") << "::2" << false;
-    QTest::newRow("1::1") << "1::1" << false;
-    QTest::newRow("a mapped private address") << "::ffff:10.0.0.1" << false;
-    QTest::newRow("empty") << "" << false;
+    newRow("localhost", "localhost", true);
+    newRow("LOCALHOST with blanks", " LOCALHOST ", true);
+    newRow("127.0.0.1", "127.0.0.1", true);
+    newRow("anywhere in 127/8", "127.255.0.9", true);
+    newRow("::1", "::1", true);
+    newRow("::1 in brackets", "[::1]", true);
+    newRow("::1 written out", "0:0:0:0:0:0:0:1", true);
+    newRow("127.0.0.1 mapped into IPv6", "::ffff:127.0.0.1", true);
+    newRow("a name", "mail.acme.test", false);
+    newRow("a name that starts like localhost", "localhost.attacker.test", false);
+    newRow("a private address", "10.0.0.1", false);
+    newRow("next to 127/8", "128.0.0.1", false);
+    newRow("a short form is not trusted", "127.1", false);
+    newRow("::2", "::2", false);
+    newRow("1::1", "1::1", false);
+    newRow("a mapped private address", "::ffff:10.0.0.1", false);
+    newRow("empty", "", false);
 }
 
 void TestSendMail::isLoopback()
@@ -397,18 +384,12 @@ void TestSendMail::credentialsTravelOnlyEncrypted_data()
     QTest::addColumn<QString>("reason"); // empty: the mail goes
     QTest::addColumn<bool>("tls");
 
-    QTest::newRow("a remote server without STARTTLS gets nothing")
-        << "plain"
-        << "mail.veyra.test"
-        << "The server mail.veyra.test offers no encryption (STARTTLS) on port %1, so the user name and password "
-           "were not sent. Use port 465 or a server that offers STARTTLS."
-        << false;
-    QTest::newRow("a remote server with STARTTLS gets the mail") << "starttls"
-                                                                 << "mail.veyra.test"
-                                                                 << "" << true;
-    QTest::newRow("this machine may be spoken to in clear") << "plain"
-                                                            << "127.0.0.1"
-                                                            << "" << false;
+    newRow("a remote server without STARTTLS gets nothing", "plain", "mail.veyra.test",
+           "The server mail.veyra.test offers no encryption (STARTTLS) on port %1, so the user name and password "
+           "were not sent. Use port 465 or a server that offers STARTTLS.",
+           false);
+    newRow("a remote server with STARTTLS gets the mail", "starttls", "mail.veyra.test", "", true);
+    newRow("this machine may be spoken to in clear", "plain", "127.0.0.1", "", false);
 }
 
 void TestSendMail::credentialsTravelOnlyEncrypted()

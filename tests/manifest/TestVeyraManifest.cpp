@@ -156,10 +156,10 @@ void TestVeyraManifest::reopeningAThenB()
 void TestVeyraManifest::everyWayOutLeavesTheFileAsItWas_data()
 {
     QTest::addColumn<QString>("way");
-    QTest::newRow("folder change") << "folder";
-    QTest::newRow("Back") << "back";
-    QTest::newRow("closing the window") << "close";
-    QTest::newRow("shut-down") << "shutdown";
+    newRow("folder change", "folder");
+    newRow("Back", "back");
+    newRow("closing the window", "close");
+    newRow("shut-down", "shutdown");
 }
 
 void TestVeyraManifest::everyWayOutLeavesTheFileAsItWas()
@@ -205,9 +205,9 @@ void TestVeyraManifest::openingShowsTheFile_data()
     QByteArray sixty;
     for (int i = 1; i <= 60; ++i)
         sixty += QStringLiteral("\"P%1\",\"\",\"\",\"\",\"\",\"CLEARED\"\r\n").arg(i).toUtf8();
-    QTest::newRow("a name with the extension") << "Manifest-123.csv" << PersonA + PersonB << "123" << 2;
-    QTest::newRow("60 lines show their first 49") << "Manifest-60" << sixty << "60" << 49;
-    QTest::newRow("an empty file shows nothing") << "Manifest-0" << QByteArray() << "0" << 0;
+    newRow("a name with the extension", "Manifest-123.csv", PersonA + PersonB, "123", 2);
+    newRow("60 lines show their first 49", "Manifest-60", sixty, "60", 49);
+    newRow("an empty file shows nothing", "Manifest-0", QByteArray(), "0", 0);
 }
 
 void TestVeyraManifest::openingShowsTheFile()
@@ -252,10 +252,9 @@ void TestVeyraManifest::saveThatCannotWriteLosesNothing_data()
     QTest::addColumn<bool>("folderGone");
     QTest::addColumn<bool>("diskFull");
     QTest::addColumn<QString>("cause");
-    QTest::newRow("a number that cannot be a file name")
-        << "12/B" << false << false << "A manifest number may not contain";
-    QTest::newRow("a manifest folder that is gone") << "A" << true << false << "No such file or directory";
-    QTest::newRow("the disk fills while saving") << "B" << false << true << "File too large";
+    newRow("a number that cannot be a file name", "12/B", false, false, "A manifest number may not contain");
+    newRow("a manifest folder that is gone", "A", true, false, "No such file or directory");
+    newRow("the disk fills while saving", "B", false, true, "File too large");
 }
 
 void TestVeyraManifest::saveThatCannotWriteLosesNothing()
@@ -295,11 +294,11 @@ void TestVeyraManifest::editingKeys_data()
     QTest::addColumn<QString>("start");
     QTest::addColumn<QList<int>>("keys");
     QTest::addColumn<QString>("text");
-    QTest::newRow("a small letter becomes a capital") << "" << QList<int>{Qt::Key_A} << "A";
-    QTest::newRow("digits and signs stay") << "X" << QList<int>{Qt::Key_1, Qt::Key_Minus} << "X1-";
-    QTest::newRow("backspace takes the last character") << "AB" << QList<int>{Qt::Key_Backspace} << "A";
-    QTest::newRow("backspace on an empty cell") << "" << QList<int>{Qt::Key_Backspace} << "";
-    QTest::newRow("Enter appends a carriage return") << "A" << QList<int>{Qt::Key_Return} << "A\r";
+    newRow("a small letter becomes a capital", "", QList<int>{Qt::Key_A}, "A");
+    newRow("digits and signs stay", "X", QList<int>{Qt::Key_1, Qt::Key_Minus}, "X1-");
+    newRow("backspace takes the last character", "AB", QList<int>{Qt::Key_Backspace}, "A");
+    newRow("backspace on an empty cell", "", QList<int>{Qt::Key_Backspace}, "");
+    newRow("Enter appends a carriage return", "A", QList<int>{Qt::Key_Return}, "A\r");
 }
 
 void TestVeyraManifest::editingKeys()
@@ -415,14 +414,10 @@ void TestVeyraManifest::nothingSavedOverIsLost_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("lost"); // the manifest whose contents the save takes away
-    QTest::newRow("saved over an existing number") << "over"
-                                                   << "Manifest-B";
-    QTest::newRow("a reopened manifest saved under a new number") << "renumbered"
-                                                                  << "Manifest-A";
-    QTest::newRow("a reopened manifest saved over itself") << "itself"
-                                                           << "Manifest-A";
-    QTest::newRow("a reopened manifest saved after a visit to the main window") << "visit"
-                                                                                << "Manifest-A";
+    newRow("saved over an existing number", "over", "Manifest-B");
+    newRow("a reopened manifest saved under a new number", "renumbered", "Manifest-A");
+    newRow("a reopened manifest saved over itself", "itself", "Manifest-A");
+    newRow("a reopened manifest saved after a visit to the main window", "visit", "Manifest-A");
 }
 
 // Whatever a save replaces or removes is in the history, and comes back from there whole.

@@ -31,70 +31,38 @@ void TestCellFormat::numbers_data()
     QTest::addColumn<QString>("code");
     QTest::addColumn<QString>("shown");
 
-    QTest::newRow("leading zeros of a passport number") << 1234567.0 << "00000000"
-                                                        << "01234567";
-    QTest::newRow("more digits than placeholders") << 123456789.0 << "0000"
-                                                   << "123456789";
-    QTest::newRow("thousands and two decimals") << 1234567.891 << "#,##0.00"
-                                                << "1,234,567.89";
-    QTest::newRow("grouping of a small number") << 12.0 << "#,##0"
-                                                << "12";
-    QTest::newRow("zero under #,##0") << 0.0 << "#,##0"
-                                      << "0";
-    QTest::newRow("percent multiplies") << 0.125 << "0.00%"
-                                        << "12.50%";
-    QTest::newRow("percent without decimals rounds") << 0.125 << "0%"
-                                                     << "13%";
-    QTest::newRow("three fixed decimals") << 12.5 << "0.000"
-                                          << "12.500";
-    QTest::newRow("half rounds away from zero at the fifteenth digit") << 2.675 << "0.00"
-                                                                       << "2.68";
-    QTest::newRow("rounding carries into the integer") << 9.999 << "0.00"
-                                                       << "10.00";
-    QTest::newRow("negative with one section takes a minus") << -1234.5 << "#,##0.0"
-                                                             << "-1,234.5";
-    QTest::newRow("negative section shows no minus of its own") << -5.0 << "0;(0)"
-                                                                << "(5)";
-    QTest::newRow("zero section") << 0.0 << "0;(0);\"zero\""
-                                  << "zero";
-    QTest::newRow("quoted literal before digits") << 1234.0 << "\"ID\"0"
-                                                  << "ID1234";
-    QTest::newRow("escaped literal") << 5.0 << "\\N0"
-                                     << "N5";
-    QTest::newRow("literals between placeholders") << 123456789.0 << "000-00-0000"
-                                                   << "123-45-6789";
-    QTest::newRow("scaling comma divides by a thousand") << 1500000.0 << "#,##0,\"K\""
-                                                         << "1,500K";
-    QTest::newRow("optional integer digit shows none") << 0.5 << "#.##"
-                                                       << ".5";
-    QTest::newRow("optional decimals keep the point") << 1.0 << "#.##"
-                                                      << "1.";
-    QTest::newRow("question marks keep room") << 1.5 << "0.0?"
-                                              << "1.5 ";
-    QTest::newRow("scientific") << 12345.678 << "0.00E+00"
-                                << "1.23E+04";
-    QTest::newRow("scientific of a small number") << 0.000123 << "0.0E+00"
-                                                  << "1.2E-04";
-    QTest::newRow("engineering steps of three") << 12345.0 << "##0.0E+0"
-                                                << "12.3E+3";
-    QTest::newRow("colour and locale tags are not shown") << -3.0 << "[Red]0.0;[Blue]-0.0"
-                                                          << "-3.0";
-    QTest::newRow("currency tag shows its symbol") << 5.0 << "[$€-407]0.00"
-                                                   << "€5.00";
-    QTest::newRow("condition met") << 150.0 << "[>100]\"big\";\"small\""
-                                   << "big";
-    QTest::newRow("condition not met") << 50.0 << "[>100]\"big\";\"small\""
-                                       << "small";
-    QTest::newRow("room for a parenthesis") << 5.0 << "0_);(0)"
-                                            << "5 ";
-    QTest::newRow("fill character takes no room") << 5.0 << "* 0"
-                                                  << "5";
-    QTest::newRow("General inside a section") << 2.5 << "General\" kg\""
-                                              << "2.5 kg";
-    QTest::newRow("an empty zero section shows nothing") << 0.0 << "0;-0;"
-                                                         << "";
-    QTest::newRow("negative zero") << -0.0 << "00000000"
-                                   << "00000000";
+    newRow("leading zeros of a passport number", 1234567.0, "00000000", "01234567");
+    newRow("more digits than placeholders", 123456789.0, "0000", "123456789");
+    newRow("thousands and two decimals", 1234567.891, "#,##0.00", "1,234,567.89");
+    newRow("grouping of a small number", 12.0, "#,##0", "12");
+    newRow("zero under #,##0", 0.0, "#,##0", "0");
+    newRow("percent multiplies", 0.125, "0.00%", "12.50%");
+    newRow("percent without decimals rounds", 0.125, "0%", "13%");
+    newRow("three fixed decimals", 12.5, "0.000", "12.500");
+    newRow("half rounds away from zero at the fifteenth digit", 2.675, "0.00", "2.68");
+    newRow("rounding carries into the integer", 9.999, "0.00", "10.00");
+    newRow("negative with one section takes a minus", -1234.5, "#,##0.0", "-1,234.5");
+    newRow("negative section shows no minus of its own", -5.0, "0;(0)", "(5)");
+    newRow("zero section", 0.0, "0;(0);\"zero\"", "zero");
+    newRow("quoted literal before digits", 1234.0, "\"ID\"0", "ID1234");
+    newRow("escaped literal", 5.0, "\\N0", "N5");
+    newRow("literals between placeholders", 123456789.0, "000-00-0000", "123-45-6789");
+    newRow("scaling comma divides by a thousand", 1500000.0, "#,##0,\"K\"", "1,500K");
+    newRow("optional integer digit shows none", 0.5, "#.##", ".5");
+    newRow("optional decimals keep the point", 1.0, "#.##", "1.");
+    newRow("question marks keep room", 1.5, "0.0?", "1.5 ");
+    newRow("scientific", 12345.678, "0.00E+00", "1.23E+04");
+    newRow("scientific of a small number", 0.000123, "0.0E+00", "1.2E-04");
+    newRow("engineering steps of three", 12345.0, "##0.0E+0", "12.3E+3");
+    newRow("colour and locale tags are not shown", -3.0, "[Red]0.0;[Blue]-0.0", "-3.0");
+    newRow("currency tag shows its symbol", 5.0, "[$€-407]0.00", "€5.00");
+    newRow("condition met", 150.0, "[>100]\"big\";\"small\"", "big");
+    newRow("condition not met", 50.0, "[>100]\"big\";\"small\"", "small");
+    newRow("room for a parenthesis", 5.0, "0_);(0)", "5 ");
+    newRow("fill character takes no room", 5.0, "* 0", "5");
+    newRow("General inside a section", 2.5, "General\" kg\"", "2.5 kg");
+    newRow("an empty zero section shows nothing", 0.0, "0;-0;", "");
+    newRow("negative zero", -0.0, "00000000", "00000000");
 }
 
 void TestCellFormat::numbers()
@@ -113,29 +81,27 @@ void TestCellFormat::datesAndTimes_data()
     QTest::addColumn<QString>("shown");
     const DateSystem excel = DateSystem::Excel1900;
 
-    QTest::newRow("day, month name, year") << 21917.0 << "dd-mmm-yyyy" << excel << "02-Jan-1960";
-    QTest::newRow("m/d/yyyy") << 30988.0 << "m/d/yyyy" << excel << "11/2/1984";
-    QTest::newRow("two-digit year and padded month") << 30988.0 << "mm/dd/yy" << excel << "11/02/84";
-    QTest::newRow("month and weekday in full")
-        << 21917.0 << "dddd, mmmm d, yyyy" << excel << "Saturday, January 2, 1960";
-    QTest::newRow("first letter of the month") << 21917.0 << "mmmmm" << excel << "J";
-    QTest::newRow("afternoon") << 0.75 << "h:mm AM/PM" << excel << "6:00 PM";
-    QTest::newRow("noon") << 0.5 << "h:mm AM/PM" << excel << "12:00 PM";
-    QTest::newRow("midnight") << 0.0 << "h:mm AM/PM" << excel << "12:00 AM";
-    QTest::newRow("lower-case marker") << 0.25 << "h:mm am/pm" << excel << "6:00 am";
-    QTest::newRow("m after h is minutes") << 0.5104166666666666 << "hh:mm:ss" << excel << "12:15:00";
-    QTest::newRow("m before s is minutes") << 0.000694444444444 << "mm:ss" << excel << "01:00";
-    QTest::newRow("elapsed hours pass 24") << 1.5 << "[h]:mm" << excel << "36:00";
-    QTest::newRow("seconds round into the next day")
-        << 44927.999999 << "m/d/yyyy h:mm:ss" << excel << "1/2/2023 0:00:00";
-    QTest::newRow("tenths of a second") << 0.00001736111 << "mm:ss.0" << excel << "00:01.5";
-    QTest::newRow("Excel's 29 February 1900") << 60.0 << "m/d/yyyy" << excel << "2/29/1900";
-    QTest::newRow("the day after it") << 61.0 << "m/d/yyyy" << excel << "3/1/1900";
-    QTest::newRow("Excel's day 0") << 0.0 << "m/d/yyyy" << excel << "1/0/1900";
-    QTest::newRow("1904 system: day 0") << 0.0 << "m/d/yyyy" << DateSystem::Excel1904 << "1/1/1904";
-    QTest::newRow("1904 system: a birth date") << 20455.0 << "m/d/yyyy" << DateSystem::Excel1904 << "1/2/1960";
-    QTest::newRow("null date of 1899: a birth date") << 21917.0 << "m/d/yyyy" << DateSystem::From1899 << "1/2/1960";
-    QTest::newRow("null date of 1899: before it") << -1.0 << "m/d/yyyy" << DateSystem::From1899 << "12/29/1899";
+    newRow("day, month name, year", 21917.0, "dd-mmm-yyyy", excel, "02-Jan-1960");
+    newRow("m/d/yyyy", 30988.0, "m/d/yyyy", excel, "11/2/1984");
+    newRow("two-digit year and padded month", 30988.0, "mm/dd/yy", excel, "11/02/84");
+    newRow("month and weekday in full", 21917.0, "dddd, mmmm d, yyyy", excel, "Saturday, January 2, 1960");
+    newRow("first letter of the month", 21917.0, "mmmmm", excel, "J");
+    newRow("afternoon", 0.75, "h:mm AM/PM", excel, "6:00 PM");
+    newRow("noon", 0.5, "h:mm AM/PM", excel, "12:00 PM");
+    newRow("midnight", 0.0, "h:mm AM/PM", excel, "12:00 AM");
+    newRow("lower-case marker", 0.25, "h:mm am/pm", excel, "6:00 am");
+    newRow("m after h is minutes", 0.5104166666666666, "hh:mm:ss", excel, "12:15:00");
+    newRow("m before s is minutes", 0.000694444444444, "mm:ss", excel, "01:00");
+    newRow("elapsed hours pass 24", 1.5, "[h]:mm", excel, "36:00");
+    newRow("seconds round into the next day", 44927.999999, "m/d/yyyy h:mm:ss", excel, "1/2/2023 0:00:00");
+    newRow("tenths of a second", 0.00001736111, "mm:ss.0", excel, "00:01.5");
+    newRow("Excel's 29 February 1900", 60.0, "m/d/yyyy", excel, "2/29/1900");
+    newRow("the day after it", 61.0, "m/d/yyyy", excel, "3/1/1900");
+    newRow("Excel's day 0", 0.0, "m/d/yyyy", excel, "1/0/1900");
+    newRow("1904 system: day 0", 0.0, "m/d/yyyy", DateSystem::Excel1904, "1/1/1904");
+    newRow("1904 system: a birth date", 20455.0, "m/d/yyyy", DateSystem::Excel1904, "1/2/1960");
+    newRow("null date of 1899: a birth date", 21917.0, "m/d/yyyy", DateSystem::From1899, "1/2/1960");
+    newRow("null date of 1899: before it", -1.0, "m/d/yyyy", DateSystem::From1899, "12/29/1899");
 }
 
 void TestCellFormat::datesAndTimes()
@@ -155,16 +121,16 @@ void TestCellFormat::general_data()
     QTest::addColumn<double>("value");
     QTest::addColumn<QString>("shown");
 
-    QTest::newRow("whole number") << 4400123.0 << "4400123";
-    QTest::newRow("eleven digits fit") << 12345678901.0 << "12345678901";
-    QTest::newRow("twelve digits do not") << 123456789012.0 << "1.23457E+11";
-    QTest::newRow("a third cut to the column") << 0.333333333333333 << "0.333333333";
-    QTest::newRow("decimals cut to eleven characters") << 1234.56789012345 << "1234.56789";
-    QTest::newRow("trailing zeros dropped") << 2.5 << "2.5";
-    QTest::newRow("small number in scientific form") << 0.00001 << "1E-05";
-    QTest::newRow("negative") << -42.0 << "-42";
-    QTest::newRow("zero") << 0.0 << "0";
-    QTest::newRow("huge exponent") << 1e300 << "1E+300";
+    newRow("whole number", 4400123.0, "4400123");
+    newRow("eleven digits fit", 12345678901.0, "12345678901");
+    newRow("twelve digits do not", 123456789012.0, "1.23457E+11");
+    newRow("a third cut to the column", 0.333333333333333, "0.333333333");
+    newRow("decimals cut to eleven characters", 1234.56789012345, "1234.56789");
+    newRow("trailing zeros dropped", 2.5, "2.5");
+    newRow("small number in scientific form", 0.00001, "1E-05");
+    newRow("negative", -42.0, "-42");
+    newRow("zero", 0.0, "0");
+    newRow("huge exponent", 1e300, "1E+300");
 }
 
 void TestCellFormat::general()
@@ -180,14 +146,10 @@ void TestCellFormat::texts_data()
     QTest::addColumn<QString>("code");
     QTest::addColumn<QString>("shown");
 
-    QTest::newRow("text format") << "@"
-                                 << "SMITH";
-    QTest::newRow("number format leaves text alone") << "0.00"
-                                                     << "SMITH";
-    QTest::newRow("fourth section decorates text") << "0;-0;0;\"[\"@\"]\""
-                                                   << "[SMITH]";
-    QTest::newRow("single text section with a literal") << "\"Name: \"@"
-                                                        << "Name: SMITH";
+    newRow("text format", "@", "SMITH");
+    newRow("number format leaves text alone", "0.00", "SMITH");
+    newRow("fourth section decorates text", "0;-0;0;\"[\"@\"]\"", "[SMITH]");
+    newRow("single text section with a literal", "\"Name: \"@", "Name: SMITH");
 }
 
 void TestCellFormat::texts()
@@ -201,9 +163,9 @@ void TestCellFormat::datesItCannotShow_data()
 {
     QTest::addColumn<double>("value");
     QTest::addColumn<DateSystem>("dates");
-    QTest::newRow("before the first day") << -1.0 << DateSystem::Excel1900;
-    QTest::newRow("after 31 December 9999") << 2958466.0 << DateSystem::Excel1900;
-    QTest::newRow("before 1904 in the 1904 system") << -0.5 << DateSystem::Excel1904;
+    newRow("before the first day", -1.0, DateSystem::Excel1900);
+    newRow("after 31 December 9999", 2958466.0, DateSystem::Excel1900);
+    newRow("before 1904 in the 1904 system", -0.5, DateSystem::Excel1904);
 }
 
 void TestCellFormat::datesItCannotShow()

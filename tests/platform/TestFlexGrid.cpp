@@ -27,10 +27,8 @@ void TestFlexGrid::fixedRowIsTheHeader_data()
     QTest::addColumn<QString>("header");
     QTest::addColumn<QString>("firstModelRow");
 
-    QTest::newRow("one fixed row: grid row 0 is the header") << 1 << 2 << "r0"
-                                                             << "r1";
-    QTest::newRow("no fixed row: grid row 0 is model row 0") << 0 << 3 << ""
-                                                             << "r0";
+    newRow("one fixed row: grid row 0 is the header", 1, 2, "r0", "r1");
+    newRow("no fixed row: grid row 0 is model row 0", 0, 3, "", "r0");
 }
 
 void TestFlexGrid::fixedRowIsTheHeader()

@@ -23,13 +23,12 @@ void TestKnownVersion::changedOnDisk_data()
     QTest::addColumn<QByteArray>("now");  // empty: there is none now
     QTest::addColumn<bool>("changed");
 
-    QTest::newRow("as it was read") << QByteArray("\"A\"\r\n") << QByteArray("\"A\"\r\n") << false;
-    QTest::newRow("another writer's bytes") << QByteArray("\"A\"\r\n") << QByteArray("\"B\"\r\n") << true;
-    QTest::newRow("one byte more") << QByteArray("\"A\"\r\n") << QByteArray("\"A\"\r\n\n") << true;
-    QTest::newRow("emptied by someone") << QByteArray("\"A\"\r\n") << QByteArray("") << true;
-    QTest::newRow("made by someone since it was missing") << QByteArray() << QByteArray("\"B\"\r\n") << true;
-    QTest::newRow("deleted since: nothing of anyone's is overwritten")
-        << QByteArray("\"A\"\r\n") << QByteArray() << false;
+    newRow("as it was read", QByteArray("\"A\"\r\n"), QByteArray("\"A\"\r\n"), false);
+    newRow("another writer's bytes", QByteArray("\"A\"\r\n"), QByteArray("\"B\"\r\n"), true);
+    newRow("one byte more", QByteArray("\"A\"\r\n"), QByteArray("\"A\"\r\n\n"), true);
+    newRow("emptied by someone", QByteArray("\"A\"\r\n"), QByteArray(""), true);
+    newRow("made by someone since it was missing", QByteArray(), QByteArray("\"B\"\r\n"), true);
+    newRow("deleted since: nothing of anyone's is overwritten", QByteArray("\"A\"\r\n"), QByteArray(), false);
 }
 
 void TestKnownVersion::changedOnDisk()
@@ -57,11 +56,10 @@ void TestKnownVersion::saveOverQuestion_data()
     QTest::addColumn<QDateTime>("changedAt");
     QTest::addColumn<QString>("question");
     const QString rest = " since you opened it. Save over it? Their version will be kept in the history.";
-    QTest::newRow("changed today: the time") << QDateTime(QDate(2026, 12, 6), QTime(10, 42, 59))
-                                             << "Manifest-100 was changed by someone else at 10:42" + rest;
-    QTest::newRow("changed on another day: the date too")
-        << QDateTime(QDate(2026, 12, 5), QTime(9, 5))
-        << "Manifest-100 was changed by someone else at 09:05 on 2026-12-05" + rest;
+    newRow("changed today: the time", QDateTime(QDate(2026, 12, 6), QTime(10, 42, 59)),
+           "Manifest-100 was changed by someone else at 10:42" + rest);
+    newRow("changed on another day: the date too", QDateTime(QDate(2026, 12, 5), QTime(9, 5)),
+           "Manifest-100 was changed by someone else at 09:05 on 2026-12-05" + rest);
 }
 
 void TestKnownVersion::saveOverQuestion()

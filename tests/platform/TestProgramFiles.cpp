@@ -23,26 +23,14 @@ void TestProgramFiles::browserLibraryOnlyWhereTheProgramBelongs_data()
     QTest::addColumn<QString>("build");
     QTest::addColumn<QString>("planted");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("the build tree's program") << "build/src"
-                                              << "build/src"
-                                              << "build/src/libveyra_browser.so"
-                                              << "beside";
-    QTest::newRow("the build tree's program, named through a link") << "link-to-build/src"
-                                                                    << "build/src"
-                                                                    << "build/src/libveyra_browser.so"
-                                                                    << "beside";
-    QTest::newRow("installed, a library planted beside it") << "usr/bin"
-                                                            << "build/src"
-                                                            << "usr/bin/libveyra_browser.so"
-                                                            << "installed";
-    QTest::newRow("installed, a library planted in src beside bin") << "usr/bin"
-                                                                    << "build/src"
-                                                                    << "usr/src/veyra_browser/libveyra_browser.so"
-                                                                    << "installed";
-    QTest::newRow("installed, its build tree gone") << "usr/bin"
-                                                    << "gone/src"
-                                                    << ""
-                                                    << "installed";
+    newRow("the build tree's program", "build/src", "build/src", "build/src/libveyra_browser.so", "beside");
+    newRow("the build tree's program, named through a link", "link-to-build/src", "build/src",
+           "build/src/libveyra_browser.so", "beside");
+    newRow("installed, a library planted beside it", "usr/bin", "build/src", "usr/bin/libveyra_browser.so",
+           "installed");
+    newRow("installed, a library planted in src beside bin", "usr/bin", "build/src",
+           "usr/src/veyra_browser/libveyra_browser.so", "installed");
+    newRow("installed, its build tree gone", "usr/bin", "gone/src", "", "installed");
 }
 
 void TestProgramFiles::browserLibraryOnlyWhereTheProgramBelongs()

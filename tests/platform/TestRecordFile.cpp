@@ -26,23 +26,19 @@ void TestRecordFile::parse_data()
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<QStringList>("values");
 
-    QTest::newRow("quoted values keep their commas")
-        << QByteArray("\"Smith, Jr.\",\"b\"\r\n") << QStringList{"Smith, Jr.", "b"};
-    QTest::newRow("unquoted values lose surrounding blanks")
-        << QByteArray("  x y  ,\t2\r\n") << QStringList{"x y", "2"};
-    QTest::newRow("line ends only separate") << QByteArray("\"a\",\"b\"\r\n\"c\"\r\n") << QStringList{"a", "b", "c"};
-    QTest::newRow("LF and a missing last line end") << QByteArray("\"a\"\n\"b\"") << QStringList{"a", "b"};
-    QTest::newRow("blank lines hold no value") << QByteArray("\r\n\"a\"\r\n\r\n\r\n\"b\"\r\n") << QStringList{"a", "b"};
-    QTest::newRow("empty quoted values count") << QByteArray("\"\",\"\",\"x\"\r\n") << QStringList{"", "", "x"};
-    QTest::newRow("comma before the line end promises a value")
-        << QByteArray("\"a\",\r\n\"b\"") << QStringList{"a", "", "b"};
-    QTest::newRow("text after a closing quote is dropped") << QByteArray("\"a\" junk,\"b\"") << QStringList{"a", "b"};
-    QTest::newRow("a quote inside runs to the next quote")
-        << QByteArray("\"say \"hi\"\",\"b\"") << QStringList{"say ", "b"};
-    QTest::newRow("comment lines are values too")
-        << QByteArray("# note\r\n\"0x00000000\"\r\n") << QStringList{"# note", "0x00000000"};
-    QTest::newRow("unterminated quote runs to the end") << QByteArray("\"a\",\"open") << QStringList{"a", "open"};
-    QTest::newRow("empty file") << QByteArray() << QStringList{};
+    newRow("quoted values keep their commas", QByteArray("\"Smith, Jr.\",\"b\"\r\n"), QStringList{"Smith, Jr.", "b"});
+    newRow("unquoted values lose surrounding blanks", QByteArray("  x y  ,\t2\r\n"), QStringList{"x y", "2"});
+    newRow("line ends only separate", QByteArray("\"a\",\"b\"\r\n\"c\"\r\n"), QStringList{"a", "b", "c"});
+    newRow("LF and a missing last line end", QByteArray("\"a\"\n\"b\""), QStringList{"a", "b"});
+    newRow("blank lines hold no value", QByteArray("\r\n\"a\"\r\n\r\n\r\n\"b\"\r\n"), QStringList{"a", "b"});
+    newRow("empty quoted values count", QByteArray("\"\",\"\",\"x\"\r\n"), QStringList{"", "", "x"});
+    newRow("comma before the line end promises a value", QByteArray("\"a\",\r\n\"b\""), QStringList{"a", "", "b"});
+    newRow("text after a closing quote is dropped", QByteArray("\"a\" junk,\"b\""), QStringList{"a", "b"});
+    newRow("a quote inside runs to the next quote", QByteArray("\"say \"hi\"\",\"b\""), QStringList{"say ", "b"});
+    newRow("comment lines are values too", QByteArray("# note\r\n\"0x00000000\"\r\n"),
+           QStringList{"# note", "0x00000000"});
+    newRow("unterminated quote runs to the end", QByteArray("\"a\",\"open"), QStringList{"a", "open"});
+    newRow("empty file", QByteArray(), QStringList{});
 }
 
 void TestRecordFile::parse()

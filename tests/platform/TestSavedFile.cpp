@@ -31,11 +31,11 @@ void TestSavedFile::replace_data()
     QTest::addColumn<int>("size");
     QTest::addColumn<QString>("cause");
 
-    QTest::newRow("fits: the file is replaced") << 4000 << QString();
-    QTest::newRow("exactly at the limit still fits") << 4096 << QString();
+    newRow("fits: the file is replaced", 4000, QString());
+    newRow("exactly at the limit still fits", 4096, QString());
     // Past the limit the kernel writes a part and refuses the rest: the part must never become the file.
-    QTest::newRow("one byte too many keeps the old file") << 4097 << "File too large";
-    QTest::newRow("far too big keeps the old file") << 100000 << "File too large";
+    newRow("one byte too many keeps the old file", 4097, "File too large");
+    newRow("far too big keeps the old file", 100000, "File too large");
 }
 
 void TestSavedFile::replace()
@@ -76,15 +76,14 @@ void TestSavedFile::stepsInOrder_data()
     QTest::addColumn<QStringList>("steps");
 
     const QStringList whole{"create T", "write T", "sync T", "close T", "rename T Crew-1", "sync folder lists"};
-    QTest::newRow("a new file: synced, named, then its folder synced") << false << "" << true << whole;
-    QTest::newRow("over a file: replaced in one rename") << true << "" << true << whole;
-    QTest::newRow("bytes that cannot reach the disk are never named")
-        << true << "sync T" << false << QStringList{"create T", "write T", "sync T", "close T", "remove T"};
-    QTest::newRow("a rename that fails leaves no temporary file")
-        << true << "rename T Crew-1" << false
-        << QStringList{"create T", "write T", "sync T", "close T", "rename T Crew-1", "remove T"};
+    newRow("a new file: synced, named, then its folder synced", false, "", true, whole);
+    newRow("over a file: replaced in one rename", true, "", true, whole);
+    newRow("bytes that cannot reach the disk are never named", true, "sync T", false,
+           QStringList{"create T", "write T", "sync T", "close T", "remove T"});
+    newRow("a rename that fails leaves no temporary file", true, "rename T Crew-1", false,
+           QStringList{"create T", "write T", "sync T", "close T", "rename T Crew-1", "remove T"});
     // Some network file systems cannot sync a folder: the file is saved all the same.
-    QTest::newRow("a folder that cannot be synced") << true << "sync folder lists" << true << whole;
+    newRow("a folder that cannot be synced", true, "sync folder lists", true, whole);
 }
 
 void TestSavedFile::stepsInOrder()
@@ -129,8 +128,8 @@ void TestSavedFile::linkWrittenThroughOrReplaced_data()
     QTest::addColumn<bool>("throughLink");
     QTest::addColumn<QByteArray>("named"); // the file the link named, afterwards
     QTest::addColumn<bool>("stillALink");  // whether the saved name is still a link
-    QTest::newRow("written through, as saves always were") << true << QByteArray("new") << true;
-    QTest::newRow("replaced: what it named is left alone") << false << QByteArray("elsewhere") << false;
+    newRow("written through, as saves always were", true, QByteArray("new"), true);
+    newRow("replaced: what it named is left alone", false, QByteArray("elsewhere"), false);
 }
 
 void TestSavedFile::linkWrittenThroughOrReplaced()

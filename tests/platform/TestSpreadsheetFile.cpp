@@ -43,35 +43,23 @@ void TestSpreadsheetFile::readsTheShownSheet_data()
     QTest::addColumn<QList<QStringList>>("rows");
     const QList<QStringList> smith{{"SMITH", "JOHN"}};
 
-    QTest::newRow("active sheet hidden: the first visible one") << "active-hidden.xlsx"
-                                                                << "People" << smith;
-    QTest::newRow("active sheet very hidden: the first visible one") << "active-veryHidden.xlsx"
-                                                                     << "People" << smith;
-    QTest::newRow("the second sheet active") << "active-second.xlsx"
-                                             << "People" << smith;
-    QTest::newRow("xls: active sheet hidden") << "active-hidden.xls"
-                                              << "People" << smith;
-    QTest::newRow("ods: active table hidden") << "active-hidden.ods"
-                                              << "People" << smith;
-    QTest::newRow("ods: a table inside a cell is no sheet and no text") << "nested-table.ods"
-                                                                        << "People" << QList<QStringList>{{"SMITH"}};
-    QTest::newRow("ods: an error in a table before the active one is not read")
-        << "error-in-another-table.ods"
-        << "People" << QList<QStringList>{{"SMITH"}};
-    QTest::newRow("no styles part: General") << "no-styles.xlsx"
-                                             << "People" << QList<QStringList>{{"SMITH", "4400123"}};
-    QTest::newRow("ods: a cell without a style takes the Default style's format")
-        << "default-style.ods"
-        << "People" << QList<QStringList>{{"SMITH", "01234567"}};
-    QTest::newRow("a cell at XFD1048576 is outside columns A to D") << "far-cell.xlsx"
-                                                                    << "People" << QList<QStringList>{{"SMITH"}};
-    QTest::newRow("a formula's stored result, never fetched again") << "stored-result.xlsx"
-                                                                    << "People" << smith;
-    QTest::newRow("recalculation asked for, but no formula in A to D") << "calc-on-load-outside.xlsx"
-                                                                       << "People" << smith;
-    QTest::newRow("runs joined, phonetic guide left out, escapes, 1904 dates, text format")
-        << "texts-1904.xlsx"
-        << "People" << QList<QStringList>{{"SMITH", "JOHN PAUL", "1/1/1904", "P-123"}, {"TRUE", "", "1/1/1960"}};
+    newRow("active sheet hidden: the first visible one", "active-hidden.xlsx", "People", smith);
+    newRow("active sheet very hidden: the first visible one", "active-veryHidden.xlsx", "People", smith);
+    newRow("the second sheet active", "active-second.xlsx", "People", smith);
+    newRow("xls: active sheet hidden", "active-hidden.xls", "People", smith);
+    newRow("ods: active table hidden", "active-hidden.ods", "People", smith);
+    newRow("ods: a table inside a cell is no sheet and no text", "nested-table.ods", "People",
+           QList<QStringList>{{"SMITH"}});
+    newRow("ods: an error in a table before the active one is not read", "error-in-another-table.ods", "People",
+           QList<QStringList>{{"SMITH"}});
+    newRow("no styles part: General", "no-styles.xlsx", "People", QList<QStringList>{{"SMITH", "4400123"}});
+    newRow("ods: a cell without a style takes the Default style's format", "default-style.ods", "People",
+           QList<QStringList>{{"SMITH", "01234567"}});
+    newRow("a cell at XFD1048576 is outside columns A to D", "far-cell.xlsx", "People", QList<QStringList>{{"SMITH"}});
+    newRow("a formula's stored result, never fetched again", "stored-result.xlsx", "People", smith);
+    newRow("recalculation asked for, but no formula in A to D", "calc-on-load-outside.xlsx", "People", smith);
+    newRow("runs joined, phonetic guide left out, escapes, 1904 dates, text format", "texts-1904.xlsx", "People",
+           QList<QStringList>{{"SMITH", "JOHN PAUL", "1/1/1904", "P-123"}, {"TRUE", "", "1/1/1960"}});
 }
 
 void TestSpreadsheetFile::readsTheShownSheet()
@@ -92,59 +80,49 @@ void TestSpreadsheetFile::refusesWhatItCannotTrust_data()
     QTest::addColumn<int>("maxRows");
     QTest::addColumn<QString>("error");
 
-    QTest::newRow("an unescaped ampersand in row 11")
-        << "ampersand.xlsx" << 1000
-        << "It is damaged: its part xl/worksheets/sheet1.xml is not well-formed XML (line 1: Expected '#' or "
-           "'[a-zA-Z]', but got ' ')."; // Qt's own words for the fault
-    QTest::newRow("a part cut short inside a row")
-        << "cut-part.xlsx" << 1000 << "It is damaged: its part xl/worksheets/sheet1.xml is cut short (line 1).";
-    QTest::newRow("a part that fails its checksum")
-        << "checksum.xlsx" << 1000 << "It is damaged: its part xl/worksheets/sheet1.xml does not match its checksum.";
-    QTest::newRow("#NAME? from a function the writer lacked")
-        << "error-name.xlsx" << 1000 << "Cell A12 shows #NAME? instead of a name.";
-    QTest::newRow("xls: #NAME?") << "error-name.xls" << 1000 << "Cell B2 shows #NAME? instead of a name.";
-    QTest::newRow("a name below the last row a sheet has")
-        << "past-last-row.xlsx" << 0
-        << "It is damaged: it has a cell in row 1048577, past the last row a sheet has (1,048,576).";
-    QTest::newRow("#N/A") << "error-na.xlsx" << 1000 << "Cell B3 shows #N/A instead of a name.";
-    QTest::newRow("an error below row 1000 when every row is read")
-        << "error-outside.xlsx" << 0 << "Cell A1001 shows #DIV/0! instead of a name.";
-    QTest::newRow("ods: an error cell") << "error-cell.ods" << 1000 << "Cell A2 shows #DIV/0! instead of a name.";
-    QTest::newRow("ods: the active table hidden, an error in the first shown")
-        << "error-in-first-shown.ods" << 1000 << "Cell A1 shows #N/A instead of a name.";
-    QTest::newRow("ods: another program's error text")
-        << "err-text.ods" << 1000 << "Cell A1 shows Err:540 instead of a name.";
-    QTest::newRow("a formula without its result")
-        << "no-result.xlsx" << 1000
-        << "no-result.xlsx was written by a program that does not calculate its formulas (cell A2). Open it in a "
-           "spreadsheet program and save it, or save it as CSV.";
-    QTest::newRow("ods: a formula without its result")
-        << "no-result.ods" << 1000
-        << "no-result.ods was written by a program that does not calculate its formulas (cell B1). Open it in a "
-           "spreadsheet program and save it, or save it as CSV.";
-    QTest::newRow("recalculation asked for with a formula in range")
-        << "calc-on-load.xlsx" << 1000
-        << "calc-on-load.xlsx was written by a program that does not calculate its formulas (cell A2). Open it "
-           "in a spreadsheet program and save it, or save it as CSV.";
-    QTest::newRow("a part that inflates 1000 to 1")
-        << "bomb.xlsx" << 1000
-        << "Its part xl/worksheets/sheet1.xml is too large to be a spreadsheet's (more than 64 MB, or compressed "
-           "more than 100 to 1).";
-    QTest::newRow("a cell longer than a cell can be")
-        << "long-cell.xlsx" << 1000 << "Cell A1 holds 40000 characters; a spreadsheet cell holds at most 32,767.";
-    QTest::newRow("xls: a password") << "password.xls" << 1000 << "It is protected by a password.";
-    QTest::newRow("xlsx: a password") << "password.xlsx" << 1000 << "It is protected by a password.";
-    QTest::newRow("ods: a password") << "password.ods" << 1000 << "It is protected by a password.";
-    QTest::newRow("the active sheet named by a word")
-        << "active-word.xlsx" << 1000
-        << "It is damaged: the active sheet is named \"x\", not by its number (xl/workbook.xml).";
-    QTest::newRow("a chart sheet shown") << "active-chart.xlsx" << 1000
-                                         << "The sheet it shows, Chart, is a chart or a dialog, not a table of names.";
-    QTest::newRow("text named .xlsx") << "renamed.xlsx" << 1000
-                                      << "It is not a spreadsheet (.xls, .xlsx, .xlsm or .ods).";
-    QTest::newRow("an empty file") << "empty.ods" << 1000 << "It is empty.";
-    QTest::newRow("a ZIP without a workbook")
-        << "other.xlsx" << 1000 << "It is not a spreadsheet (.xls, .xlsx, .xlsm or .ods).";
+    newRow("an unescaped ampersand in row 11", "ampersand.xlsx", 1000,
+           "It is damaged: its part xl/worksheets/sheet1.xml is not well-formed XML (line 1: Expected '#' or "
+           "'[a-zA-Z]', but got ' ')."); // Qt's own words for the fault
+    newRow("a part cut short inside a row", "cut-part.xlsx", 1000,
+           "It is damaged: its part xl/worksheets/sheet1.xml is cut short (line 1).");
+    newRow("a part that fails its checksum", "checksum.xlsx", 1000,
+           "It is damaged: its part xl/worksheets/sheet1.xml does not match its checksum.");
+    newRow("#NAME? from a function the writer lacked", "error-name.xlsx", 1000,
+           "Cell A12 shows #NAME? instead of a name.");
+    newRow("xls: #NAME?", "error-name.xls", 1000, "Cell B2 shows #NAME? instead of a name.");
+    newRow("a name below the last row a sheet has", "past-last-row.xlsx", 0,
+           "It is damaged: it has a cell in row 1048577, past the last row a sheet has (1,048,576).");
+    newRow("#N/A", "error-na.xlsx", 1000, "Cell B3 shows #N/A instead of a name.");
+    newRow("an error below row 1000 when every row is read", "error-outside.xlsx", 0,
+           "Cell A1001 shows #DIV/0! instead of a name.");
+    newRow("ods: an error cell", "error-cell.ods", 1000, "Cell A2 shows #DIV/0! instead of a name.");
+    newRow("ods: the active table hidden, an error in the first shown", "error-in-first-shown.ods", 1000,
+           "Cell A1 shows #N/A instead of a name.");
+    newRow("ods: another program's error text", "err-text.ods", 1000, "Cell A1 shows Err:540 instead of a name.");
+    newRow("a formula without its result", "no-result.xlsx", 1000,
+           "no-result.xlsx was written by a program that does not calculate its formulas (cell A2). Open it in a "
+           "spreadsheet program and save it, or save it as CSV.");
+    newRow("ods: a formula without its result", "no-result.ods", 1000,
+           "no-result.ods was written by a program that does not calculate its formulas (cell B1). Open it in a "
+           "spreadsheet program and save it, or save it as CSV.");
+    newRow("recalculation asked for with a formula in range", "calc-on-load.xlsx", 1000,
+           "calc-on-load.xlsx was written by a program that does not calculate its formulas (cell A2). Open it "
+           "in a spreadsheet program and save it, or save it as CSV.");
+    newRow("a part that inflates 1000 to 1", "bomb.xlsx", 1000,
+           "Its part xl/worksheets/sheet1.xml is too large to be a spreadsheet's (more than 64 MB, or compressed "
+           "more than 100 to 1).");
+    newRow("a cell longer than a cell can be", "long-cell.xlsx", 1000,
+           "Cell A1 holds 40000 characters; a spreadsheet cell holds at most 32,767.");
+    newRow("xls: a password", "password.xls", 1000, "It is protected by a password.");
+    newRow("xlsx: a password", "password.xlsx", 1000, "It is protected by a password.");
+    newRow("ods: a password", "password.ods", 1000, "It is protected by a password.");
+    newRow("the active sheet named by a word", "active-word.xlsx", 1000,
+           "It is damaged: the active sheet is named \"x\", not by its number (xl/workbook.xml).");
+    newRow("a chart sheet shown", "active-chart.xlsx", 1000,
+           "The sheet it shows, Chart, is a chart or a dialog, not a table of names.");
+    newRow("text named .xlsx", "renamed.xlsx", 1000, "It is not a spreadsheet (.xls, .xlsx, .xlsm or .ods).");
+    newRow("an empty file", "empty.ods", 1000, "It is empty.");
+    newRow("a ZIP without a workbook", "other.xlsx", 1000, "It is not a spreadsheet (.xls, .xlsx, .xlsm or .ods).");
 }
 
 void TestSpreadsheetFile::refusesWhatItCannotTrust()
@@ -165,7 +143,7 @@ void TestSpreadsheetFile::aCutFileIsNeverHalfRead_data()
 {
     QTest::addColumn<QString>("file");
     for (const char *file : {"names.xls", "texts-1904.xlsx", "active-hidden.ods"})
-        QTest::newRow(file) << file;
+        newRow(file, file);
 }
 
 // Whatever the point of the cut, the file is refused whole: no shorter list of people passes for the list.

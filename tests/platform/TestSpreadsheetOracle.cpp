@@ -47,7 +47,7 @@ void TestSpreadsheetOracle::sameTextAsLibreOffice_data()
 {
     QTest::addColumn<QString>("file");
     for (const char *file : {"oracle.xlsx", "oracle.xls", "oracle.ods"})
-        QTest::newRow(file) << file;
+        newRow(file, file);
 }
 
 void TestSpreadsheetOracle::sameTextAsLibreOffice()

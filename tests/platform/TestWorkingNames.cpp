@@ -37,11 +37,10 @@ void TestWorkingNames::recover_data()
     QTest::addColumn<bool>("ownNameRetaken");
     QTest::addColumn<QStringList>("filesAfter");
 
-    QTest::newRow("crash after the rename: the list gets its name back")
-        << true << false << QStringList{"Veyra_No_Fly.csv"};
-    QTest::newRow("crash before the rename: nothing moves") << false << false << QStringList{"Veyra_No_Fly.csv"};
-    QTest::newRow("own name taken meanwhile: both files survive")
-        << true << true << QStringList{"Veyra_No_Fly (1).csv", "Veyra_No_Fly.csv"};
+    newRow("crash after the rename: the list gets its name back", true, false, QStringList{"Veyra_No_Fly.csv"});
+    newRow("crash before the rename: nothing moves", false, false, QStringList{"Veyra_No_Fly.csv"});
+    newRow("own name taken meanwhile: both files survive", true, true,
+           QStringList{"Veyra_No_Fly (1).csv", "Veyra_No_Fly.csv"});
 }
 
 void TestWorkingNames::recover()
@@ -104,31 +103,21 @@ void TestWorkingNames::hostileJournal_data()
     QTest::addColumn<Tamper>("tamper");
     QTest::addColumn<QString>("reason");
 
-    QTest::newRow("a working name the program never uses")
-        << "target"
-        << "payload.csv" << Tamper::None << "payload.csv is not a working name of the program";
-    QTest::newRow("own name in another folder")
-        << "../elsewhere/target"
-        << "Veyra.csv" << Tamper::None << "the two names are not two files of one folder";
-    QTest::newRow("working name in another folder")
-        << "target"
-        << "other/Veyra.csv" << Tamper::None << "the two names are not two files of one folder";
-    QTest::newRow("a folder that is not remembered")
-        << "other/target"
-        << "other/Manifest.csv" << Tamper::None << "is neither the remembered main folder nor the manifest folder";
-    QTest::newRow("the working name renamed onto itself")
-        << "Veyra.csv"
-        << "Veyra.csv" << Tamper::None << "the two names are not two files of one folder";
-    QTest::newRow("journal writable by the group")
-        << "target"
-        << "Veyra.csv" << Tamper::GroupWritable << "may be changed by other users";
-    QTest::newRow("journal writable by anyone")
-        << "target"
-        << "Veyra.csv" << Tamper::OtherWritable << "may be changed by other users";
-    QTest::newRow("journal is a link") << "target"
-                                       << "Veyra.csv" << Tamper::Link << "is a link to another file";
-    QTest::newRow("journal of another user") << "target"
-                                             << "Veyra.csv" << Tamper::OtherOwner << "belongs to another user";
+    newRow("a working name the program never uses", "target", "payload.csv", Tamper::None,
+           "payload.csv is not a working name of the program");
+    newRow("own name in another folder", "../elsewhere/target", "Veyra.csv", Tamper::None,
+           "the two names are not two files of one folder");
+    newRow("working name in another folder", "target", "other/Veyra.csv", Tamper::None,
+           "the two names are not two files of one folder");
+    newRow("a folder that is not remembered", "other/target", "other/Manifest.csv", Tamper::None,
+           "is neither the remembered main folder nor the manifest folder");
+    newRow("the working name renamed onto itself", "Veyra.csv", "Veyra.csv", Tamper::None,
+           "the two names are not two files of one folder");
+    newRow("journal writable by the group", "target", "Veyra.csv", Tamper::GroupWritable,
+           "may be changed by other users");
+    newRow("journal writable by anyone", "target", "Veyra.csv", Tamper::OtherWritable, "may be changed by other users");
+    newRow("journal is a link", "target", "Veyra.csv", Tamper::Link, "is a link to another file");
+    newRow("journal of another user", "target", "Veyra.csv", Tamper::OtherOwner, "belongs to another user");
 }
 
 void TestWorkingNames::hostileJournal()

@@ -100,18 +100,14 @@ void TestPrintouts::searchLog_data()
     QTest::addColumn<double>("companyX");
     QTest::addColumn<double>("dateX");
     QTest::addColumn<double>("nameFileX");
-    QTest::newRow("all filled") << SearchLogPrintout::Inputs{"ACME Air",
-                                                             "7/4/25",
-                                                             "Crew-1",
-                                                             "Veyra_No_Fly_1.csv",
-                                                             "Veyra_Selectee_1.csv",
-                                                             "Veyra_Cleared_1.csv",
-                                                             {}}
-                                << 5560.0 << 5280.0 << 4930.0;
-    QTest::newRow("nothing selected, labels only")
-        << SearchLogPrintout::Inputs{"", "7/4/25", "", "", "", "", {}} << 6120.0 << 5280.0 << 5350.0;
-    QTest::newRow("company wider than the page: starts left of the page")
-        << SearchLogPrintout::Inputs{QString(300, u'W'), "7/4/25", "", "", "", "", {}} << -14880.0 << 5280.0 << 5350.0;
+    newRow("all filled",
+           SearchLogPrintout::Inputs{
+               "ACME Air", "7/4/25", "Crew-1", "Veyra_No_Fly_1.csv", "Veyra_Selectee_1.csv", "Veyra_Cleared_1.csv", {}},
+           5560.0, 5280.0, 4930.0);
+    newRow("nothing selected, labels only", SearchLogPrintout::Inputs{"", "7/4/25", "", "", "", "", {}}, 6120.0, 5280.0,
+           5350.0);
+    newRow("company wider than the page: starts left of the page",
+           SearchLogPrintout::Inputs{QString(300, u'W'), "7/4/25", "", "", "", "", {}}, -14880.0, 5280.0, 5350.0);
 }
 
 void TestPrintouts::searchLog()
@@ -230,12 +226,11 @@ void TestPrintouts::manifestFooters_data()
     QTest::addColumn<bool>("whole");
     QTest::addColumn<QStringList>("after"); // what is printed after the footer rule, up to the verification block
 
-    QTest::newRow("missing first footer ends after the rule")
-        << QByteArray() << QByteArray("B") << false << QStringList{"<end>"};
-    QTest::newRow("empty second footer ends after the first")
-        << QByteArray("A\r\n") << QByteArray("") << false << QStringList{"A", "<end>"};
-    QTest::newRow("first line empty prints one empty line")
-        << QByteArray("\r\nnot read") << QByteArray("B") << true << QStringList{"B", "<line>"};
+    newRow("missing first footer ends after the rule", QByteArray(), QByteArray("B"), false, QStringList{"<end>"});
+    newRow("empty second footer ends after the first", QByteArray("A\r\n"), QByteArray(""), false,
+           QStringList{"A", "<end>"});
+    newRow("first line empty prints one empty line", QByteArray("\r\nnot read"), QByteArray("B"), true,
+           QStringList{"B", "<line>"});
 }
 
 void TestPrintouts::manifestFooters()
@@ -288,15 +283,10 @@ void TestPrintouts::footerWrapsAsATextBox_data()
     QTest::addColumn<int>("minLines");
 
     const QString longWord(120, u'X');
-    QTest::newRow("a word wider than the box is broken inside it") << longWord << QString() << longWord << 3;
-    QTest::newRow("the word before a long one keeps its own line") << "Signed: " + longWord << "Signed:"
-                                                                   << "Signed:" + longWord << 3;
-    QTest::newRow("blanks at the start are kept") << "   Gate agent"
-                                                  << "   Gate agent"
-                                                  << "   Gate agent" << 1;
-    QTest::newRow("a blank-only text is printed as it is") << "  "
-                                                           << "  "
-                                                           << "  " << 1;
+    newRow("a word wider than the box is broken inside it", longWord, QString(), longWord, 3);
+    newRow("the word before a long one keeps its own line", "Signed: " + longWord, "Signed:", "Signed:" + longWord, 3);
+    newRow("blanks at the start are kept", "   Gate agent", "   Gate agent", "   Gate agent", 1);
+    newRow("a blank-only text is printed as it is", "  ", "  ", "  ", 1);
 }
 
 void TestPrintouts::footerWrapsAsATextBox()
@@ -362,9 +352,9 @@ void TestPrintouts::manifestStaysOnThePageInAWiderFont_data()
 {
     QTest::addColumn<double>("scale");
     QTest::addColumn<int>("footerWords");
-    QTest::newRow("the round measures") << 1.0 << 3;
-    QTest::newRow("a font a sixth taller and wider") << 7.0 / 6 << 3;
-    QTest::newRow("a font a quarter taller, footers of several lines") << 1.25 << 24;
+    newRow("the round measures", 1.0, 3);
+    newRow("a font a sixth taller and wider", 7.0 / 6, 3);
+    newRow("a font a quarter taller, footers of several lines", 1.25, 24);
 }
 
 // Whatever the font's measures: every text stays in its column, and the closing rule and the verifiers stay on the

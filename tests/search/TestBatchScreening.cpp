@@ -77,18 +77,15 @@ void TestBatchScreening::sameStatusesAsTheWindow_data()
     QTest::addColumn<QStringList>("statuses"); // as the window's grid leaves them after the same searches
     const QString noFly = "Veyra_No_Fly_Sample.csv", cleared = "Veyra_Cleared_Sample.csv",
                   selectee = "Veyra_Selectee_Sample.csv";
-    QTest::newRow("No-Fly, Cleared, Selectee")
-        << QStringList{noFly, cleared, selectee}
-        << QStringList{"NO FLY", "CLEARED", "SSSS", "NO FLY", "CLEARED", "CLEARED"};
-    QTest::newRow("Selectee, then No-Fly")
-        << QStringList{selectee, noFly} << QStringList{"NO FLY", "NO FLY", "CLEARED", "NO FLY", "CLEARED", "CLEARED"};
-    QTest::newRow("Cleared first visits nobody")
-        << QStringList{cleared, noFly, selectee}
-        << QStringList{"NO FLY", "NO FLY", "SSSS", "NO FLY", "CLEARED", "CLEARED"};
+    newRow("No-Fly, Cleared, Selectee", QStringList{noFly, cleared, selectee},
+           QStringList{"NO FLY", "CLEARED", "SSSS", "NO FLY", "CLEARED", "CLEARED"});
+    newRow("Selectee, then No-Fly", QStringList{selectee, noFly},
+           QStringList{"NO FLY", "NO FLY", "CLEARED", "NO FLY", "CLEARED", "CLEARED"});
+    newRow("Cleared first visits nobody", QStringList{cleared, noFly, selectee},
+           QStringList{"NO FLY", "NO FLY", "SSSS", "NO FLY", "CLEARED", "CLEARED"});
     // Another list's search marks afresh, as the window's does.
-    QTest::newRow("No-Fly, Selectee, then another list")
-        << QStringList{noFly, selectee, "Veyra_Other.csv"}
-        << QStringList{"CLEARED", "CLEARED", "CLEARED", "CLEARED", "NO FLY", "CLEARED"};
+    newRow("No-Fly, Selectee, then another list", QStringList{noFly, selectee, "Veyra_Other.csv"},
+           QStringList{"CLEARED", "CLEARED", "CLEARED", "CLEARED", "NO FLY", "CLEARED"});
 }
 
 void TestBatchScreening::sameStatusesAsTheWindow()
@@ -139,35 +136,31 @@ void TestBatchScreening::listsAsTheyArrive_data()
 
     const QStringList doe{"doe", "jane", "1/2/1960", ""};
     auto dob = [](const char *written) { return "\r\n1,,DOE,JANE,,PERSON," + QByteArray(written) + ",,,,"; };
-    QTest::newRow("lone CR line ends") << Header + "\r7,,ROE,AL,,P,,,,,\r1,,DOE,JANE,,PERSON,,,,,\r" << doe
-                                       << QByteArray() << "NO FLY";
-    QTest::newRow("one Windows-1252 byte elsewhere, an accented name typed as listed")
-        << Header + "\n1,,M\xC3\x9CLLER,HANS,,P,,,,,\n2,,ROE,AL,,P,,,,,caf\xE9\n"
-        << QStringList{QString::fromUtf8("müller"), "hans", "", ""} << QByteArray() << "NO FLY";
-    QTest::newRow("accented name typed from a passport's machine line")
-        << Header + "\n1,,M\xC3\x9CLLER,JOS\xC3\x89,,P,,,,,\n"
-        << QStringList{"MULLER", "JOSE", "", ""} << QByteArray() << "NO FLY";
-    QTest::newRow("stray blanks and an accent in the given names")
-        << Header + "\n1,,ROSSI,ANNA,MAR\xC3\x8D"
-                    "A,P,,,,,\n"
-        << QStringList{"rossi", QString::fromUtf8("anna  maría"), "", ""} << QByteArray() << "NO FLY";
-    QTest::newRow("DOB a year only") << Header + dob("1960") << doe << QByteArray() << "NO FLY";
-    QTest::newRow("DOB a month and a year") << Header + dob("01/1960") << doe << QByteArray() << "NO FLY";
-    QTest::newRow("DOB of another year") << Header + dob("1961") << doe << QByteArray() << "CLEARED";
-    QTest::newRow("no DOB listed, one typed") << Header + dob("") << doe << QByteArray() << "NO FLY";
-    QTest::newRow("no passport listed, one typed")
-        << Header + dob("") << QStringList{"doe", "jane", "", "X123"} << QByteArray() << "NO FLY";
-    QTest::newRow("no middle name listed, one typed")
-        << Header + dob("") << QStringList{"doe", "jane ann", "", ""} << QByteArray() << "NO FLY";
-    QTest::newRow("a year on the Cleared list clears nobody")
-        << Header + dob("1/2/1960") << doe << Header + "\r\n9,YES,DOE,JANE,,PERSON,1960,,,,"
-        << "NO FLY";
-    QTest::newRow("no DOB on the Cleared list clears nobody")
-        << Header + dob("1/2/1960") << doe << Header + "\r\n9,YES,DOE,JANE,,PERSON,,,,,"
-        << "NO FLY";
-    QTest::newRow("the same day on the Cleared list, written its own way, clears")
-        << Header + dob("1/2/1960") << doe << Header + "\r\n9,YES,DOE,JANE,,PERSON,02-Jan-1960,,,,"
-        << "CLEARED";
+    newRow("lone CR line ends", Header + "\r7,,ROE,AL,,P,,,,,\r1,,DOE,JANE,,PERSON,,,,,\r", doe, QByteArray(),
+           "NO FLY");
+    newRow("one Windows-1252 byte elsewhere, an accented name typed as listed",
+           Header + "\n1,,M\xC3\x9CLLER,HANS,,P,,,,,\n2,,ROE,AL,,P,,,,,caf\xE9\n",
+           QStringList{QString::fromUtf8("müller"), "hans", "", ""}, QByteArray(), "NO FLY");
+    newRow("accented name typed from a passport's machine line", Header + "\n1,,M\xC3\x9CLLER,JOS\xC3\x89,,P,,,,,\n",
+           QStringList{"MULLER", "JOSE", "", ""}, QByteArray(), "NO FLY");
+    newRow("stray blanks and an accent in the given names",
+           Header + "\n1,,ROSSI,ANNA,MAR\xC3\x8D"
+                    "A,P,,,,,\n",
+           QStringList{"rossi", QString::fromUtf8("anna  maría"), "", ""}, QByteArray(), "NO FLY");
+    newRow("DOB a year only", Header + dob("1960"), doe, QByteArray(), "NO FLY");
+    newRow("DOB a month and a year", Header + dob("01/1960"), doe, QByteArray(), "NO FLY");
+    newRow("DOB of another year", Header + dob("1961"), doe, QByteArray(), "CLEARED");
+    newRow("no DOB listed, one typed", Header + dob(""), doe, QByteArray(), "NO FLY");
+    newRow("no passport listed, one typed", Header + dob(""), QStringList{"doe", "jane", "", "X123"}, QByteArray(),
+           "NO FLY");
+    newRow("no middle name listed, one typed", Header + dob(""), QStringList{"doe", "jane ann", "", ""}, QByteArray(),
+           "NO FLY");
+    newRow("a year on the Cleared list clears nobody", Header + dob("1/2/1960"), doe,
+           Header + "\r\n9,YES,DOE,JANE,,PERSON,1960,,,,", "NO FLY");
+    newRow("no DOB on the Cleared list clears nobody", Header + dob("1/2/1960"), doe,
+           Header + "\r\n9,YES,DOE,JANE,,PERSON,,,,,", "NO FLY");
+    newRow("the same day on the Cleared list, written its own way, clears", Header + dob("1/2/1960"), doe,
+           Header + "\r\n9,YES,DOE,JANE,,PERSON,02-Jan-1960,,,,", "CLEARED");
 }
 
 void TestBatchScreening::listsAsTheyArrive()
@@ -228,15 +221,14 @@ void TestBatchScreening::namesFilesAsTheyArrive_data()
     QTest::addColumn<int>("lines");
     QTest::addColumn<QString>("said");
 
-    QTest::newRow("lone CR line ends: both read") << QByteArray("smith,jane,,\rrossi,marco,,\r") << 0 << 3 << "";
+    newRow("lone CR line ends: both read", QByteArray("smith,jane,,\rrossi,marco,,\r"), 0, 3, "");
     QByteArray utf16("\xFF\xFE");
     for (char c : QByteArray("smith,jane,,\r\nrossi,marco,,\r\n"))
         utf16 += QByteArray(1, c) + QByteArray(1, '\0');
-    QTest::newRow("UTF-16 with its BOM: both read") << utf16 << 0 << 3 << "";
-    QTest::newRow("an unclosed quote: refused by its line")
-        << QByteArray("smith,jane,,\r\n\"rossi,marco,,\r\ndoe,john,,\r\n") << 2 << 0
-        << "Unclosed quote in names.csv at line 2";
-    QTest::newRow("nobody in the file: an error") << QByteArray("\r\n") << 2 << 0 << "No person could be read";
+    newRow("UTF-16 with its BOM: both read", utf16, 0, 3, "");
+    newRow("an unclosed quote: refused by its line", QByteArray("smith,jane,,\r\n\"rossi,marco,,\r\ndoe,john,,\r\n"), 2,
+           0, "Unclosed quote in names.csv at line 2");
+    newRow("nobody in the file: an error", QByteArray("\r\n"), 2, 0, "No person could be read");
 }
 
 void TestBatchScreening::namesFilesAsTheyArrive()
@@ -257,7 +249,7 @@ void TestBatchScreening::spreadsheetNamesAsTheSheetShowsThem_data()
 {
     QTest::addColumn<QString>("suffix");
     for (const char *suffix : {"xls", "xlsx", "ods"})
-        QTest::newRow(suffix) << suffix;
+        newRow(suffix, suffix);
 }
 
 // The sheet's texts reach the search: a date in its sheet's format, a passport with its leading zero.
@@ -342,17 +334,14 @@ void TestBatchScreening::command_data()
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<int>("lines");
 
-    QTest::newRow("nobody listed: 0") << QByteArray("smith,jane,1/1/1970,\r\nrossi,marco,,\r\n")
-                                      << QStringList{"Veyra_No_Fly_Sample.csv"} << 0 << 3;
-    QTest::newRow("a cleared match: 0, a line per record")
-        << QByteArray("marrowby,celeste,11/2/1984,\r\nrossi,marco,,\r\n")
-        << QStringList{"Veyra_No_Fly_Sample.csv", "Veyra_Cleared_Sample.csv"} << 0 << 4;
-    QTest::newRow("a No-Fly match: 1") << QByteArray("\"quillfeather\",\"arno bede\",\"3/14/1971\",\"\"\r\n")
-                                       << QStringList{"Veyra_No_Fly_Sample.csv"} << 1 << 2;
-    QTest::newRow("a refusal: 1") << QByteArray(",first only,,\r\n") << QStringList{"Veyra_No_Fly_Sample.csv"} << 1
-                                  << 2;
-    QTest::newRow("an unreadable list: 2")
-        << QByteArray("smith,jane,,\r\n") << QStringList{"Veyra_Missing.csv"} << 2 << 0;
+    newRow("nobody listed: 0", QByteArray("smith,jane,1/1/1970,\r\nrossi,marco,,\r\n"),
+           QStringList{"Veyra_No_Fly_Sample.csv"}, 0, 3);
+    newRow("a cleared match: 0, a line per record", QByteArray("marrowby,celeste,11/2/1984,\r\nrossi,marco,,\r\n"),
+           QStringList{"Veyra_No_Fly_Sample.csv", "Veyra_Cleared_Sample.csv"}, 0, 4);
+    newRow("a No-Fly match: 1", QByteArray("\"quillfeather\",\"arno bede\",\"3/14/1971\",\"\"\r\n"),
+           QStringList{"Veyra_No_Fly_Sample.csv"}, 1, 2);
+    newRow("a refusal: 1", QByteArray(",first only,,\r\n"), QStringList{"Veyra_No_Fly_Sample.csv"}, 1, 2);
+    newRow("an unreadable list: 2", QByteArray("smith,jane,,\r\n"), QStringList{"Veyra_Missing.csv"}, 2, 0);
 }
 
 void TestBatchScreening::command()
@@ -458,12 +447,11 @@ void TestBatchScreening::nearMissOptions_data()
     QTest::addColumn<QStringList>("options");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<int>("nearMisses");
-    QTest::newRow("default threshold") << QStringList{"--near-miss"} << 0 << 1;
-    QTest::newRow("a threshold above the score") << QStringList{"--near-miss", "--near-miss-threshold", "1"} << 0 << 0;
-    QTest::newRow("a threshold above one") << QStringList{"--near-miss", "--near-miss-threshold", "1.5"} << 2 << 0;
-    QTest::newRow("a threshold that is no number")
-        << QStringList{"--near-miss", "--near-miss-threshold", "high"} << 2 << 0;
-    QTest::newRow("a threshold without near misses") << QStringList{"--near-miss-threshold", "0.5"} << 2 << 0;
+    newRow("default threshold", QStringList{"--near-miss"}, 0, 1);
+    newRow("a threshold above the score", QStringList{"--near-miss", "--near-miss-threshold", "1"}, 0, 0);
+    newRow("a threshold above one", QStringList{"--near-miss", "--near-miss-threshold", "1.5"}, 2, 0);
+    newRow("a threshold that is no number", QStringList{"--near-miss", "--near-miss-threshold", "high"}, 2, 0);
+    newRow("a threshold without near misses", QStringList{"--near-miss-threshold", "0.5"}, 2, 0);
 }
 
 void TestBatchScreening::nearMissOptions()
@@ -489,8 +477,8 @@ void TestBatchScreening::nearMissOptions()
 void TestBatchScreening::outputThatCannotBeWrittenIsAnError_data()
 {
     QTest::addColumn<bool>("toFile");
-    QTest::newRow("standard output on a full device") << false;
-    QTest::newRow("--output into a missing folder") << true;
+    newRow("standard output on a full device", false);
+    newRow("--output into a missing folder", true);
 }
 
 // Verdicts that never reached their reader must not end in "nobody flagged".

@@ -59,13 +59,13 @@ void TestListCheck::command_data()
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("said");
 
-    QTest::newRow("a clean list: 0") << Header + "\r\n1,,DOE,JANE,,P,1/2/1960,,,,\r\n" << 0 << "result: ok";
-    QTest::newRow("a date that cannot be read: 1") << Header + "\r\n1,,DOE,JANE,,P,1/2/19600,,,,\r\n"
-                                                   << 1 << "line 2: \"1/2/19600\"";
-    QTest::newRow("no DOB column: 1") << QByteArray("SID,CLEARED,LASTNAME,FIRSTNAME,MIDDLENAME,PASSPORT/IDNUMBER\n")
-                                      << 1 << "missing columns: DOB";
-    QTest::newRow("an unclosed quote: 2") << Header + "\r\n1,,DOE,JANE,,P,,,,,\r\n2,,\"ROE,AL,,P,,,,,\r\n"
-                                          << 2 << "cannot be read: Unclosed quote in Veyra_List.csv at line 3";
+    newRow("a clean list: 0", Header + "\r\n1,,DOE,JANE,,P,1/2/1960,,,,\r\n", 0, "result: ok");
+    newRow("a date that cannot be read: 1", Header + "\r\n1,,DOE,JANE,,P,1/2/19600,,,,\r\n", 1,
+           "line 2: \"1/2/19600\"");
+    newRow("no DOB column: 1", QByteArray("SID,CLEARED,LASTNAME,FIRSTNAME,MIDDLENAME,PASSPORT/IDNUMBER\n"), 1,
+           "missing columns: DOB");
+    newRow("an unclosed quote: 2", Header + "\r\n1,,DOE,JANE,,P,,,,,\r\n2,,\"ROE,AL,,P,,,,,\r\n", 2,
+           "cannot be read: Unclosed quote in Veyra_List.csv at line 3");
 }
 
 void TestListCheck::command()

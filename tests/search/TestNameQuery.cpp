@@ -20,53 +20,46 @@ void TestNameQuery::build_data()
     QTest::addColumn<QString>("result"); // the statement, or the refusal, or "" for no statement
 
     const QString select = "SELECT * FROM Veyra.csv WHERE ";
-    QTest::newRow("last name only") << QStringList{"smith", "", "", ""} << false << false << false
-                                    << select + "LASTNAME='SMITH'";
-    QTest::newRow("prefix names and date")
-        << QStringList{"smith", "john paul", "1/2/1960", ""} << false << false << false
-        << select + "LASTNAME='SMITH' AND FIRSTNAME LIKE 'JOHN%' AND MIDDLENAME LIKE 'PAUL%' AND DOB=#1/2/1960#";
-    QTest::newRow("exact names and date on a Cleared list")
-        << QStringList{"smith", "john paul", "1/2/1960", ""} << true << false << false
-        << select + "LASTNAME='SMITH' AND FIRSTNAME = 'JOHN' AND MIDDLENAME = 'PAUL' AND DOB=#1/2/1960#";
-    QTest::newRow("no middle name on a Cleared list means an empty one")
-        << QStringList{"smith", "john", "", "x123"} << true << false << false
-        << select + "LASTNAME='SMITH' AND FIRSTNAME = 'JOHN' AND MIDDLENAME = '' AND [PASSPORT/IDNUMBER]='X123'";
-    QTest::newRow("only the first space splits")
-        << QStringList{"x", "anna maria luisa", "", ""} << false << false << false
-        << select + "LASTNAME='X' AND FIRSTNAME LIKE 'ANNA%' AND MIDDLENAME LIKE 'MARIA LUISA%'";
-    QTest::newRow("space at position 3 splits") << QStringList{"cruz", "de la cruz", "", ""} << false << false << false
-                                                << select + "LASTNAME='CRUZ' AND FIRSTNAME LIKE 'DE%' AND "
-                                                            "MIDDLENAME LIKE 'LA CRUZ%'";
-    QTest::newRow("one-letter first word is taken whole")
-        << QStringList{"x", "j smith", "", ""} << false << false << false
-        << select + "LASTNAME='X' AND FIRSTNAME LIKE 'J SMITH%'";
-    QTest::newRow("year-month-day date is sent as typed") << QStringList{"x", "", "1960-01-02", ""} << false << false
-                                                          << false << select + "LASTNAME='X' AND DOB=#1960-01-02#";
-    QTest::newRow("date the parser refuses is left out")
-        << QStringList{"x", "", "31/13/1960", ""} << false << false << false << select + "LASTNAME='X'";
-    QTest::newRow("a year alone is no date of birth")
-        << QStringList{"x", "", "1960", ""} << false << false << false << select + "LASTNAME='X'";
-    QTest::newRow("day-first date is sent as typed") << QStringList{"x", "", "31/12/1960", ""} << false << false
-                                                     << false << select + "LASTNAME='X' AND DOB=#31/12/1960#";
-    QTest::newRow("apostrophe is not doubled")
-        << QStringList{"o'brien", "", "", ""} << false << false << false << select + "LASTNAME='O'BRIEN'";
-    QTest::newRow("single-space last name counts in a name row")
-        << QStringList{" ", "", "", ""} << false << false << false << select + "LASTNAME=' '";
-    QTest::newRow("single-space last name does not count in the grid")
-        << QStringList{" ", "ann", "", ""} << false << false << true << "Need Last Name";
-    QTest::newRow("date of birth alone needs a last name")
-        << QStringList{"", "", "1/2/1960", ""} << false << false << false << "Need Last Name";
-    QTest::newRow("passport alone needs a last name")
-        << QStringList{"", "", "", "x1"} << false << false << false << "Need Last Name";
-    QTest::newRow("empty row gives nothing") << QStringList{"", "", "", ""} << false << false << false << "";
-    QTest::newRow("flagged row on a Cleared list needs a date")
-        << QStringList{"smith", "john", "", ""} << true << true << false << "Must enter DOB";
-    QTest::newRow("date rule before the last-name rule")
-        << QStringList{"", "", "bad", ""} << true << true << false << "Must enter DOB";
-    QTest::newRow("unflagged row on a Cleared list needs no date")
-        << QStringList{"smith", "", "", ""} << true << false << false << select + "LASTNAME='SMITH'";
-    QTest::newRow("flagged row on a No-Fly list needs no date")
-        << QStringList{"smith", "", "", ""} << false << true << false << select + "LASTNAME='SMITH'";
+    newRow("last name only", QStringList{"smith", "", "", ""}, false, false, false, select + "LASTNAME='SMITH'");
+    newRow("prefix names and date", QStringList{"smith", "john paul", "1/2/1960", ""}, false, false, false,
+           select + "LASTNAME='SMITH' AND FIRSTNAME LIKE 'JOHN%' AND MIDDLENAME LIKE 'PAUL%' AND DOB=#1/2/1960#");
+    newRow("exact names and date on a Cleared list", QStringList{"smith", "john paul", "1/2/1960", ""}, true, false,
+           false, select + "LASTNAME='SMITH' AND FIRSTNAME = 'JOHN' AND MIDDLENAME = 'PAUL' AND DOB=#1/2/1960#");
+    newRow("no middle name on a Cleared list means an empty one", QStringList{"smith", "john", "", "x123"}, true, false,
+           false,
+           select + "LASTNAME='SMITH' AND FIRSTNAME = 'JOHN' AND MIDDLENAME = '' AND [PASSPORT/IDNUMBER]='X123'");
+    newRow("only the first space splits", QStringList{"x", "anna maria luisa", "", ""}, false, false, false,
+           select + "LASTNAME='X' AND FIRSTNAME LIKE 'ANNA%' AND MIDDLENAME LIKE 'MARIA LUISA%'");
+    newRow("space at position 3 splits", QStringList{"cruz", "de la cruz", "", ""}, false, false, false,
+           select + "LASTNAME='CRUZ' AND FIRSTNAME LIKE 'DE%' AND "
+                    "MIDDLENAME LIKE 'LA CRUZ%'");
+    newRow("one-letter first word is taken whole", QStringList{"x", "j smith", "", ""}, false, false, false,
+           select + "LASTNAME='X' AND FIRSTNAME LIKE 'J SMITH%'");
+    newRow("year-month-day date is sent as typed", QStringList{"x", "", "1960-01-02", ""}, false, false, false,
+           select + "LASTNAME='X' AND DOB=#1960-01-02#");
+    newRow("date the parser refuses is left out", QStringList{"x", "", "31/13/1960", ""}, false, false, false,
+           select + "LASTNAME='X'");
+    newRow("a year alone is no date of birth", QStringList{"x", "", "1960", ""}, false, false, false,
+           select + "LASTNAME='X'");
+    newRow("day-first date is sent as typed", QStringList{"x", "", "31/12/1960", ""}, false, false, false,
+           select + "LASTNAME='X' AND DOB=#31/12/1960#");
+    newRow("apostrophe is not doubled", QStringList{"o'brien", "", "", ""}, false, false, false,
+           select + "LASTNAME='O'BRIEN'");
+    newRow("single-space last name counts in a name row", QStringList{" ", "", "", ""}, false, false, false,
+           select + "LASTNAME=' '");
+    newRow("single-space last name does not count in the grid", QStringList{" ", "ann", "", ""}, false, false, true,
+           "Need Last Name");
+    newRow("date of birth alone needs a last name", QStringList{"", "", "1/2/1960", ""}, false, false, false,
+           "Need Last Name");
+    newRow("passport alone needs a last name", QStringList{"", "", "", "x1"}, false, false, false, "Need Last Name");
+    newRow("empty row gives nothing", QStringList{"", "", "", ""}, false, false, false, "");
+    newRow("flagged row on a Cleared list needs a date", QStringList{"smith", "john", "", ""}, true, true, false,
+           "Must enter DOB");
+    newRow("date rule before the last-name rule", QStringList{"", "", "bad", ""}, true, true, false, "Must enter DOB");
+    newRow("unflagged row on a Cleared list needs no date", QStringList{"smith", "", "", ""}, true, false, false,
+           select + "LASTNAME='SMITH'");
+    newRow("flagged row on a No-Fly list needs no date", QStringList{"smith", "", "", ""}, false, true, false,
+           select + "LASTNAME='SMITH'");
 }
 
 void TestNameQuery::build()

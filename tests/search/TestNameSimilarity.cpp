@@ -28,25 +28,20 @@ void TestNameSimilarity::normalisedWords_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("words");
-    QTest::newRow("letter case") << "o'Brien"
-                                 << "OBRIEN";
-    QTest::newRow("typographic apostrophe joins") << u"O\u2019BRIEN"_qs << "OBRIEN";
-    QTest::newRow("hyphen separates, diacritics fold") << u"Garc\u00eda-L\u00f3pez"_qs << "GARCIA LOPEZ";
-    QTest::newRow("runs of blanks and blanks around") << u"  M\u00dcLLER   von  "_qs << "MULLER VON";
-    QTest::newRow("sharp s") << u"Stra\u00dfe"_qs << "STRASSE";
-    QTest::newRow("stroke letters") << u"\u0141UKASZ \u00d8STERG\u00c5RD"_qs << "LUKASZ OSTERGARD";
-    QTest::newRow("compatibility ligature") << u"\ufb01nn"_qs << "FINN";
-    QTest::newRow("full-width letters") << u"\uff21\uff22\uff23"_qs << "ABC";
-    QTest::newRow("Cyrillic transliterated") << u"\u041c\u0423\u0425\u0410\u041c\u041c\u0415\u0414"_qs << "MUHAMMED";
-    QTest::newRow("Greek transliterated") << u"\u0393\u03b9\u03ce\u03c1\u03b3\u03bf\u03c2"_qs << "GIORGOS";
-    QTest::newRow("dots and commas separate") << "J.R. SMITH, jr"
-                                              << "J R SMITH JR";
-    QTest::newRow("digits are kept") << "LOUIS XIV 2ND"
-                                     << "LOUIS XIV 2ND";
-    QTest::newRow("only marks") << "-- ' ."
-                                << "";
-    QTest::newRow("empty") << ""
-                           << "";
+    newRow("letter case", "o'Brien", "OBRIEN");
+    newRow("typographic apostrophe joins", u"O\u2019BRIEN"_qs, "OBRIEN");
+    newRow("hyphen separates, diacritics fold", u"Garc\u00eda-L\u00f3pez"_qs, "GARCIA LOPEZ");
+    newRow("runs of blanks and blanks around", u"  M\u00dcLLER   von  "_qs, "MULLER VON");
+    newRow("sharp s", u"Stra\u00dfe"_qs, "STRASSE");
+    newRow("stroke letters", u"\u0141UKASZ \u00d8STERG\u00c5RD"_qs, "LUKASZ OSTERGARD");
+    newRow("compatibility ligature", u"\ufb01nn"_qs, "FINN");
+    newRow("full-width letters", u"\uff21\uff22\uff23"_qs, "ABC");
+    newRow("Cyrillic transliterated", u"\u041c\u0423\u0425\u0410\u041c\u041c\u0415\u0414"_qs, "MUHAMMED");
+    newRow("Greek transliterated", u"\u0393\u03b9\u03ce\u03c1\u03b3\u03bf\u03c2"_qs, "GIORGOS");
+    newRow("dots and commas separate", "J.R. SMITH, jr", "J R SMITH JR");
+    newRow("digits are kept", "LOUIS XIV 2ND", "LOUIS XIV 2ND");
+    newRow("only marks", "-- ' .", "");
+    newRow("empty", "", "");
 }
 
 void TestNameSimilarity::normalisedWords()
@@ -74,63 +69,25 @@ void TestNameSimilarity::phoneticKeys_data()
     QTest::addColumn<QString>("word");
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("other");
-    QTest::newRow("MOHAMMED") << "MOHAMMED"
-                              << "MHMT"
-                              << "";
-    QTest::newRow("MUHAMMAD") << "MUHAMMAD"
-                              << "MHMT"
-                              << "";
-    QTest::newRow("MOHAMAD") << "MOHAMAD"
-                             << "MHMT"
-                             << "";
-    QTest::newRow("YOUSEF: initial Y before a vowel is J") << "YOUSEF"
-                                                           << "JSF"
-                                                           << "";
-    QTest::newRow("YUSUF") << "YUSUF"
-                           << "JSF"
-                           << "";
-    QTest::newRow("JUSUF") << "JUSUF"
-                           << "JSF"
-                           << "";
-    QTest::newRow("SERGEJ: J after a vowel is Y") << "SERGEJ"
-                                                  << "SRG"
-                                                  << "";
-    QTest::newRow("SERGEY") << "SERGEY"
-                            << "SRG"
-                            << "";
-    QTest::newRow("KHALID: KH is H") << "KHALID"
-                                     << "HLT"
-                                     << "";
-    QTest::newRow("MUSTAPHA: PH is F") << "MUSTAPHA"
-                                       << "MSTF"
-                                       << "";
-    QTest::newRow("OSAMA: initial vowel is A") << "OSAMA"
-                                               << "ASM"
-                                               << "";
-    QTest::newRow("USAMA") << "USAMA"
-                           << "ASM"
-                           << "";
-    QTest::newRow("AHMED: H before a consonant is silent") << "AHMED"
-                                                           << "AMT"
-                                                           << "";
-    QTest::newRow("ALEXANDER: X is KS") << "ALEXANDER"
-                                        << "ALKSNTR"
-                                        << "";
-    QTest::newRow("TCHAIKOV: TCH is CH") << "TCHAIKOV"
-                                         << "XKV"
-                                         << "";
-    QTest::newRow("QURESHI: Q is K, SH is one sound") << "QURESHI"
-                                                      << "KRX"
-                                                      << "";
-    QTest::newRow("OTHMAN has a reading with S") << "OTHMAN"
-                                                 << "ATMN"
-                                                 << "ASMN";
-    QTest::newRow("OSMAN") << "OSMAN"
-                           << "ASMN"
-                           << "";
-    QTest::newRow("SMITH") << "SMITH"
-                           << "SMT"
-                           << "SMS";
+    newRow("MOHAMMED", "MOHAMMED", "MHMT", "");
+    newRow("MUHAMMAD", "MUHAMMAD", "MHMT", "");
+    newRow("MOHAMAD", "MOHAMAD", "MHMT", "");
+    newRow("YOUSEF: initial Y before a vowel is J", "YOUSEF", "JSF", "");
+    newRow("YUSUF", "YUSUF", "JSF", "");
+    newRow("JUSUF", "JUSUF", "JSF", "");
+    newRow("SERGEJ: J after a vowel is Y", "SERGEJ", "SRG", "");
+    newRow("SERGEY", "SERGEY", "SRG", "");
+    newRow("KHALID: KH is H", "KHALID", "HLT", "");
+    newRow("MUSTAPHA: PH is F", "MUSTAPHA", "MSTF", "");
+    newRow("OSAMA: initial vowel is A", "OSAMA", "ASM", "");
+    newRow("USAMA", "USAMA", "ASM", "");
+    newRow("AHMED: H before a consonant is silent", "AHMED", "AMT", "");
+    newRow("ALEXANDER: X is KS", "ALEXANDER", "ALKSNTR", "");
+    newRow("TCHAIKOV: TCH is CH", "TCHAIKOV", "XKV", "");
+    newRow("QURESHI: Q is K, SH is one sound", "QURESHI", "KRX", "");
+    newRow("OTHMAN has a reading with S", "OTHMAN", "ATMN", "ASMN");
+    newRow("OSMAN", "OSMAN", "ASMN", "");
+    newRow("SMITH", "SMITH", "SMT", "SMS");
 }
 
 void TestNameSimilarity::phoneticKeys()
@@ -148,18 +105,12 @@ void TestNameSimilarity::jaroWinklerOfPublishedPairs_data()
     QTest::addColumn<QString>("b");
     QTest::addColumn<double>("similarity");
     // The pairs of Winkler's papers, as the literature quotes them.
-    QTest::newRow("MARTHA / MARHTA") << "MARTHA"
-                                     << "MARHTA" << 0.961;
-    QTest::newRow("DWAYNE / DUANE") << "DWAYNE"
-                                    << "DUANE" << 0.840;
-    QTest::newRow("DIXON / DICKSONX") << "DIXON"
-                                      << "DICKSONX" << 0.813;
-    QTest::newRow("equal") << "SMITH"
-                           << "SMITH" << 1.0;
-    QTest::newRow("nothing in common") << "ABC"
-                                       << "XYZ" << 0.0;
-    QTest::newRow("one side empty") << ""
-                                    << "XYZ" << 0.0;
+    newRow("MARTHA / MARHTA", "MARTHA", "MARHTA", 0.961);
+    newRow("DWAYNE / DUANE", "DWAYNE", "DUANE", 0.840);
+    newRow("DIXON / DICKSONX", "DIXON", "DICKSONX", 0.813);
+    newRow("equal", "SMITH", "SMITH", 1.0);
+    newRow("nothing in common", "ABC", "XYZ", 0.0);
+    newRow("one side empty", "", "XYZ", 0.0);
 }
 
 void TestNameSimilarity::jaroWinklerOfPublishedPairs()
@@ -177,20 +128,13 @@ void TestNameSimilarity::wordSimilarity_data()
     QTest::addColumn<QString>("b");
     QTest::addColumn<double>("atLeast");
     QTest::addColumn<double>("below");
-    QTest::newRow("equal words") << "HASSAN"
-                                 << "HASSAN" << 1.0 << 1.01;
-    QTest::newRow("transliterations are close") << "MOHAMMED"
-                                                << "MUHAMMAD" << 0.92 << 0.95;
-    QTest::newRow("short transliterations too") << "ALI"
-                                                << "ALY" << 0.9 << 0.95;
-    QTest::newRow("the other reading counts") << "OTHMAN"
-                                              << "OSMAN" << 0.9 << 0.95;
-    QTest::newRow("one letter mistyped in a long name") << "QUILLFEATHER"
-                                                        << "QUILFEATHER" << 0.95 << 1.0;
-    QTest::newRow("one key, little else alike") << "OMAR"
-                                                << "AMIR" << 0.8 << 0.85;
-    QTest::newRow("different names") << "JOHN"
-                                     << "ANNA" << 0.0 << 0.6;
+    newRow("equal words", "HASSAN", "HASSAN", 1.0, 1.01);
+    newRow("transliterations are close", "MOHAMMED", "MUHAMMAD", 0.92, 0.95);
+    newRow("short transliterations too", "ALI", "ALY", 0.9, 0.95);
+    newRow("the other reading counts", "OTHMAN", "OSMAN", 0.9, 0.95);
+    newRow("one letter mistyped in a long name", "QUILLFEATHER", "QUILFEATHER", 0.95, 1.0);
+    newRow("one key, little else alike", "OMAR", "AMIR", 0.8, 0.85);
+    newRow("different names", "JOHN", "ANNA", 0.0, 0.6);
 }
 
 void TestNameSimilarity::wordSimilarity()
@@ -208,24 +152,15 @@ void TestNameSimilarity::withinTwoEdits_data()
     QTest::addColumn<QString>("a");
     QTest::addColumn<QString>("b");
     QTest::addColumn<bool>("within");
-    QTest::newRow("equal") << "SMITH"
-                           << "SMITH" << true;
-    QTest::newRow("two neighbours swapped count once") << "SMIHT"
-                                                       << "SMITH" << true;
-    QTest::newRow("ending of two letters") << "IVANOFF"
-                                           << "IVANOV" << true;
-    QTest::newRow("two changed") << "PAPAYIORGIOU"
-                                 << "PAPAGEORGIOU" << true;
-    QTest::newRow("three changed") << "QUANGX"
-                                   << "TUANYZ" << false;
-    QTest::newRow("three letters longer") << "BERG"
-                                          << "BERGMAN" << false;
-    QTest::newRow("another word") << "ORTIZ"
-                                  << "MARTINEZ" << false;
-    QTest::newRow("a swap and a change") << "JHONS"
-                                         << "JOHNY" << true;
-    QTest::newRow("one side empty, two letters") << ""
-                                                 << "AB" << true;
+    newRow("equal", "SMITH", "SMITH", true);
+    newRow("two neighbours swapped count once", "SMIHT", "SMITH", true);
+    newRow("ending of two letters", "IVANOFF", "IVANOV", true);
+    newRow("two changed", "PAPAYIORGIOU", "PAPAGEORGIOU", true);
+    newRow("three changed", "QUANGX", "TUANYZ", false);
+    newRow("three letters longer", "BERG", "BERGMAN", false);
+    newRow("another word", "ORTIZ", "MARTINEZ", false);
+    newRow("a swap and a change", "JHONS", "JOHNY", true);
+    newRow("one side empty, two letters", "", "AB", true);
 }
 
 void TestNameSimilarity::withinTwoEdits()
@@ -242,30 +177,18 @@ void TestNameSimilarity::variantTable_data()
     QTest::addColumn<QString>("a");
     QTest::addColumn<QString>("b");
     QTest::addColumn<bool>("same");
-    QTest::newRow("Korean surname") << "YI"
-                                    << "RHEE" << true;
-    QTest::newRow("Korean PARK") << "BAK"
-                                 << "PAK" << true;
-    QTest::newRow("Wade-Giles and pinyin") << "HSIEH"
-                                           << "XIE" << true;
-    QTest::newRow("one word in two groups") << "CHANG"
-                                            << "ZHANG" << true;
-    QTest::newRow("and in the other") << "CHANG"
-                                      << "JANG" << true;
-    QTest::newRow("but the groups stay apart") << "ZHANG"
-                                               << "JANG" << false;
-    QTest::newRow("ending -OFF") << "SMIRNOFF"
-                                 << "SMIRNOV" << true;
-    QTest::newRow("ending -OW") << "WOLKOW"
-                                << "WOLKOV" << true;
-    QTest::newRow("ending -SKIY") << "KOVALSKIY"
-                                  << "KOVALSKY" << true;
-    QTest::newRow("a stem too short for an ending") << "KOFF"
-                                                    << "KOV" << false;
-    QTest::newRow("equal words are not variants") << "LEE"
-                                                  << "LEE" << false;
-    QTest::newRow("unknown words") << "SMITH"
-                                   << "JONES" << false;
+    newRow("Korean surname", "YI", "RHEE", true);
+    newRow("Korean PARK", "BAK", "PAK", true);
+    newRow("Wade-Giles and pinyin", "HSIEH", "XIE", true);
+    newRow("one word in two groups", "CHANG", "ZHANG", true);
+    newRow("and in the other", "CHANG", "JANG", true);
+    newRow("but the groups stay apart", "ZHANG", "JANG", false);
+    newRow("ending -OFF", "SMIRNOFF", "SMIRNOV", true);
+    newRow("ending -OW", "WOLKOW", "WOLKOV", true);
+    newRow("ending -SKIY", "KOVALSKIY", "KOVALSKY", true);
+    newRow("a stem too short for an ending", "KOFF", "KOV", false);
+    newRow("equal words are not variants", "LEE", "LEE", false);
+    newRow("unknown words", "SMITH", "JONES", false);
 }
 
 void TestNameSimilarity::variantTable()

@@ -50,24 +50,22 @@ void TestNearMissFinder::namingCultures_data()
 {
     QTest::addColumn<QStringList>("person");
     QTest::addColumn<QList<int>>("rows");
-    QTest::newRow("Russian ending -OFF") << QStringList{"IVANOFF", "SERGEI", "1/2/1960", ""} << QList<int>{0};
-    QTest::newRow("Korean YI for LEE") << QStringList{"YI", "MIN HO", "5/6/1977", ""} << QList<int>{1};
-    QTest::newRow("Wade-Giles, given names joined") << QStringList{"HSU", "HUNGCHENG", "5/6/1977", ""} << QList<int>{2};
-    QTest::newRow("one of two Hispanic surnames") << QStringList{"PEREZ", "LUCIA", "7/8/1985", ""} << QList<int>{3};
-    QTest::newRow("another surname, the same given name")
-        << QStringList{"ORTIZ", "LUCIA", "7/8/1985", ""} << QList<int>{};
-    QTest::newRow("Vietnamese three parts in another order")
-        << QStringList{"LINH", "LE KIM", "1/2/1960", ""} << QList<int>{4};
-    QTest::newRow("Dutch particles left out") << QStringList{"BERG", "JAN", "5/6/1977", ""} << QList<int>{5};
-    QTest::newRow("initials with points") << QStringList{"SMITH", "J. R.", "1/2/1960", ""} << QList<int>{6};
-    QTest::newRow("Greek, both names varied") << QStringList{"PAPADOPULOS", "YIORGOS", "1/2/1960", ""} << QList<int>{7};
-    QTest::newRow("Arabic particle written on") << QStringList{"SAYED", "OMAR", "3/4/1970", ""} << QList<int>{8};
+    newRow("Russian ending -OFF", QStringList{"IVANOFF", "SERGEI", "1/2/1960", ""}, QList<int>{0});
+    newRow("Korean YI for LEE", QStringList{"YI", "MIN HO", "5/6/1977", ""}, QList<int>{1});
+    newRow("Wade-Giles, given names joined", QStringList{"HSU", "HUNGCHENG", "5/6/1977", ""}, QList<int>{2});
+    newRow("one of two Hispanic surnames", QStringList{"PEREZ", "LUCIA", "7/8/1985", ""}, QList<int>{3});
+    newRow("another surname, the same given name", QStringList{"ORTIZ", "LUCIA", "7/8/1985", ""}, QList<int>{});
+    newRow("Vietnamese three parts in another order", QStringList{"LINH", "LE KIM", "1/2/1960", ""}, QList<int>{4});
+    newRow("Dutch particles left out", QStringList{"BERG", "JAN", "5/6/1977", ""}, QList<int>{5});
+    newRow("initials with points", QStringList{"SMITH", "J. R.", "1/2/1960", ""}, QList<int>{6});
+    newRow("Greek, both names varied", QStringList{"PAPADOPULOS", "YIORGOS", "1/2/1960", ""}, QList<int>{7});
+    newRow("Arabic particle written on", QStringList{"SAYED", "OMAR", "3/4/1970", ""}, QList<int>{8});
     // Five records of the name within a year of the date, one a year apart to the day: that one alone.
-    QTest::newRow("a year's slip outranks dates merely close")
-        << QStringList{"SMITH", "MICHAEL", "4/30/2003", ""} << QList<int>{9};
-    QTest::newRow("Korean given name joined") << QStringList{"KIM", "SEONGMIN", "1/1/1990", ""} << QList<int>{14};
-    QTest::newRow("another first given name is another person")
-        << QStringList{"AL-RASHID", "KHADIJA AHMED", "3/4/1970", ""} << QList<int>{};
+    newRow("a year's slip outranks dates merely close", QStringList{"SMITH", "MICHAEL", "4/30/2003", ""},
+           QList<int>{9});
+    newRow("Korean given name joined", QStringList{"KIM", "SEONGMIN", "1/1/1990", ""}, QList<int>{14});
+    newRow("another first given name is another person", QStringList{"AL-RASHID", "KHADIJA AHMED", "3/4/1970", ""},
+           QList<int>{});
 }
 
 void TestNearMissFinder::namingCultures()
@@ -105,20 +103,17 @@ void TestNearMissFinder::closeRecords_data()
 {
     QTest::addColumn<QStringList>("person");
     QTest::addColumn<QList<int>>("rows");
-    QTest::newRow("both spellings, the closer first; another date stays out")
-        << QStringList{"muhammad", "ali", "3/4/1970", ""} << QList<int>{1, 0};
-    QTest::newRow("a shared given name and date without the surname is not enough")
-        << QStringList{"WOJCIK", "ALI", "3/4/1970", ""} << QList<int>{};
-    QTest::newRow("surname and given name swapped")
-        << QStringList{"OMAR", "HASSAN KHALID", "1/1/1980", ""} << QList<int>{2};
-    QTest::newRow("hyphenated surname written as one word")
-        << QStringList{"GARCIALOPEZ", "ANA", "", ""} << QList<int>{3};
-    QTest::newRow("hyphenated surname written as two") << QStringList{"GARCIA LOPEZ", "ANA", "", ""} << QList<int>{3};
-    QTest::newRow("a Windows-1252 field is read as such")
-        << QStringList{"MULLER", "HANS", "2/2/1950", ""} << QList<int>{6};
-    QTest::newRow("a Cyrillic record, a Latin person") << QStringList{"ALIEV", "RUSTAM", "", ""} << QList<int>{7};
-    QTest::newRow("nobody close") << QStringList{"WOJCIECHOWSKA", "BARBARA", "9/9/1999", ""} << QList<int>{};
-    QTest::newRow("no name at all") << QStringList{"", "", "3/4/1970", "P77"} << QList<int>{};
+    newRow("both spellings, the closer first; another date stays out", QStringList{"muhammad", "ali", "3/4/1970", ""},
+           QList<int>{1, 0});
+    newRow("a shared given name and date without the surname is not enough",
+           QStringList{"WOJCIK", "ALI", "3/4/1970", ""}, QList<int>{});
+    newRow("surname and given name swapped", QStringList{"OMAR", "HASSAN KHALID", "1/1/1980", ""}, QList<int>{2});
+    newRow("hyphenated surname written as one word", QStringList{"GARCIALOPEZ", "ANA", "", ""}, QList<int>{3});
+    newRow("hyphenated surname written as two", QStringList{"GARCIA LOPEZ", "ANA", "", ""}, QList<int>{3});
+    newRow("a Windows-1252 field is read as such", QStringList{"MULLER", "HANS", "2/2/1950", ""}, QList<int>{6});
+    newRow("a Cyrillic record, a Latin person", QStringList{"ALIEV", "RUSTAM", "", ""}, QList<int>{7});
+    newRow("nobody close", QStringList{"WOJCIECHOWSKA", "BARBARA", "9/9/1999", ""}, QList<int>{});
+    newRow("no name at all", QStringList{"", "", "3/4/1970", "P77"}, QList<int>{});
 }
 
 void TestNearMissFinder::closeRecords()

@@ -25,21 +25,18 @@ void TestRowMarks::nameRow_data()
     QTest::addColumn<RowMarks>("marks");
 
     const RowMarks unchanged;
-    QTest::newRow("no match on a Cleared list changes nothing") << MatchState::None << "Cleared" << false << unchanged;
-    QTest::newRow("no match clears the mark")
-        << MatchState::None << "No_Fly" << false << RowMarks{true, Black, std::nullopt, false};
-    QTest::newRow("no match leaves a red row red") << MatchState::None << "No_Fly" << true << unchanged;
-    QTest::newRow("Selectee match turns yellow")
-        << MatchState::Matched << "Selectee" << false << RowMarks{true, Black, Yellow, true};
-    QTest::newRow("Selectee match leaves a red row red") << MatchState::Matched << "Selectee" << true << unchanged;
-    QTest::newRow("No-Fly match turns red")
-        << MatchState::Matched << "No_Fly" << false << RowMarks{true, Red, std::nullopt, true};
-    QTest::newRow("uncleared entry on a Cleared list stays red")
-        << MatchState::Matched << "Cleared" << true << RowMarks{true, Red, std::nullopt, true};
-    QTest::newRow("other list matches like No-Fly")
-        << MatchState::Matched << "Other" << false << RowMarks{true, Red, std::nullopt, true};
-    QTest::newRow("cleared entry turns green")
-        << MatchState::MatchedCleared << "Cleared" << true << RowMarks{true, Black, Green, false};
+    newRow("no match on a Cleared list changes nothing", MatchState::None, "Cleared", false, unchanged);
+    newRow("no match clears the mark", MatchState::None, "No_Fly", false, RowMarks{true, Black, std::nullopt, false});
+    newRow("no match leaves a red row red", MatchState::None, "No_Fly", true, unchanged);
+    newRow("Selectee match turns yellow", MatchState::Matched, "Selectee", false, RowMarks{true, Black, Yellow, true});
+    newRow("Selectee match leaves a red row red", MatchState::Matched, "Selectee", true, unchanged);
+    newRow("No-Fly match turns red", MatchState::Matched, "No_Fly", false, RowMarks{true, Red, std::nullopt, true});
+    newRow("uncleared entry on a Cleared list stays red", MatchState::Matched, "Cleared", true,
+           RowMarks{true, Red, std::nullopt, true});
+    newRow("other list matches like No-Fly", MatchState::Matched, "Other", false,
+           RowMarks{true, Red, std::nullopt, true});
+    newRow("cleared entry turns green", MatchState::MatchedCleared, "Cleared", true,
+           RowMarks{true, Black, Green, false});
 }
 
 void TestRowMarks::nameRow()
@@ -57,14 +54,11 @@ void TestRowMarks::gridRow_data()
     QTest::addColumn<QString>("list");
     QTest::addColumn<RowMarks>("marks");
 
-    QTest::newRow("no match on a Cleared list changes nothing") << MatchState::None << "Cleared" << RowMarks{};
-    QTest::newRow("no match turns a red row black")
-        << MatchState::None << "Selectee" << RowMarks{true, Black, std::nullopt, false};
-    QTest::newRow("Selectee match turns yellow")
-        << MatchState::Matched << "Selectee" << RowMarks{true, Black, Yellow, false};
-    QTest::newRow("match turns red") << MatchState::Matched << "No_Fly" << RowMarks{true, Red, std::nullopt, false};
-    QTest::newRow("cleared entry turns green")
-        << MatchState::MatchedCleared << "Selectee" << RowMarks{true, Black, Green, false};
+    newRow("no match on a Cleared list changes nothing", MatchState::None, "Cleared", RowMarks{});
+    newRow("no match turns a red row black", MatchState::None, "Selectee", RowMarks{true, Black, std::nullopt, false});
+    newRow("Selectee match turns yellow", MatchState::Matched, "Selectee", RowMarks{true, Black, Yellow, false});
+    newRow("match turns red", MatchState::Matched, "No_Fly", RowMarks{true, Red, std::nullopt, false});
+    newRow("cleared entry turns green", MatchState::MatchedCleared, "Selectee", RowMarks{true, Black, Green, false});
 }
 
 void TestRowMarks::gridRow()

@@ -18,12 +18,12 @@ void TestScreeningStatus::fromMarks_data()
     QTest::addColumn<Rgb>("fore");
     QTest::addColumn<Rgb>("back");
     QTest::addColumn<QString>("status");
-    QTest::newRow("red text is NO FLY") << RowColors::Red << RowColors::White << "NO FLY";
-    QTest::newRow("red beats yellow") << RowColors::Red << RowColors::Yellow << "NO FLY";
-    QTest::newRow("yellow with black text is SSSS") << RowColors::Black << RowColors::Yellow << "SSSS";
-    QTest::newRow("green is CLEARED") << RowColors::Black << RowColors::Green << "CLEARED";
-    QTest::newRow("pale yellow of a left-out row is CLEARED") << RowColors::Black << RowColors::PaleYellow << "CLEARED";
-    QTest::newRow("never searched is CLEARED") << RowColors::Black << RowColors::White << "CLEARED";
+    newRow("red text is NO FLY", RowColors::Red, RowColors::White, "NO FLY");
+    newRow("red beats yellow", RowColors::Red, RowColors::Yellow, "NO FLY");
+    newRow("yellow with black text is SSSS", RowColors::Black, RowColors::Yellow, "SSSS");
+    newRow("green is CLEARED", RowColors::Black, RowColors::Green, "CLEARED");
+    newRow("pale yellow of a left-out row is CLEARED", RowColors::Black, RowColors::PaleYellow, "CLEARED");
+    newRow("never searched is CLEARED", RowColors::Black, RowColors::White, "CLEARED");
 }
 
 void TestScreeningStatus::fromMarks()

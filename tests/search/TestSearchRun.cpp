@@ -119,32 +119,23 @@ void TestSearchRun::nameRows_data()
         return row;
     };
 
-    QTest::newRow("a No-Fly match is red and kept") << person("roe", "richard") << noFly << "ROE"
-                                                    << "red"
-                                                    << "" << true << QStringList{"2", "|"} << true;
-    QTest::newRow("no match turns the text black") << person("zed") << noFly << "ZED"
-                                                   << "black"
-                                                   << "" << false << QStringList{"|"} << true;
-    QTest::newRow("an unticked row is not visited") << unticked << noFly << "roe"
-                                                    << ""
-                                                    << "" << false << QStringList{} << true;
-    QTest::newRow("a Selectee match is yellow and kept") << person("poe", "edgar") << selectee << "POE"
-                                                         << "black"
-                                                         << "yellow" << true << QStringList{"9", "|"} << false;
-    QTest::newRow("a cleared entry turns a red row green") <<
+    newRow("a No-Fly match is red and kept", person("roe", "richard"), noFly, "ROE", "red", "", true,
+           QStringList{"2", "|"}, true);
+    newRow("no match turns the text black", person("zed"), noFly, "ZED", "black", "", false, QStringList{"|"}, true);
+    newRow("an unticked row is not visited", unticked, noFly, "roe", "", "", false, QStringList{}, true);
+    newRow("a Selectee match is yellow and kept", person("poe", "edgar"), selectee, "POE", "black", "yellow", true,
+           QStringList{"9", "|"}, false);
+    newRow(
+        "a cleared entry turns a red row green",
         [] {
             MemoryRow doe = person("doe", "jane", "1/2/1960");
             doe.red = true;
             return doe;
-        }() << cleared << "DOE"
-                                                           << "black"
-                                                           << "green" << false << QStringList{"7", "|"} << false;
-    QTest::newRow("a Selectee match leaves a red row red") << red(person("poe", "edgar")) << selectee << "POE"
-                                                           << ""
-                                                           << "" << false << QStringList{"9", "|"} << false;
-    QTest::newRow("no match leaves a red row red") << red(person("zed")) << noFly << "ZED"
-                                                   << ""
-                                                   << "" << false << QStringList{"|"} << true;
+        }(),
+        cleared, "DOE", "black", "green", false, QStringList{"7", "|"}, false);
+    newRow("a Selectee match leaves a red row red", red(person("poe", "edgar")), selectee, "POE", "", "", false,
+           QStringList{"9", "|"}, false);
+    newRow("no match leaves a red row red", red(person("zed")), noFly, "ZED", "", "", false, QStringList{"|"}, true);
 }
 
 void TestSearchRun::nameRows()

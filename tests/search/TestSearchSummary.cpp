@@ -22,16 +22,14 @@ void TestSearchSummary::of_data()
     QTest::addColumn<bool>("offerRemoval");
 
     using O = SearchRun::Outcome;
-    QTest::newRow("name rows, in the operators' spelling")
-        << O::Finished << false << 0 << "Search succesful" << false << false;
-    QTest::newRow("a refused name row still reports success")
-        << O::Refused << false << 0 << "Search succesful" << false << false;
-    QTest::newRow("grid with uncleared names offers Remove Cleared")
-        << O::Finished << true << 3 << "Search successful. There are 3 uncleared names" << true << true;
-    QTest::newRow("grid with every name cleared")
-        << O::Finished << true << 0 << "Search successful. All names have cleared" << false << false;
-    QTest::newRow("a failed run asks for another, with its leading blank")
-        << O::Failed << true << 5 << " Incomplete Search, Try again" << true << false;
+    newRow("name rows, in the operators' spelling", O::Finished, false, 0, "Search succesful", false, false);
+    newRow("a refused name row still reports success", O::Refused, false, 0, "Search succesful", false, false);
+    newRow("grid with uncleared names offers Remove Cleared", O::Finished, true, 3,
+           "Search successful. There are 3 uncleared names", true, true);
+    newRow("grid with every name cleared", O::Finished, true, 0, "Search successful. All names have cleared", false,
+           false);
+    newRow("a failed run asks for another, with its leading blank", O::Failed, true, 5, " Incomplete Search, Try again",
+           true, false);
 }
 
 void TestSearchSummary::of()

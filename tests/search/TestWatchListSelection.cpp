@@ -129,26 +129,12 @@ void TestWatchListSelection::listKindNames_data()
     QTest::addColumn<QString>("selectee");
     QTest::addColumn<QString>("cleared");
 
-    QTest::newRow("No-Fly list") << "Veyra_No_Fly_2026.csv"
-                                 << "Veyra_No_Fly_2026.csv"
-                                 << ""
-                                 << "";
-    QTest::newRow("name with two kinds sets both") << "Veyra_No_Fly_Selectee.csv"
-                                                   << "Veyra_No_Fly_Selectee.csv"
-                                                   << "Veyra_No_Fly_Selectee.csv"
-                                                   << "";
-    QTest::newRow("cleared list") << "Veyra_Cleared.csv"
-                                  << ""
-                                  << ""
-                                  << "Veyra_Cleared.csv";
-    QTest::newRow("lower case is an other list") << "Veyra_no_fly.csv"
-                                                 << ""
-                                                 << ""
-                                                 << "";
-    QTest::newRow("kind found at any position") << "Veyra_2026_Selectee_v2.csv"
-                                                << ""
-                                                << "Veyra_2026_Selectee_v2.csv"
-                                                << "";
+    newRow("No-Fly list", "Veyra_No_Fly_2026.csv", "Veyra_No_Fly_2026.csv", "", "");
+    newRow("name with two kinds sets both", "Veyra_No_Fly_Selectee.csv", "Veyra_No_Fly_Selectee.csv",
+           "Veyra_No_Fly_Selectee.csv", "");
+    newRow("cleared list", "Veyra_Cleared.csv", "", "", "Veyra_Cleared.csv");
+    newRow("lower case is an other list", "Veyra_no_fly.csv", "", "", "");
+    newRow("kind found at any position", "Veyra_2026_Selectee_v2.csv", "", "Veyra_2026_Selectee_v2.csv", "");
 }
 
 void TestWatchListSelection::listKindNames()

@@ -54,30 +54,21 @@ void TestCompanyInfoFile::read_data()
     QTest::addColumn<int>("port");
 
     const QStringList full = sampleTokens();
-    QTest::newRow("file as written") << line(full) << true << "ACME Air, Inc."
-                                     << "s3cret" << 587;
+    newRow("file as written", line(full), true, "ACME Air, Inc.", "s3cret", 587);
     // A comma splits a comment line into two values, and the second one shifts every position by one.
-    QTest::newRow("comment line with a comma shifts the values")
-        << QByteArray("#note, with a comma\r\n") + line(full) << false << "0x0000"
-        << "mailer" << 0;
-    QTest::newRow("comment lines without commas are skipped")
-        << QByteArray("# written by hand\r\n#second\r\n") + line(full) << true << "ACME Air, Inc."
-        << "s3cret" << 587;
-    QTest::newRow("positions 43 to 50 missing") << line(full.mid(0, 42)) << true << "ACME Air, Inc."
-                                                << "s3cret" << 587;
-    QTest::newRow("positions 43 to 50 hold anything")
-        << line(full.mid(0, 42) + QStringList{"junk", "\"x,y\""}) << true << "ACME Air, Inc."
-        << "s3cret" << 587;
-    QTest::newRow("short file keeps what came before the end") << line(full.mid(0, 14)) << false << "ACME Air, Inc."
-                                                               << "s3cret" << 0;
-    QTest::newRow("port that is no number stops the reading")
-        << line(full.mid(0, 14) + QStringList{"\"abc\""} + full.mid(15)) << false << "ACME Air, Inc."
-        << "s3cret" << 0;
-    QTest::newRow("port beyond 16 bits stops the reading")
-        << line(full.mid(0, 14) + QStringList{"70000"} + full.mid(15)) << false << "ACME Air, Inc."
-        << "s3cret" << 0;
-    QTest::newRow("empty file") << QByteArray() << false << ""
-                                << "" << 0;
+    newRow("comment line with a comma shifts the values", QByteArray("#note, with a comma\r\n") + line(full), false,
+           "0x0000", "mailer", 0);
+    newRow("comment lines without commas are skipped", QByteArray("# written by hand\r\n#second\r\n") + line(full),
+           true, "ACME Air, Inc.", "s3cret", 587);
+    newRow("positions 43 to 50 missing", line(full.mid(0, 42)), true, "ACME Air, Inc.", "s3cret", 587);
+    newRow("positions 43 to 50 hold anything", line(full.mid(0, 42) + QStringList{"junk", "\"x,y\""}), true,
+           "ACME Air, Inc.", "s3cret", 587);
+    newRow("short file keeps what came before the end", line(full.mid(0, 14)), false, "ACME Air, Inc.", "s3cret", 0);
+    newRow("port that is no number stops the reading", line(full.mid(0, 14) + QStringList{"\"abc\""} + full.mid(15)),
+           false, "ACME Air, Inc.", "s3cret", 0);
+    newRow("port beyond 16 bits stops the reading", line(full.mid(0, 14) + QStringList{"70000"} + full.mid(15)), false,
+           "ACME Air, Inc.", "s3cret", 0);
+    newRow("empty file", QByteArray(), false, "", "", 0);
 }
 
 void TestCompanyInfoFile::read()
@@ -120,11 +111,11 @@ void TestCompanyInfoFile::emailAddress_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("valid");
-    QTest::newRow("one address") << "ops@acme.test" << true;
-    QTest::newRow("two separated by a semicolon") << "a@x.test;b@y.test" << true;
-    QTest::newRow("two separated by a comma") << "a@x.test,b@y.test" << false;
-    QTest::newRow("no at sign") << "ops.acme.test" << false;
-    QTest::newRow("empty") << "" << false;
+    newRow("one address", "ops@acme.test", true);
+    newRow("two separated by a semicolon", "a@x.test;b@y.test", true);
+    newRow("two separated by a comma", "a@x.test,b@y.test", false);
+    newRow("no at sign", "ops.acme.test", false);
+    newRow("empty", "", false);
 }
 
 void TestCompanyInfoFile::emailAddress()
@@ -141,32 +132,15 @@ void TestCompanyInfoFile::refusal_data()
     QTest::addColumn<QString>("refusalStart");
 
     const QString email = CompanyInfoFile::EmailMessage;
-    QTest::newRow("valid settings") << "port"
-                                    << "25"
-                                    << "";
-    QTest::newRow("lowest port") << "port"
-                                 << "-32768"
-                                 << "";
-    QTest::newRow("port with blanks") << "port"
-                                      << " 465 "
-                                      << "";
-    QTest::newRow("port beyond 16 bits") << "port"
-                                         << "32768"
-                                         << "SMTP Port must be a whole number";
-    QTest::newRow("port with a fraction") << "port"
-                                          << "25.5"
-                                          << "SMTP Port must be a whole number";
-    QTest::newRow("empty port") << "port"
-                                << ""
-                                << "SMTP Port must be a whole number";
-    QTest::newRow("bad email comes first") << "email"
-                                           << "a@x.test,b@y.test" << email;
-    QTest::newRow("quote in the company name") << "company"
-                                               << "The \"Best\" Air"
-                                               << "Company Name must not";
-    QTest::newRow("quote in the password") << "password"
-                                           << "pa\"ss"
-                                           << "Password must not";
+    newRow("valid settings", "port", "25", "");
+    newRow("lowest port", "port", "-32768", "");
+    newRow("port with blanks", "port", " 465 ", "");
+    newRow("port beyond 16 bits", "port", "32768", "SMTP Port must be a whole number");
+    newRow("port with a fraction", "port", "25.5", "SMTP Port must be a whole number");
+    newRow("empty port", "port", "", "SMTP Port must be a whole number");
+    newRow("bad email comes first", "email", "a@x.test,b@y.test", email);
+    newRow("quote in the company name", "company", "The \"Best\" Air", "Company Name must not");
+    newRow("quote in the password", "password", "pa\"ss", "Password must not");
 }
 
 void TestCompanyInfoFile::refusal()

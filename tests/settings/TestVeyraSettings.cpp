@@ -107,15 +107,14 @@ void TestVeyraSettings::refusedSaveLeavesFileAndWindow_data()
     QTest::addColumn<QString>("message");
 
     const QString email = CompanyInfoFile::EmailMessage;
-    QTest::newRow("addresses separated by a comma") << 4 << "a@x.test,b@y.test" << email;
-    QTest::newRow("address without an at sign") << 4 << "ops.acme.test" << email;
-    QTest::newRow("empty address") << 4 << "" << email;
-    QTest::newRow("port that is no number") << 8 << "twenty-five"
-                                            << "SMTP Port must be a whole number from -32768 to 32767. "
-                                               "Nothing was saved.";
-    QTest::newRow("double quote in the server name")
-        << 5 << "smtp\".test"
-        << "Server Name must not contain a double quote (\"). Nothing was saved.";
+    newRow("addresses separated by a comma", 4, "a@x.test,b@y.test", email);
+    newRow("address without an at sign", 4, "ops.acme.test", email);
+    newRow("empty address", 4, "", email);
+    newRow("port that is no number", 8, "twenty-five",
+           "SMTP Port must be a whole number from -32768 to 32767. "
+           "Nothing was saved.");
+    newRow("double quote in the server name", 5, "smtp\".test",
+           "Server Name must not contain a double quote (\"). Nothing was saved.");
 }
 
 void TestVeyraSettings::refusedSaveLeavesFileAndWindow()
