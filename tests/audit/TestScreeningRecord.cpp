@@ -271,6 +271,10 @@ void TestScreeningRecord::damagedEndIsCutAndKept()
     QCOMPARE(check.lines, linesAfter);
     QCOMPARE(check.badLine, badLine);
     QCOMPARE(check.whole, badLine == 0);
+    // The appended line is numbered by its place.
+    QVERIFY(readFile(record.path()).endsWith('\n'));
+    const QByteArray last = readFile(record.path()).trimmed().split('\n').last();
+    QVERIFY2(last.startsWith("{\"seq\":" + QByteArray::number(linesAfter) + ','), last.constData());
     const QList<FileHistory::Item> kept = FileHistory(data.path()).items();
     if (!repaired) {
         QVERIFY(next.repair.isEmpty());

@@ -20,6 +20,8 @@ private slots:
     void savedSettingsComeBackAfterRestart();
     void refusedSaveLeavesFileAndWindow_data();
     void refusedSaveLeavesFileAndWindow();
+    void anotherCopysSaveIsNotOverwrittenUnasked_data();
+    void anotherCopysSaveIsNotOverwrittenUnasked();
     void centredOverTheMainWindowWhenActivated();
     void pressOnTheMainWindowBringsSettingsToFront();
 };
@@ -141,6 +143,36 @@ void TestVeyraSettings::refusedSaveLeavesFileAndWindow()
     QVERIFY(settings.isVisible());
     QCOMPARE(readFile(CompanyInfoFile::path(app.module.DataFolder)), saved);
     QCOMPARE(app.module.CompanyName, QStringLiteral("ACME"));
+}
+
+void TestVeyraSettings::anotherCopysSaveIsNotOverwrittenUnasked_data()
+{
+    QTest::addColumn<bool>("saveOver");
+    newRow("answered No: their file stays", false);
+    newRow("answered Yes: ours is saved", true);
+}
+
+// Two copies on one data folder: the second saves while the first has its settings open.
+void TestVeyraSettings::anotherCopysSaveIsNotOverwrittenUnasked()
+{
+    QFETCH(bool, saveOver);
+    RunningApp first;
+    first.window().Settings_Click();
+    RunningApp second(first.data());
+    second.window().Settings_Click();
+    fill(second.module.settingsWindow(), {"Theirs", "ops@theirs.test", "smtp.test", "user", "pw", "25"});
+    clickSave(second.module.settingsWindow());
+    const QByteArray theirs = readFile(first.data("CIinfo.cdb"));
+    QVERIFY(!theirs.isEmpty());
+
+    fill(first.module.settingsWindow(), {"Ours", "ops@ours.test", "smtp.test", "user", "pw", "25"});
+    MessageBoxAnswerer answerer;
+    answerer.answer = saveOver ? QMessageBox::Yes : QMessageBox::No;
+    clickSave(first.module.settingsWindow());
+    QCOMPARE(answerer.texts.size(), 1);
+    QVERIFY2(answerer.texts[0].startsWith("CIinfo.cdb was changed by someone else at "), qPrintable(answerer.texts[0]));
+    QCOMPARE(readFile(first.data("CIinfo.cdb")) == theirs, !saveOver);
+    QCOMPARE(first.module.CompanyName, saveOver ? "Ours" : "");
 }
 
 void TestVeyraSettings::centredOverTheMainWindowWhenActivated()
