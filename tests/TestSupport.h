@@ -18,6 +18,10 @@
 
 namespace TestSupport {
 
+// The columns of a watch list as the authority sends it, and its line end.
+inline const QByteArray ListHeader =
+    "SID,CLEARED,LASTNAME,FIRSTNAME,MIDDLENAME,TYPE,DOB,POB,CITIZENSHIP,PASSPORT/IDNUMBER,MISC\r\n";
+
 inline void writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);

@@ -55,8 +55,7 @@ private slots:
 
 namespace {
 
-const QByteArray Header =
-    "SID,CLEARED,LASTNAME,FIRSTNAME,MIDDLENAME,TYPE,DOB,POB,CITIZENSHIP,PASSPORT/IDNUMBER,MISC\r\n";
+const QByteArray Header = TestSupport::ListHeader;
 
 // Three lists in one folder: DOE is on the No-Fly list and cleared, ROE is on the No-Fly list and not cleared,
 // POE only on the Selectee list, and ROE also on the Selectee list.

@@ -37,8 +37,7 @@ private slots:
 
 namespace {
 
-const QByteArray Header =
-    "SID,CLEARED,LASTNAME,FIRSTNAME,MIDDLENAME,TYPE,DOB,POB,CITIZENSHIP,PASSPORT/IDNUMBER,MISC\r\n";
+const QByteArray Header = TestSupport::ListHeader;
 const QByteArray NoFly = Header + "11,,SMITH,JOHN,,P,1/2/1960,,,,\r\n";
 const QByteArray Cleared = Header + "21,YES,DOE,JANE,,P,3/4/1970,,,,\r\n";
 const QByteArray Person100 = "\"ANNA A\",\"F\",\"PA\",\"\",\"1/1/1970\",\"CLEARED\"\r\n";

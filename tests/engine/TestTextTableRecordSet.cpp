@@ -69,6 +69,19 @@ QStringList firstFields(TableCache &cache, const QString &folder, const QString 
     return result;
 }
 
+// A folder holding one list, and a connection open on it.
+struct OpenList
+{
+    explicit OpenList(const QByteArray &bytes, bool header = true, const QString &name = "Veyra.csv")
+    {
+        writeFile(dir.filePath(name), bytes);
+        connection.open(connectionTextFor(dir.path(), header));
+    }
+    QTemporaryDir dir;
+    TableCache cache;
+    TextTableConnection connection{cache};
+};
+
 int errorNumber(const std::function<void()> &operation)
 {
     try {
@@ -132,13 +145,9 @@ void TestTextTableRecordSet::statement()
 
 void TestTextTableRecordSet::valuesComeBackAsStored()
 {
-    QTemporaryDir dir;
-    writeFile(dir.filePath("Veyra.csv"), List);
-    TableCache cache;
-    TextTableConnection connection(cache);
-    connection.open(connectionTextFor(dir.path()));
+    OpenList list(List);
     TextTableRecordSet records;
-    records.open("SELECT * FROM Veyra.csv WHERE FIRSTNAME='JON'", connection);
+    records.open("SELECT * FROM Veyra.csv WHERE FIRSTNAME='JON'", list.connection);
     QCOMPARE(records.fieldCount(), 11);
     QCOMPARE(records.fieldName(9), QStringLiteral("PASSPORT/IDNUMBER"));
     QCOMPARE(records.value(10), std::optional<QString>("multi\r\nline \"quoted\""));
@@ -149,7 +158,7 @@ void TestTextTableRecordSet::valuesComeBackAsStored()
     QCOMPARE(errorNumber([&] { records.value(0); }), int(TextTableError::NoCurrentRecord));
 
     records.close();
-    records.open("SELECT * FROM Veyra.csv WHERE [SID]='5'", connection);
+    records.open("SELECT * FROM Veyra.csv WHERE [SID]='5'", list.connection);
     QCOMPARE(records.value(2), std::optional<QString>(" SMITH "));
     QCOMPARE(records.value(10), std::optional<QString>());
 }
@@ -189,19 +198,15 @@ void TestTextTableRecordSet::fieldsDecodeOneByOne()
     QFETCH(QString, lastName);
     QFETCH(QString, firstName);
 
-    QTemporaryDir dir;
-    writeFile(dir.filePath("Veyra.csv"), "SID,LASTNAME,FIRSTNAME\r\n"
-                                         "1,\xC3\x98STBY,\xE6\x97\xA5\xE6\x9C\xAC\r\n"
-                                         "2,M\xDCLLER,\xF0\x9F\x98\x80\r\n"
-                                         "3,\xEF\xBB\xBF"
-                                         "BOM,\"A \"\"B\"\"\"\r\n"
-                                         "4,SMITH\xA0,\x80\r\n"
-                                         "5,\r\n");
-    TableCache cache;
-    TextTableConnection connection(cache);
-    connection.open(connectionTextFor(dir.path()));
+    OpenList list("SID,LASTNAME,FIRSTNAME\r\n"
+                  "1,\xC3\x98STBY,\xE6\x97\xA5\xE6\x9C\xAC\r\n"
+                  "2,M\xDCLLER,\xF0\x9F\x98\x80\r\n"
+                  "3,\xEF\xBB\xBF"
+                  "BOM,\"A \"\"B\"\"\"\r\n"
+                  "4,SMITH\xA0,\x80\r\n"
+                  "5,\r\n");
     TextTableRecordSet records;
-    records.open(QStringLiteral("SELECT * FROM Veyra.csv WHERE SID='%1'").arg(sid), connection);
+    records.open(QStringLiteral("SELECT * FROM Veyra.csv WHERE SID='%1'").arg(sid), list.connection);
     QVERIFY(!records.eof());
     const auto expected = [](const QString &text) {
         return text.isNull() ? std::optional<QString>() : std::optional<QString>(text);
@@ -258,21 +263,18 @@ void TestTextTableRecordSet::valuesOutliveTheirRecord()
 
 void TestTextTableRecordSet::headerlessFilesArePositional()
 {
-    QTemporaryDir dir;
-    writeFile(dir.filePath("Manifest.csv"),
-              "\"1\",\"DOE\",\"JANE\"\r\n\"2\",\"ROE\"\r\n\"3\",\"POE\",\"AL\",\"SSSS\"\r\n");
-    TableCache cache;
-    TextTableConnection connection(cache);
-    connection.open(connectionTextFor(dir.path(), false));
+    OpenList list("\"1\",\"DOE\",\"JANE\"\r\n\"2\",\"ROE\"\r\n\"3\",\"POE\",\"AL\",\"SSSS\"\r\n", false,
+                  "Manifest.csv");
     TextTableRecordSet records;
-    records.open("SELECT * FROM Manifest.csv", connection);
+    records.open("SELECT * FROM Manifest.csv", list.connection);
     QCOMPARE(records.fieldCount(), 4);
     QCOMPARE(records.fieldName(3), QStringLiteral("F4"));
     QCOMPARE(records.recordCount(), size_t(3));
     records.moveNext();
     QCOMPARE(records.value(1), std::optional<QString>("ROE"));
     QCOMPARE(records.value(2), std::optional<QString>());
-    QCOMPARE(firstFields(cache, dir.path(), "SELECT * FROM Manifest.csv WHERE F2='poe'", false), QStringList{"3"});
+    QCOMPARE(firstFields(list.cache, list.dir.path(), "SELECT * FROM Manifest.csv WHERE F2='poe'", false),
+             QStringList{"3"});
 }
 
 void TestTextTableRecordSet::closedObjectsRaise3704()
@@ -362,16 +364,12 @@ void TestTextTableRecordSet::unstatedValues()
     QFETCH(QString, conditions);
     QFETCH(bool, open);
     QFETCH(QString, records);
-    QTemporaryDir dir;
-    writeFile(dir.filePath("Veyra.csv"), Unstated);
-    TableCache cache;
-    TextTableConnection connection(cache);
-    connection.open(connectionTextFor(dir.path()));
+    OpenList list(Unstated);
     UnstatedValues unstated;
     if (open)
         unstated = {UnstatedValues::Open, {"DOB", "PASSPORT/IDNUMBER", "FIRSTNAME", "MIDDLENAME"}};
     TextTableRecordSet recordSet;
-    recordSet.open("SELECT * FROM Veyra.csv WHERE " + conditions, connection, unstated);
+    recordSet.open("SELECT * FROM Veyra.csv WHERE " + conditions, list.connection, unstated);
     QStringList sids;
     for (; !recordSet.eof(); recordSet.moveNext())
         sids << recordSet.value(0).value_or("<null>");

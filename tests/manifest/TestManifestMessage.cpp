@@ -24,12 +24,13 @@ const QString Tail = "<TH align=left  colspan=2>No-Fly List #</TH><TH align=Left
                      "<TH align=left  colspan=2>Selectee List #</TH><TH align=Left colspan=4>%2</TH>"
                      "</TBody></Table></BODY></HTML>";
 
-QString person(const QStringList &cells)
+// A person's row as the message writes it.
+QString row(const char *number, const char *name, const char *sex, const char *passport, const char *visa,
+            const char *born, const char *status)
 {
-    QString row = "<TH align=left>" + cells[0] + "</TH>";
-    for (int c = 1; c <= 5; ++c)
-        row += "<TH align=Left>" + cells[c] + "</TH>";
-    return row + "<TH align=Left style=Width:200>" + cells[6] + "</TH><TR>";
+    return QStringLiteral("<TH align=left>%1</TH><TH align=Left>%2</TH><TH align=Left>%3</TH><TH align=Left>%4</TH>"
+                          "<TH align=Left>%5</TH><TH align=Left>%6</TH><TH align=Left style=Width:200>%7</TH><TR>")
+        .arg(number, name, sex, passport, visa, born, status);
 }
 
 // Grid rows 1 to 49 as the window holds them: numbered, the given persons from row 1 on.
@@ -62,21 +63,24 @@ void TestManifestMessage::build_data()
     newRow(
         "three persons, numbered from 1",
         ManifestMessage::Inputs{"ACME Air", "7", grid({a, b, c}), "Veyra_No_Fly_1205.csv", "Veyra_Selectee_1205.csv"},
-        Head.arg("ACME Air", "7") + person(grid({a})[0]) + person(grid({a, b})[1]) + person(grid({a, b, c})[2]) +
-            lists);
+        Head.arg("ACME Air", "7") + row("1", "ARNO QUILLFEATHER", "M", "P1", "V1", "3/14/1971", "NO FLY") +
+            row("2", "CELESTE MARROWBY", "F", "", "", "11/2/1984", "SSSS") +
+            row("3", "ORSOLYA PEMBERLEAF", "", "PB44", "", "7/30/1990", "CLEARED") + lists);
 
     // Rows 1, 2 and 4 filled: three rows are rendered from the top, the empty row 3 among them.
     const QList<QStringList> gap = grid({a, b, QStringList(7), c});
     newRow("a gap counts filled rows, renders the top ones",
            ManifestMessage::Inputs{"ACME Air", "7", gap, "Veyra_No_Fly_1205.csv", "Veyra_Selectee_1205.csv"},
-           Head.arg("ACME Air", "7") + person(gap[0]) + person(gap[1]) + person(gap[2]) + lists);
+           Head.arg("ACME Air", "7") + row("1", "ARNO QUILLFEATHER", "M", "P1", "V1", "3/14/1971", "NO FLY") +
+               row("2", "CELESTE MARROWBY", "F", "", "", "11/2/1984", "SSSS") + row("3", "", "", "", "", "", "") +
+               lists);
 
     const QStringList marked{"", "O'NEIL & <SONS>", "", "<img src=http://x/y.png>", "", "\"1/2/1960\"", "CLEARED"};
-    const QStringList written{"1", "O'NEIL &amp; &lt;SONS&gt;", "",       "&lt;img src=http://x/y.png&gt;",
-                              "",  "&quot;1/2/1960&quot;",      "CLEARED"};
     newRow("markup in any value is written as entities",
            ManifestMessage::Inputs{"A&B <Air>", "<1>", grid({marked}), "a&b.csv", "\"s\".csv"},
-           Head.arg("A&amp;B &lt;Air&gt;", "&lt;1&gt;") + person(written) +
+           Head.arg("A&amp;B &lt;Air&gt;", "&lt;1&gt;") +
+               row("1", "O'NEIL &amp; &lt;SONS&gt;", "", "&lt;img src=http://x/y.png&gt;", "", "&quot;1/2/1960&quot;",
+                   "CLEARED") +
                Tail.arg("a&amp;b.csv", "&quot;s&quot;.csv"));
 
     newRow("no list selected leaves the value cells empty", ManifestMessage::Inputs{"", "", grid({}), "", ""},

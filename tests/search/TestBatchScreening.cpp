@@ -121,7 +121,7 @@ void TestBatchScreening::refusedPersonsAreReportedAndTheBatchGoesOn()
 
 namespace {
 
-const QByteArray Header = "SID,CLEARED,LASTNAME,FIRSTNAME,MIDDLENAME,TYPE,DOB,POB,CITIZENSHIP,PASSPORT/IDNUMBER,MISC";
+const QByteArray Header = TestSupport::ListHeader.trimmed();
 
 } // namespace
 

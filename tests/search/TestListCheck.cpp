@@ -17,7 +17,7 @@ private slots:
 
 namespace {
 
-const QByteArray Header = "SID,CLEARED,LASTNAME,FIRSTNAME,MIDDLENAME,TYPE,DOB,POB,CITIZENSHIP,PASSPORT/IDNUMBER,MISC";
+const QByteArray Header = TestSupport::ListHeader.trimmed();
 
 } // namespace
 

@@ -124,11 +124,8 @@ void TestNearMissFinder::closeRecords()
     const NearMissIndex index(table);
     const NearMissFinder finder(table, index);
     QList<int> found;
-    for (const NearMiss &miss : finder.find({person[0], person[1], person[2], person[3]})) {
+    for (const NearMiss &miss : finder.find({person[0], person[1], person[2], person[3]}))
         found.append(int(miss.row));
-        QVERIFY(!miss.reasons.isEmpty());
-        QVERIFY(miss.score >= NearMissFinder::DefaultThreshold && miss.score <= 1.0);
-    }
     QCOMPARE(found, rows);
 }
 

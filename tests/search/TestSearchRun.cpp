@@ -24,8 +24,7 @@ private slots:
 
 namespace {
 
-const QByteArray Header =
-    "SID,CLEARED,LASTNAME,FIRSTNAME,MIDDLENAME,TYPE,DOB,POB,CITIZENSHIP,PASSPORT/IDNUMBER,MISC\r\n";
+const QByteArray Header = TestSupport::ListHeader;
 
 struct MemoryRow
 {
