@@ -45,8 +45,10 @@ void TestLikeMatch::matches_data()
     newRow("only percent", QByteArray(""), QByteArray("%%"), true);
     newRow("empty pattern", QByteArray("x"), QByteArray(""), false);
     newRow("a piece longer than a word", QByteArray(70, 'a') + "b", "%" + QByteArray(69, 'a') + "_", true);
-    newRow("a piece of over a word's length on mixed text", "x" + QByteArray("ab").repeated(40),
-           "%" + QByteArray("ab").repeated(40), true);
+    newRow("a piece of over a word's length on mixed text", "x" + QByteArray("ab").repeated(40) + "y",
+           "%" + QByteArray("ab").repeated(40) + "%", true);
+    newRow("the same piece, one letter short in the text", "x" + QByteArray("ab").repeated(39) + "ay",
+           "%" + QByteArray("ab").repeated(40) + "%", false);
     QByteArray field(1 << 20, 'a');
     field += 'b';
     newRow("a long field against a pattern that made backtracking crawl", field, "%" + QByteArray(255, 'a') + "b",
