@@ -313,6 +313,9 @@ void TestScreeningRecord::hostileTextsStayOnOneLine()
     const ScreeningRecord record(data.path());
     QVERIFY(record.append({person(lastName, "unchanged"), person("NEXT", "unchanged")}, "agent", "desk-3").ok);
     QCOMPARE(linesOf(record.path()).size(), 2);
+    // Strict JSON, which other readers need: no control character but the line ends.
+    for (const char c : readFile(record.path()))
+        QVERIFY2(static_cast<unsigned char>(c) >= 0x20 || c == '\n', qPrintable(QString::number(int(c))));
     QStringList read;
     QVERIFY(
         record.read([&](qint64, const QJsonObject &fields) { read << fields.value("lastName").toString(); }, nullptr));
