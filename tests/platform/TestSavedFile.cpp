@@ -169,10 +169,15 @@ void TestSavedFile::leftoversOfEndedSavesGo()
     for (const QString &name : {endedSave, runningSave, recentElsewhere, oldElsewhere, QString(".profile"),
                                 QString("Crew-1"), QString(".veyra-saving.notes")})
         writeFile(dir.filePath(name), "x");
-    QFile old(dir.filePath(oldElsewhere));
-    QVERIFY(old.open(QIODevice::ReadWrite));
-    QVERIFY(old.setFileTime(QDateTime::currentDateTime().addDays(-2), QFileDevice::FileModificationTime));
-    old.close();
+    // A link named as a save, to an old file: not a save of ours, so left alone.
+    const QString link = ".veyra-saving.desk-9.4244.abcdefgh.Crew-5";
+    writeFile(dir.filePath("old-notes"), "x");
+    QVERIFY(QFile::link(dir.filePath("old-notes"), dir.filePath(link)));
+    for (const QString &name : {oldElsewhere, QString("old-notes")}) {
+        QFile old(dir.filePath(name));
+        QVERIFY(old.open(QIODevice::ReadWrite));
+        QVERIFY(old.setFileTime(QDateTime::currentDateTime().addDays(-2), QFileDevice::FileModificationTime));
+    }
 
     QStringList removed = SavedFile::removeLeftovers(dir.path());
     QStringList expected{QDir::toNativeSeparators(dir.filePath(endedSave)),
@@ -181,7 +186,7 @@ void TestSavedFile::leftoversOfEndedSavesGo()
     expected.sort();
     QCOMPARE(removed, expected);
     QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
-    QStringList kept{".profile", runningSave, recentElsewhere, ".veyra-saving.notes", "Crew-1"};
+    QStringList kept{".profile", runningSave, recentElsewhere, ".veyra-saving.notes", "Crew-1", link, "old-notes"};
     left.sort();
     kept.sort();
     QCOMPARE(left, kept);
