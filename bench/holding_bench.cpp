@@ -71,17 +71,15 @@ struct Way
     char *(*place)(int fd, size_t size); // nullptr when it fails
 };
 
+char *readIntoFreshMemory(int fd, size_t size)
+{
+    auto *p = static_cast<char *>(std::malloc(size));
+    return p && readAll(fd, p, size) ? p : nullptr;
+}
+
 const Way ways[] = {
-    {"read into memory a read touched (the yardstick)",
-     [](int fd, size_t size) -> char * {
-         auto *p = static_cast<char *>(std::malloc(size));
-         return p && readAll(fd, p, size) ? p : nullptr; // placed again, timed, below
-     }},
-    {"read into fresh 4 KB pages",
-     [](int fd, size_t size) -> char * {
-         auto *p = static_cast<char *>(std::malloc(size));
-         return p && readAll(fd, p, size) ? p : nullptr;
-     }},
+    {"read into memory a read touched (the yardstick)", readIntoFreshMemory}, // read again, timed, by measure()
+    {"read into fresh 4 KB pages", readIntoFreshMemory},
     {"read into 2 MB pages, each 1 MB faulted in by one call (the engine)",
      [](int fd, size_t size) -> char * {
          const size_t large = size_t(2) << 20, piece = size_t(1) << 20;

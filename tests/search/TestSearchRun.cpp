@@ -16,8 +16,8 @@ class TestSearchRun : public QObject
 private slots:
     void nameRows_data();
     void nameRows();
-    void gridRowsOnACleared();
-    void gridRowsOnASelectee();
+    void gridRows_data();
+    void gridRows();
     void refusalStopsOrGoesOn();
     void engineFailureIsTheRunsFailure();
 };
@@ -82,6 +82,13 @@ MemoryRow person(const QString &last, const QString &first = QString(), const QS
     return row;
 }
 
+// The row as an uncleared match left it.
+MemoryRow red(MemoryRow row)
+{
+    row.red = true;
+    return row;
+}
+
 // The list under its working name in a folder of its own; listName says which kind of list it is.
 SearchRun::Outcome runOn(const QByteArray &records, const QString &listName, SearchRows &rows, MemoryResults &results,
                          SearchRun::Refusals refusals = SearchRun::Refusals::Stop, QString *failure = nullptr)
@@ -97,6 +104,7 @@ SearchRun::Outcome runOn(const QByteArray &records, const QString &listName, Sea
 } // namespace
 
 Q_DECLARE_METATYPE(MemoryRow)
+Q_DECLARE_METATYPE(Rgb)
 
 void TestSearchRun::nameRows_data()
 {
@@ -113,10 +121,6 @@ void TestSearchRun::nameRows_data()
                   selectee = "Veyra_Selectee_1205.csv";
     MemoryRow unticked = person("roe", "richard");
     unticked.ticked = false;
-    const auto red = [](MemoryRow row) {
-        row.red = true;
-        return row;
-    };
 
     newRow("a No-Fly match is red and kept", person("roe", "richard"), noFly, "ROE", "red", "", true,
            QStringList{"2", "|"}, true);
@@ -124,14 +128,8 @@ void TestSearchRun::nameRows_data()
     newRow("an unticked row is not visited", unticked, noFly, "roe", "", "", false, QStringList{}, true);
     newRow("a Selectee match is yellow and kept", person("poe", "edgar"), selectee, "POE", "black", "yellow", true,
            QStringList{"9", "|"}, false);
-    newRow(
-        "a cleared entry turns a red row green",
-        [] {
-            MemoryRow doe = person("doe", "jane", "1/2/1960");
-            doe.red = true;
-            return doe;
-        }(),
-        cleared, "DOE", "black", "green", false, QStringList{"7", "|"}, false);
+    newRow("a cleared entry turns a red row green", red(person("doe", "jane", "1/2/1960")), cleared, "DOE", "black",
+           "green", false, QStringList{"7", "|"}, false);
     newRow("a Selectee match leaves a red row red", red(person("poe", "edgar")), selectee, "POE", "", "", false,
            QStringList{"9", "|"}, false);
     newRow("no match leaves a red row red", red(person("zed")), noFly, "ZED", "", "", false, QStringList{"|"}, true);
@@ -172,45 +170,42 @@ void TestSearchRun::nameRows()
     QCOMPARE(after.reset, reset);
 }
 
-// In grid mode a Cleared list looks only at red rows, and needs no ticks.
-void TestSearchRun::gridRowsOnACleared()
+void TestSearchRun::gridRows_data()
 {
-    MemoryRow doe = person("DOE", "JANE", "1/2/1960");
-    doe.red = true;
-    MemoryRow roe = person("ROE", "RICHARD", "3/4/1970");
-    MemoryRows rows({roe, doe}, true);
-    MemoryResults results;
-    QCOMPARE(runOn(Header + "7,YES,DOE,JANE,,P,1960-01-02,,,,\r\n", "Veyra_Cleared.csv", rows, results),
-             SearchRun::Outcome::Finished);
-    QVERIFY(!rows.rows[0].marks);
-    QVERIFY(rows.rows[1].marks && rows.rows[1].marks->back == Rgb(0, 255, 0));
-    QCOMPARE(results.sids, (QStringList{"7", "|"}));
-    QVERIFY(rows.rows[0].reset && rows.rows[1].reset);
+    QTest::addColumn<MemoryRow>("first");  // never visited
+    QTest::addColumn<MemoryRow>("second"); // visited and marked
+    QTest::addColumn<QString>("list");
+    QTest::addColumn<QByteArray>("record");
+    QTest::addColumn<Rgb>("back");
+    newRow("a Cleared list looks only at red rows, without ticks", person("ROE", "RICHARD", "3/4/1970"),
+           red(person("DOE", "JANE", "1/2/1960")), "Veyra_Cleared.csv", QByteArray("7,YES,DOE,JANE,,P,1960-01-02,,,,"),
+           Rgb(0, 255, 0));
+    newRow("a Selectee list passes over a row an uncleared match made red", red(person("POE", "EDGAR")),
+           person("POE", "EDGAR"), "Veyra_Selectee.csv", QByteArray("7,,POE,EDGAR,,P,,,,,"), Rgb(255, 255, 0));
 }
 
-// A Selectee list never looks again at a row an uncleared match made red.
-void TestSearchRun::gridRowsOnASelectee()
+// In grid mode every row's back colour is set back first, and only some rows are looked at.
+void TestSearchRun::gridRows()
 {
-    MemoryRow poe = person("POE", "EDGAR");
-    poe.red = true;
-    MemoryRows rows({poe, person("POE", "EDGAR")}, true);
+    QFETCH(MemoryRow, first);
+    QFETCH(MemoryRow, second);
+    QFETCH(QString, list);
+    QFETCH(QByteArray, record);
+    QFETCH(Rgb, back);
+    MemoryRows rows({first, second}, true);
     MemoryResults results;
-    QCOMPARE(runOn(Header + "9,,POE,EDGAR,,P,,,,,\r\n", "Veyra_Selectee.csv", rows, results),
-             SearchRun::Outcome::Finished);
+    QCOMPARE(runOn(Header + record + "\r\n", list, rows, results), SearchRun::Outcome::Finished);
     QVERIFY(!rows.rows[0].marks);
-    QVERIFY(rows.rows[1].marks && rows.rows[1].marks->back == Rgb(255, 255, 0));
-    QCOMPARE(results.sids, (QStringList{"9", "|"}));
+    QVERIFY(rows.rows[1].marks && rows.rows[1].marks->back == back);
+    QCOMPARE(results.sids, (QStringList{"7", "|"}));
+    QVERIFY(rows.rows[0].reset && rows.rows[1].reset);
 }
 
 // A red row without a date of birth on a Cleared list: the window stops there, a batch goes on to the next row.
 void TestSearchRun::refusalStopsOrGoesOn()
 {
     for (const auto refusals : {SearchRun::Refusals::Stop, SearchRun::Refusals::Continue}) {
-        MemoryRow undated = person("DOE", "JANE");
-        undated.red = true;
-        MemoryRow dated = person("DOE", "JANE", "1/2/1960");
-        dated.red = true;
-        MemoryRows rows({undated, dated});
+        MemoryRows rows({red(person("DOE", "JANE")), red(person("DOE", "JANE", "1/2/1960"))});
         MemoryResults results;
         const SearchRun::Outcome outcome =
             runOn(Header + "7,YES,DOE,JANE,,P,1960-01-02,,,,\r\n", "Veyra_Cleared.csv", rows, results, refusals);
