@@ -96,6 +96,13 @@ def tests_pass(build_dir, rooms, jobs):
     return result.returncode == 0
 
 
+def has_tests(build_dir, rooms):
+    """A misspelt room runs no test, and would count every mutant in it as a survivor."""
+    listed = subprocess.run(["ctest", "-N", "-L", "^(" + "|".join(rooms) + ")$"], cwd=build_dir,
+                            capture_output=True, text=True).stdout
+    return "Total Tests: 0" not in listed
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--work", default=os.path.join(ROOT, "build-mutants"))
@@ -116,6 +123,9 @@ def main():
         room = m.rooms[0]
         if m.equivalent:
             table[room]["equivalent"] += 1
+            continue
+        if not has_tests(build_dir, m.rooms):
+            broken.append(f"{m.name()}: no tests in the rooms {', '.join(m.rooms)}")
             continue
         target = os.path.join(tree, m.path)
         with open(target, encoding="utf-8") as f:
