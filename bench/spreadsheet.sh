@@ -6,5 +6,5 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
-/usr/bin/python3 tests/lists/make_sheets.py "$dir" 1000
+/usr/bin/python3 tests/support/make_sheets.py "$dir" 1000
 build/bench/spreadsheet_bench "$dir"/people1000.{xls,xlsx,ods,csv} --runs "${1:-9}"

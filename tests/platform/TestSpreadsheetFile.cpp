@@ -24,6 +24,8 @@ private slots:
     void aCutFileIsNeverHalfRead();
     void namesBelowTheLastRowAreNoted();
     void aCancelledReadEnds();
+    void csvIsReadByTheEnginesRules_data();
+    void csvIsReadByTheEnginesRules();
 
 private:
     QString fixture(const QString &name) const { return m_dir.filePath(name); }
@@ -184,6 +186,39 @@ void TestSpreadsheetFile::aCancelledReadEnds()
     const SpreadsheetReader::Result read = SpreadsheetReader::read(fixture("names.xls"), 1000, &cancelled);
     QVERIFY(!read.ok);
     QCOMPARE(read.error, "Cancelled.");
+}
+
+void TestSpreadsheetFile::csvIsReadByTheEnginesRules_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QList<QStringList>>("rows");
+    QTest::addColumn<QString>("error");
+
+    newRow("quoted comma, lone CR line ends", QByteArray("\"SMITH, JR\",JOHN,1/2/1960,X1\rROSSI,MARCO\r"),
+           QList<QStringList>{{"SMITH, JR", "JOHN", "1/2/1960", "X1"}, {"ROSSI", "MARCO"}}, "");
+    newRow("UTF-16 with its mark", QByteArray("\xff\xfeZ\0o\0\xeb\0,\0A\0\n\0", 14), QList<QStringList>{{"Zoë", "A"}},
+           "");
+    newRow("a fifth column is not read", QByteArray("A,B,C,D,E\n"), QList<QStringList>{{"A", "B", "C", "D"}}, "");
+    QByteArray many;
+    for (int n = 1; n <= 1001; ++n)
+        many += "NAME" + QByteArray::number(n) + ",A\n";
+    newRow("1001 names are refused, not cut to 1000", many, QList<QStringList>{},
+           "It holds 1001 names; at most 1000 can be imported at once.");
+    newRow("an unclosed quote is refused with its line", QByteArray("SMITH,JOHN\n\"ROSSI,MARCO\n"),
+           QList<QStringList>{}, "Unclosed quote in people.csv at line 2");
+}
+
+void TestSpreadsheetFile::csvIsReadByTheEnginesRules()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QList<QStringList>, rows);
+    QFETCH(QString, error);
+    QTemporaryDir dir;
+    writeFile(dir.filePath("people.csv"), bytes);
+    const SpreadsheetReader::Result read = SpreadsheetReader::read(dir.filePath("people.csv"));
+    QCOMPARE(read.ok, error.isEmpty());
+    QCOMPARE(read.error, error);
+    QCOMPARE(read.rows, rows);
 }
 
 VEYRA_TEST(TestSpreadsheetFile)

@@ -1,8 +1,8 @@
 #!/usr/bin/python3
 """Writes the spreadsheets the import tests read (Debian's python3-xlwt):
   make_xls.py KIND PATH [ROWS]
-KIND: names (ROWS rows of four columns, with dates, numbers and non-ASCII names), header (a header row, then
-names), two-columns (last and first name only), examples (people of whom some are on the example lists)."""
+KIND: names (ROWS rows of four columns, with dates, numbers and non-ASCII names), examples (people of whom some
+are on the example lists)."""
 import datetime
 import sys
 
@@ -15,7 +15,6 @@ def main():
     book = xlwt.Workbook(encoding="utf-8")
     sheet = book.add_sheet("Names")
     dates = xlwt.easyxf(num_format_str="M/D/YYYY")
-    first = 0
     if kind == "examples":
         people = [("QUILLFEATHER", "ARNO BEDE", "3/14/1971", ""), ("OKAFOR", "ADA", "5/5/1985", "N1200345"),
                   ("MARROWBY", "CELESTE", "11/2/1984", ""), ("LINDQVIST", "BRITA", "9/9/1979", ""),
@@ -26,17 +25,12 @@ def main():
                 sheet.write(r, c, text)
         book.save(path)
         return
-    if kind == "header":
-        for c, text in enumerate(["Last Name", "First Name", "DOB", "Passport"]):
-            sheet.write(0, c, text)
-        first = 1
-    for r in range(first, first + rows):
-        n = r - first + 1
+    for r in range(rows):
+        n = r + 1
         sheet.write(r, 0, "Ångström%d" % n if n % 2 else "SMITH%d" % n)
         sheet.write(r, 1, "Zoë" if n == 1 else "JOHN")
-        if kind != "two-columns":
-            sheet.write(r, 2, datetime.date(1970, 1, 1) + datetime.timedelta(days=n), dates)
-            sheet.write(r, 3, 1000 + n if n % 3 else 12.5)
+        sheet.write(r, 2, datetime.date(1970, 1, 1) + datetime.timedelta(days=n), dates)
+        sheet.write(r, 3, 1000 + n if n % 3 else 12.5)
     # A sheet after the first is never read.
     book.add_sheet("Other").write(0, 0, "not imported")
     book.save(path)
