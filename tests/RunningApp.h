@@ -2,7 +2,10 @@
 
 #include "app/VeyraForm1.h"
 #include "app/VeyraModule1.h"
+#include "audit/FileHistory.h"
 
+#include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -61,3 +64,15 @@ private:
 
     std::vector<std::unique_ptr<QObject>> m_standIns;
 };
+
+// The versions of a file that the history of a data folder keeps, oldest first: what saves and deletes put aside.
+inline QByteArrayList keptVersions(const QString &dataFolder, const QString &fileName)
+{
+    QByteArrayList kept;
+    for (const FileHistory::Item &item : FileHistory(dataFolder).items()) {
+        QFile file(QDir(dataFolder).filePath("History/" + item.id));
+        if (item.id.endsWith('-' + fileName) && file.open(QIODevice::ReadOnly))
+            kept.append(file.readAll());
+    }
+    return kept;
+}

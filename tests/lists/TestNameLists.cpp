@@ -1,6 +1,5 @@
 #include "RunningApp.h"
 #include "TestSupport.h"
-#include "audit/FileHistory.h"
 #include "manifest/VeyraManifest.h"
 #include "platform/widgets/TextBox.h"
 #include "search/RowMarks.h"
@@ -130,15 +129,7 @@ void TestNameLists::savingOverASlotKeepsItsNames()
     // Saved again unchanged: nothing more to keep.
     app.find<QAction>("Crew_4")->trigger();
 
-    const FileHistory history(data.path());
-    const QList<FileHistory::Item> items = history.items();
-    QCOMPARE(items.size(), 1);
-    QVERIFY2(items[0].id.endsWith("-Crew-4"), qPrintable(items[0].id));
-    QString error;
-    QVERIFY2(history.restore(items[0].id, {}, nullptr, &error), qPrintable(error));
-    app.find<QAction>("importcrew_4")->trigger();
-    QCOMPARE(box(app, 1, 0)->text(), "PILOT");
-    QCOMPARE(box(app, 2, 0)->text(), "ANNA");
+    QCOMPARE(keptVersions(data.path(), "Crew-4"), QByteArrayList{"\"PILOT\",\"ANNA\",\"\",\"\"\r\n"});
 }
 
 VEYRA_TEST(TestNameLists)
