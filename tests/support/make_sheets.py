@@ -10,10 +10,10 @@ LibreOffice opens and saves each into FOLDER, as an operator's spreadsheet progr
 import datetime
 import os
 import shutil
-import subprocess
 import sys
-import tempfile
 import zipfile
+
+import office
 
 # (kind, value, number format): kind is "text", "number", "date", "bool" or "formula".
 CREW = [
@@ -164,40 +164,19 @@ def write_ods(path, rows):
 
 
 def office_save(paths, folder):
-    """Has LibreOffice open the .xlsx files and save each as .xlsx and as .xls into folder, with a profile of its
-    own (so that tests running at once do not share one) set to the United States' conventions. An .xls file
-    LibreOffice opens keeps the results its writer stored (none, from xlwt), so the .xls twin is saved from the
-    .xlsx one, whose formulas LibreOffice calculates. The .ods files, written with their results and their
-    active sheet (which LibreOffice, saving without a window, would drop), are copied as they are."""
-    profile = tempfile.mkdtemp(prefix="veyracheck-office-")
-    try:
-        user = os.path.join(profile, "user")
-        os.makedirs(user)
-        with open(os.path.join(user, "registrymodifications.xcu"), "w", encoding="utf-8") as f:
-            f.write(LOCALE_SETTINGS)
-        xlsx = [p for p in paths if p.endswith(".xlsx")]
-        for target in ("xlsx:Calc MS Excel 2007 XML", "xls:MS Excel 97"):
-            subprocess.run(["soffice", "--headless", "--norestore", "--nologo", "--nodefault", "--nolockcheck",
-                            "-env:UserInstallation=file://" + profile, "--convert-to", target, "--outdir", folder]
-                           + xlsx, check=True, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                           stderr=subprocess.DEVNULL, timeout=240)
-            suffix = target.split(":")[0]
-            for p in xlsx:
-                if not os.path.exists(os.path.join(folder, os.path.basename(p)[:-4] + suffix)):
-                    raise SystemExit("LibreOffice did not save " + p + " as ." + suffix)
-        for p in paths:
-            if p.endswith(".ods"):
-                shutil.copy(p, folder)
-    finally:
-        shutil.rmtree(profile, ignore_errors=True)
-
-
-LOCALE_SETTINGS = """<?xml version="1.0" encoding="UTF-8"?>
-<oor:items xmlns:oor="http://openoffice.org/2001/registry" xmlns:xs="http://www.w3.org/2001/XMLSchema">
-<item oor:path="/org.openoffice.Setup/L10N"><prop oor:name="ooSetupSystemLocale" oor:op="fuse"><value>en-US</value></prop></item>
-<item oor:path="/org.openoffice.Setup/L10N"><prop oor:name="ooLocale" oor:op="fuse"><value>en-US</value></prop></item>
-</oor:items>
-"""
+    """Has LibreOffice open the .xlsx files and save each as .xlsx and as .xls into folder. An .xls file LibreOffice
+    opens keeps the results its writer stored (none, from xlwt), so the .xls twin is saved from the .xlsx one, whose
+    formulas LibreOffice calculates. The .ods files, written with their results and their active sheet (which
+    LibreOffice, saving without a window, would drop), are copied as they are."""
+    xlsx = [p for p in paths if p.endswith(".xlsx")]
+    office.convert(["xlsx:Calc MS Excel 2007 XML", "xls:MS Excel 97"], xlsx, folder)
+    for suffix in ("xlsx", "xls"):
+        for p in xlsx:
+            if not os.path.exists(os.path.join(folder, os.path.basename(p)[:-4] + suffix)):
+                raise SystemExit("LibreOffice did not save " + p + " as ." + suffix)
+    for p in paths:
+        if p.endswith(".ods"):
+            shutil.copy(p, folder)
 
 
 def main():

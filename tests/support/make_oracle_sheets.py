@@ -10,12 +10,11 @@ import csv
 import datetime
 import os
 import random
-import shutil
-import subprocess
 import sys
-import tempfile
 
 import openpyxl
+
+import office
 
 TEXTS = ["Zoë", "Ångström", "O'NEIL", "SMITH, JR", "中文名", "İSTANBUL", "ΑΘΗΝΑ", "Nguyễn Văn", "al-Rashīd",
          "Łukasz", "Ñúñez", "x" * 300, "tab\u00a0space", "1/2/1960", "00012", "TRUE"]
@@ -27,14 +26,6 @@ TIME_FORMATS = ["h:mm AM/PM", "h:mm:ss", "hh:mm", "[h]:mm:ss", "mm:ss", "m/d/yyy
 FORMULAS = [('=UPPER("rossi")', None), ('="X"&TEXT(42,"000")', None), ("=1=1", None), ("=1=2", None),
             ("=DATE(1960,1,2)", "m/d/yyyy"), ("=2/3", "0.00"), ('=LOWER("ZOË")', None), ("=ROUND(2.675,2)", "0.00"),
             ('=CONCATENATE("PB","4400123")', None), ("=10^12", "#,##0")]
-
-LOCALE_SETTINGS = """<?xml version="1.0" encoding="UTF-8"?>
-<oor:items xmlns:oor="http://openoffice.org/2001/registry" xmlns:xs="http://www.w3.org/2001/XMLSchema">
-<item oor:path="/org.openoffice.Setup/L10N"><prop oor:name="ooSetupSystemLocale" oor:op="fuse"><value>en-US</value></prop></item>
-<item oor:path="/org.openoffice.Setup/L10N"><prop oor:name="ooLocale" oor:op="fuse"><value>en-US</value></prop></item>
-</oor:items>
-"""
-
 
 def cells(rng):
     """(value, number format, kind) for 120 rows of four cells."""
@@ -64,12 +55,6 @@ def cells(rng):
     return made
 
 
-def office(profile, args):
-    subprocess.run(["soffice", "--headless", "--norestore", "--nologo", "--nodefault", "--nolockcheck",
-                    "-env:UserInstallation=file://" + profile] + args, check=True, stdin=subprocess.DEVNULL,
-                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=240)
-
-
 def main():
     folder = sys.argv[1]
     written = os.path.join(folder, "written")
@@ -88,16 +73,8 @@ def main():
     source = os.path.join(written, "oracle.xlsx")
     book.save(source)
 
-    profile = tempfile.mkdtemp(prefix="veyracheck-office-")
-    try:
-        os.makedirs(os.path.join(profile, "user"))
-        with open(os.path.join(profile, "user", "registrymodifications.xcu"), "w", encoding="utf-8") as f:
-            f.write(LOCALE_SETTINGS)
-        for target in ("xlsx:Calc MS Excel 2007 XML", "xls:MS Excel 97", "ods:calc8",
-                       "csv:Text - txt - csv (StarCalc):44,34,76,1,,1033,false,false,true,false,false"):
-            office(profile, ["--convert-to", target, "--outdir", folder, source])
-    finally:
-        shutil.rmtree(profile, ignore_errors=True)
+    office.convert(["xlsx:Calc MS Excel 2007 XML", "xls:MS Excel 97", "ods:calc8",
+                    "csv:Text - txt - csv (StarCalc):44,34,76,1,,1033,false,false,true,false,false"], [source], folder)
 
     with open(os.path.join(folder, "oracle.csv"), encoding="utf-8", newline="") as f:
         shown = list(csv.reader(f))
