@@ -1,8 +1,11 @@
 #include "TestSupport.h"
 #include "engine/TableCache.h"
 #include "engine/TextTableConnection.h"
+#include "platform/widgets/FlexGrid.h"
+#include "search/ImportedNamesSearch.h"
 #include "search/SearchRun.h"
 
+#include <QProgressBar>
 #include <QTemporaryDir>
 
 using TestSupport::writeFile;
@@ -20,6 +23,7 @@ private slots:
     void gridRows();
     void refusalStopsOrGoesOn();
     void engineFailureIsTheRunsFailure();
+    void importedRowWithoutItsDateIsShown();
 };
 
 namespace {
@@ -236,6 +240,24 @@ void TestSearchRun::engineFailureIsTheRunsFailure()
         QVERIFY(!rows.rows[0].marks && !rows.rows[1].marks);
         QVERIFY(rows.rows[0].refusal.isEmpty());
     }
+}
+
+// Told that a marked imported person needs a date of birth, the operator finds that row at the top of the grid.
+void TestSearchRun::importedRowWithoutItsDateIsShown()
+{
+    FlexGrid grid;
+    grid.setCols(4);
+    grid.setRows(1001);
+    grid.resize(400, 200);
+    grid.show();
+    QProgressBar progress;
+    ImportedNamesSearch rows(&grid, &progress, nullptr);
+    TestSupport::MessageBoxAnswerer answerer;
+    rows.refused(45, NameQuery::MustEnterDob);
+    QCOMPARE(grid.topRow(), 45);
+    rows.refused(60, NameQuery::NeedLastName);
+    QCOMPARE(grid.topRow(), 45);
+    QCOMPARE(answerer.titles, (QStringList{"Missing Information", "Missing Information"}));
 }
 
 VEYRA_TEST(TestSearchRun)
