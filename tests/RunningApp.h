@@ -1,11 +1,11 @@
 #pragma once
 
+#include "TestSupport.h"
 #include "app/VeyraForm1.h"
 #include "app/VeyraModule1.h"
 #include "audit/FileHistory.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -69,10 +69,8 @@ private:
 inline QByteArrayList keptVersions(const QString &dataFolder, const QString &fileName)
 {
     QByteArrayList kept;
-    for (const FileHistory::Item &item : FileHistory(dataFolder).items()) {
-        QFile file(QDir(dataFolder).filePath("History/" + item.id));
-        if (item.id.endsWith('-' + fileName) && file.open(QIODevice::ReadOnly))
-            kept.append(file.readAll());
-    }
+    for (const FileHistory::Item &item : FileHistory(dataFolder).items())
+        if (item.id.endsWith('-' + fileName))
+            kept.append(TestSupport::readFile(QDir(dataFolder).filePath("History/" + item.id)));
     return kept;
 }
